@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Configures and builds one of the two builds: native (unit tests under the sanitizers)
+# or win32 (Novadrift.scr and the Win32 test programs).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+kind=${1:?native or win32}
+case "$kind" in
+    native) cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null ;;
+    win32) cmake -S "$root" -B "$root/build/win32" -DCMAKE_BUILD_TYPE=Release \
+                 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null ;;
+    *) echo "unknown build: $kind" >&2; exit 2 ;;
+esac
+cmake --build "$root/build/$kind" -j"$(nproc)"

@@ -1,0 +1,111 @@
+// POSIX implementation of the platform interface: lets the portable code build and
+// run natively, where the unit tests live. There is no window system behind it.
+#include "platform.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <dlfcn.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Rebuilds a Windows-style command line from argv: the program path quoted when it
+// holds a space, the arguments joined by single spaces.
+const char* PosixCommandLine() {
+    static std::string line;
+    if (!line.empty()) return line.c_str();
+    FILE* f = std::fopen("/proc/self/cmdline", "rb");
+    if (!f) return "";
+    std::string raw;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) raw.append(chunk, got);
+    std::fclose(f);
+    size_t start = 0;
+    bool first = true;
+    while (start < raw.size()) {
+        size_t end = raw.find('\0', start);
+        if (end == std::string::npos) end = raw.size();
+        std::string word = raw.substr(start, end - start);
+        if (!first) line += ' ';
+        if (first && word.find(' ') != std::string::npos)
+            line += '"' + word + '"';
+        else
+            line += word;
+        first = false;
+        start = end + 1;
+    }
+    return line.c_str();
+}
+
+int PosixCounterFrequency(int64_t* countsPerSecond) {
+    *countsPerSecond = 1000000000;
+    return 1;
+}
+
+int PosixCounterValue(int64_t* count) {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    *count = int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+    return 1;
+}
+
+uint32_t PosixMilliseconds() {
+    int64_t count;
+    PosixCounterValue(&count);
+    return uint32_t(count / 1000000);
+}
+
+void PosixSleep(uint32_t milliseconds) {
+    timespec wait{time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+void PosixMessageBox(WindowHandle, const char* text, const char* caption) {
+    std::fprintf(stderr, "[%s] %s\n", caption, text);
+}
+
+int PosixGetCurrentDirectory(char* buffer, int size) {
+    return size > 0 && getcwd(buffer, size_t(size)) != nullptr;
+}
+
+int PosixSetCurrentDirectory(const char* path) { return chdir(path) == 0; }
+
+int PosixCreateDirectory(const char* path) { return mkdir(path, 0777) == 0; }
+
+int32_t PosixLastError() { return errno; }
+
+// No window system: classes always register and the queue is always empty.
+int PosixRegisterWindowClass(const char*) { return 1; }
+
+void PosixUnregisterWindowClass(const char*) {}
+
+int PosixPumpMessages() { return 1; }
+
+void* PosixLoadLibrary(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
+
+void* PosixFindSymbol(void* library, const char* name) { return dlsym(library, name); }
+
+void PosixFreeLibrary(void* library) { dlclose(library); }
+
+const PlatformServices posixServices = {
+    PosixCommandLine,      PosixCounterFrequency,    PosixCounterValue,
+    PosixMilliseconds,     PosixMilliseconds,        PosixSleep,
+    PosixMessageBox,       PosixGetCurrentDirectory, PosixSetCurrentDirectory,
+    PosixCreateDirectory,  PosixLastError,           PosixRegisterWindowClass,
+    PosixUnregisterWindowClass, PosixPumpMessages,   PosixLoadLibrary,
+    PosixFindSymbol,       PosixFreeLibrary,
+};
+
+PlatformServices services = posixServices;
+
+}  // namespace
+
+PlatformServices& Platform() { return services; }
+
+const PlatformServices& NativePlatform() { return posixServices; }

@@ -1,0 +1,86 @@
+// The two process-wide records and the window layer's portable half: message-handler
+// registration, the per-frame system step and the orderly release of system objects.
+#pragma once
+
+#include <cstdint>
+
+#include "llist.h"
+#include "platform.h"
+
+class MemoryManager;
+class Keyboard;
+class Mouse;
+class Screen;
+class OglScreen;
+class D3dScreen;
+class PictureCodec;
+
+#define APP_NAME_SIZE 160
+
+struct AppGlobals {
+    AppGlobals();
+    // Refuses names of 160 characters or more; the old name stays. 1 when taken.
+    int SetName(const char* newName);
+
+    char name[APP_NAME_SIZE];
+    Keyboard* keyboard;
+    Mouse* mouse;
+    int16_t zigZag[80];
+    MemoryManager* memoryManager;
+    LList* pictureFormats;
+    LList* screenList;
+    LList* callbackRegistry;
+    Screen* currentScreen;
+    int32_t minFrameTime;
+    int32_t lastFrameTime;
+    char textBuffer[128];
+    char shortTextBuffer[32];
+};
+
+struct SysGlobals {
+    PictureCodec* jpegLoader;
+    PictureCodec* bmpCodec;
+    PictureCodec* fxt1Reader;
+    OglScreen* oglScreen;
+    OglScreen* fxScreen;
+    D3dScreen* d3dScreen;
+    WindowHandle mainWindow;
+    uintptr_t deviceContext;
+    LList* handlerList;
+};
+
+extern AppGlobals* glb;
+extern SysGlobals* sglb;
+
+// Base of every object that receives window messages.
+class MessageHandler {
+public:
+    virtual int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                  intptr_t lParam);
+    virtual ~MessageHandler();
+};
+
+struct MessageHandlerEntry {
+    MessageHandler* handler;
+    uint32_t message;
+};
+
+int RegisterMessageHandler(MessageHandler* handler, uint32_t message);
+void UnregisterMessageHandler(MessageHandler* handler, uint32_t message);
+void UnregisterAllMessageHandlers(MessageHandler* handler);
+// Calls the handlers registered for the message in registration order. Returns whether
+// any handled it; result takes the first non-zero handler result.
+bool DispatchToHandlers(WindowHandle window, uint32_t message, uintptr_t wParam,
+                        intptr_t lParam, int32_t* result);
+// The window procedure's portable half. A close request counts as handled, so whether
+// the window closes is up to the handlers. false: pass the message to the platform.
+bool RouteWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                        intptr_t lParam, int32_t* result);
+// Frees every handler entry and the list itself.
+void FreeMessageHandlerList();
+
+// Sleeps what is left of minFrameTime since lastFrameTime (clamped to 0..250 ms old)
+// and stamps lastFrameTime. Part of xHandler, on its own for the pacing rule.
+void PaceFrame();
+// Releases the system objects in order; also the first step of the fatal stop.
+void xExit();

@@ -1,0 +1,128 @@
+#include "test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <direct.h>
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+int scratchNumber;
+
+std::string TempRoot() {
+#ifdef _WIN32
+    const char* temp = std::getenv("TEMP");
+    return temp ? temp : ".";
+#else
+    return "/tmp";
+#endif
+}
+
+void RemoveTree(const std::string& path) {
+#ifdef _WIN32
+    std::string command = "rmdir /s /q \"" + path + "\" >nul 2>nul";
+#else
+    std::string command = "rm -rf '" + path + "'";
+#endif
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", path.c_str());
+}
+
+}  // namespace
+
+ScratchDirectory::ScratchDirectory() : previous(CurrentDirectory()) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/nd_test_%d_%d", int(::getpid()), ++scratchNumber);
+    path = TempRoot() + name;
+#ifdef _WIN32
+    _mkdir(path.c_str());
+    _chdir(path.c_str());
+#else
+    mkdir(path.c_str(), 0777);
+    if (chdir(path.c_str()) != 0) std::perror("chdir");
+#endif
+}
+
+ScratchDirectory::~ScratchDirectory() {
+#ifdef _WIN32
+    _chdir(previous.c_str());
+#else
+    if (chdir(previous.c_str()) != 0) std::perror("chdir");
+#endif
+    RemoveTree(path);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::string ReadTextFile(const std::string& path) {
+    std::string text = ReadWholeFile(path);
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) result += text[i];
+    return result;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFDIR);
+}
+
+std::string CurrentDirectory() {
+    char buffer[1024];
+    Platform().getCurrentDirectory(buffer, sizeof buffer);
+    return buffer;
+}
+
+namespace {
+
+uint32_t fakeNow = 100000;
+std::string sleeps;
+
+int NoCounter(int64_t*) { return 0; }
+uint32_t FakeMilliseconds() { return fakeNow; }
+void FakeSleep(uint32_t milliseconds) {
+    sleeps += std::to_string(milliseconds) + ",";
+    fakeNow += milliseconds;
+}
+
+}  // namespace
+
+FakeClock::FakeClock() {
+    Platform().counterFrequency = NoCounter;
+    Platform().counterValue = NoCounter;
+    Platform().milliseconds = FakeMilliseconds;
+    Platform().tickCount = FakeMilliseconds;
+    Platform().sleep = FakeSleep;
+    sleeps.clear();
+}
+
+FakeClock::~FakeClock() {
+    const PlatformServices& native = NativePlatform();
+    Platform().counterFrequency = native.counterFrequency;
+    Platform().counterValue = native.counterValue;
+    Platform().milliseconds = native.milliseconds;
+    Platform().tickCount = native.tickCount;
+    Platform().sleep = native.sleep;
+}
+
+void FakeClock::Advance(uint32_t milliseconds) { fakeNow += milliseconds; }
+uint32_t FakeClock::Now() { return fakeNow; }
+const std::string& FakeClock::Sleeps() { return sleeps; }
+void FakeClock::ForgetSleeps() { sleeps.clear(); }

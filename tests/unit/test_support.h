@@ -1,0 +1,40 @@
+// Shared helpers of the unit tests: a scratch directory per test, whole-file reads and
+// a fake platform clock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform.h"
+
+// Makes a fresh directory, enters it, and returns to the old working directory (and
+// removes the scratch tree) when destroyed.
+class ScratchDirectory {
+public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    const std::string& Path() const { return path; }
+
+private:
+    std::string previous;
+    std::string path;
+};
+
+std::string ReadWholeFile(const std::string& path);
+// A text file as the program means it: Windows' CR LF line ends read as LF.
+std::string ReadTextFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+bool DirectoryExists(const std::string& path);
+std::string CurrentDirectory();
+
+// Replaces the platform's clock with one the test moves by hand; restores on
+// destruction. Sleeps advance the clock and are recorded.
+class FakeClock {
+public:
+    FakeClock();
+    ~FakeClock();
+    static void Advance(uint32_t milliseconds);
+    static uint32_t Now();
+    static const std::string& Sleeps();  // "15,2," style record
+    static void ForgetSleeps();
+};

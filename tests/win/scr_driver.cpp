@@ -1,0 +1,84 @@
+#include "scr_driver.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct BoxSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770") return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+std::string TestProgramDirectory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path, length);
+    return directory.substr(0, directory.find_last_of("\\/") + 1);
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
+              const std::string& workingDirectory) {
+    ScrRun run;
+    std::string directory = TestProgramDirectory();
+    std::string commandLine = "\"" + directory + "Novadrift.scr\"" + arguments;
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const std::string& cwd = workingDirectory.empty() ? directory : workingDirectory;
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
+                        &startup, &process))
+        return run;
+    run.started = true;
+    DWORD waited = 0;
+    const DWORD step = 50;
+    while (WaitForSingleObject(process.hProcess, step) == WAIT_TIMEOUT) {
+        waited += step;
+        BoxSearch search = {process.dwProcessId, nullptr};
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            char caption[256] = {};
+            char text[2048] = {};
+            GetWindowTextA(search.found, caption, sizeof caption);
+            GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+            run.boxes.push_back({caption, text});
+            PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+            Sleep(200);
+        }
+        if (waited >= timeoutMs) {
+            run.timedOut = true;
+            TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, 5000);
+            break;
+        }
+    }
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return run;
+}
