@@ -40,6 +40,25 @@ struct PlatformServices {
     // message arrived (the rest of the queue stays).
     int (*pumpMessages)();
 
+    // Screensaver host services.
+    int (*getCursorPosition)(int32_t* x, int32_t* y);
+    void (*setArrowCursor)();
+    void (*postMessage)(WindowHandle window, uint32_t message);
+    void (*destroyWindow)(WindowHandle window);
+    WindowHandle (*foregroundWindow)();
+    // The host's own password check; 1 when the screensaver may close.
+    int (*verifyScreenSaverPassword)(WindowHandle window);
+    void (*changeScreenSaverPassword)(WindowHandle parent);
+    // The child window of the host's preview program; 0 with an error recorded.
+    WindowHandle (*findPreviewWindow)();
+    void (*setWindowTopMost)(WindowHandle window, int topMost);
+    void (*setScreenSaverRunning)(int running, int32_t* previous);
+    // 0 idle, 1 normal, 2 high.
+    void (*setProcessPriority)(int level);
+    // A machine-wide text setting (registry value under HKEY_LOCAL_MACHINE):
+    // -1 the key is missing, 0 the value is missing, 1 read into buffer.
+    int (*readMachineSetting)(const char* key, const char* value, char* buffer, int size);
+
     // Run-time library loading (opengl32.dll, ddraw.dll, ...).
     void* (*loadLibrary)(const char* name);
     void* (*findSymbol)(void* library, const char* name);

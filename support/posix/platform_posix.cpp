@@ -87,20 +87,79 @@ void PosixUnregisterWindowClass(const char*) {}
 
 int PosixPumpMessages() { return 1; }
 
+// No screensaver host: the cursor stays at the origin, windows and passwords are
+// absent, machine settings do not exist.
+int PosixGetCursorPosition(int32_t* x, int32_t* y) {
+    *x = 0;
+    *y = 0;
+    return 1;
+}
+
+void PosixSetArrowCursor() {}
+
+void PosixPostMessage(WindowHandle, uint32_t) {}
+
+void PosixDestroyWindow(WindowHandle) {}
+
+WindowHandle PosixForegroundWindow() { return 0; }
+
+int PosixVerifyScreenSaverPassword(WindowHandle) { return 1; }
+
+void PosixChangeScreenSaverPassword(WindowHandle) {}
+
+WindowHandle PosixFindPreviewWindow() { return 0; }
+
+void PosixSetWindowTopMost(WindowHandle, int) {}
+
+void PosixSetScreenSaverRunning(int, int32_t* previous) {
+    if (previous) *previous = 0;
+}
+
+void PosixSetProcessPriority(int) {}
+
+int PosixReadMachineSetting(const char*, const char*, char*, int) { return -1; }
+
 void* PosixLoadLibrary(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
 
 void* PosixFindSymbol(void* library, const char* name) { return dlsym(library, name); }
 
 void PosixFreeLibrary(void* library) { dlclose(library); }
 
-const PlatformServices posixServices = {
-    PosixCommandLine,      PosixCounterFrequency,    PosixCounterValue,
-    PosixMilliseconds,     PosixMilliseconds,        PosixSleep,
-    PosixMessageBox,       PosixGetCurrentDirectory, PosixSetCurrentDirectory,
-    PosixCreateDirectory,  PosixLastError,           PosixRegisterWindowClass,
-    PosixUnregisterWindowClass, PosixPumpMessages,   PosixLoadLibrary,
-    PosixFindSymbol,       PosixFreeLibrary,
-};
+PlatformServices MakePosixServices() {
+    PlatformServices services = {};
+    services.commandLine = PosixCommandLine;
+    services.counterFrequency = PosixCounterFrequency;
+    services.counterValue = PosixCounterValue;
+    services.milliseconds = PosixMilliseconds;
+    services.tickCount = PosixMilliseconds;
+    services.sleep = PosixSleep;
+    services.messageBox = PosixMessageBox;
+    services.getCurrentDirectory = PosixGetCurrentDirectory;
+    services.setCurrentDirectory = PosixSetCurrentDirectory;
+    services.createDirectory = PosixCreateDirectory;
+    services.lastError = PosixLastError;
+    services.registerWindowClass = PosixRegisterWindowClass;
+    services.unregisterWindowClass = PosixUnregisterWindowClass;
+    services.pumpMessages = PosixPumpMessages;
+    services.getCursorPosition = PosixGetCursorPosition;
+    services.setArrowCursor = PosixSetArrowCursor;
+    services.postMessage = PosixPostMessage;
+    services.destroyWindow = PosixDestroyWindow;
+    services.foregroundWindow = PosixForegroundWindow;
+    services.verifyScreenSaverPassword = PosixVerifyScreenSaverPassword;
+    services.changeScreenSaverPassword = PosixChangeScreenSaverPassword;
+    services.findPreviewWindow = PosixFindPreviewWindow;
+    services.setWindowTopMost = PosixSetWindowTopMost;
+    services.setScreenSaverRunning = PosixSetScreenSaverRunning;
+    services.setProcessPriority = PosixSetProcessPriority;
+    services.readMachineSetting = PosixReadMachineSetting;
+    services.loadLibrary = PosixLoadLibrary;
+    services.findSymbol = PosixFindSymbol;
+    services.freeLibrary = PosixFreeLibrary;
+    return services;
+}
+
+const PlatformServices posixServices = MakePosixServices();
 
 PlatformServices services = posixServices;
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "misc.h"
 #include "startup.h"
 #include "xsystem.h"
 
@@ -77,6 +78,124 @@ int WinPumpMessages() {
     return 1;
 }
 
+int WinGetCursorPosition(int32_t* x, int32_t* y) {
+    POINT point;
+    if (!GetCursorPos(&point)) return 0;
+    *x = point.x;
+    *y = point.y;
+    return 1;
+}
+
+void WinSetArrowCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
+
+void WinPostMessage(WindowHandle window, uint32_t message) {
+    PostMessageA(reinterpret_cast<HWND>(window), message, 0, 0);
+}
+
+void WinDestroyWindow(WindowHandle window) { DestroyWindow(reinterpret_cast<HWND>(window)); }
+
+WindowHandle WinForegroundWindow() {
+    return reinterpret_cast<WindowHandle>(GetForegroundWindow());
+}
+
+// The NT family checks the password itself; older systems ask PASSWORD.CPL. A missing
+// library or entry point lets the screensaver close.
+int WinVerifyScreenSaverPassword(WindowHandle window) {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT) return 1;
+    HMODULE library = LoadLibraryA("PASSWORD.CPL");
+    if (!library) return 1;
+    typedef BOOL(WINAPI * VerifyProc)(HWND);
+    VerifyProc verify =
+        reinterpret_cast<VerifyProc>(reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));
+    if (!verify) {
+        FreeLibrary(library);
+        return 1;
+    }
+    BOOL ok = verify(reinterpret_cast<HWND>(window));
+    FreeLibrary(library);
+    return ok != 0;
+}
+
+void WinChangeScreenSaverPassword(WindowHandle parent) {
+    HMODULE library = LoadLibraryA("MPR.DLL");
+    if (!library) return;
+    typedef DWORD(WINAPI * ChangeProc)(LPCSTR, HWND, DWORD, LPVOID);
+    ChangeProc change =
+        reinterpret_cast<ChangeProc>(reinterpret_cast<void*>(GetProcAddress(library, "PwdChangePasswordA")));
+    if (change) change("SCRSAVE", reinterpret_cast<HWND>(parent), 0, nullptr);
+    FreeLibrary(library);
+}
+
+WindowHandle WinFindPreviewWindow() {
+    HWND host = FindWindowA("Scrprev", nullptr);
+    if (!host) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        char commandLine[] = "Scrprev";
+        if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE,
+                            CREATE_NEW_PROCESS_GROUP | CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr,
+                            &startup, &process)) {
+            SetErrorText("Error creating scrprev process");
+            return 0;
+        }
+        DWORD idle = WaitForInputIdle(process.hProcess, 2000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        if (idle == WAIT_TIMEOUT) {
+            SetErrorText("Scrprev never becomes idle");
+            return 0;
+        }
+        if (idle != 0) {
+            SetErrorText("ScrPrev, misc error after ScrPrev execution");
+            return 0;
+        }
+        host = FindWindowA("Scrprev", nullptr);
+        if (!host) {
+            SetErrorText("Unable to find Scrprev window");
+            return 0;
+        }
+    }
+    SetForegroundWindow(host);
+    HWND child = GetWindow(host, GW_CHILD);
+    if (!child) {
+        SetErrorText("Couldn't find Scrprev child");
+        return 0;
+    }
+    return reinterpret_cast<WindowHandle>(child);
+}
+
+void WinSetWindowTopMost(WindowHandle window, int topMost) {
+    SetWindowLongA(reinterpret_cast<HWND>(window), GWL_EXSTYLE, topMost ? WS_EX_TOPMOST : 0);
+}
+
+void WinSetScreenSaverRunning(int running, int32_t* previous) {
+    UINT old = 0;
+    SystemParametersInfoA(SPI_SCREENSAVERRUNNING, UINT(running), &old, 0);
+    if (previous) *previous = int32_t(old);
+}
+
+void WinSetProcessPriority(int level) {
+    static const DWORD classes[] = {IDLE_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS};
+    if (level >= 0 && level <= 2) SetPriorityClass(GetCurrentProcess(), classes[level]);
+}
+
+int WinReadMachineSetting(const char* key, const char* value, char* buffer, int size) {
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return -1;
+    DWORD type = 0;
+    DWORD length = DWORD(size > 0 ? size - 1 : 0);
+    LONG result = RegQueryValueExA(handle, value, nullptr, &type,
+                                   reinterpret_cast<BYTE*>(buffer), &length);
+    RegCloseKey(handle);
+    if (result != ERROR_SUCCESS || size <= 0) return 0;
+    // Registry strings need not be terminated.
+    buffer[length < DWORD(size) ? length : DWORD(size - 1)] = 0;
+    return 1;
+}
+
 void* WinLoadLibrary(const char* name) { return reinterpret_cast<void*>(LoadLibraryA(name)); }
 
 void* WinFindSymbol(void* library, const char* name) {
@@ -85,13 +204,41 @@ void* WinFindSymbol(void* library, const char* name) {
 
 void WinFreeLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
-const PlatformServices winServices = {
-    WinCommandLine,     WinCounterFrequency,    WinCounterValue,        WinMilliseconds,
-    WinTickCount,       WinSleep,               WinMessageBox,          WinGetCurrentDirectory,
-    WinSetCurrentDirectory, WinCreateDirectory, WinLastError,
-    WinRegisterWindowClass, WinUnregisterWindowClass, WinPumpMessages,     WinLoadLibrary,
-    WinFindSymbol,      WinFreeLibrary,
-};
+PlatformServices MakeWinServices() {
+    PlatformServices services = {};
+    services.commandLine = WinCommandLine;
+    services.counterFrequency = WinCounterFrequency;
+    services.counterValue = WinCounterValue;
+    services.milliseconds = WinMilliseconds;
+    services.tickCount = WinTickCount;
+    services.sleep = WinSleep;
+    services.messageBox = WinMessageBox;
+    services.getCurrentDirectory = WinGetCurrentDirectory;
+    services.setCurrentDirectory = WinSetCurrentDirectory;
+    services.createDirectory = WinCreateDirectory;
+    services.lastError = WinLastError;
+    services.registerWindowClass = WinRegisterWindowClass;
+    services.unregisterWindowClass = WinUnregisterWindowClass;
+    services.pumpMessages = WinPumpMessages;
+    services.getCursorPosition = WinGetCursorPosition;
+    services.setArrowCursor = WinSetArrowCursor;
+    services.postMessage = WinPostMessage;
+    services.destroyWindow = WinDestroyWindow;
+    services.foregroundWindow = WinForegroundWindow;
+    services.verifyScreenSaverPassword = WinVerifyScreenSaverPassword;
+    services.changeScreenSaverPassword = WinChangeScreenSaverPassword;
+    services.findPreviewWindow = WinFindPreviewWindow;
+    services.setWindowTopMost = WinSetWindowTopMost;
+    services.setScreenSaverRunning = WinSetScreenSaverRunning;
+    services.setProcessPriority = WinSetProcessPriority;
+    services.readMachineSetting = WinReadMachineSetting;
+    services.loadLibrary = WinLoadLibrary;
+    services.findSymbol = WinFindSymbol;
+    services.freeLibrary = WinFreeLibrary;
+    return services;
+}
+
+const PlatformServices winServices = MakeWinServices();
 
 PlatformServices services = winServices;
 
