@@ -8,6 +8,7 @@
 
 AppGlobals* glb;
 SysGlobals* sglb;
+SaverStateBase* saverState;
 
 namespace {
 
@@ -143,10 +144,25 @@ void PaceFrame() {
     glb->lastFrameTime = int32_t(TimerMilliseconds());
 }
 
+int xHandler() {
+    if (!Platform().pumpMessages()) {
+        LogMessage(LOG_EXIT, "WM_QUIT rescived\n");
+        return 0;
+    }
+    PaceFrame();
+    if (saverState) {
+        saverState->CheckMouseMovement();
+        if (saverState->CloseConfirmed()) return 0;
+    }
+    return 1;
+}
+
 // ---------------------------------------------------------------------------------------
 // Orderly release
 
 void xExit() {
+    XDELETE(saverState);
+    saverState = nullptr;
     LogMessage(LOG_EXIT, "Free all screens\n");
     if (glb && glb->screenList) glb->screenList->Clear();
     LogMessage(LOG_EXIT, "Free sys globals\n");

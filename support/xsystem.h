@@ -60,6 +60,16 @@ public:
     virtual ~MessageHandler();
 };
 
+// The screensaver state as the window layer sees it: checked once per frame by
+// xHandler, destroyed first by xExit.
+class SaverStateBase : public MessageHandler {
+public:
+    virtual void CheckMouseMovement() = 0;
+    virtual bool CloseConfirmed() const = 0;
+};
+
+extern SaverStateBase* saverState;
+
 struct MessageHandlerEntry {
     MessageHandler* handler;
     uint32_t message;
@@ -82,5 +92,8 @@ void FreeMessageHandlerList();
 // Sleeps what is left of minFrameTime since lastFrameTime (clamped to 0..250 ms old)
 // and stamps lastFrameTime. Part of xHandler, on its own for the pacing rule.
 void PaceFrame();
+// The per-frame system step: pumps the messages, paces the frame, checks the
+// screensaver. 1 go on, 0 quit.
+int xHandler();
 // Releases the system objects in order; also the first step of the fatal stop.
 void xExit();
