@@ -1,7 +1,175 @@
-#include "misc.h"
-#include "startup.h"
+// The program proper: what this run does (from the screensaver switch), set-up of the
+// system, the screen and the scene, the main loop, and the teardown in reverse order.
+#include <cstdlib>
+#include <cstring>
 
-int xMain(int32_t, char**) {
+#include "ansi/file.h"
+#include "ansi/memory.h"
+#include "base/camera.h"
+#include "base/screenb.h"
+#include "mainloop.h"
+#include "misc.h"
+#include "platform.h"
+#include "saverstate.h"
+#include "settings.h"
+#include "startup.h"
+#include "xsystem.h"
+
+SettingsRecord Settings;
+
+namespace {
+
+Camera* defaultCamera;
+
+// Process priority classes by the settings' priority value; others leave it alone.
+void ApplyPriority(int32_t priority) {
+    if (priority == 0)
+        Platform().setProcessPriority(0);
+    else if (priority == 100)
+        Platform().setProcessPriority(1);
+    else if (priority == 200)
+        Platform().setProcessPriority(2);
+}
+
+void SetSettingsDefaults() {
+    Settings.width = 640;
+    Settings.height = 480;
+    Settings.bits = 16;
+    Settings.displayMode = DISPLAY_FULLSCREEN;
+    Settings.backgroundNumber = 0;
+    Settings.priority = 100;
+}
+
+}  // namespace
+
+int SetDataDirFromRegistry(const char* applicationName) {
+    char key[APP_NAME_SIZE + 16];
+    std::snprintf(key, sizeof key, "SOFTWARE\\%s", applicationName);
+    char directory[513];
+    if (Platform().readMachineSetting(key, "DataPath", directory, sizeof directory) != 1)
+        return 1;
+    LogMessage(LOG_INIT, "Setting dir to %s\n", directory);
+    if (!Platform().setCurrentDirectory(directory)) return SetErrorText("Unable to change dir");
+    LogMessage(LOG_INIT, "Dir change ok\n");
+    return 1;
+}
+
+int CreateSysGlobals() { return 1; }
+
+int SystemSetup(int32_t, char**) {
+    TimerInit();
+    std::srand(Platform().milliseconds());
+    LogMessage(LOG_INIT, "Creating sys globals\n");
+    CreateSysGlobals();
+    LogMessage(LOG_INIT, "Register class\n");
+    if (!Platform().registerWindowClass(glb ? glb->name : "Noname"))
+        return SetErrorText("RegisterClass failed : %ld", long(Platform().lastError()));
+    return 1;
+}
+
+int SetupScreen() {
+    Screen* screen;
+    if (SaverMode() == SAVER_PREVIEW) {
+        LogMessage(LOG_INIT, "Trying to setup preview window from config file\n");
+        screen = FindSavedScreen(&Settings.previewSelection, 0);
+        if (!screen) {
+            LogMessage(LOG_INIT, "Failed. So trying to find a compatible screen\n");
+            screen = FindScreenFor(DISPLAY_WINDOW);
+            if (!screen) return SetErrorText("Unable to find a fullscreen compatible screen");
+            LogMessage(LOG_INIT, "Found one. Using : %s\n", screen->name);
+        }
+        glb->currentScreen = screen;
+        const SaverState* state = static_cast<const SaverState*>(saverState);
+        if (!screen->InitInWindow(state->parentWindow, 1)) return ClearError();
+        return 1;
+    }
+    LogMessage(LOG_INIT, "Trying to setup screen from config file\n");
+    screen = FindSavedScreen(&Settings.screenSelection, 0);
+    if (!screen) {
+        LogMessage(LOG_INIT, "Failed. So trying to find a compatible screen\n");
+        screen = FindScreenFor(DISPLAY_FULLSCREEN);
+        if (!screen) return SetErrorText("Unable to find a fullscreen compatible screen");
+        LogMessage(LOG_INIT, "Found one. Using : %s\n", screen->name);
+    }
+    glb->currentScreen = screen;
+    if (!screen->InitModeBySize(Settings.width, Settings.height, Settings.bits,
+                                DISPLAY_FULLSCREEN, 1))
+        return SetErrorText("Screen initialization failed");
+    return 1;
+}
+
+int startup(int32_t, char**) {
+    LogMessage(LOG_INIT, "Entering startup\n");
+    if (!SetupScreen()) return 0;
+    return 1;
+}
+
+void shutdown() {
+    LogMessage(LOG_EXIT, "Entering shutdown\n");
+    if (glb->currentScreen) glb->currentScreen->ExitMode();
+    xExit();
+}
+
+void AppCleanup() {
+    XDELETE(defaultCamera);
+    defaultCamera = nullptr;
+    if (saverState) static_cast<SaverState*>(saverState)->RestoreSaver();
+    shutdown();
+}
+
+int Init(int32_t count, char** words) {
+    LogMessage(LOG_INIT, "Entering Init\n");
+    if (FileExists("gui.cfg")) {
+        LogMessage(LOG_INIT, "Gui.cfg found. Using current dir\n");
+    } else {
+        LogMessage(LOG_INIT, "Didn't find gui.cfg. Getting real dir\n");
+        SetDataDirFromRegistry(glb->name);
+    }
+    if (!SystemSetup(count, words)) return 0;
+    SetSettingsDefaults();
+    SaverState* state = static_cast<SaverState*>(saverState);
+    if (state) {
+        switch (state->mode) {
+            case SAVER_PASSWORD:
+                state->ChangePassword();
+                return 2;
+            case SAVER_RUN:
+                ApplyPriority(Settings.priority);
+                break;
+            case SAVER_SETTINGS:
+                return 2;
+            default:
+                break;
+        }
+    }
+    if (!startup(count, words)) return 0;
+    defaultCamera = XNEW(Camera);
+    defaultCamera->SetViewport(640, 480, 60, 0, 0, 2);
+    if (state) {
+        state->PrepareSaver();
+        if (state->mode == SAVER_NORMAL || state->mode == SAVER_RUN)
+            SaveScreenChoice(glb->currentScreen, &Settings.screenSelection);
+        else if (state->mode == SAVER_PREVIEW)
+            SaveScreenChoice(glb->currentScreen, &Settings.previewSelection);
+    }
+    glb->minFrameTime = 20;
+    return 1;
+}
+
+int xMain(int32_t count, char** words) {
     LogMessage(LOG_INIT, "Entering xMain\n");
+    SaverState* state = XNEW(SaverState);
+    saverState = state;
+    state->ParseSaverCommandLine();
+    std::memset(&Settings, 0, sizeof Settings);
+    glb->SetName("Novadrift");
+    int result = Init(count, words);
+    if (result == 1) {
+        LogMessage(LOG_INIT, " ----- Entering main loop -----\n");
+        int loopResult = MainLoop(1);
+        LogMessage(LOG_EXIT, "------ Exiting main loop return code was : %ld -----\n",
+                   long(loopResult));
+    }
+    AppCleanup();
     return 1;
 }

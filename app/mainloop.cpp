@@ -1,0 +1,78 @@
+#include "mainloop.h"
+
+#include "base/screenb.h"
+#include "misc.h"
+#include "saverstate.h"
+#include "xsystem.h"
+
+namespace {
+
+int mainState = STATE_START;
+int32_t frameCounter;
+
+int NothingToLoad(int) { return 1; }
+int LeaveAtOnce(float) { return 0; }
+void NothingToTearDown() {}
+
+AppFrameHooks hooks = {NothingToLoad, LeaveAtOnce, NothingToTearDown};
+
+// TODO(input): the keyboard's WasPressed for F12 once the keyboard lands.
+bool ScreenshotKeyPressed() { return false; }
+
+uint32_t NowMilliseconds() { return uint32_t(TimerMilliseconds()); }
+
+}  // namespace
+
+AppFrameHooks& AppHooks() { return hooks; }
+
+void SetMainState(int state) { mainState = state; }
+int GetMainState() { return mainState; }
+int32_t FrameCounter() { return frameCounter; }
+
+int MainLoop(int continuous) {
+    uint32_t reference = NowMilliseconds();
+    bool quit = false;
+    for (;;) {
+        if (!xHandler()) {
+            LogMessage(LOG_EXIT, "xHandler return FALSE. Quiting.\n");
+            quit = true;
+        }
+        // A screen that cannot draw skips the whole frame, and its time goes to the
+        // next frame that can.
+        if (!glb->currentScreen || !glb->currentScreen->IsReady()) {
+            if (quit) return 1;
+            continue;
+        }
+        float seconds = float(uint32_t(NowMilliseconds() - reference) * 0.001);
+        reference = NowMilliseconds();
+        ++frameCounter;
+        if (ScreenshotKeyPressed()) glb->currentScreen->SaveScreenshot("ScrShots/qv.bmp", 0);
+
+        switch (mainState) {
+            case STATE_START:
+                mainState = STATE_LOAD;
+                break;
+            case STATE_LOAD:
+                mainState = hooks.load(SaverMode() != SAVER_NORMAL) ? STATE_RUN : STATE_STOP;
+                break;
+            case STATE_RUN: {
+                int stay = hooks.frame(seconds);
+                if (stay == 0 || stay == 2 || quit) {
+                    mainState = STATE_STOP;
+                    quit = false;
+                }
+                break;
+            }
+            case STATE_STOP:
+                mainState = STATE_EXIT;
+                break;
+            case STATE_EXIT:
+                hooks.teardown();
+                return 0;
+            default:
+                break;
+        }
+        if (!continuous) return 1;
+        if (quit) return 1;
+    }
+}

@@ -1,0 +1,26 @@
+// The settings kept from one run to the next in "novadrift.cfg": renderer and video
+// mode chosen in the settings dialog, the screens really used, priority and background.
+#pragma once
+
+#include <cstdint>
+
+#include "base/screenb.h"
+
+#define SETTINGS_FILE_NAME "novadrift.cfg"
+
+struct SettingsRecord {
+    uint8_t version;
+    int32_t reservedWord;
+    uint8_t reservedBlock[64];
+    int32_t screenKind;
+    int32_t width;
+    int32_t height;
+    int32_t bits;
+    int32_t displayMode;
+    int32_t backgroundNumber;
+    int32_t priority;  // 0 idle, 100 normal, 200 high, in screensaver runs
+    ScreenSelection screenSelection;
+    ScreenSelection previewSelection;
+};
+
+extern SettingsRecord Settings;
