@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -81,4 +82,32 @@ ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return run;
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* variable, const char* value) : name(variable) {
+    char buffer[4096];
+    DWORD length = GetEnvironmentVariableA(variable, buffer, sizeof buffer);
+    hadPrevious = length > 0 && length < sizeof buffer;
+    if (hadPrevious) previous.assign(buffer, length);
+    SetEnvironmentVariableA(variable, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    SetEnvironmentVariableA(name.c_str(), hadPrevious ? previous.c_str() : nullptr);
+}
+
+std::vector<std::string> LogBodies(const std::string& log) {
+    std::vector<std::string> bodies;
+    std::regex stamped("^ *[0-9]+\\.[0-9]{3} : (.*)$");
+    std::istringstream lines(log);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::smatch match;
+        if (std::regex_match(line, match, stamped))
+            bodies.push_back(match[1]);
+        else
+            bodies.push_back("RAW:" + line);
+    }
+    return bodies;
 }

@@ -26,3 +26,20 @@ std::string ReadFileText(const std::string& path);
 // the program's directory when empty.
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
               const std::string& workingDirectory = "");
+
+// Sets an environment variable for the programs started while it lives (a machine
+// without render drivers is simulated with WINEDLLOVERRIDES).
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value);
+    ~ScopedEnvironment();
+
+private:
+    std::string name;
+    std::string previous;
+    bool hadPrevious;
+};
+
+// The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
+// without a stamp come as "RAW:" and the text.
+std::vector<std::string> LogBodies(const std::string& log);

@@ -9,28 +9,13 @@
 
 namespace {
 
-std::vector<std::string> LogBodies(const std::string& log) {
-    std::vector<std::string> bodies;
-    std::regex stamped("^ *[0-9]+\\.[0-9]{3} : (.*)$");
-    std::istringstream lines(log);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::smatch match;
-        if (std::regex_match(line, match, stamped))
-            bodies.push_back(match[1]);
-        else
-            bodies.push_back("RAW:" + line);
-    }
-    return bodies;
-}
-
 TEST(ScrStart, WritesAFreshLogBesideItself) {
     std::string logPath = TestProgramDirectory() + "Novadrift.log";
     {
         std::ofstream old(logPath);
         old << "left by an earlier run\n";
     }
+    ScopedEnvironment noDrivers("WINEDLLOVERRIDES", "opengl32,ddraw=d");
     ScrRun run = RunScr("  /c   123 ");
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
@@ -46,6 +31,7 @@ TEST(ScrStart, WritesAFreshLogBesideItself) {
     std::regex returned("EXIT : --- Application returned at : [0-9]{4}-[0-9]{2}-[0-9]{1,2} "
                         "[0-9 ][0-9]:[0-9]{2}:[0-9]{2} ---");
     EXPECT_TRUE(std::regex_match(bodies.back(), returned)) << bodies.back();
+    EXPECT_EQ(std::count(bodies.begin(), bodies.end(), "EXIT : Entering ExitCode"), 1);
     EXPECT_EQ(log.find("earlier run"), std::string::npos);
 
     // A second run replaces the log rather than appending to it.
@@ -57,6 +43,46 @@ TEST(ScrStart, WritesAFreshLogBesideItself) {
     EXPECT_LT(second.size(), firstSize + 200);
     EXPECT_EQ(std::count(second.begin(), second.end(), '\n'),
               std::count(log.begin(), log.end(), '\n'));
+}
+
+}  // namespace
+
+namespace {
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// Lines appear in this order (others may stand between them).
+bool InOrder(const std::vector<std::string>& lines, const std::vector<std::string>& wanted) {
+    auto from = lines.begin();
+    for (const std::string& line : wanted) {
+        from = std::find(from, lines.end(), line);
+        if (from == lines.end()) return false;
+    }
+    return true;
+}
+
+TEST(ScrStart, WithoutAnyScreenEndsWithTheErrorBox) {
+    ScopedEnvironment noDrivers("WINEDLLOVERRIDES", "opengl32,ddraw=d");
+    ScrRun run = RunScr("");
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 1u);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, "Error");
+    EXPECT_EQ(run.boxes[0].text, "Unable to find a fullscreen compatible screen");
+    std::vector<std::string> log = LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+    EXPECT_TRUE(InOrder(log, {"INIT : Entering xMain", "INIT : Entering Init",
+                              "INIT : Creating sys globals", "INIT : Register class",
+                              "INIT : Entering startup",
+                              "INIT : Trying to setup screen from config file",
+                              "INIT : Failed. So trying to find a compatible screen",
+                              "RAW:Error : Unable to find a fullscreen compatible screen",
+                              "EXIT : Free all screens", "EXIT : xExit - done",
+                              "EXIT : Entering ExitCode"}));
+    // Init failed: no main loop.
+    EXPECT_FALSE(Contains(log, "INIT :  ----- Entering main loop -----"));
 }
 
 }  // namespace
