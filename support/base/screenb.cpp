@@ -1,0 +1,375 @@
+#include "base/screenb.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "ansi/memory.h"
+#include "misc.h"
+#include "xsystem.h"
+
+// Contents: construction; the base's virtual operations; DrawPolygons; the devices'
+// shared parts (primitive checks and counters, render states, mode list); the
+// screen-list functions.
+
+// ---------------------------------------------------------------------------------------
+// Construction
+
+Screen::Screen()
+    : kind(0),
+      points(0),
+      lines(0),
+      lineStrips(0),
+      triangles(0),
+      triangleStrips(0),
+      triangleFans(0),
+      quads(0),
+      modesListed(0),
+      active(1),
+      mode(nullptr) {
+    name[0] = 0;
+    for (int32_t& value : renderStates) value = 0;
+}
+
+Screen::Screen(const char* screenName, int32_t screenKind) : Screen() {
+    SetName(screenName);
+    kind = uint8_t(screenKind);
+}
+
+Screen::~Screen() {
+    // The texture list belongs to the derived screen, whose destructor has already run
+    // by now; it frees its textures itself (Parts 6.2, 6.3).
+    FreeModeList();
+    FreeMode();
+}
+
+void Screen::SetName(const char* screenName) {
+    std::snprintf(name, sizeof name, "%s", screenName ? screenName : "");
+}
+
+// ---------------------------------------------------------------------------------------
+// The base's virtual operations
+
+int Screen::InitModeBySize(int32_t width, int32_t height, int32_t bits, int32_t displayMode,
+                           int32_t depthBuffer) {
+    ScreenMode wanted;
+    std::memset(&wanted, 0, sizeof wanted);
+    wanted.width = width;
+    wanted.height = height;
+    wanted.bits = bits;
+    wanted.displayMode = displayMode;
+    wanted.depthBuffer = depthBuffer;
+    return InitMode(&wanted);
+}
+
+int Screen::InitListedMode(const ScreenMode* wanted) {
+    if (!wanted) return 0;
+    for (bool more = modes.First(); more; more = modes.Next()) {
+        const ScreenMode* listed = static_cast<const ScreenMode*>(modes.Current());
+        if (listed && listed->width == wanted->width && listed->height == wanted->height &&
+            listed->bits == wanted->bits)
+            return InitMode(listed);
+    }
+    return 0;
+}
+
+ScreenMode* Screen::GetMode() {
+    return mode;
+}
+
+int Screen::ModeFirst() {
+    return modes.First() ? 1 : 0;
+}
+
+int Screen::ModeValid() {
+    return modes.IsValid() ? 1 : 0;
+}
+
+int Screen::ModeNext() {
+    return modes.Next() ? 1 : 0;
+}
+
+ScreenMode* Screen::ModeCurrent() {
+    return static_cast<ScreenMode*>(modes.Current());
+}
+
+int Screen::UnusedHook() {
+    return 1;
+}
+
+int Screen::IsFullScreen() {
+    return mode && mode->displayMode == DISPLAY_FULLSCREEN ? 1 : 0;
+}
+
+// Part 6.1 has Restore call RestoreAll, and Release ReleaseAll, on GetTextureList()
+// before setting `active`. Those are operations of Part 6.4's TextureList, which this
+// file only names; the call joins here when that class is declared.
+int Screen::Restore() {
+    active = 1;
+    return 1;
+}
+
+int Screen::Release() {
+    active = 0;
+    return 1;
+}
+
+TextureList* Screen::GetTextureList() {
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// DrawPolygons
+
+int Screen::DrawPolygons(const struct Polygon* list, int32_t count) {
+    if (!list) return 1;
+    for (int32_t i = 0; i < count; ++i) {
+        const struct Polygon& polygon = list[i];
+        SetSurface(polygon.surface);
+        switch (polygon.count) {
+            case 2:
+                DrawPrimitive(PRIM_LINES, polygon.vertices, 2, 0);
+                break;
+            case 3:
+                DrawPrimitive(PRIM_TRIANGLES, polygon.vertices, 3, 0);
+                break;
+            case 4:
+                DrawPrimitive(PRIM_QUADS, polygon.vertices, 4, 0);
+                break;
+            default:
+                break;
+        }
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// DrawPrimitive's shared part
+
+int Screen::CheckPrimitive(int32_t kind, const Vertex* vertices, int32_t count,
+                           QuadMessage quadMessage) {
+    if (!vertices) return SetErrorText("DrawPrimitive - Dont give me NULL");
+    switch (kind) {
+        case PRIM_LINES:
+            if (count < 2 || count % 2 != 0)
+                return SetErrorText("DrawPrimitive - A line list needs lines (duh)");
+            break;
+        case PRIM_LINE_STRIP:
+            if (count < 2)
+                return SetErrorText("DrawPrimitive - A linestrip must have over 2 vertexs");
+            break;
+        case PRIM_TRIANGLES:
+            if (count < 3 || count % 3 != 0)
+                return SetErrorText("DrawPrimitive - A triangle list needs triangles (duh)");
+            break;
+        case PRIM_QUADS:
+            if (count < 4 || count % 4 != 0) {
+                if (quadMessage == QUAD_MESSAGE_WITH_COUNT)
+                    return SetErrorText(
+                        "DrawPrimitive - A quad list needs quads (duh) (Num verts sent : %ld)",
+                        long(count));
+                return SetErrorText("DrawPrimitive - A quad list needs quads (duh)");
+            }
+            break;
+        default:
+            break;
+    }
+    return 1;
+}
+
+namespace {
+
+// Counters wrap like the 32-bit registers they were, instead of overflowing.
+void AddToCounter(int32_t& counter, int64_t amount) {
+    counter = int32_t(uint32_t(counter) + uint32_t(amount));
+}
+
+}  // namespace
+
+void Screen::CountPrimitive(int32_t kind, int32_t count) {
+    int64_t n = count;
+    switch (kind) {
+        case PRIM_POINTS:
+            AddToCounter(points, n);
+            break;
+        case PRIM_LINES:
+            AddToCounter(lines, n / 2);
+            break;
+        case PRIM_LINE_STRIP:
+            AddToCounter(lineStrips, n - 1);
+            break;
+        case PRIM_TRIANGLES:
+            AddToCounter(triangles, n / 3);
+            break;
+        case PRIM_TRIANGLE_STRIP:
+            AddToCounter(triangleStrips, n - 2);
+            break;
+        case PRIM_TRIANGLE_FAN:
+            AddToCounter(triangleFans, n - 2);
+            break;
+        case PRIM_QUADS:
+            AddToCounter(quads, n / 4);
+            break;
+        default:
+            break;
+    }
+}
+
+void Screen::ResetDrawCounters() {
+    points = lines = lineStrips = triangles = triangleStrips = triangleFans = quads = 0;
+}
+
+int32_t Screen::StoreRenderState(int32_t state, int32_t value) {
+    if (state < 0 || state >= RENDER_STATE_COUNT) return value;
+    if (value == RENDER_STATE_REAPPLY) return renderStates[state];
+    renderStates[state] = value;
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------
+// Mode list
+
+int Screen::AddListedMode(int32_t width, int32_t height, int32_t bits, int32_t displayMode) {
+    ScreenMode* listed = static_cast<ScreenMode*>(XALLOC(sizeof(ScreenMode)));
+    std::memset(listed, 0, sizeof *listed);
+    listed->width = width;
+    listed->height = height;
+    listed->bits = bits;
+    listed->displayMode = displayMode;
+    std::snprintf(listed->modeName, sizeof listed->modeName, "%ldx%ldx%ld", long(width),
+                  long(height), long(bits));
+    if (!modes.AddBack(listed)) {
+        xFree(listed);
+        return SetErrorText("Unable to allocate memory for the new open gl mode");
+    }
+    return 1;
+}
+
+namespace {
+
+bool SortsBefore(const ScreenMode* a, const ScreenMode* b) {
+    if (a->width != b->width) return a->width < b->width;
+    if (a->height != b->height) return a->height < b->height;
+    return a->bits < b->bits;
+}
+
+}  // namespace
+
+void Screen::SortModeList() {
+    int32_t count = modes.Count();
+    ScreenMode** sorted = static_cast<ScreenMode**>(XALLOC(sizeof(ScreenMode*) * size_t(count)));
+    int32_t filled = 0;
+    for (bool more = modes.First(); more && filled < count; more = modes.Next())
+        sorted[filled++] = static_cast<ScreenMode*>(modes.Current());
+    modes.Clear();
+
+    // Bubble sort: only a later, smaller neighbour is swapped, so equal keys keep their
+    // order (a window entry stays before its full-screen twin).
+    bool swapped = true;
+    while (swapped) {
+        swapped = false;
+        for (int32_t i = 0; i + 1 < filled; ++i) {
+            if (SortsBefore(sorted[i + 1], sorted[i])) {
+                ScreenMode* held = sorted[i];
+                sorted[i] = sorted[i + 1];
+                sorted[i + 1] = held;
+                swapped = true;
+            }
+        }
+    }
+
+    for (int32_t i = 0; i < filled; ++i)
+        if (!modes.AddBack(sorted[i])) xFree(sorted[i]);
+    xFree(sorted);
+}
+
+void Screen::FreeModeList() {
+    modes.ClearAndFreeItems();
+}
+
+void Screen::KeepMode(const ScreenMode* newMode) {
+    if (!newMode) return;
+    if (!mode) mode = static_cast<ScreenMode*>(XALLOC(sizeof(ScreenMode)));
+    if (newMode != mode) std::memcpy(mode, newMode, sizeof *mode);
+}
+
+void Screen::FreeMode() {
+    if (mode) xFree(mode);
+    mode = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// The screen list
+
+namespace {
+
+LList* ScreenList() {
+    return glb ? glb->screenList : nullptr;
+}
+
+// The first listed screen for which test gives true, or null. The list's cursor is
+// saved and restored around the walk, so a caller's own walk is not disturbed.
+template <typename Test>
+Screen* FirstScreenWhere(Test test) {
+    LList* list = ScreenList();
+    if (!list) return nullptr;
+    bool pushed = list->PushCursor();
+    Screen* found = nullptr;
+    for (bool more = list->First(); more; more = list->Next()) {
+        Screen* screen = static_cast<Screen*>(list->Current());
+        if (screen && test(screen)) {
+            found = screen;
+            break;
+        }
+    }
+    if (pushed) list->PopCursor();
+    return found;
+}
+
+}  // namespace
+
+int GetScreenModeLists() {
+    LogMessage(LOG_INIT, "Get screen mode list(s)\n");
+    FirstScreenWhere([](Screen* screen) {
+        screen->GetModeList();
+        return false;
+    });
+    return 1;
+}
+
+Screen* FindScreenByKind(int32_t kind) {
+    return FirstScreenWhere([kind](Screen* screen) { return screen->kind == kind; });
+}
+
+Screen* FindScreenFor(int32_t displayMode) {
+    GetScreenModeLists();
+    auto fits = [displayMode](Screen* screen) {
+        return screen->IsAvailable() && screen->SupportsDisplayMode(displayMode) == 1;
+    };
+    Screen* fx = FindScreenByKind(SCREEN_3DFX);
+    if (fx && fits(fx)) return fx;
+    return FirstScreenWhere(fits);
+}
+
+int SaveScreenChoice(Screen* screen, ScreenSelection* selection) {
+    if (!screen || !selection) return 0;
+    std::memset(selection, 0, sizeof *selection);
+    selection->valid = 1;
+    selection->zero = 0;
+    selection->kind = screen->kind;
+    if (const ScreenMode* current = screen->GetMode()) {
+        selection->displayMode = uint16_t(current->displayMode);
+        selection->width = uint16_t(current->width);
+        selection->height = uint16_t(current->height);
+        selection->bits = uint16_t(current->bits);
+    }
+    screen->SaveSelection(selection->devicePart);
+    return 1;
+}
+
+Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag) {
+    if (!selection || selection->valid < 1) return nullptr;
+    return FirstScreenWhere([selection, flag](Screen* screen) {
+        return screen->kind == selection->kind &&
+               screen->MatchSelection(selection->devicePart, flag) != 0;
+    });
+}

@@ -1,0 +1,287 @@
+// The render device, which the program calls a screen (Part 6.1): the abstract Screen
+// with its shared behaviour, the records it trades in (ScreenMode, ScreenSelection,
+// Vertex, Rgba, Polygon), the primitive kinds and render states, and the free functions
+// that choose a screen from glb->screenList at start-up.
+//
+// Contents: constants; records; class Screen (fields, virtual operations in slot order,
+// helpers for the devices); the screen-list functions.
+//
+// The devices (OglScreen, Part 6.2; D3dScreen, Part 6.3) supply the operations marked
+// "device" as overrides of the pure virtuals; the base supplies the rest. Drawing
+// devices run the shared part of DrawPrimitive through CheckPrimitive and
+// CountPrimitive, and sort their mode lists with SortModeList.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "llist.h"
+#include "platform.h"
+
+class Camera;
+// Part 6.4.
+class CSurface;
+class TextureList;
+class Texture;
+
+// ---------------------------------------------------------------------------------------
+// Constants
+
+enum ScreenKind {
+    SCREEN_OPENGL = 1,  // standard OpenGL driver
+    SCREEN_3DFX = 2,    // 3dfx OpenGL driver
+    SCREEN_D3D = 3,     // Direct3D 7
+};
+
+enum DisplayMode {
+    DISPLAY_FULLSCREEN = 1,  // changes the display resolution; borderless window over it
+    DISPLAY_WINDOW = 2,      // framed window of the mode's size centred on the desktop
+    DISPLAY_DESKTOP = 3,     // borderless maximised window over the whole desktop
+    DISPLAY_CHILD = 4,       // inside a host window (the screensaver preview)
+};
+
+enum PrimitiveKind {
+    PRIM_POINTS = 0,
+    PRIM_LINES = 1,  // pairs
+    PRIM_LINE_STRIP = 2,
+    PRIM_TRIANGLES = 3,
+    PRIM_TRIANGLE_STRIP = 4,
+    PRIM_TRIANGLE_FAN = 5,
+    PRIM_QUADS = 6,       // groups of four
+    PRIM_KIND_COUNT = 7,  // kinds from here on draw nothing and return 1
+};
+
+// Render-state numbers 0..5; 0 and 2 are stored but have no effect.
+enum RenderState {
+    RS_TEXTURE = 1,      // 0 or 1: texturing off; 2: on
+    RS_BLEND = 3,        // 0: off; 1: additive (one, one); 2: alpha
+    RS_DEPTH_TEST = 4,   // 0: off; 1: on
+    RS_DEPTH_WRITE = 5,  // 1: depth writes on; any other value: off
+    RENDER_STATE_COUNT = 6,
+};
+// As a render-state value: apply the value stored for the state again.
+#define RENDER_STATE_REAPPLY (-1)
+
+// Clear's flags.
+enum ClearFlags { CLEAR_COLOUR = 1, CLEAR_DEPTH = 2 };
+
+#define SCREEN_NAME_SIZE 50
+#define MODE_NAME_SIZE 128
+
+// ---------------------------------------------------------------------------------------
+// Records
+
+// A display mode; copied by value.
+struct ScreenMode {
+    int32_t width;
+    int32_t height;
+    int32_t bits;                   // 16, 24 or 32 in listed modes; 0 for a child window
+    int32_t depthBuffer;            // 1: the Direct3D screen gives the mode a depth buffer
+    int32_t displayMode;            // DisplayMode
+    char modeName[MODE_NAME_SIZE];  // "%ldx%ldx%ld" for listed modes, empty otherwise
+};
+
+// The persisted choice of screen and mode: a 128-byte block written as it stands in
+// memory, little-endian (Part 4.1 stores two).
+struct ScreenSelection {
+    uint16_t valid;  // 1 when written; below 1: no saved choice
+    uint16_t zero;
+    uint16_t kind;         // ScreenKind
+    uint16_t displayMode;  // of the screen's current mode, 0 without one
+    uint16_t width;
+    uint16_t height;
+    uint16_t bits;
+    uint8_t reserved[50];
+    uint8_t devicePart[64];  // written by the screen's SaveSelection
+};
+static_assert(sizeof(ScreenSelection) == 128, "ScreenSelection is a 128-byte block");
+static_assert(offsetof(ScreenSelection, valid) == 0, "ScreenSelection layout");
+static_assert(offsetof(ScreenSelection, zero) == 2, "ScreenSelection layout");
+static_assert(offsetof(ScreenSelection, kind) == 4, "ScreenSelection layout");
+static_assert(offsetof(ScreenSelection, displayMode) == 6, "ScreenSelection layout");
+static_assert(offsetof(ScreenSelection, width) == 8, "ScreenSelection layout");
+static_assert(offsetof(ScreenSelection, height) == 10, "ScreenSelection layout");
+static_assert(offsetof(ScreenSelection, bits) == 12, "ScreenSelection layout");
+static_assert(offsetof(ScreenSelection, reserved) == 14, "ScreenSelection layout");
+static_assert(offsetof(ScreenSelection, devicePart) == 64, "ScreenSelection layout");
+
+// One vertex; arrays of vertices have a stride of 32 bytes.
+struct Vertex {
+    float x, y, z;
+    uint8_t r, g, b, a;
+    float u, v;
+    uint8_t unused[8];  // not read by the devices
+};
+static_assert(sizeof(Vertex) == 32, "Vertex is 32 bytes");
+static_assert(offsetof(Vertex, x) == 0, "Vertex layout");
+static_assert(offsetof(Vertex, r) == 12, "Vertex layout");
+static_assert(offsetof(Vertex, a) == 15, "Vertex layout");
+static_assert(offsetof(Vertex, u) == 16, "Vertex layout");
+static_assert(offsetof(Vertex, unused) == 24, "Vertex layout");
+
+// The clear colour.
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+static_assert(sizeof(Rgba) == 4, "Rgba is four bytes");
+
+// One polygon of DrawPolygons. Win32's <wingdi.h> declares a function Polygon, which
+// hides this name in files that include both: write `struct Polygon` there, as below.
+struct Polygon {
+    Vertex vertices[4];
+    int32_t count;  // 2, 3 or 4 vertices used
+    const CSurface* surface;
+};
+
+// ---------------------------------------------------------------------------------------
+// Screen
+
+class Screen {
+public:
+    // Counters 0, render states 0, no modes listed, active 1, no mode; name and kind
+    // empty until set (the devices set both).
+    Screen();
+    Screen(const char* screenName, int32_t screenKind);
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+
+    // Virtual operations, in slot order. 1 success, 0 failure (recorded with
+    // SetErrorText or SetError), unless a result is named.
+
+    // 0 device: a zeroed mode of the host window's outer size, bits 0, depthBuffer,
+    //   DISPLAY_CHILD, opened with InitMode.
+    virtual int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) = 0;
+    // 1 device: open the mode; on success `mode` holds a copy of it.
+    virtual int InitMode(const ScreenMode* newMode) = 0;
+    // 2 A zeroed ScreenMode from the arguments, opened with InitMode.
+    virtual int InitModeBySize(int32_t width, int32_t height, int32_t bits, int32_t displayMode,
+                               int32_t depthBuffer);
+    // 3 The first listed mode of the same width, height and bits, opened with InitMode
+    //   (its own displayMode); 0 without a message when none matches.
+    virtual int InitListedMode(const ScreenMode* wanted);
+    // 4 The current mode, or null.
+    virtual ScreenMode* GetMode();
+    // 5 device: close the mode, the window and the driver.
+    virtual int ExitMode() = 0;
+    // 6 device: fill `modes` once (modesListed), then SortModeList.
+    virtual int GetModeList() = 0;
+    // 7-10 Iteration over `modes` with its cursor.
+    virtual int ModeFirst();
+    virtual int ModeValid();
+    virtual int ModeNext();
+    virtual ScreenMode* ModeCurrent();
+    // 11 A hook without arguments that nothing calls; returns 1.
+    virtual int UnusedHook();
+    // 12 device: 1 if this screen can open that display mode.
+    virtual int SupportsDisplayMode(int32_t displayMode) = 0;
+    // 13 device: 0 while the device cannot draw.
+    virtual int IsReady() = 0;
+    // 14 1 if the current mode is full screen.
+    virtual int IsFullScreen();
+    // 15, 16 Activation of the application regained / lost: active 1 / 0. See
+    //   screenb.cpp for the texture list's part.
+    virtual int Restore();
+    virtual int Release();
+    // 17 device: 1 if usable.
+    virtual int IsAvailable() = 0;
+    // 18 device: show the frame, then ResetDrawCounters.
+    virtual int Present() = 0;
+    // 19 device: write the 64-byte device part of a ScreenSelection.
+    virtual int SaveSelection(void* devicePart) = 0;
+    // 20 device: non-zero if the device part describes this screen (which adopts it).
+    virtual int MatchSelection(const void* devicePart, int32_t flag) = 0;
+    // 21, 22 device.
+    virtual int BeginScene() = 0;
+    virtual int EndScene() = 0;
+    // 23 device: flags ClearFlags; fade 0 clears, else draws a fading quad (Part 6.1).
+    virtual int Clear(const Rgba* colour, float fade, int32_t flags) = 0;
+    // 24 device: CheckPrimitive, draw, CountPrimitive; kinds above 6 draw nothing and
+    //   return 1; flags are not interpreted.
+    virtual int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count,
+                              int32_t flags) = 0;
+    // 25 device: read the frame and save it as a picture file (Part 7.1).
+    virtual int SaveScreenshot(const char* fileName, int32_t flag) = 0;
+    // 26 device: apply a surface (Part 6.4); null applies the default surface.
+    virtual int SetSurface(const CSurface* surface) = 0;
+    // 27 device: viewport and projection for a camera; null: the 2-D overlay.
+    virtual int SetView(const Camera* camera) = 0;
+    // 28 device: StoreRenderState, then apply.
+    virtual int SetRenderState(int32_t state, int32_t value) = 0;
+    // 29 The screen's texture list (Part 6.4); the base has none.
+    virtual TextureList* GetTextureList();
+    // 30 device: make the texture current; null returns 0.
+    virtual int BindTexture(Texture* texture) = 0;
+    // Frees every listed mode and the list's nodes (and the memory of a mode still
+    // held); does not close an open mode: the caller runs ExitMode first.
+    virtual ~Screen();
+
+    // Non-virtual operations.
+
+    // Per polygon: SetSurface(surface), then one DrawPrimitive by the vertex count (2
+    // lines, 3 triangles, 4 quads; any other count draws nothing). Returns 1.
+    int DrawPolygons(const struct Polygon* list, int32_t count);
+    // The name, bounded to SCREEN_NAME_SIZE - 1 characters.
+    void SetName(const char* screenName);
+
+    // Fields, in the design's order.
+    char name[SCREEN_NAME_SIZE];
+    uint8_t kind;  // ScreenKind
+    // Draw counters: DrawPrimitive adds, Present zeroes. The editor's "Draw info" page
+    // reads them in this order.
+    int32_t points;
+    int32_t lines;
+    int32_t lineStrips;
+    int32_t triangles;
+    int32_t triangleStrips;
+    int32_t triangleFans;
+    int32_t quads;
+    int32_t renderStates[RENDER_STATE_COUNT];  // the last value applied per state
+    uint8_t modesListed;                       // set by the first GetModeList
+    LList modes;       // owned ScreenMode records, sorted; cursor for ModeFirst...
+    int32_t active;    // 1 at construction; Restore 1, Release 0
+    ScreenMode* mode;  // owned copy of the open mode, null while closed
+
+protected:
+    // How the quad-list check words its message: the OpenGL screens add the count.
+    enum QuadMessage { QUAD_MESSAGE_WITH_COUNT, QUAD_MESSAGE_PLAIN };
+
+    // DrawPrimitive's checks, in order (null vertices, line list, line strip, triangle
+    // list, quad list); a failure is recorded with SetErrorText and returns 0. Points,
+    // strips, fans and kinds above 6 pass.
+    static int CheckPrimitive(int32_t kind, const Vertex* vertices, int32_t count,
+                              QuadMessage quadMessage);
+    // Adds a drawn primitive to the counters (nothing for kinds outside 0..6).
+    void CountPrimitive(int32_t kind, int32_t count);
+    void ResetDrawCounters();
+    // SetRenderState's shared part: RENDER_STATE_REAPPLY gives the stored value, any
+    // other value is stored and given back. States outside 0..5 are not stored.
+    int32_t StoreRenderState(int32_t state, int32_t value);
+
+    // Appends a listed mode named "%ldx%ldx%ld" (depth buffer 0). A node that cannot be
+    // made: "Unable to allocate memory for the new open gl mode", 0.
+    int AddListedMode(int32_t width, int32_t height, int32_t bits, int32_t displayMode);
+    // Stable bubble sort of `modes` ascending by width, height, then bits.
+    void SortModeList();
+    // Frees every listed mode and the list's nodes; modesListed stays as it is.
+    void FreeModeList();
+    // Copies a mode into `mode`, allocating it when null (a null mode changes nothing).
+    void KeepMode(const ScreenMode* newMode);
+    // Frees `mode` and sets it to null.
+    void FreeMode();
+};
+
+// ---------------------------------------------------------------------------------------
+// The screen list (glb->screenList) and the current screen (glb->currentScreen)
+
+// Logs "Get screen mode list(s)\n" and runs GetModeList on every listed screen in order.
+int GetScreenModeLists();
+// The first listed screen of that kind, or null.
+Screen* FindScreenByKind(int32_t kind);
+// The 3dfx screen when available and fit for the display mode, else the first such
+// screen in list order; null if none. Builds the mode lists first.
+Screen* FindScreenFor(int32_t displayMode);
+// Fills the 128-byte selection from the screen and its current mode. Returns 1.
+int SaveScreenChoice(Screen* screen, ScreenSelection* selection);
+// The first listed screen of the stored kind that matches the device part; null if
+// none or when the selection is not valid.
+Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag);

@@ -1,0 +1,75 @@
+// A Screen that draws nothing and records the calls it receives, the tests' null
+// driver. Its answers (offered modes, availability, display modes, selection match) are
+// set by the test; DrawPrimitive runs the base's shared part (checks and counters) like
+// a real device.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/screenb.h"
+
+class RecordingScreen : public Screen {
+public:
+    RecordingScreen(const char* screenName, int32_t screenKind);
+    ~RecordingScreen() override;
+
+    int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) override;
+    int InitMode(const ScreenMode* newMode) override;
+    int ExitMode() override;
+    int GetModeList() override;
+    int SupportsDisplayMode(int32_t displayMode) override;
+    int IsReady() override;
+    int IsAvailable() override;
+    int Present() override;
+    int SaveSelection(void* devicePart) override;
+    int MatchSelection(const void* devicePart, int32_t flag) override;
+    int BeginScene() override;
+    int EndScene() override;
+    int Clear(const Rgba* colour, float fade, int32_t flags) override;
+    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
+    int SaveScreenshot(const char* fileName, int32_t flag) override;
+    int SetSurface(const CSurface* surface) override;
+    int SetView(const Camera* camera) override;
+    int SetRenderState(int32_t state, int32_t value) override;
+    int BindTexture(Texture* texture) override;
+
+    // The devices' helpers, open to the tests.
+    using Screen::AddListedMode;
+    using Screen::FreeModeList;
+    using Screen::QUAD_MESSAGE_PLAIN;
+    using Screen::QUAD_MESSAGE_WITH_COUNT;
+    using Screen::QuadMessage;
+    using Screen::SortModeList;
+
+    // Calls received, in order, joined by "; ".
+    std::string Calls() const;
+    void ForgetCalls() { calls.clear(); }
+
+    // Answers.
+    struct OfferedMode {
+        int32_t width, height, bits, displayMode;
+    };
+    std::vector<OfferedMode> offeredModes;  // appended in this order by GetModeList
+    int available = 1;
+    int supportsResult[5] = {0, 1, 1, 1, 1};  // by display mode 0..4; others 0
+    int matchResult = 1;
+    int initModeResult = 1;
+    QuadMessage quadMessage = QUAD_MESSAGE_WITH_COUNT;
+    uint8_t deviceBytes[64] = {};  // what SaveSelection writes
+
+    // What was received.
+    std::vector<std::string> calls;
+    ScreenMode lastInitMode = {};
+    std::vector<const CSurface*> surfaces;  // SetSurface arguments
+    const void* lastDevicePart = nullptr;
+    int32_t lastRenderValue = 0;  // the value SetRenderState applied
+
+    // A log shared by every recording screen ("name:call"), for the order of calls
+    // across screens.
+    static std::vector<std::string>& SharedLog();
+
+private:
+    void Record(const std::string& call);
+};
