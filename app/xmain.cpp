@@ -54,7 +54,10 @@ int SetDataDirFromRegistry(const char* applicationName) {
     return 1;
 }
 
-int CreateSysGlobals() { return 1; }
+int CreateSysGlobals() {
+    CreateSystemScreens();
+    return 1;
+}
 
 int SystemSetup(int32_t, char**) {
     TimerInit();

@@ -166,6 +166,7 @@ void xExit() {
     LogMessage(LOG_EXIT, "Free all screens\n");
     if (glb && glb->screenList) glb->screenList->Clear();
     LogMessage(LOG_EXIT, "Free sys globals\n");
+    FreeSystemScreens();
     LogMessage(LOG_EXIT, "Free msg list\n");
     FreeMessageHandlerList();
     Platform().unregisterWindowClass(glb ? glb->name : "Noname");

@@ -13,7 +13,7 @@ class Mouse;
 class Screen;
 class OglScreen;
 class D3dScreen;
-class PictureCodec;
+class PictureFormat;
 
 #define APP_NAME_SIZE 160
 
@@ -38,9 +38,9 @@ struct AppGlobals {
 };
 
 struct SysGlobals {
-    PictureCodec* jpegLoader;
-    PictureCodec* bmpCodec;
-    PictureCodec* fxt1Reader;
+    PictureFormat* jpegLoader;
+    PictureFormat* bmpCodec;
+    PictureFormat* fxt1Reader;
     OglScreen* oglScreen;
     OglScreen* fxScreen;
     D3dScreen* d3dScreen;
@@ -92,6 +92,11 @@ void FreeMessageHandlerList();
 // Sleeps what is left of minFrameTime since lastFrameTime (clamped to 0..250 ms old)
 // and stamps lastFrameTime. Part of xHandler, on its own for the pacing rule.
 void PaceFrame();
+// The render devices of this platform: made by CreateSysGlobals (each joins the
+// screen list when its driver is there), freed by xExit.
+void CreateSystemScreens();
+void FreeSystemScreens();
+
 // The per-frame system step: pumps the messages, paces the frame, checks the
 // screensaver. 1 go on, 0 quit.
 int xHandler();

@@ -1,0 +1,199 @@
+#include "base/texture.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "ansi/memory.h"
+#include "base/screenb.h"
+#include "colconvert.h"
+#include "misc.h"
+#include "xsystem.h"
+
+namespace {
+
+TextureList* CurrentTextureList() {
+    return glb && glb->currentScreen ? glb->currentScreen->GetTextureList() : nullptr;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// CSurface
+
+int CSurface::SetTexture(const Bitmap* image) {
+    textureMode = SURFACE_TEXTURED;
+    if (texture) {
+        texture->CreateFromImage(image);
+        return 1;
+    }
+    TextureList* list = CurrentTextureList();
+    texture = list ? list->CreateFromImage(image, 0, 0) : nullptr;
+    if (!texture) return SetErrorText("CSurface::SetTexture failed");
+    return 1;
+}
+
+int CSurface::LoadTexture(const char* fileName) {
+    textureMode = SURFACE_TEXTURED;
+    TextureList* list = CurrentTextureList();
+    texture = list ? list->LoadFromFile(fileName, 0, 0) : nullptr;
+    if (!texture) return SetErrorText("CSurface::LoadTexture failed");
+    return 1;
+}
+
+void CSurface::FreeTexture() {
+    TextureList* list = CurrentTextureList();
+    if (texture && list) list->Delete(texture);
+    texture = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// Texture
+
+Texture::Texture(TextureList* owner)
+    : list(owner), next(nullptr), id(0), width(0), height(0), userValue(0), bits(0), options(0) {
+    fileName[0] = 0;
+}
+
+Texture::~Texture() {}
+
+int Texture::Release() {
+    ReleaseDeviceTexture();
+    image.Release();
+    return 1;
+}
+
+void Texture::ConvertToUploadLayout() {
+    if (image.bitsPerPixel != 24 && image.bitsPerPixel != 32) return;
+    PixelFormat source = {};
+    if (!ColConvert::FormatFromBitmap(image, &source)) return;
+    PixelFormat upload = {};
+    upload.bits = image.bitsPerPixel == 24 ? 24 : 32;
+    if (upload.bits == 24) {
+        upload.redMask = 0xFF0000;
+        upload.greenMask = 0x00FF00;
+        upload.blueMask = 0x0000FF;
+    } else {
+        upload.redMask = 0x000000FF;
+        upload.greenMask = 0x0000FF00;
+        upload.blueMask = 0x00FF0000;
+        upload.alphaMask = 0xFF000000;
+    }
+    PixelFormat converter = {};
+    if (!ColConvert::PrepareDestination(&converter, &upload)) return;
+    ColConvert::Convert(&converter, image.pixels, image.pixels, image.width, image.height,
+                        image.pitch, image.pitch, &source, 0);
+    ColConvert::ReleaseTable(&converter);
+    // The image now holds the upload layout; its channel record says so.
+    if (upload.bits == 24) {
+        image.redPos = 16;
+        image.greenPos = 8;
+        image.bluePos = 0;
+    } else {
+        image.redPos = 0;
+        image.greenPos = 8;
+        image.bluePos = 16;
+        image.alphaPos = 24;
+        if (image.alphaSize == 0) image.alphaSize = 8;
+    }
+}
+
+int Texture::CreateFromImage(const Bitmap* source) {
+    if (!source || !source->pixels) return 0;
+    ReleaseDeviceTexture();
+    width = source->width;
+    height = source->height;
+    bits = source->bitsPerPixel;
+    int32_t pitch = 0, total = 0;
+    if (!BitmapGeometry(width, height, source->bytesPerPixel, 1, &pitch, &total)) return 0;
+    if (!image.CreateWithMasks(width, height, bits, source->redSize, source->greenSize,
+                               source->blueSize, source->alphaSize, source->redPos,
+                               source->greenPos, source->bluePos, source->alphaPos))
+        return 0;
+    for (int32_t y = 0; y < height; ++y)
+        std::memcpy(image.pixels + y * image.pitch, source->pixels + y * source->pitch,
+                    size_t(pitch));
+    ConvertToUploadLayout();
+    return Upload();
+}
+
+// ---------------------------------------------------------------------------------------
+// TextureList
+
+TextureList::TextureList() : count(0), first(nullptr) { std::strcpy(directory, "."); }
+
+TextureList::~TextureList() {}
+
+void TextureList::SetDirectory(const char* path) {
+    std::snprintf(directory, sizeof directory, "%s", path ? path : "");
+}
+
+Texture* TextureList::MakeTexture(const char* fileName, int32_t userValue, int32_t options) {
+    Texture* texture = NewTexture();
+    if (!texture) return nullptr;
+    std::snprintf(texture->fileName, sizeof texture->fileName, "%s", fileName ? fileName : "");
+    texture->userValue = userValue;
+    texture->options = options;
+    texture->id = ++count;
+    return texture;
+}
+
+Texture* TextureList::LoadFromFile(const char* fileName, int32_t userValue, int32_t options) {
+    if (!fileName) return nullptr;
+    Texture* texture = MakeTexture(fileName, userValue, options);
+    if (!texture) return nullptr;
+    char path[TEXTURE_DIRECTORY_SIZE + TEXTURE_FILE_NAME_SIZE + 256];
+    std::snprintf(path, sizeof path, "%s%s", directory, fileName);
+    if (!texture->image.Load(path)) {
+        SetErrorText("Unable to load texture : %s", path);
+        XDELETE(texture);
+        return nullptr;
+    }
+    texture->width = texture->image.width;
+    texture->height = texture->image.height;
+    texture->bits = texture->image.bitsPerPixel;
+    texture->ConvertToUploadLayout();
+    texture->Upload();
+    texture->next = First();
+    SetFirst(texture);
+    return texture;
+}
+
+Texture* TextureList::CreateFromImage(const Bitmap* image, int32_t userValue, int32_t options) {
+    if (!image) return nullptr;
+    Texture* texture = MakeTexture("", userValue, options);
+    if (!texture) return nullptr;
+    if (!texture->CreateFromImage(image)) {
+        XDELETE(texture);
+        return nullptr;
+    }
+    texture->next = First();
+    SetFirst(texture);
+    return texture;
+}
+
+Texture* TextureList::FindById(int32_t id) {
+    for (Texture* texture = First(); texture; texture = texture->next)
+        if (texture->id == id) return texture;
+    return nullptr;
+}
+
+int TextureList::Delete(Texture* texture) {
+    if (!texture || FindById(texture->id) != texture) return 0;
+    texture->Release();
+    if (First() == texture) {
+        SetFirst(texture->next);
+    } else {
+        for (Texture* before = First(); before; before = before->next)
+            if (before->next == texture) {
+                before->next = texture->next;
+                break;
+            }
+    }
+    XDELETE(texture);
+    return 1;
+}
+
+int TextureList::DeleteAll() {
+    while (First()) Delete(First());
+    return 1;
+}

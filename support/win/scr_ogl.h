@@ -1,0 +1,74 @@
+// OglScreen: the screen that draws with OpenGL 1.1 through a driver library loaded at
+// run time. Two instances: "Standard opengl" (opengl32.dll) and "3dfx opengl"
+// (3DfxvGL.dll, which joins the screen list only when it loads).
+#pragma once
+
+#include <windows.h>
+
+#include "base/screenb.h"
+#include "ogl_textures.h"
+#include "xsystem.h"
+
+class OglScreen;
+
+// Activation, size, quit, destroy, close and erase-background of the screen's window.
+class OglMessageHandler : public MessageHandler {
+public:
+    explicit OglMessageHandler(OglScreen* owner) : screen(owner) {}
+    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) override;
+    void RegisterAll();
+    void UnregisterAll();
+
+private:
+    OglScreen* screen;
+};
+
+class OglScreen : public Screen {
+public:
+    explicit OglScreen(int32_t screenKind);
+    ~OglScreen() override;
+
+    int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) override;
+    int InitMode(const ScreenMode* newMode) override;
+    int ExitMode() override;
+    int GetModeList() override;
+    int SupportsDisplayMode(int32_t displayMode) override;
+    int IsReady() override { return 1; }
+    int IsAvailable() override { return 1; }
+    int Present() override;
+    int SaveSelection(void* devicePart) override;
+    int MatchSelection(const void* devicePart, int32_t flag) override;
+    int BeginScene() override { return 1; }
+    int EndScene() override;
+    int Clear(const Rgba* colour, float fade, int32_t flags) override;
+    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count,
+                      int32_t flags) override;
+    int SaveScreenshot(const char* fileName, int32_t flag) override;
+    int SetSurface(const CSurface* surface) override;
+    int SetView(const Camera* camera) override;
+    int SetRenderState(int32_t state, int32_t value) override;
+    TextureList* GetTextureList() override { return &textures; }
+    int BindTexture(Texture* texture) override;
+
+    // Loss and return of the application's activation.
+    void Activate(bool active);
+
+    OglMessageHandler messageHandler;
+    char driverFile[SCREEN_NAME_SIZE];
+    HGLRC context;
+    HMODULE driver;
+    int32_t ownWgl;
+    OglTextureList textures;
+    char savedSplash[10];
+    WindowHandle parentWindow;
+
+private:
+    int LoadDriver();
+    int CreateMainWindow(const ScreenMode* newMode);
+    int ChangeToFullScreen();
+    int SetupContext(HDC dc);
+    void SetInitialState();
+    // glGetError until clear; 1 when any error was seen.
+    int CheckErrors(const char* label);
+};
