@@ -10,6 +10,10 @@
 
 typedef uintptr_t WindowHandle;  // HWND on Win32, an opaque number elsewhere
 
+// Called by the keyboard hook for each key message of the program's thread.
+typedef void (*KeyHookCallback)(void* owner, int32_t hookCode, uint32_t virtualKey,
+                                uint32_t keyFlags);
+
 struct PlatformServices {
     // The process's full command line, program path included (GetCommandLineA).
     const char* (*commandLine)();
@@ -58,6 +62,24 @@ struct PlatformServices {
     // A machine-wide text setting (registry value under HKEY_LOCAL_MACHINE):
     // -1 the key is missing, 0 the value is missing, 1 read into buffer.
     int (*readMachineSetting)(const char* key, const char* value, char* buffer, int size);
+
+    // Keyboard and mouse input. The keyboard hook of the program's thread hands every
+    // key message to the callback (hook code, virtual key, key-message flags: bits
+    // 16-23 scan code, bit 31 set on release) and passes it on to the next hook. One
+    // hook at a time: installKeyboardHook gives its handle, 0 when none could be set.
+    uintptr_t (*installKeyboardHook)(KeyHookCallback callback, void* owner);
+    void (*removeKeyboardHook)(uintptr_t hook);
+    // The characters a key gives with the thread's current keyboard state (ToAscii):
+    // how many were written to characters, 0, 1 or 2.
+    int (*toAscii)(uint32_t virtualKey, uint32_t scanCode, uint8_t characters[2]);
+    // 1 while the key is held, as the program's thread sees it (GetKeyState).
+    int (*isKeyDown)(uint32_t virtualKey);
+    // The cursor in screen coordinates; getCursorPosition is above.
+    void (*setCursorPosition)(int32_t x, int32_t y);
+    void (*unclipCursor)();
+    void (*showCursor)(int show);
+    // Top-left corner of the window's client area in screen coordinates.
+    int (*clientOrigin)(WindowHandle window, int32_t* x, int32_t* y);
 
     // Run-time library loading (opengl32.dll, ddraw.dll, ...).
     void* (*loadLibrary)(const char* name);

@@ -2,6 +2,8 @@
 // run natively, where the unit tests live. There is no window system behind it.
 #include "platform.h"
 
+#include "posix/input_posix.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -153,6 +155,14 @@ PlatformServices MakePosixServices() {
     services.setScreenSaverRunning = PosixSetScreenSaverRunning;
     services.setProcessPriority = PosixSetProcessPriority;
     services.readMachineSetting = PosixReadMachineSetting;
+    services.installKeyboardHook = PosixInstallKeyboardHook;
+    services.removeKeyboardHook = PosixRemoveKeyboardHook;
+    services.toAscii = PosixToAscii;
+    services.isKeyDown = PosixIsKeyDown;
+    services.setCursorPosition = PosixSetCursorPosition;
+    services.unclipCursor = PosixUnclipCursor;
+    services.showCursor = PosixShowCursor;
+    services.clientOrigin = PosixClientOrigin;
     services.loadLibrary = PosixLoadLibrary;
     services.findSymbol = PosixFindSymbol;
     services.freeLibrary = PosixFreeLibrary;

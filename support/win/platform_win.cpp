@@ -5,6 +5,7 @@
 
 #include "misc.h"
 #include "startup.h"
+#include "win/input_win.h"
 #include "xsystem.h"
 
 namespace {
@@ -232,6 +233,14 @@ PlatformServices MakeWinServices() {
     services.setScreenSaverRunning = WinSetScreenSaverRunning;
     services.setProcessPriority = WinSetProcessPriority;
     services.readMachineSetting = WinReadMachineSetting;
+    services.installKeyboardHook = WinInstallKeyboardHook;
+    services.removeKeyboardHook = WinRemoveKeyboardHook;
+    services.toAscii = WinToAscii;
+    services.isKeyDown = WinIsKeyDown;
+    services.setCursorPosition = WinSetCursorPosition;
+    services.unclipCursor = WinUnclipCursor;
+    services.showCursor = WinShowCursor;
+    services.clientOrigin = WinClientOrigin;
     services.loadLibrary = WinLoadLibrary;
     services.findSymbol = WinFindSymbol;
     services.freeLibrary = WinFreeLibrary;

@@ -1,0 +1,209 @@
+// Contents: construction and registrations; the queries; cursor modes; the message
+// handler.
+#include "gui/mouse.h"
+
+#include "ansi/memory.h"
+#include "base/screenb.h"
+#include "winmessages.h"
+
+// ---------------------------------------------------------------------------------------
+// Construction and registrations
+
+Mouse::Mouse()
+    : buttons(0),
+      movementX(0),
+      movementY(0),
+      sensitivity(1.0f),
+      mode(0),
+      head(0),
+      tail(0),
+      events(),
+      movementCallback(nullptr),
+      positionX(MOUSE_CENTRE_X),
+      positionY(MOUSE_CENTRE_Y),
+      lastButtons(0),
+      skipNextMove(0) {
+    RegisterFor(WM_LBUTTONUP);
+    RegisterFor(WM_LBUTTONDOWN);
+    RegisterFor(WM_RBUTTONUP);
+    RegisterFor(WM_RBUTTONDOWN);
+    RegisterFor(WM_MOUSEMOVE);
+    RegisterFor(WM_ACTIVATEAPP);
+    RegisterFor(WM_DISPLAYCHANGE);
+}
+
+Mouse::~Mouse() {
+    SetCursorHidden(0);
+    UnregisterAllMessageHandlers(this);
+    FreeIdentifiers();
+}
+
+void Mouse::RegisterFor(uint32_t message) {
+    if (!RegisterMessageHandler(this, message)) return;
+    uint32_t* identifier = static_cast<uint32_t*>(XALLOC(sizeof *identifier));
+    *identifier = message;
+    if (!identifiers.AddBack(identifier)) xFree(identifier);
+}
+
+void Mouse::FreeIdentifiers() {
+    identifiers.ClearAndFreeItems();
+}
+
+// ---------------------------------------------------------------------------------------
+// Queries
+
+int Mouse::GetMovement(int32_t* dx, int32_t* dy, int32_t* buttonWord) {
+    *dx = movementX;
+    *dy = movementY;
+    *buttonWord = buttons;
+    movementX = movementY = 0;
+    return 1;
+}
+
+int Mouse::GetPosition(int32_t* x, int32_t* y, int32_t* buttonWord) {
+    *x = positionX;
+    *y = positionY;
+    *buttonWord = buttons;
+    return 1;
+}
+
+void Mouse::SetPosition(int32_t x, int32_t y) {
+    positionX = x;
+    positionY = y;
+    movementX = movementY = 0;
+}
+
+int Mouse::GetButtons(int32_t* buttonWord) {
+    *buttonWord = buttons;
+    buttons &= ~MOUSE_EDGE_BITS;
+    return 1;
+}
+
+int Mouse::HasEvent() {
+    return head != tail;
+}
+
+int Mouse::GetEvent(MouseEvent* event) {
+    if (head == tail) {
+        event->dx = event->dy = event->buttons = 0;
+        return 0;
+    }
+    *event = events[head % RING_SIZE];
+    ++head;
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Cursor modes
+
+void Mouse::SetRelativeMode(int on) {
+    if (on)
+        mode |= MOUSE_MODE_RELATIVE;
+    else
+        mode &= ~MOUSE_MODE_RELATIVE;
+}
+
+void Mouse::SetCursorHidden(int on) {
+    int hidden = (mode & MOUSE_MODE_CURSOR_HIDDEN) != 0;
+    if (!on == !hidden) return;
+    Platform().showCursor(!on);
+    if (on)
+        mode |= MOUSE_MODE_CURSOR_HIDDEN;
+    else
+        mode &= ~MOUSE_MODE_CURSOR_HIDDEN;
+}
+
+int Mouse::UpdateCursorMode() {
+    Screen* screen = glb ? glb->currentScreen : nullptr;
+    if (screen) {
+        const ScreenMode* screenMode = screen->GetMode();
+        if (!screenMode || !screen->IsReady()) return 0;
+        int windowed =
+            screenMode->displayMode == DISPLAY_WINDOW || screenMode->displayMode == DISPLAY_CHILD;
+        SetCursorHidden(!windowed);
+    }
+    buttons = 0;
+    movementX = movementY = 0;
+    return 1;
+}
+
+// Puts the cursor at the centre and ignores the move that causes.
+void Mouse::Recentre() {
+    skipNextMove = 1;
+    Platform().unclipCursor();
+    Platform().setCursorPosition(MOUSE_CENTRE_X, MOUSE_CENTRE_Y);
+    movementX = movementY = 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Messages
+
+int32_t Mouse::HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t) {
+    switch (message) {
+        case WM_DISPLAYCHANGE:
+            Recentre();
+            break;
+        case WM_ACTIVATEAPP:
+            // wParam carries the activation, not button flags: nothing else to take.
+            if (wParam && (mode & (MOUSE_MODE_RELATIVE | MOUSE_MODE_CURSOR_HIDDEN))) Recentre();
+            break;
+        case WM_MOUSEMOVE:
+            if (skipNextMove) {
+                skipNextMove = 0;
+                break;
+            }
+            TakeMouseMessage(window, wParam);
+            break;
+        default:
+            TakeMouseMessage(window, wParam);
+            break;
+    }
+    return 0;
+}
+
+void Mouse::TakeMouseMessage(WindowHandle window, uintptr_t keyFlags) {
+    const PlatformServices& platform = Platform();
+    int32_t dx = 0, dy = 0;
+    int32_t cursorX, cursorY;
+    if (platform.getCursorPosition(&cursorX, &cursorY)) {
+        if (mode & MOUSE_MODE_RELATIVE) {
+            // At the centre: the move that putting the cursor back caused.
+            if (cursorX != MOUSE_CENTRE_X || cursorY != MOUSE_CENTRE_Y) {
+                dx = cursorX - MOUSE_CENTRE_X;
+                dy = cursorY - MOUSE_CENTRE_Y;
+                positionX += dx;
+                positionY += dy;
+                movementX += dx;
+                movementY += dy;
+                platform.setCursorPosition(MOUSE_CENTRE_X, MOUSE_CENTRE_Y);
+            }
+        } else {
+            int32_t originX, originY;
+            if (platform.clientOrigin(window, &originX, &originY)) {
+                positionX = cursorX - originX;
+                positionY = cursorY - originY;
+            }
+        }
+    }
+
+    int32_t held = 0;
+    if (keyFlags & MK_LBUTTON) held |= MOUSE_LEFT;
+    if (keyFlags & MK_RBUTTON) held |= MOUSE_RIGHT;
+    if (keyFlags & MK_MBUTTON) held |= MOUSE_MIDDLE;
+    int32_t wentDown = held & ~lastButtons;
+    int32_t wentUp = lastButtons & ~held;
+    buttons = (buttons & MOUSE_EDGE_BITS) | held | (wentDown << 8) | (wentUp << 16);
+    lastButtons = held;
+
+    if (movementCallback) movementCallback(positionX, positionY, buttons & 0xFF);
+
+    if (uint16_t(tail - head) < RING_SIZE) {
+        MouseEvent& event = events[tail % RING_SIZE];
+        event.dx = dx;
+        event.dy = dy;
+        event.buttons = buttons;
+        ++tail;
+        // The event carries the edges; the word keeps them only when it was dropped.
+        buttons &= ~MOUSE_EDGE_BITS;
+    }
+}
