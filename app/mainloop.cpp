@@ -1,6 +1,7 @@
 #include "mainloop.h"
 
 #include "base/screenb.h"
+#include "editor.h"
 #include "misc.h"
 #include "saverstate.h"
 #include "xsystem.h"
@@ -10,11 +11,7 @@ namespace {
 int mainState = STATE_START;
 int32_t frameCounter;
 
-int NothingToLoad(int) { return 1; }
-int LeaveAtOnce(float) { return 0; }
-void NothingToTearDown() {}
-
-AppFrameHooks hooks = {NothingToLoad, LeaveAtOnce, NothingToTearDown};
+AppFrameHooks hooks = {vx_init, EditorFrame, EditorExit};
 
 // TODO(input): the keyboard's WasPressed for F12 once the keyboard lands.
 bool ScreenshotKeyPressed() { return false; }

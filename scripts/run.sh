@@ -23,6 +23,6 @@ if [ -z "${DISPLAY:-}" ]; then
     wineserver -k >/dev/null 2>&1 || true
     echo "Log:"; cat build/win32/bin/Novadrift.log
 else
-    prepare_wine_prefix
+    prepare_wine_prefix real
     cd build/win32/bin && wine Novadrift.scr "$@"
 fi

@@ -47,11 +47,21 @@ start_box_watcher() {
     watcher_pid=$!
 }
 
+# desktop: "virtual" runs every program in a 1024x768 Wine desktop, where display-mode
+# changes (16-bit modes included) are emulated; "real" uses the X display as it is.
 prepare_wine_prefix() {
+    local desktop=${1:-virtual}
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         timeout 300 wineboot -i >/dev/null 2>&1 || true
         timeout 120 wineserver -w || true
     fi
+    if [ "$desktop" = virtual ]; then
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    else
+        wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+    fi
+    timeout 60 wineserver -k >/dev/null 2>&1 || true
 }
 
 stop_wine_and_display() {

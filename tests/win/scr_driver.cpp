@@ -41,8 +41,16 @@ std::string ReadFileText(const std::string& path) {
     return text.str();
 }
 
+bool CloseScrWindow() {
+    HWND window = FindWindowA("Novadrift", nullptr);
+    if (!window) return false;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return true;
+}
+
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
-              const std::string& workingDirectory) {
+              const std::string& workingDirectory,
+              const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrRun run;
     std::string directory = TestProgramDirectory();
     std::string commandLine = "\"" + directory + "Novadrift.scr\"" + arguments;
@@ -60,6 +68,7 @@ ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
     const DWORD step = 50;
     while (WaitForSingleObject(process.hProcess, step) == WAIT_TIMEOUT) {
         waited += step;
+        if (whileRunning) whileRunning(waited);
         BoxSearch search = {process.dwProcessId, nullptr};
         EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
@@ -84,17 +93,23 @@ ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
     return run;
 }
 
-ScopedEnvironment::ScopedEnvironment(const char* variable, const char* value) : name(variable) {
-    char buffer[4096];
-    DWORD length = GetEnvironmentVariableA(variable, buffer, sizeof buffer);
-    hadPrevious = length > 0 && length < sizeof buffer;
-    if (hadPrevious) previous.assign(buffer, length);
-    SetEnvironmentVariableA(variable, value);
+namespace {
+
+const char* const kOverrideKey = "Software\\Wine\\AppDefaults\\Novadrift.scr\\DllOverrides";
+
+}  // namespace
+
+NoRenderDrivers::NoRenderDrivers() {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kOverrideKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    for (const char* library : {"opengl32", "ddraw"})
+        RegSetValueExA(key, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    RegCloseKey(key);
 }
 
-ScopedEnvironment::~ScopedEnvironment() {
-    SetEnvironmentVariableA(name.c_str(), hadPrevious ? previous.c_str() : nullptr);
-}
+NoRenderDrivers::~NoRenderDrivers() { RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey); }
 
 std::vector<std::string> LogBodies(const std::string& log) {
     std::vector<std::string> bodies;

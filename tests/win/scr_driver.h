@@ -2,6 +2,7 @@
 // (recording caption and text) and never waits longer than its time-out.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,20 +25,22 @@ std::string ReadFileText(const std::string& path);
 // Runs "<directory>\Novadrift.scr<arguments>" (arguments taken as they are, so leading
 // spaces reach the program) with the working directory set to workingDirectory, or
 // the program's directory when empty.
+// whileRunning, when given, is called about every 50 ms with the milliseconds since
+// the start, to act on the running program (send a key, close its window).
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
-              const std::string& workingDirectory = "");
+              const std::string& workingDirectory = "",
+              const std::function<void(unsigned elapsedMs)>& whileRunning = {});
 
-// Sets an environment variable for the programs started while it lives (a machine
-// without render drivers is simulated with WINEDLLOVERRIDES).
-class ScopedEnvironment {
+// Posts a close request to the program's main window (class "Novadrift"); false when
+// there is none.
+bool CloseScrWindow();
+
+// While it lives, Novadrift.scr runs as on a machine without render drivers: Wine's
+// per-program DLL overrides disable opengl32.dll and ddraw.dll for it.
+class NoRenderDrivers {
 public:
-    ScopedEnvironment(const char* name, const char* value);
-    ~ScopedEnvironment();
-
-private:
-    std::string name;
-    std::string previous;
-    bool hadPrevious;
+    NoRenderDrivers();
+    ~NoRenderDrivers();
 };
 
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines

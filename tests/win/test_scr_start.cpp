@@ -15,7 +15,7 @@ TEST(ScrStart, WritesAFreshLogBesideItself) {
         std::ofstream old(logPath);
         old << "left by an earlier run\n";
     }
-    ScopedEnvironment noDrivers("WINEDLLOVERRIDES", "opengl32,ddraw=d");
+    NoRenderDrivers noDrivers;
     ScrRun run = RunScr("  /c   123 ");
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
@@ -64,7 +64,7 @@ bool InOrder(const std::vector<std::string>& lines, const std::vector<std::strin
 }
 
 TEST(ScrStart, WithoutAnyScreenEndsWithTheErrorBox) {
-    ScopedEnvironment noDrivers("WINEDLLOVERRIDES", "opengl32,ddraw=d");
+    NoRenderDrivers noDrivers;
     ScrRun run = RunScr("");
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
