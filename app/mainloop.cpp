@@ -2,6 +2,7 @@
 
 #include "base/screenb.h"
 #include "editor.h"
+#include "gui/keyboard.h"
 #include "misc.h"
 #include "saverstate.h"
 #include "xsystem.h"
@@ -13,8 +14,7 @@ int32_t frameCounter;
 
 AppFrameHooks hooks = {vx_init, EditorFrame, EditorExit};
 
-// TODO(input): the keyboard's WasPressed for F12 once the keyboard lands.
-bool ScreenshotKeyPressed() { return false; }
+bool ScreenshotKeyPressed() { return glb->keyboard && glb->keyboard->WasPressed(KEY_F12); }
 
 uint32_t NowMilliseconds() { return uint32_t(TimerMilliseconds()); }
 

@@ -4,14 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gui/mouse.h"
 #include "misc.h"
 #include "platform.h"
 #include "winmessages.h"
 
 namespace {
-
-// TODO(input): the mouse's GetMovement once the mouse lands.
-bool MouseMovementSinceLastFrame(int32_t*, int32_t*) { return false; }
 
 const uint32_t kSaverMessages[] = {WM_CREATE,      WM_ACTIVATE,    WM_ACTIVATEAPP, WM_NCACTIVATE,
                                    WM_SETCURSOR,   WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN,
@@ -171,7 +169,8 @@ void SaverState::HandleClose(WindowHandle window) {
 void SaverState::CheckMouseMovement() {
     if (!InSaverRun() || !glb || !glb->mouse) return;
     int32_t dx = 0, dy = 0;
-    if (!MouseMovementSinceLastFrame(&dx, &dy)) return;
+    int32_t buttons = 0;
+    glb->mouse->GetMovement(&dx, &dy, &buttons);
     if ((dx > movementThreshold || dy > movementThreshold) &&
         Platform().tickCount() - startTick > SAVER_MOVEMENT_GRACE_MS)
         RequestClose(sglb->mainWindow);

@@ -7,6 +7,8 @@
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "base/screenb.h"
+#include "gui/keyboard.h"
+#include "gui/mouse.h"
 #include "mainloop.h"
 #include "misc.h"
 #include "platform.h"
@@ -56,6 +58,8 @@ int SetDataDirFromRegistry(const char* applicationName) {
 
 int CreateSysGlobals() {
     CreateSystemScreens();
+    glb->mouse = XNEW(Mouse);
+    glb->keyboard = XNEW(Keyboard);
     return 1;
 }
 
@@ -84,6 +88,7 @@ int SetupScreen() {
         glb->currentScreen = screen;
         const SaverState* state = static_cast<const SaverState*>(saverState);
         if (!screen->InitInWindow(state->parentWindow, 1)) return ClearError();
+        glb->mouse->SetRelativeMode(0);
         return 1;
     }
     LogMessage(LOG_INIT, "Trying to setup screen from config file\n");
@@ -103,6 +108,8 @@ int SetupScreen() {
 
 int startup(int32_t, char**) {
     LogMessage(LOG_INIT, "Entering startup\n");
+    if (!glb->mouse->UpdateCursorMode()) return 0;
+    glb->mouse->SetRelativeMode(1);
     if (!SetupScreen()) return 0;
     return 1;
 }
@@ -110,6 +117,7 @@ int startup(int32_t, char**) {
 void shutdown() {
     LogMessage(LOG_EXIT, "Entering shutdown\n");
     if (glb->currentScreen) glb->currentScreen->ExitMode();
+    if (glb->mouse) glb->mouse->FreeIdentifiers();
     xExit();
 }
 

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "ansi/memory.h"
+#include "gui/keyboard.h"
+#include "gui/mouse.h"
 #include "misc.h"
 #include "winmessages.h"
 
@@ -167,6 +169,12 @@ void xExit() {
     if (glb && glb->screenList) glb->screenList->Clear();
     LogMessage(LOG_EXIT, "Free sys globals\n");
     FreeSystemScreens();
+    if (glb) {
+        XDELETE(glb->mouse);
+        glb->mouse = nullptr;
+        XDELETE(glb->keyboard);
+        glb->keyboard = nullptr;
+    }
     LogMessage(LOG_EXIT, "Free msg list\n");
     FreeMessageHandlerList();
     Platform().unregisterWindowClass(glb ? glb->name : "Noname");
