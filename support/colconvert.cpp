@@ -1,0 +1,275 @@
+#include "colconvert.h"
+
+#include <cstring>
+
+#include "ansi/bitmap.h"
+#include "ansi/memory.h"
+#include "misc.h"
+
+namespace {
+
+int TrailingZeros(uint32_t mask) {
+    if (!mask) return 0;
+    int count = 0;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        ++count;
+    }
+    return count;
+}
+
+// 8 minus the width from the lowest to the highest set bit; 8 for an empty mask.
+int Loss(uint32_t mask) {
+    if (!mask) return 8;
+    int low = TrailingZeros(mask);
+    int high = 31;
+    while (!(mask & (uint32_t(1) << high))) --high;
+    return 8 - (high - low + 1);
+}
+
+bool EightBitRgb(const PixelFormat& format) {
+    return format.redLoss == 0 && format.greenLoss == 0 && format.blueLoss == 0;
+}
+
+uint32_t Read24(const uint8_t* p) {
+    return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}
+
+void Write24(uint8_t* p, uint32_t value) {
+    p[0] = uint8_t(value >> 16);
+    p[1] = uint8_t(value >> 8);
+    p[2] = uint8_t(value);
+}
+
+uint32_t Read32(const uint8_t* p) {
+    uint32_t value;
+    std::memcpy(&value, p, 4);
+    return value;
+}
+
+void Write32(uint8_t* p, uint32_t value) {
+    std::memcpy(p, &value, 4);
+}
+
+void Write16(uint8_t* p, uint16_t value) {
+    std::memcpy(p, &value, 2);
+}
+
+uint32_t Channel(uint32_t pixel, int shift) {
+    return (pixel >> shift) & 255;
+}
+
+// Moves the 8-bit red, green and blue (and alpha when withAlpha) channels of a pixel
+// from the source shifts to the destination shifts.
+uint32_t Move(uint32_t pixel, const PixelFormat& from, const PixelFormat& to, bool withAlpha) {
+    uint32_t value = Channel(pixel, from.redShift) << to.redShift |
+                     Channel(pixel, from.greenShift) << to.greenShift |
+                     Channel(pixel, from.blueShift) << to.blueShift;
+    if (withAlpha) value |= Channel(pixel, from.alphaShift) << to.alphaShift;
+    return value;
+}
+
+bool RedHighBlueLow(const PixelFormat& f) {
+    return f.redMask == 0xFF0000 && f.blueMask == 0xFF;
+}
+bool RedLowBlueHigh(const PixelFormat& f) {
+    return f.redMask == 0xFF && f.blueMask == 0xFF0000;
+}
+
+}  // namespace
+
+namespace ColConvert {
+
+int FormatFromBitmap(const Bitmap& bitmap, PixelFormat* format) {
+    if (bitmap.bitsPerPixel == 8)
+        return SetErrorText(
+            "Color conversion : Unable to create a 8 bpp pixel format from a bitmap");
+    std::memset(format, 0, sizeof *format);
+    format->bits = bitmap.bitsPerPixel;
+    auto mask = [](int32_t size, int32_t position) -> uint32_t {
+        if (size <= 0 || size > 8 || position < 0 || position > 31) return 0;
+        return (uint32_t(255) >> (8 - size)) << position;
+    };
+    format->redMask = mask(bitmap.redSize, bitmap.redPos);
+    format->greenMask = mask(bitmap.greenSize, bitmap.greenPos);
+    format->blueMask = mask(bitmap.blueSize, bitmap.bluePos);
+    format->alphaMask = mask(bitmap.alphaSize, bitmap.alphaPos);
+    format->palette = nullptr;
+    return 1;
+}
+
+int Analyse(PixelFormat* format) {
+    if (!format) return SetError(ERR_BAD_ARGUMENTS, __FILE__, __LINE__);
+    format->redShift = TrailingZeros(format->redMask);
+    format->greenShift = TrailingZeros(format->greenMask);
+    format->blueShift = TrailingZeros(format->blueMask);
+    format->alphaShift = TrailingZeros(format->alphaMask);
+    format->redLoss = Loss(format->redMask);
+    format->greenLoss = Loss(format->greenMask);
+    format->blueLoss = Loss(format->blueMask);
+    format->alphaLoss = Loss(format->alphaMask);
+    return 1;
+}
+
+void ReleaseTable(PixelFormat* converter) {
+    if (!converter) return;
+    if (converter->bits == 16 && converter->table) xFree(converter->table);
+    converter->table = nullptr;
+}
+
+int PrepareDestination(PixelFormat* converter, const PixelFormat* destination) {
+    if (!converter || !destination) return SetError(ERR_BAD_ARGUMENTS, __FILE__, __LINE__);
+    ReleaseTable(converter);
+    PixelFormat format = *destination;
+    format.table = nullptr;
+    Analyse(&format);
+    if (format.bits == 8) return SetErrorText("8 bpp destination format is unsupported");
+    if (format.bits == 16) {
+        format.table = static_cast<uint16_t*>(XALLOC(4 * 256 * sizeof(uint16_t)));
+        const uint32_t masks[4] = {format.redMask, format.greenMask, format.blueMask,
+                                   format.alphaMask};
+        const int shifts[4] = {format.redShift, format.greenShift, format.blueShift,
+                               format.alphaShift};
+        const int losses[4] = {format.redLoss, format.greenLoss, format.blueLoss, format.alphaLoss};
+        for (int k = 0; k < 4; ++k)
+            for (uint32_t i = 0; i < 256; ++i) {
+                // A mask wider than 8 bits (negative loss) widens the value instead.
+                uint32_t value = losses[k] >= 0 ? i >> losses[k] : i << -losses[k];
+                format.table[k * 256 + i] = uint16_t((value << shifts[k]) & masks[k]);
+            }
+    }
+    *converter = format;
+    return 1;
+}
+
+int Convert(PixelFormat* converter, const void* sourcePixels, void* destinationPixels,
+            int32_t width, int32_t height, int32_t sourcePitch, int32_t destinationPitch,
+            PixelFormat* sourceFormat, int32_t) {
+    if (!converter || !sourceFormat || !Analyse(sourceFormat)) return 0;
+    const PixelFormat& to = *converter;
+    const PixelFormat& from = *sourceFormat;
+    if (from.bits != 8 && from.bits != 24 && from.bits != 32)
+        return SetErrorText("Unsupported source pixel depth (%ld)", long(from.bits));
+    if (to.bits == 16) destinationPitch &= ~1;
+    if (to.bits == 32) destinationPitch &= ~3;
+    if (from.bits == 32) sourcePitch &= ~3;
+    const uint8_t* sourceRow = static_cast<const uint8_t*>(sourcePixels);
+    uint8_t* destinationRow = static_cast<uint8_t*>(destinationPixels);
+    const uint16_t* table = to.table;
+    const uint16_t* red = table;
+    const uint16_t* green = table ? table + 256 : nullptr;
+    const uint16_t* blue = table ? table + 512 : nullptr;
+    const uint16_t* alpha = table ? table + 768 : nullptr;
+
+    // One pass over the rectangle; pixel() converts one pixel from s to d.
+    auto eachPixel = [&](int sourceStep, int destinationStep, auto pixel) {
+        for (int32_t y = 0; y < height; ++y) {
+            const uint8_t* s = sourceRow + intptr_t(y) * sourcePitch;
+            uint8_t* d = destinationRow + intptr_t(y) * destinationPitch;
+            for (int32_t x = 0; x < width; ++x, s += sourceStep, d += destinationStep) pixel(s, d);
+        }
+    };
+
+    if (from.bits == 8 && to.bits == 16 && table) {
+        if (!from.palette) return SetError(ERR_BAD_ARGUMENTS, __FILE__, __LINE__);
+        const PaletteEntry* palette = from.palette;
+        uint16_t opaque = alpha[255];
+        eachPixel(1, 2, [&](const uint8_t* s, uint8_t* d) {
+            const PaletteEntry& e = palette[*s];
+            Write16(d, uint16_t(red[e.red] | green[e.green] | blue[e.blue] | opaque));
+        });
+        return 1;
+    }
+    if (from.bits == 24 && to.bits == 16 && table) {
+        uint16_t opaque = alpha[255];
+        eachPixel(3, 2, [&](const uint8_t* s, uint8_t* d) {
+            uint32_t p = Read24(s);
+            uint16_t value =
+                uint16_t(red[Channel(p, from.redShift)] | green[Channel(p, from.greenShift)] |
+                         blue[Channel(p, from.blueShift)]);
+            // Black stays 0: no alpha bit for it.
+            if (value) value = uint16_t(value | opaque);
+            Write16(d, value);
+        });
+        return 1;
+    }
+    if (from.bits == 24 && to.bits == 24) {
+        bool swapped = from.greenMask == 0xFF00 && to.greenMask == 0xFF00 &&
+                       ((RedHighBlueLow(from) && RedLowBlueHigh(to)) ||
+                        (RedLowBlueHigh(from) && RedHighBlueLow(to)));
+        if (swapped) {
+            eachPixel(3, 3, [&](const uint8_t* s, uint8_t* d) {
+                uint8_t first = s[0], second = s[1], third = s[2];
+                d[0] = third;
+                d[1] = second;
+                d[2] = first;
+            });
+            return 1;
+        }
+        LogMessage(LOG_WARNING, "Using slow 24 to 24 conversion\n");
+        if (!EightBitRgb(from) || !EightBitRgb(to))
+            return SetErrorText(
+                "Color conversion : 24 to 24 conversions must have 8 bits per element");
+        eachPixel(3, 3, [&](const uint8_t* s, uint8_t* d) {
+            Write24(d, Move(Read24(s), from, to, false));
+        });
+        return 1;
+    }
+    if (from.bits == 24 && to.bits == 32) {
+        if (!EightBitRgb(from) || !EightBitRgb(to))
+            return SetErrorText(
+                "Color conversion : 32 to 32 conversions must have 8 bits per element");
+        // The source bytes are blue, green, red whatever its masks say.
+        eachPixel(3, 4, [&](const uint8_t* s, uint8_t* d) {
+            uint32_t value = uint32_t(s[2]) << to.redShift | uint32_t(s[1]) << to.greenShift |
+                             uint32_t(s[0]) << to.blueShift;
+            if (value) value |= to.alphaMask;
+            Write32(d, value);
+        });
+        return 1;
+    }
+    if (from.bits == 32 && to.bits == 16 && table) {
+        // A source without alpha counts as opaque.
+        bool hasAlpha = from.alphaMask != 0;
+        eachPixel(4, 2, [&](const uint8_t* s, uint8_t* d) {
+            uint32_t p = Read32(s);
+            uint32_t a = hasAlpha ? Channel(p, from.alphaShift) : 255;
+            Write16(d,
+                    uint16_t(red[Channel(p, from.redShift)] | green[Channel(p, from.greenShift)] |
+                             blue[Channel(p, from.blueShift)] | alpha[a]));
+        });
+        return 1;
+    }
+    if (from.bits == 32 && to.bits == 24) {
+        if (!EightBitRgb(from) || !EightBitRgb(to))
+            return SetErrorText(
+                "Color conversion : 32 to 24 conversions must have 8 bits per element");
+        eachPixel(4, 3, [&](const uint8_t* s, uint8_t* d) {
+            Write24(d, Move(Read32(s), from, to, false));
+        });
+        return 1;
+    }
+    if (from.bits == 32 && to.bits == 32) {
+        if (from.redMask == to.redMask && from.greenMask == to.greenMask &&
+            from.blueMask == to.blueMask && from.alphaMask == to.alphaMask) {
+            for (int32_t y = 0; y < height; ++y)
+                std::memmove(destinationRow + intptr_t(y) * destinationPitch,
+                             sourceRow + intptr_t(y) * sourcePitch, size_t(width) * 4);
+            return 1;
+        }
+        if (!EightBitRgb(from) || !EightBitRgb(to) || from.alphaLoss != 0 || to.alphaLoss != 0)
+            return SetErrorText(
+                "Color conversion : 32 to 32 conversions must have 8 bits per element");
+        eachPixel(4, 4, [&](const uint8_t* s, uint8_t* d) {
+            Write32(d, Move(Read32(s), from, to, true));
+        });
+        return 1;
+    }
+    LogMessage(LOG_WARNING, "%ld to %ld bpp unsupported (%08lx %08lx %08lx %08lx)\n",
+               long(from.bits), long(to.bits), (unsigned long)to.redMask,
+               (unsigned long)to.greenMask, (unsigned long)to.blueMask,
+               (unsigned long)to.alphaMask);
+    return 1;
+}
+
+}  // namespace ColConvert
