@@ -64,10 +64,18 @@ ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
                         &startup, &process))
         return run;
     run.started = true;
-    DWORD waited = 0;
+    const DWORD start = GetTickCount();
     const DWORD step = 50;
-    while (WaitForSingleObject(process.hProcess, step) == WAIT_TIMEOUT) {
-        waited += step;
+    // Messages are pumped while waiting: a preview host window of this thread must
+    // answer its child in the other process.
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, step, QS_ALLINPUT) !=
+           WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        DWORD waited = GetTickCount() - start;
         if (whileRunning) whileRunning(waited);
         BoxSearch search = {process.dwProcessId, nullptr};
         EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));

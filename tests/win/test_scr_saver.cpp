@@ -1,0 +1,176 @@
+// The screensaver modes end to end: input reaches the real program through the
+// system's input queue (SendInput), the way a user's key or mouse would.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "scr_driver.h"
+
+namespace {
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::vector<std::string> RunLog() {
+    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+}
+
+void PressKey(WORD key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void MoveMouse(LONG dx, LONG dy) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void ClickLeft() {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+// Whether the saver's window is up and has the input focus.
+bool SaverWindowActive() {
+    HWND window = FindWindowA("Novadrift", nullptr);
+    return window && GetForegroundWindow() == window;
+}
+
+// A screensaver run that gets one action at a chosen time; returns when the program
+// has ended, with the time it ended.
+struct SaverResult {
+    ScrRun run;
+    unsigned endedMs;
+};
+
+SaverResult RunSaver(unsigned timeoutMs, const std::function<void(unsigned)>& act) {
+    SaverResult result;
+    DWORD start = GetTickCount();
+    result.run = RunScr(" /s", timeoutMs, "", act);
+    result.endedMs = GetTickCount() - start;
+    return result;
+}
+
+TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
+    int presses = 0;
+    SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
+        if (presses == 0 && elapsed >= 1000 && SaverWindowActive()) {
+            PressKey(VK_F12);
+            ++presses;
+        } else if (presses == 1 && elapsed >= 2500) {
+            PressKey('A');
+            ++presses;
+        }
+    });
+    ASSERT_TRUE(result.run.started);
+    EXPECT_FALSE(result.run.timedOut);
+    EXPECT_EQ(presses, 2);
+    EXPECT_GE(result.endedMs, 2500u) << "F12 must not end the screensaver";
+    EXPECT_TRUE(result.run.boxes.empty());
+    std::vector<std::string> log = RunLog();
+    EXPECT_TRUE(HasLine(log, "EXIT : Screensaver - WM_CLOSE"));
+    EXPECT_TRUE(HasLine(log, "EXIT : xHandler return FALSE. Quiting."));
+    EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
+}
+
+TEST(ScrSaver, MovementEndsItOnlyAfterThreeSeconds) {
+    unsigned lastMove = 0;
+    SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
+        // Small steps often, so every frame sees more than the threshold.
+        if (elapsed >= 500 && elapsed - lastMove >= 100 && SaverWindowActive()) {
+            MoveMouse(40, 40);
+            lastMove = elapsed;
+        }
+    });
+    ASSERT_TRUE(result.run.started);
+    EXPECT_FALSE(result.run.timedOut);
+    EXPECT_GE(result.endedMs, 3000u) << "movement in the first 3 s must not end it";
+    EXPECT_LT(result.endedMs, 15000u);
+    EXPECT_TRUE(HasLine(RunLog(), "EXIT : Screensaver - WM_CLOSE"));
+}
+
+TEST(ScrSaver, AButtonEndsItAtOnce) {
+    bool clicked = false;
+    unsigned clickedAt = 0;
+    SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
+        if (!clicked && elapsed >= 1000 && SaverWindowActive()) {
+            ClickLeft();
+            clicked = true;
+            clickedAt = elapsed;
+        }
+    });
+    ASSERT_TRUE(result.run.started);
+    EXPECT_TRUE(clicked);
+    EXPECT_FALSE(result.run.timedOut);
+    EXPECT_LT(result.endedMs, 3000u + clickedAt) << "a click ends it within the grace time";
+    EXPECT_TRUE(HasLine(RunLog(), "EXIT : Screensaver - WM_CLOSE"));
+}
+
+// The host of a preview: a plain 152 x 112 window, as the system's settings page has.
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeHostWindow() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = HostProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "NovadriftPreviewHost";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, "NovadriftPreviewHost", "Preview host", WS_POPUP | WS_VISIBLE, 100,
+                           100, 152, 112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
+    HWND host = MakeHostWindow();
+    ASSERT_NE(host, nullptr);
+    std::string arguments = " /p " + std::to_string(reinterpret_cast<uintptr_t>(host));
+    bool childSeen = false, destroyed = false;
+    RECT childRect = {};
+    ScrRun run = RunScr(arguments, 30000, "", [&](unsigned elapsed) {
+        HWND child = GetWindow(host, GW_CHILD);
+        if (child && IsWindowVisible(child)) {
+            childSeen = true;
+            GetWindowRect(child, &childRect);
+        }
+        if (!destroyed && childSeen && elapsed >= 3000) {
+            DestroyWindow(host);
+            destroyed = true;
+        }
+    });
+    ASSERT_TRUE(run.started);
+    EXPECT_TRUE(childSeen);
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty());
+    // The preview's window covers the host exactly. Its pixels cannot be read here:
+    // Wine does not show OpenGL drawing in a child of another process's window.
+    EXPECT_EQ(childRect.left, 100);
+    EXPECT_EQ(childRect.top, 100);
+    EXPECT_EQ(childRect.right - childRect.left, 152);
+    EXPECT_EQ(childRect.bottom - childRect.top, 112);
+    std::vector<std::string> log = RunLog();
+    EXPECT_TRUE(HasLine(log, "INIT : Trying to setup preview window from config file"));
+    EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : 152x112x0 in window mode using "
+                             "Standard opengl"));
+    EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
+    UnregisterClassA("NovadriftPreviewHost", GetModuleHandleA(nullptr));
+}
+
+}  // namespace
