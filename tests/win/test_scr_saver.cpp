@@ -174,3 +174,21 @@ TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
+    for (const char* arguments : {" /a 0", " /r"}) {
+        ScrRun run = RunScr(arguments, 30000);
+        ASSERT_TRUE(run.started) << arguments;
+        EXPECT_FALSE(run.timedOut) << arguments;
+        EXPECT_TRUE(run.boxes.empty()) << arguments;
+        std::vector<std::string> log = RunLog();
+        EXPECT_TRUE(HasLine(log, "INIT : Register class")) << arguments;
+        EXPECT_FALSE(HasLine(log, "INIT : Entering startup")) << arguments;
+        EXPECT_FALSE(HasLine(log, "INIT :  ----- Entering main loop -----")) << arguments;
+        EXPECT_TRUE(HasLine(log, "EXIT : xExit - done")) << arguments;
+    }
+}
+
+}  // namespace
