@@ -24,3 +24,9 @@ struct SettingsRecord {
 };
 
 extern SettingsRecord Settings;
+
+// Replaces the record with the file's contents: 1 done; 0 (record unchanged) when the
+// file is missing, not XIFF, lacks its chunks, is short or has a version above 1.
+int LoadSettings(const char* path, SettingsRecord* record);
+// Writes the record (version 1). The old file is replaced only by a complete new one.
+int SaveSettings(const char* path, const SettingsRecord* record);

@@ -138,6 +138,10 @@ int Init(int32_t count, char** words) {
     }
     if (!SystemSetup(count, words)) return 0;
     SetSettingsDefaults();
+    if (FileExists(SETTINGS_FILE_NAME) && !LoadSettings(SETTINGS_FILE_NAME, &Settings))
+        Platform().messageBox(sglb->mainWindow,
+                              "Unable to read the configuration file.\nUsing default values",
+                              "Info");
     SaverState* state = static_cast<SaverState*>(saverState);
     if (state) {
         switch (state->mode) {
@@ -182,5 +186,6 @@ int xMain(int32_t count, char** words) {
                    long(loopResult));
     }
     AppCleanup();
+    if (result != 0 && !SaveSettings(SETTINGS_FILE_NAME, &Settings)) ClearError();
     return 1;
 }

@@ -81,6 +81,9 @@ struct PlatformServices {
     // Top-left corner of the window's client area in screen coordinates.
     int (*clientOrigin)(WindowHandle window, int32_t* x, int32_t* y);
 
+    // Moves a file over another, replacing it in one step; 1 done, 0 failed.
+    int (*replaceFile)(const char* from, const char* to);
+
     // Run-time library loading (opengl32.dll, ddraw.dll, ...).
     void* (*loadLibrary)(const char* name);
     void* (*findSymbol)(void* library, const char* name);

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "misc.h"
+#include "platform.h"
 #include "xdirs.h"
 
 namespace {
@@ -263,4 +264,17 @@ int FileRename(const char* newPath, const char* oldPath) {
     }
     if (std::rename(oldPath, newPath) == 0) return 1;
     return SetError(ERR_RENAME, __FILE__, __LINE__);
+}
+
+int TemporarySavePath(const char* path, char* temporary, int size) {
+    int length = std::snprintf(temporary, size_t(size), "%s.tmp", path);
+    if (length < 0 || length >= size) return SetErrorText("Path too long : %s", path);
+    return 1;
+}
+
+int CommitSavedFile(const char* temporary, const char* path, int writesSucceeded) {
+    if (writesSucceeded && Platform().replaceFile(temporary, path)) return 1;
+    std::remove(temporary);
+    if (writesSucceeded) return SetErrorText("Unable to replace %s", path);
+    return 0;
 }

@@ -82,6 +82,11 @@ protected:
 int FileExists(const char* path);
 int FileDelete(const char* path);
 int FileRename(const char* newPath, const char* oldPath);
+// A save that must not lose the file it replaces writes to TemporarySavePath first,
+// then CommitSavedFile moves the finished file over the old one in one step (on
+// failure the temporary file is removed and the old file stays as it was).
+int TemporarySavePath(const char* path, char* temporary, int size);
+int CommitSavedFile(const char* temporary, const char* path, int writesSucceeded);
 // The first "<stem>YYYY-MM-DD_NN<ext>" for n = 1..501 that does not exist yet;
 // 0 when all do.
 int DatedFileName(const char* path, char* result, int size);

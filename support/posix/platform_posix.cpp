@@ -121,6 +121,8 @@ void PosixSetProcessPriority(int) {}
 
 int PosixReadMachineSetting(const char*, const char*, char*, int) { return -1; }
 
+int PosixReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
 void* PosixLoadLibrary(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
 
 void* PosixFindSymbol(void* library, const char* name) { return dlsym(library, name); }
@@ -163,6 +165,7 @@ PlatformServices MakePosixServices() {
     services.unclipCursor = PosixUnclipCursor;
     services.showCursor = PosixShowCursor;
     services.clientOrigin = PosixClientOrigin;
+    services.replaceFile = PosixReplaceFile;
     services.loadLibrary = PosixLoadLibrary;
     services.findSymbol = PosixFindSymbol;
     services.freeLibrary = PosixFreeLibrary;

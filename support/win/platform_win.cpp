@@ -197,6 +197,10 @@ int WinReadMachineSetting(const char* key, const char* value, char* buffer, int 
     return 1;
 }
 
+int WinReplaceFile(const char* from, const char* to) {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 void* WinLoadLibrary(const char* name) { return reinterpret_cast<void*>(LoadLibraryA(name)); }
 
 void* WinFindSymbol(void* library, const char* name) {
@@ -241,6 +245,7 @@ PlatformServices MakeWinServices() {
     services.unclipCursor = WinUnclipCursor;
     services.showCursor = WinShowCursor;
     services.clientOrigin = WinClientOrigin;
+    services.replaceFile = WinReplaceFile;
     services.loadLibrary = WinLoadLibrary;
     services.findSymbol = WinFindSymbol;
     services.freeLibrary = WinFreeLibrary;

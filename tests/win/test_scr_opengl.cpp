@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@ bool HasLineStarting(const std::vector<std::string>& lines, const std::string& s
 }
 
 TEST(ScrOpenGl, OpensFullScreenRunsAndShutsDownInOrderWhenClosed) {
+    // No settings from an earlier run: the screen is found afresh.
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
     bool closed = false;
     ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
         if (!closed && elapsed >= 3000) closed = CloseScrWindow();
@@ -34,6 +38,49 @@ TEST(ScrOpenGl, OpensFullScreenRunsAndShutsDownInOrderWhenClosed) {
           "EXIT : xExit - done"})
         EXPECT_TRUE(HasLineStarting(log, start)) << start;
     EXPECT_FALSE(HasLineStarting(log, "RAW:Error"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
+    std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
+    DeleteFileA(settingsPath.c_str());
+    auto closeAfterTwoSeconds = [](bool* closed) {
+        return [closed](unsigned elapsed) {
+            if (!*closed && elapsed >= 2000) *closed = CloseScrWindow();
+        };
+    };
+    bool closed = false;
+    ScrRun first = RunScr("", 60000, "", closeAfterTwoSeconds(&closed));
+    ASSERT_TRUE(closed);
+    ASSERT_FALSE(first.timedOut);
+    std::string bytes = ReadFileText(settingsPath);
+    ASSERT_EQ(bytes.size(), 386u);
+    // The screen selection starts at offset 37 + 93 of the file.
+    const unsigned char* selection =
+        reinterpret_cast<const unsigned char*>(bytes.data()) + 37 + 93;
+    auto u16 = [&](int at) { return selection[at] | selection[at + 1] << 8; };
+    EXPECT_EQ(u16(0), 1);    // valid
+    EXPECT_EQ(u16(4), 1);    // the standard OpenGL screen
+    EXPECT_EQ(u16(6), 1);    // full screen
+    EXPECT_EQ(u16(8), 640);
+    EXPECT_EQ(u16(10), 480);
+    EXPECT_EQ(u16(12), 16);
+    EXPECT_EQ(u16(64), 1);   // the OpenGL screen's device part
+
+    closed = false;
+    ScrRun second = RunScr("", 60000, "", closeAfterTwoSeconds(&closed));
+    ASSERT_TRUE(closed);
+    ASSERT_FALSE(second.timedOut);
+    EXPECT_TRUE(second.boxes.empty());
+    std::vector<std::string> log =
+        LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+    EXPECT_TRUE(HasLineStarting(log, "INIT : Trying to setup screen from config file"));
+    EXPECT_FALSE(HasLineStarting(log, "INIT : Failed. So trying to find a compatible screen"));
+    EXPECT_TRUE(HasLineStarting(
+        log, "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Standard opengl"));
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+#include "settings.h"
+
+#include <cstring>
+
+#include "ansi/xiff.h"
+#include "misc.h"
+
+namespace {
+
+const int8_t kSettingsVersion = 1;
+
+}  // namespace
+
+int LoadSettings(const char* path, SettingsRecord* record) {
+    XiffFile file;
+    if (!file.Open(path, FILE_READ)) return 0;
+    if (!file.FindChunk("NOVADRIFTCFG", nullptr, 0)) {
+        file.Close();
+        return 0;
+    }
+    SettingsRecord loaded = *record;
+    bool ok = file.EnterChunk() && file.FindChunk("HEADER", nullptr, 0) && file.EnterChunk();
+    if (ok) {
+        // Every read is tried, so a short header fails as a whole.
+        ok = file.ReadByte(&loaded.version) & file.ReadLong(&loaded.reservedWord) &
+             file.Read(loaded.reservedBlock, sizeof loaded.reservedBlock) &
+             file.ReadLong(&loaded.width) & file.ReadLong(&loaded.height) &
+             file.ReadLong(&loaded.bits) & file.ReadLong(&loaded.displayMode) &
+             file.ReadLong(&loaded.backgroundNumber) & file.ReadLong(&loaded.priority) &
+             file.Read(&loaded.screenSelection, sizeof loaded.screenSelection) &
+             file.Read(&loaded.previewSelection, sizeof loaded.previewSelection);
+        file.LeaveChunk();
+        ok = ok && int8_t(loaded.version) <= kSettingsVersion;
+    }
+    file.Close();
+    if (!ok) return ClearError();
+    *record = loaded;
+    return 1;
+}
+
+int SaveSettings(const char* path, const SettingsRecord* record) {
+    char temporary[FILE_NAME_SIZE];
+    if (!TemporarySavePath(path, temporary, sizeof temporary)) return 0;
+    XiffFile file;
+    if (!file.Open(temporary, FILE_WRITE)) return 0;
+    int ok = file.BeginChunk("NOVADRIFTCFG", 0) && file.BeginChunk("HEADER", 0) &&
+             file.WriteByte(uint8_t(kSettingsVersion)) && file.WriteLong(record->reservedWord) &&
+             file.Write(record->reservedBlock, sizeof record->reservedBlock) &&
+             file.WriteLong(record->width) && file.WriteLong(record->height) &&
+             file.WriteLong(record->bits) && file.WriteLong(record->displayMode) &&
+             file.WriteLong(record->backgroundNumber) && file.WriteLong(record->priority) &&
+             file.Write(&record->screenSelection, sizeof record->screenSelection) &&
+             file.Write(&record->previewSelection, sizeof record->previewSelection) &&
+             file.EndChunk();
+    ok = file.Close() && ok;
+    return CommitSavedFile(temporary, path, ok);
+}
