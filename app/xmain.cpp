@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ansi/bmp.h"
 #include "ansi/file.h"
+#include "ansi/fxt1.h"
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "base/screenb.h"
@@ -57,6 +59,8 @@ int SetDataDirFromRegistry(const char* applicationName) {
 }
 
 int CreateSysGlobals() {
+    sglb->bmpCodec = XNEW(BmpCodec);
+    sglb->fxt1Reader = XNEW(Fxt1Reader);
     CreateSystemScreens();
     glb->mouse = XNEW(Mouse);
     glb->keyboard = XNEW(Keyboard);

@@ -4,6 +4,7 @@
 
 #include "ansi/memory.h"
 #include "gui/keyboard.h"
+#include "picformat.h"
 #include "gui/mouse.h"
 #include "misc.h"
 #include "winmessages.h"
@@ -168,6 +169,14 @@ void xExit() {
     LogMessage(LOG_EXIT, "Free all screens\n");
     if (glb && glb->screenList) glb->screenList->Clear();
     LogMessage(LOG_EXIT, "Free sys globals\n");
+    if (sglb) {
+        XDELETE(sglb->jpegLoader);
+        sglb->jpegLoader = nullptr;
+        XDELETE(sglb->bmpCodec);
+        sglb->bmpCodec = nullptr;
+        XDELETE(sglb->fxt1Reader);
+        sglb->fxt1Reader = nullptr;
+    }
     FreeSystemScreens();
     if (glb) {
         XDELETE(glb->mouse);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,24 @@ SaverResult RunSaver(unsigned timeoutMs, const std::function<void(unsigned)>& ac
     return result;
 }
 
+std::vector<std::string> Screenshots() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((TestProgramDirectory() + "ScrShots\\qv*.bmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+uint32_t Le32(const std::string& bytes, size_t at) {
+    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+}
+
 TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
+    std::vector<std::string> shotsBefore = Screenshots();
     int presses = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
         if (presses == 0 && elapsed >= 1000 && SaverWindowActive()) {
@@ -86,6 +104,26 @@ TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
     EXPECT_TRUE(HasLine(log, "EXIT : Screensaver - WM_CLOSE"));
     EXPECT_TRUE(HasLine(log, "EXIT : xHandler return FALSE. Quiting."));
     EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
+
+    // F12 saved the frame under a new dated name, as a 640 x 480 24-bit BMP.
+    std::vector<std::string> shots = Screenshots();
+    ASSERT_GT(shots.size(), shotsBefore.size());
+    std::string newest;
+    for (const std::string& name : shots)
+        if (std::find(shotsBefore.begin(), shotsBefore.end(), name) == shotsBefore.end())
+            newest = name;
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char stem[32];
+    std::snprintf(stem, sizeof stem, "qv%04d-%02d-%02d_", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ(newest.rfind(stem, 0), 0u) << newest;
+    std::string bmp = ReadFileText(TestProgramDirectory() + "ScrShots\\" + newest);
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(Le32(bmp, 18), 640u);
+    EXPECT_EQ(Le32(bmp, 22), 480u);
+    EXPECT_EQ(uint8_t(bmp[28]), 24);
+    EXPECT_EQ(bmp.size(), 54u + 640u * 3u * 480u);
 }
 
 TEST(ScrSaver, MovementEndsItOnlyAfterThreeSeconds) {
