@@ -165,11 +165,18 @@ void DecodeAlpha(const BlockBits& bits, uint32_t texels[4][8]) {
     FromTwoBitIndices(bits, left, right, texels);
 }
 
-void StorePixel(uint8_t* p, uint32_t value) {
-    p[0] = uint8_t(value);
-    p[1] = uint8_t(value >> 8);
-    p[2] = uint8_t(value >> 16);
-    p[3] = uint8_t(value >> 24);
+// Stores count texels as little-endian words (bytes blue, green, red, alpha).
+void StoreTexels(uint8_t* out, const uint32_t* texels, int32_t count) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::memcpy(out, texels, size_t(count) * 4);
+#else
+    for (int32_t x = 0; x < count; ++x, out += 4) {
+        out[0] = uint8_t(texels[x]);
+        out[1] = uint8_t(texels[x] >> 8);
+        out[2] = uint8_t(texels[x] >> 16);
+        out[3] = uint8_t(texels[x] >> 24);
+    }
+#endif
 }
 
 }  // namespace
@@ -237,8 +244,8 @@ int Fxt1Reader::LoadFromFile(File& file, Bitmap& bitmap, int, int) {
             int32_t columns = width - x0 < FXT1_BLOCK_WIDTH ? width - x0 : FXT1_BLOCK_WIDTH;
             int32_t rows = height - y0 < FXT1_BLOCK_HEIGHT ? height - y0 : FXT1_BLOCK_HEIGHT;
             for (int32_t y = 0; y < rows; ++y) {
-                uint8_t* out = pixels + intptr_t(y0 + y) * pitch + intptr_t(x0) * 4;
-                for (int32_t x = 0; x < columns; ++x) StorePixel(out + 4 * x, texels[y][x]);
+                StoreTexels(pixels + intptr_t(y0 + y) * pitch + intptr_t(x0) * 4, texels[y],
+                            columns);
             }
         }
     }

@@ -2,8 +2,9 @@
 // ("MP/s", decoded output pixels). Pictures are made in memory and read through a
 // memory-backed File, so the numbers leave the disk out.
 //
-//   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DNOVADRIFT_SANITIZE=OFF \
-//         -DNOVADRIFT_BENCHMARKS=ON && cmake --build build/bench --target bench_images
+//   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DNOVADRIFT_SANITIZE=OFF
+//         -DNOVADRIFT_BENCHMARKS=ON
+//   cmake --build build/bench --target bench_images
 //   build/bench/bin/bench_images
 #include <benchmark/benchmark.h>
 

@@ -29,8 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (bitmap.bitsPerPixel != 32 || bitmap.pitch != bitmap.width * 4) std::abort();
     volatile uint8_t sum = 0;
-    for (int32_t i = 0; i < bitmap.pitch * bitmap.height; ++i)
-        sum = uint8_t(sum + bitmap.pixels[i]);
+    for (int32_t y = 0; y < bitmap.height && bitmap.pitch > 0; ++y)
+        sum = uint8_t(sum + bitmap.pixels[intptr_t(y) * bitmap.pitch] +
+                      bitmap.pixels[intptr_t(y) * bitmap.pitch + bitmap.pitch - 1]);
     ClearError();
     return 0;
 }
