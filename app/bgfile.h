@@ -1,0 +1,20 @@
+// The background file "BGround.qvb": the 26 scene parameters with their animation
+// settings, one XIFF chunk per parameter named by its control keyword.
+#pragma once
+
+#include "animator.h"
+
+class XiffFile;
+
+#define BACKGROUND_FILE_NAME "BGround.qvb"
+
+// 1 loaded; 0 when the file is missing, not XIFF, malformed or of a newer version (an
+// error text is recorded for the last two). A missing parameter chunk leaves that
+// channel as it was.
+int LoadBackground(VxAnimator* animator, const char* path);
+// 1 written; the old file is replaced only by a complete new one.
+int SaveBackground(VxAnimator* animator, const char* path);
+// 1 read, 2 no chunk of the row's keyword, 0 a chunk too short for a channel (the
+// channel is then left as it was).
+int ReadChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator);
+int WriteChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator);
