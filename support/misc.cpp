@@ -200,11 +200,14 @@ int32_t GetErrorCode() { return errorCode; }
 
 bool GetErrorMessage(char* buffer, int size) {
     if (errorCode == 0 || size <= 0) return false;
+    // Long texts are cut to the caller's buffer.
+    int written;
     if (errorFile)
-        std::snprintf(buffer, size_t(size), "Error in : %s\nOn line : %ld\n\n%s", errorFile,
-                      long(errorLine), errorText);
+        written = std::snprintf(buffer, size_t(size), "Error in : %s\nOn line : %ld\n\n%s",
+                                errorFile, long(errorLine), errorText);
     else
-        std::snprintf(buffer, size_t(size), "%s", errorText);
+        written = std::snprintf(buffer, size_t(size), "%s", errorText);
+    if (written < 0) buffer[0] = 0;
     return true;
 }
 
