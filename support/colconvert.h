@@ -1,4 +1,4 @@
-// Colour conversion (Part 7.5): copies rectangles of pixels from one pixel format to
+// Colour conversion: copies rectangles of pixels from one pixel format to
 // another, formats described by channel masks. 16-bit destinations go through
 // per-channel lookup tables made once per destination format; identical 32-bit formats
 // copy whole rows; the RGB/BGR 24-bit case is a byte swap.

@@ -1,4 +1,4 @@
-// The picture-format registry (Part 6.4): the base class of the picture codecs and the
+// The picture-format registry: the base class of the picture codecs and the
 // search that picks a codec for a file name by its extension.
 //
 // Every codec object appends itself to glb->pictureFormats when it is constructed (in
@@ -23,7 +23,7 @@ public:
     PictureFormat(const PictureFormat&) = delete;
     PictureFormat& operator=(const PictureFormat&) = delete;
 
-    // Virtual operations in the slot order of Part 6.4; the destructor comes last.
+    // Virtual operations in the design's slot order; the destructor comes last.
     virtual int LoadFromFile(File& file, Bitmap& bitmap, int options, int reserved) = 0;
     // A path ending in "." gets the format's extension first. A failed open records
     // openFailureFormat with the path tried (as the program's error and as errorText).
@@ -54,7 +54,7 @@ private:
     int openFlags;
 };
 
-// The codec for a file name (Part 6.4), looked up in glb->pictureFormats:
+// The codec for a file name, looked up in glb->pictureFormats:
 // - "a.BMP": the first codec whose MatchesExtension accepts "BMP"; none: null.
 // - "a.": for each codec in registry order, the first one for which "a.<extension>"
 //   exists as a file; none: null.

@@ -1,7 +1,7 @@
-// Bitmap (Part 7.1): the support library's image in memory, a block of pixels with its
+// Bitmap: the support library's image in memory, a block of pixels with its
 // geometry and channel layout, optionally with a 256-entry palette; and Palette.
 //
-// Channel positions follow the colour converter's convention (Part 7.5): a 24-bit pixel
+// Channel positions follow the colour converter's convention: a 24-bit pixel
 // is its three bytes read in memory order as one big-endian number (bytes red, green,
 // blue give positions 16, 8, 0; bytes blue, green, red give 0, 8, 16); a 16- or 32-bit
 // pixel is the native little-endian word (bytes blue, green, red, alpha of a 32-bit
@@ -53,7 +53,7 @@ public:
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
 
-    // Virtual operations in the slot order of Part 7.1; the destructor comes last.
+    // Virtual operations in the design's slot order; the destructor comes last.
 
     // Palette-indexed (direct colour 0) zeroed pixels, rows padded to 4 bytes; a given
     // palette is copied. bits 1..32.

@@ -1,4 +1,4 @@
-// BMP codec (Part 7.2).
+// BMP codec.
 //
 // Reads: the 14-byte file header with the 40-byte BITMAPINFOHEADER; 8-bit indexed
 // (colour table of up to 256 entries), 16-, 24- and 32-bit uncompressed, and RLE8.
@@ -150,7 +150,7 @@ int DecodeRle8(ByteReader& reader, uint8_t* pixels, int32_t width, int32_t heigh
     }
 }
 
-// The channel layout of a loaded picture, in the conventions of Part 7.1.
+// The channel layout of a loaded picture, in the bitmap's conventions.
 void SetChannels(Bitmap& bitmap, int32_t bits) {
     bitmap.alphaSize = 0;
     bitmap.alphaPos = 0;

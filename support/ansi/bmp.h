@@ -1,4 +1,4 @@
-// The Windows bitmap picture format (Part 7.2): extension "bmp", name "Windows Bitmap".
+// The Windows bitmap picture format: extension "bmp", name "Windows Bitmap".
 #pragma once
 
 #include "picformat.h"

@@ -1,16 +1,16 @@
-// FXT1 reader (Part 7.4).
+// FXT1 reader.
 //
 // Decodes the four block modes of the published FXT1 definition (CC_HI, CC_CHROMA,
 // CC_MIXED with and without its alpha flag, CC_ALPHA with and without its lerp flag)
 // with the arithmetic of the reference decoder (shared/formats/fxt1.md): 5-bit
 // channels widened by rounding (255 v + 15) / 31, CC_MIXED greens of 6 bits, CC_HI
-// levels rounded with + 3. Where that note and the simplified formulas of Part 7.4
+// levels rounded with + 3. Where that note and the simplified formulas of the reader's description
 // differ, the note wins: it was checked bit for bit against Mesa's decoder.
 //
 // Block layout in the file: rows of blocks from the top, left to right. When the size
 // is not a multiple of 8 x 4 the file may hold the padded layout of the FXT1 definition
 // (ceil(w/8) x ceil(h/4) blocks, edge blocks partly outside the picture) or only the
-// whole blocks that Part 7.4 reads; the file's length tells which. In the second case
+// whole blocks the reader was first written for; the file's length tells which. In the second case
 // the pixels outside whole blocks are transparent black.
 // Refuses: a wrong magic, sizes over the bitmap limits, and files shorter than the
 // blocks their header claims (checked before the pixels are allocated).
@@ -213,7 +213,7 @@ int Fxt1Reader::LoadFromFile(File& file, Bitmap& bitmap, int, int) {
     int32_t width = int32_t(fileWidth);
     int32_t height = int32_t(fileHeight);
 
-    // Whole blocks (what Part 7.4 reads) and the padded layout's blocks; the sizes are
+    // Whole blocks (the original layout) and the padded layout's blocks; the sizes are
     // at most 32768, so these products stay far below 2^31.
     int32_t wholeAcross = width / FXT1_BLOCK_WIDTH, wholeDown = height / FXT1_BLOCK_HEIGHT;
     int32_t paddedAcross = (width + FXT1_BLOCK_WIDTH - 1) / FXT1_BLOCK_WIDTH;

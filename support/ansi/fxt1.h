@@ -1,4 +1,4 @@
-// The FXT1 picture format (Part 7.4): the program's "CXET" container of FXT1-compressed
+// The FXT1 picture format: the program's "CXET" container of FXT1-compressed
 // blocks, expanded to 32-bit bitmaps. Extension "fxt", name "FXT1". Reads only.
 #pragma once
 

@@ -1,4 +1,4 @@
-// libFuzzer target: the BMP codec (Part 7.2) on arbitrary bytes. Whatever it accepts
+// libFuzzer target: the BMP codec on arbitrary bytes. Whatever it accepts
 // must save and read back to the same pixels.
 #include <cstdint>
 #include <cstdio>

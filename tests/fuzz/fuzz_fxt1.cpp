@@ -1,4 +1,4 @@
-// libFuzzer target: the FXT1 reader (Part 7.4) on arbitrary bytes, and the block
+// libFuzzer target: the FXT1 reader on arbitrary bytes, and the block
 // decoder on every 16-byte block of the input.
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// A File (Part 5.3) that reads a block of memory, so fuzzers and benchmarks hand bytes
+// A File that reads a block of memory, so fuzzers and benchmarks hand bytes
 // to the codecs without touching the disk. POSIX only (fmemopen).
 #pragma once
 

@@ -10,7 +10,7 @@
 #include "llist.h"
 #include "xsystem.h"
 
-// Registers a BMP codec and an FXT1 reader (in the registry order of Part 6.4, JPEG
+// Registers a BMP codec and an FXT1 reader (in the registry order, JPEG
 // aside) in a registry of their own for the test's lifetime; glb is put back after.
 class PictureRegistry {
 public:

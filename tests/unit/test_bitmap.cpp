@@ -1,5 +1,5 @@
-// Bitmap object, palettes and the picture-saving entry of the screenshots (Part 7.1),
-// and the picture-format registry search (Part 6.4).
+// Bitmap object, palettes and the picture-saving entry of the screenshots,
+// and the picture-format registry search.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-// BMP codec (Part 7.2). Test files are built byte by byte from Microsoft's published
+// BMP codec. Test files are built byte by byte from Microsoft's published
 // layout: BITMAPFILEHEADER (14 bytes), BITMAPINFOHEADER (40 bytes), colour table of
 // blue, green, red, reserved quads, rows padded to 4 bytes, bottom-up unless the height
 // is negative.
@@ -68,7 +68,7 @@ const uint8_t* Row(const Bitmap& bitmap, int y) {
 }
 
 // The red, green, blue of a direct-colour pixel through the bitmap's channel layout
-// (Part 7.1: 24-bit pixels big-endian, 16 and 32-bit the native word).
+// (24-bit pixels big-endian, 16 and 32-bit the native word).
 struct Rgb {
     uint32_t red, green, blue;
     bool operator==(const Rgb& o) const {
@@ -267,7 +267,7 @@ TEST_F(BmpTest, ThirtyTwoBitsTopDownAndBottomUpAgree) {
 }
 
 TEST_F(BmpTest, OneAndFourBitFilesAreRefused) {
-    // Part 7.2 reads 8 bits a pixel and more; a 4-bit or 1-bit file gets its message.
+    // The codec reads 8 bits a pixel and more; a 4-bit or 1-bit file gets its message.
     BmpSpec spec;
     spec.width = 8;
     spec.height = 1;

@@ -1,4 +1,4 @@
-// Colour conversion (Part 7.5).
+// Colour conversion.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -221,7 +221,7 @@ TEST_F(ColConvertTest, RowsFollowThePitches) {
 }
 
 TEST_F(ColConvertTest, InPlaceConversionOfABitmap) {
-    // What the texture list does to a loaded 24-bit picture (Part 6.4): blue, green, red
+    // What the texture list does to a loaded 24-bit picture: blue, green, red
     // bytes to red, green, blue, in place.
     Bitmap bitmap;
     ASSERT_EQ(bitmap.CreateRgb(2, 1, 24, 8, 8, 8, 0, 8, 16, 0), 1);

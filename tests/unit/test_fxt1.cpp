@@ -1,4 +1,4 @@
-// FXT1 reader (Part 7.4). Blocks are built bit by bit from the published layout
+// FXT1 reader. Blocks are built bit by bit from the published layout
 // (shared/formats/fxt1.md) and their texels worked out by hand in the comments; the
 // worked examples of that note (checked against Mesa's decoder) are decoded whole.
 #include <gtest/gtest.h>
@@ -362,7 +362,7 @@ TEST_F(Fxt1ReaderTest, BlocksFillTheImageInRowsFromTheTop) {
 }
 
 TEST_F(Fxt1ReaderTest, SizeNotAMultipleOfTheBlockWithWholeBlocksOnly) {
-    // 10 x 6 with only the one whole block (Part 7.4's layout): the rest stays
+    // 10 x 6 with only the one whole block (the original layout): the rest stays
     // transparent black.
     WriteWholeFile("edge.fxt", FxtFile(10, 6, {SolidBlock(31, 0, 0)}));
     ASSERT_EQ(bitmap.Load("edge.fxt"), 1) << PendingError();
