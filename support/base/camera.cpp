@@ -133,7 +133,7 @@ void Camera::Update() {
 }
 
 // ---------------------------------------------------------------------------------------
-// The transform the screens build (Parts 6.2, 6.3)
+// The transform the screens build (OglScreen, D3dScreen)
 
 void Camera::ToView(const float world[3], float view[3]) const {
     double relative[3];

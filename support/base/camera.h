@@ -1,5 +1,5 @@
-// Camera (Part 6.5): where the 3-D scene is seen from and where on the virtual 640 x 480
-// screen its picture goes. The screens' SetView (Parts 6.2, 6.3) read the fields;
+// Camera: where the 3-D scene is seen from and where on the virtual 640 x 480
+// screen its picture goes. The screens' SetView (OglScreen, D3dScreen) read the fields;
 // a null camera there means the 2-D overlay.
 //
 // Contents: view distances; Camera fields (in the design's order); operations; the
@@ -9,7 +9,7 @@
 #include <cstdint>
 
 // The program-wide near and far distances used by the camera's planes and the screens'
-// projections. They are 1 and 1000 once a screen is open (Part 1.2); they start with
+// projections. They are 1 and 1000 once a screen is open (at start-up); they start with
 // those values, and SetViewDistances sets them again.
 extern float viewNear;
 extern float viewFar;
@@ -38,7 +38,8 @@ public:
     void SetFov(float fieldOfView);
     // The orientation becomes the identity; the position stays.
     void ResetOrientation();
-    // Angles in degrees: orientation = R x orientation (Algorithms), then Update.
+    // Angles in degrees: orientation = R x orientation, R written out in camera.cpp;
+    // then Update.
     void SetRotation(float ax, float ay, float az);
     void SetPosition(float x, float y, float z);
     void Move(float dx, float dy, float dz);
@@ -47,8 +48,8 @@ public:
     // Axis vectors from the orientation's columns (normalised) and the rotated position.
     void Update();
 
-    // Not called by the program (Part 6.5 leaves them to the implementer): the transform
-    // that the screens build from this camera, for tests and for the devices.
+    // The transform that the screens build from this camera: OglScreen::SetView loads
+    // these matrices, and the tests check them by hand.
     //
     // World point to camera space, as both screens transform it: the orientation's
     // columns dotted with (point - position); the camera looks down +z.
@@ -56,7 +57,7 @@ public:
     // Column-major 4 x 4 world-to-camera matrix as the OpenGL screen builds it: rows of
     // the orientation become columns, times a translation by minus the position.
     void ViewMatrix(float matrix[16]) const;
-    // Column-major 4 x 4 projection of the OpenGL screen (Part 6.2): glFrustum(-t, t, -a,
+    // Column-major 4 x 4 projection of the OpenGL screen (scr_ogl): glFrustum(-t, t, -a,
     // a, near, far) with t = near tan(fov / 2), a = t with the square flag, else t times
     // the viewport's smaller side over its larger side; elements 11 and 14 negated.
     void ProjectionMatrix(float matrix[16]) const;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ansi/memory.h"
+#include "base/texture.h"
 #include "misc.h"
 #include "xsystem.h"
 
@@ -37,7 +38,7 @@ Screen::Screen(const char* screenName, int32_t screenKind) : Screen() {
 
 Screen::~Screen() {
     // The texture list belongs to the derived screen, whose destructor has already run
-    // by now; it frees its textures itself (Parts 6.2, 6.3).
+    // by now; it frees its textures itself (OglScreen, D3dScreen).
     FreeModeList();
     FreeMode();
 }
@@ -100,15 +101,16 @@ int Screen::IsFullScreen() {
     return mode && mode->displayMode == DISPLAY_FULLSCREEN ? 1 : 0;
 }
 
-// Part 6.1 has Restore call RestoreAll, and Release ReleaseAll, on GetTextureList()
-// before setting `active`. Those are operations of Part 6.4's TextureList, which this
-// file only names; the call joins here when that class is declared.
+// Activation regained / lost: the texture list re-makes / drops its device textures
+// (the Direct3D list's surfaces are lost with the activation; OpenGL keeps its own).
 int Screen::Restore() {
+    if (TextureList* textures = GetTextureList()) textures->RestoreAll();
     active = 1;
     return 1;
 }
 
 int Screen::Release() {
+    if (TextureList* textures = GetTextureList()) textures->ReleaseAll();
     active = 0;
     return 1;
 }

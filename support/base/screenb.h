@@ -1,4 +1,4 @@
-// The render device, which the program calls a screen (Part 6.1): the abstract Screen
+// The render device, which the program calls a screen: the abstract Screen
 // with its shared behaviour, the records it trades in (ScreenMode, ScreenSelection,
 // Vertex, Rgba, Polygon), the primitive kinds and render states, and the free functions
 // that choose a screen from glb->screenList at start-up.
@@ -6,7 +6,7 @@
 // Contents: constants; records; class Screen (fields, virtual operations in slot order,
 // helpers for the devices); the screen-list functions.
 //
-// The devices (OglScreen, Part 6.2; D3dScreen, Part 6.3) supply the operations marked
+// The devices (OglScreen in scr_ogl, D3dScreen in scr_d3d) supply the operations marked
 // "device" as overrides of the pure virtuals; the base supplies the rest. Drawing
 // devices run the shared part of DrawPrimitive through CheckPrimitive and
 // CountPrimitive, and sort their mode lists with SortModeList.
@@ -19,7 +19,7 @@
 #include "platform.h"
 
 class Camera;
-// Part 6.4.
+// base/texture.h.
 class CSurface;
 class TextureList;
 class Texture;
@@ -82,7 +82,7 @@ struct ScreenMode {
 };
 
 // The persisted choice of screen and mode: a 128-byte block written as it stands in
-// memory, little-endian (Part 4.1 stores two).
+// memory, little-endian (the settings file stores two).
 struct ScreenSelection {
     uint16_t valid;  // 1 when written; below 1: no saved choice
     uint16_t zero;
@@ -178,8 +178,8 @@ public:
     virtual int IsReady() = 0;
     // 14 1 if the current mode is full screen.
     virtual int IsFullScreen();
-    // 15, 16 Activation of the application regained / lost: active 1 / 0. See
-    //   screenb.cpp for the texture list's part.
+    // 15, 16 Activation of the application regained / lost: the texture list's
+    //   RestoreAll / ReleaseAll (when the screen has a list), then active 1 / 0.
     virtual int Restore();
     virtual int Release();
     // 17 device: 1 if usable.
@@ -193,21 +193,21 @@ public:
     // 21, 22 device.
     virtual int BeginScene() = 0;
     virtual int EndScene() = 0;
-    // 23 device: flags ClearFlags; fade 0 clears, else draws a fading quad (Part 6.1).
+    // 23 device: flags ClearFlags; fade 0 clears, else draws a fading quad over the frame.
     virtual int Clear(const Rgba* colour, float fade, int32_t flags) = 0;
     // 24 device: CheckPrimitive, draw, CountPrimitive; kinds above 6 draw nothing and
     //   return 1; flags are not interpreted.
     virtual int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count,
                               int32_t flags) = 0;
-    // 25 device: read the frame and save it as a picture file (Part 7.1).
+    // 25 device: read the frame and save it as a picture file (Bitmap::Save).
     virtual int SaveScreenshot(const char* fileName, int32_t flag) = 0;
-    // 26 device: apply a surface (Part 6.4); null applies the default surface.
+    // 26 device: apply a surface (CSurface); null applies the default surface.
     virtual int SetSurface(const CSurface* surface) = 0;
     // 27 device: viewport and projection for a camera; null: the 2-D overlay.
     virtual int SetView(const Camera* camera) = 0;
     // 28 device: StoreRenderState, then apply.
     virtual int SetRenderState(int32_t state, int32_t value) = 0;
-    // 29 The screen's texture list (Part 6.4); the base has none.
+    // 29 The screen's texture list (TextureList); the base has none.
     virtual TextureList* GetTextureList();
     // 30 device: make the texture current; null returns 0.
     virtual int BindTexture(Texture* texture) = 0;

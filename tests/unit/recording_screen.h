@@ -34,6 +34,7 @@ public:
     int SetView(const Camera* camera) override;
     int SetRenderState(int32_t state, int32_t value) override;
     int BindTexture(Texture* texture) override;
+    TextureList* GetTextureList() override { return textureList; }
 
     // The devices' helpers, open to the tests.
     using Screen::AddListedMode;
@@ -57,7 +58,8 @@ public:
     int matchResult = 1;
     int initModeResult = 1;
     QuadMessage quadMessage = QUAD_MESSAGE_WITH_COUNT;
-    uint8_t deviceBytes[64] = {};  // what SaveSelection writes
+    uint8_t deviceBytes[64] = {};        // what SaveSelection writes
+    TextureList* textureList = nullptr;  // what GetTextureList gives; not owned
 
     // What was received.
     std::vector<std::string> calls;

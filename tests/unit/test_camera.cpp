@@ -1,4 +1,4 @@
-// Part 6.5: the camera's fields and operations, and the transform that the screens build
+// Camera: its fields and operations, and the transform that the screens build
 // from it, checked against numbers worked out by hand.
 #include <gtest/gtest.h>
 

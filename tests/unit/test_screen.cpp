@@ -1,4 +1,4 @@
-// Part 6.1 through a recording screen: the records' layout, DrawPrimitive's shared part,
+// The Screen base through a recording screen: the records' layout, DrawPrimitive's shared part,
 // DrawPolygons, the mode list, opening modes, render states and the screen-list
 // functions on glb->screenList.
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "base/screenb.h"
+#include "base/texture.h"
 #include "misc.h"
 #include "recording_screen.h"
 #include "xsystem.h"
@@ -132,6 +133,40 @@ TEST_F(ScreenList, ReleaseAndRestoreFollowActivation) {
     EXPECT_EQ(screen->active, 0);
     EXPECT_EQ(screen->Restore(), 1);
     EXPECT_EQ(screen->active, 1);
+}
+
+// A texture list that notes its RestoreAll / ReleaseAll calls and the screen's `active`
+// at the time of each call.
+class NotingTextureList : public TextureList {
+public:
+    explicit NotingTextureList(const Screen* owner) : screen(owner) {}
+    int RestoreAll() override {
+        noted += "RestoreAll(active " + std::to_string(screen->active) + "); ";
+        return 1;
+    }
+    int ReleaseAll() override {
+        noted += "ReleaseAll(active " + std::to_string(screen->active) + "); ";
+        return 1;
+    }
+    std::string noted;
+
+protected:
+    Texture* NewTexture() override { return nullptr; }
+
+private:
+    const Screen* screen;
+};
+
+TEST_F(ScreenList, ReleaseAndRestoreGoToTheTextureListFirst) {
+    RecordingScreen* screen = MakeScreen("Direct 3d", SCREEN_D3D);
+    NotingTextureList textures(screen);
+    screen->textureList = &textures;
+    EXPECT_EQ(screen->Release(), 1);
+    EXPECT_EQ(screen->active, 0);
+    EXPECT_EQ(screen->Restore(), 1);
+    EXPECT_EQ(screen->active, 1);
+    EXPECT_EQ(textures.noted, "ReleaseAll(active 1); RestoreAll(active 0); ");
+    screen->textureList = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
