@@ -64,6 +64,11 @@ int Texture::Release() {
 
 void Texture::ConvertToUploadLayout() {
     if (image.bitsPerPixel != 24 && image.bitsPerPixel != 32) return;
+    // A 32-bit picture without alpha (every 32-bit BMP file) has a spare byte. The
+    // converter refuses 32-bit pictures without all four channels and leaves them as
+    // they are, which drew them with red and blue swapped and the spare byte as alpha;
+    // so the spare byte becomes an opaque alpha channel first.
+    if (image.bitsPerPixel == 32 && image.alphaSize == 0) GiveOpaqueAlpha();
     PixelFormat source = {};
     if (!ColConvert::FormatFromBitmap(image, &source)) return;
     PixelFormat upload = {};
@@ -95,6 +100,24 @@ void Texture::ConvertToUploadLayout() {
         image.alphaPos = 24;
         if (image.alphaSize == 0) image.alphaSize = 8;
     }
+}
+
+void Texture::GiveOpaqueAlpha() {
+    int32_t spare = 0;
+    while (spare == image.redPos || spare == image.greenPos || spare == image.bluePos) spare += 8;
+    if (spare > 24 || !image.pixels) return;
+    const uint32_t opaque = uint32_t(0xFF) << spare;
+    for (int32_t y = 0; y < image.height; ++y) {
+        uint8_t* row = image.pixels + y * image.pitch;
+        for (int32_t x = 0; x < image.width; ++x) {
+            uint32_t word;
+            std::memcpy(&word, row + x * 4, 4);
+            word |= opaque;
+            std::memcpy(row + x * 4, &word, 4);
+        }
+    }
+    image.alphaSize = 8;
+    image.alphaPos = spare;
 }
 
 int Texture::CreateFromImage(const Bitmap* source) {

@@ -59,6 +59,8 @@ public:
     // The image's pixels rearranged in place into the upload layout: 24 bits as red,
     // green, blue bytes; 32 bits as red, green, blue, alpha bytes. Other depths stay.
     void ConvertToUploadLayout();
+    // A 32-bit image without alpha gets its spare byte as an opaque alpha channel.
+    void GiveOpaqueAlpha();
 
     TextureList* list;
     Texture* next;

@@ -122,13 +122,16 @@ int OglScreen::CreateMainWindow(const ScreenMode* newMode) {
             exStyle = WS_EX_TOPMOST;
             break;
         case DISPLAY_WINDOW: {
-            int frameWidth = GetSystemMetrics(SM_CXSIZEFRAME);
-            int frameHeight = GetSystemMetrics(SM_CYSIZEFRAME);
-            width += 2 * frameWidth;
-            height += 2 * frameHeight;
-            x = (desktopWidth - newMode->width) / 2 - frameWidth;
-            y = (desktopHeight - newMode->height) / 2 - frameHeight;
             style = WS_POPUP | WS_THICKFRAME;
+            // The sizing frame as the system draws it for this style, so the client
+            // area is the mode's size (Wine's frame is a pixel narrower than its
+            // SM_CXSIZEFRAME, which left a 642 x 482 drawable for a 640 x 480 mode).
+            RECT outer = {0, 0, newMode->width, newMode->height};
+            AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+            width = outer.right - outer.left;
+            height = outer.bottom - outer.top;
+            x = (desktopWidth - newMode->width) / 2 + outer.left;
+            y = (desktopHeight - newMode->height) / 2 + outer.top;
             break;
         }
         case DISPLAY_DESKTOP:
