@@ -1,35 +1,24 @@
 // libFuzzer target: the settings loader over arbitrary bytes.
 //
 // The loader opens its file by name, so each input is written to a scratch file first.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "settings.h"
 #include "memory_file.h"
 #include "misc.h"
 
-namespace {
-
-std::string scratchPath;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (scratchPath.empty()) {
+    static bool silenced = false;
+    if (!silenced) {
         SilenceLog();
-        scratchPath = "/tmp/novadrift-fuzz-settings-" + std::to_string(getpid());
+        silenced = true;
     }
-    FILE* file = std::fopen(scratchPath.c_str(), "wb");
-    if (!file) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    const char* path = WriteScratchFile("settings", data, size);
+    if (!path) return 0;
     SettingsRecord record;
     std::memset(&record, 0, sizeof record);
-    LoadSettings(scratchPath.c_str(), &record);
+    LoadSettings(path, &record);
     ClearError();
     return 0;
 }

@@ -57,3 +57,7 @@ private:
 // Sends the log and the error texts of the codecs nowhere: the log path is made to
 // point into a directory that cannot exist.
 void SilenceLog();
+
+// Writes the input to a scratch file of this process (loaders that open files by name
+// read it from there); the file's path, or null when it cannot be written.
+const char* WriteScratchFile(const char* tag, const uint8_t* data, size_t size);
