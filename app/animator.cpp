@@ -313,3 +313,73 @@ void VxAnimator::AdvanceChannel(int32_t id) {
         channel->time = 2.0f;
     }
 }
+
+// ---------------------------------------------------------------- default background
+
+namespace {
+
+// The fields a background file keeps for a channel (flags aside, which start at 0).
+struct DefaultChannel {
+    int32_t id;
+    int32_t mode;
+    float value, low, high;
+    int32_t transitionRandom;
+    float transitionTime, transitionLow, transitionHigh;  // seconds
+    int32_t delayRandom;
+    float delay, delayLow, delayHigh;  // seconds; delayHigh 0: no holds
+};
+
+// A deep-blue cloud that shifts hue slowly, pale stars coming on at a varying pace
+// with a little sway and a slow full roll, and trails that come and go. Parameters
+// that nothing draws (start colour, sideways speeds) and those that re-place every
+// star when they change (world depth) stay put.
+const DefaultChannel kDefaultBackground[] = {
+    {CONTROL_BGSBCR, ANIM_RANDOM, 20, 5, 60, 1, 10, 6, 14, 1, 4, 2, 6},
+    {CONTROL_BGSBCG, ANIM_RANDOM, 30, 10, 70, 1, 10, 6, 14, 1, 4, 2, 6},
+    {CONTROL_BGSBCB, ANIM_RANDOM, 90, 50, 130, 1, 10, 6, 14, 1, 4, 2, 6},
+    {CONTROL_BGSSCR, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSCG, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSCB, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSECR, ANIM_RANDOM, 230, 180, 255, 1, 8, 5, 12, 0, 0, 0, 0},
+    {CONTROL_BGSECG, ANIM_RANDOM, 230, 180, 255, 1, 8, 5, 12, 0, 0, 0, 0},
+    {CONTROL_BGSECB, ANIM_RANDOM, 255, 200, 255, 1, 8, 5, 12, 0, 0, 0, 0},
+    {CONTROL_BGSSX, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSY, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSZ, ANIM_PING_PONG, 5, 3, 8, 1, 15, 10, 20, 1, 6, 4, 10},
+    {CONTROL_BGSCRX, ANIM_PING_PONG, 0, -5, 5, 0, 23, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCRY, ANIM_PING_PONG, 0, -5, 5, 0, 31, 0, 0, 0, 0, 0, 0},
+    // 360 degrees is 0 again, so the loop's jump back does not show.
+    {CONTROL_BGSCRZ, ANIM_LOOP_UP, 0, 0, 360, 0, 90, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSNUMS, ANIM_PING_PONG, 500, 350, 650, 0, 30, 0, 0, 1, 10, 5, 20},
+    {CONTROL_BGSMBLUR, ANIM_PING_PONG, 0.3, 0.15, 0.55, 0, 20, 0, 0, 1, 10, 5, 15},
+    {CONTROL_BGSSIZE, ANIM_RANDOM, 0.4, 0.3, 0.6, 1, 8, 5, 12, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEX, ANIM_NONE, 35, 35, 35, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEY, ANIM_NONE, 35, 35, 35, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEZ, ANIM_NONE, 50, 50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPX, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPY, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPZ, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSBCOLA, ANIM_NONE, 255, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0},
+    // Slider units: 0.005 to 0.015 of the noise's drift axis per frame.
+    {CONTROL_BGSBCS, ANIM_PING_PONG, 1, 0.5, 1.5, 0, 40, 0, 0, 0, 0, 0, 0},
+};
+
+static_assert(sizeof kDefaultBackground / sizeof kDefaultBackground[0] ==
+                  SCENE_PARAMETER_LAST - SCENE_PARAMETER_FIRST + 1,
+              "one default per scene parameter");
+
+}  // namespace
+
+void VxAnimator::SetDefaultBackground() {
+    for (const DefaultChannel& d : kDefaultBackground) {
+        channels[d.id].flags = 0;
+        SetMode(d.id, d.mode);
+        SetLow(d.id, d.low);
+        SetHigh(d.id, d.high);
+        SetValue(d.id, d.value, 1, 1);
+        SetTransitionTime(d.id, d.transitionTime, d.transitionLow, d.transitionHigh,
+                          d.transitionRandom);
+        SetDelay(d.id, d.delay, d.delayLow, d.delayHigh, d.delayRandom);
+        MarkChanged(d.id, 0);
+    }
+}

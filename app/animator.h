@@ -3,11 +3,13 @@
 // with holds between them, and pushes the value into the current scene every step.
 // Times are given in seconds and run in steps of 1/50 s, one step per StepAll.
 //
-// Sections: spline records and EvaluateSpline; the channel record; VxAnimator.
+// Sections: spline records and EvaluateSpline; the channel record; VxAnimator; the
+// built-in default background.
 #pragma once
 
 #include <cstdint>
 
+#include "base/camera.h"
 #include "slidertable.h"
 
 // ---------------------------------------------------------------- spline
@@ -103,6 +105,15 @@ public:
     void AdvanceChannel(int32_t id);
     // Null outside 0..42.
     SliderChannel* Channel(int32_t id);
+    // The background the program shows when no background file was loaded: for each
+    // of the 26 scene parameters the fields a background file holds (mode, value,
+    // range, transition and hold times), each channel then marked changed. Every other
+    // channel is left alone.
+    void SetDefaultBackground();
+
+    // The view the scene is drawn for (its viewport and field of view); its eye is
+    // the editor's.
+    Camera camera;
 
 private:
     SliderChannel channels[CONTROL_COUNT];

@@ -1,12 +1,17 @@
 #include "bground.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "ansi/bitmap.h"
 #include "ansi/memory.h"
+#include "base/screenb.h"
 #include "misc.h"
+#include "noise.h"
 #include "slidertable.h"
 #include "xrandom.h"
+#include "xsystem.h"
 
 // ---------------------------------------------------------------- scene objects
 
@@ -38,6 +43,15 @@ void SceneList::SetParameterAll(int32_t id, float value) {
 
 bool SceneList::Add(SceneObject* object) {
     return objects.AddBack(object);
+}
+
+void SceneList::DeleteAll() {
+    // Every scene object is made with XNEW; its destructor takes it out of the list.
+    while (objects.First()) {
+        SceneObject* object = Current();
+        object->Release();
+        XDELETE(object);
+    }
 }
 
 void SceneList::Remove(SceneObject* object) {
@@ -89,6 +103,7 @@ StarField::StarField()
       cameraPositionZ(0.0f),
       backdropOpacity(255),
       cloudSpeed(0.5f) {
+    starSprite.SetBlendMode(SURFACE_ADDITIVE);
     const uint8_t background[4] = {0, 0, 0, 0};
     const uint8_t start[4] = {0, 0, 0, 255};
     const uint8_t end[4] = {255, 255, 255, 0};
@@ -98,6 +113,7 @@ StarField::StarField()
 }
 
 StarField::~StarField() {
+    FreeTextures();
     if (stars) xFree(stars);
 }
 
@@ -300,4 +316,253 @@ bool StarField::GetParameter(int32_t id, ParameterReading* reading) {
     reading->green = channel == 1 ? level : 0;
     reading->blue = channel == 2 ? level : 0;
     return true;
+}
+
+// ---------------------------------------------------------------- star field: frame
+
+namespace {
+
+void SetVertex(Vertex& vertex, float x, float y, float z, const uint8_t rgb[3], float u, float v) {
+    std::memset(&vertex, 0, sizeof vertex);
+    vertex.x = x;
+    vertex.y = y;
+    vertex.z = z;
+    vertex.r = rgb[0];
+    vertex.g = rgb[1];
+    vertex.b = rgb[2];
+    vertex.a = 255;
+    vertex.u = u;
+    vertex.v = v;
+}
+
+// The whole virtual screen, at z 1, with texture coordinates 0..repeat.
+void BackdropQuad(Vertex quad[4], const uint8_t tint[3], float repeat) {
+    SetVertex(quad[0], 0.0f, 0.0f, 1.0f, tint, 0.0f, 0.0f);
+    SetVertex(quad[1], 639.9f, 0.0f, 1.0f, tint, repeat, 0.0f);
+    SetVertex(quad[2], 639.9f, 479.9f, 1.0f, tint, repeat, repeat);
+    SetVertex(quad[3], 0.0f, 479.9f, 1.0f, tint, 0.0f, repeat);
+}
+
+// A surface whose texture could not be made draws untextured rather than with
+// whatever texture the device had bound last.
+void MatchTextureMode(CSurface& surface) {
+    surface.SetTextureMode(surface.texture ? SURFACE_TEXTURED : SURFACE_UNTEXTURED);
+}
+
+}  // namespace
+
+void StarField::FreeTextures() {
+    starSprite.FreeTexture();
+    cloud.FreeTexture();
+    tiledStars.FreeTexture();
+}
+
+int StarField::Create() {
+    if (stars) xFree(stars);
+    stars = static_cast<Star*>(XALLOC(STAR_FIELD_START_COUNT * sizeof(Star)));
+    starCount = starCapacity = STAR_FIELD_START_COUNT;
+    for (int32_t i = 0; i < starCapacity; ++i) PlaceStar(i, 0.0f);
+    speedX = speedY = speedZ = 0.0f;
+    rotationX = rotationY = rotationZ = 0.0f;
+    // The camera may still be turned from an earlier run of this scene.
+    rotationChanged = 1;
+
+    // A second Create (the scene chosen again) makes its textures anew.
+    FreeTextures();
+    int loaded = 1;
+    if (!starSprite.LoadTexture(STAR_TEXTURE)) loaded = 0;
+    if (!tiledStars.LoadTexture(TILED_STARS_TEXTURE)) loaded = 0;
+    MatchTextureMode(starSprite);
+    MatchTextureMode(tiledStars);
+    // Black until the first update draws clouds into it.
+    if (MakeCloudImage()) {
+        Bitmap& image = CloudImage();
+        std::memset(image.pixels, 0, size_t(image.pitch) * size_t(image.height));
+        cloud.SetTexture(&image);
+    }
+    return loaded;
+}
+
+int StarField::Release() {
+    if (stars) xFree(stars);
+    stars = nullptr;
+    starCount = starCapacity = 0;
+    FreeTextures();
+    return 1;
+}
+
+int StarField::Update(const Camera* viewCamera) {
+    if (GenerateCloudImage(cloudSpeed)) cloud.SetTexture(&CloudImage());
+    if (rotationChanged) {
+        camera.ResetOrientation();
+        camera.SetRotation(rotationX, rotationY, rotationZ);
+        rotationChanged = 0;
+    }
+    camera.SetPosition(cameraPositionX, cameraPositionY, cameraPositionZ);
+    if (viewCamera)
+        camera.SetViewport(viewCamera->viewWidth, viewCamera->viewHeight, 60.0f, viewCamera->viewX,
+                           viewCamera->viewY, CAMERA_SQUARE);
+    int32_t moving = std::min(starCount, starCapacity);
+    for (int32_t i = 0; i < moving; ++i) {
+        // Per update, not per second: the main loop's pacing sets the pace.
+        if (stars[i].z < STAR_NEAREST_DEPTH)
+            PlaceStar(i, worldSizeZ);
+        else
+            stars[i].z += speedZ * 0.05f;
+    }
+    return 1;
+}
+
+void StarField::StarColour(int32_t i, uint8_t rgb[3]) const {
+    const Star& star = stars[i];
+    float fade = 1.0f - star.z / worldSizeZ;
+    // Beyond the far end (stars moving away) the fade would go below 0 and the bytes
+    // wrap; nearer than z 0 above 1. A world of no depth fades to no number at all.
+    if (!(fade > 0.0f))
+        fade = 0.0f;
+    else if (fade > 1.0f)
+        fade = 1.0f;
+    rgb[0] = uint8_t(fade * star.red);
+    rgb[1] = uint8_t(fade * star.green);
+    rgb[2] = uint8_t(fade * star.blue);
+}
+
+bool StarField::IsFar(int32_t i) const {
+    const Star& star = stars[i];
+    // Truncated like an int conversion, but in double so that any world size is safe.
+    double distance = std::fabs(std::trunc(double(star.y - cameraPositionY))) +
+                      std::fabs(std::trunc(double(star.x - cameraPositionX)));
+    return distance >= STAR_FAR_DISTANCE;
+}
+
+void StarField::DrawBackdrop(Screen* screen) {
+    if (motionBlur != 0.0f) {
+        // The previous frame is darkened rather than erased, which leaves trails, and
+        // the cloud adds onto it.
+        static const Rgba black = {0, 0, 0, 255};
+        screen->Clear(&black, motionBlur, CLEAR_COLOUR);
+        cloud.SetBlendMode(SURFACE_ADDITIVE);
+    } else {
+        // The opaque cloud covers the whole screen, so nothing needs clearing.
+        cloud.SetBlendMode(SURFACE_OPAQUE);
+    }
+    screen->SetView(nullptr);
+    float k = backdropOpacity * (1.0f / 255.0f);
+    const uint8_t tint[3] = {uint8_t(k * backgroundColour[0]), uint8_t(k * backgroundColour[1]),
+                             uint8_t(k * backgroundColour[2])};
+    Vertex quad[4];
+    // Without its texture the cloud layer is a plain tint, which still covers the frame.
+    MatchTextureMode(cloud);
+    BackdropQuad(quad, tint, 1.0f);
+    screen->SetSurface(&cloud);
+    screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+    // The tiled layer without its picture would only wash the cloud over in the tint.
+    if (!tiledStars.texture) return;
+    tiledStars.SetBlendMode(SURFACE_ADDITIVE);
+    BackdropQuad(quad, tint, 7.0f);
+    screen->SetSurface(&tiledStars);
+    screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+}
+
+void StarField::DrawStar(Screen* screen, int32_t i) {
+    const Star& star = stars[i];
+    uint8_t rgb[3];
+    StarColour(i, rgb);
+    const float x = star.x, y = star.y, z = star.z, s = starSize;
+    Vertex v[12];
+    SetVertex(v[0], x - s, y - s, z, rgb, 0.0f, 0.0f);
+    SetVertex(v[1], x + s, y - s, z, rgb, 1.0f, 0.0f);
+    SetVertex(v[2], x + s, y + s, z, rgb, 1.0f, 1.0f);
+    SetVertex(v[3], x - s, y + s, z, rgb, 0.0f, 1.0f);
+    if (IsFar(i)) {
+        screen->DrawPrimitive(PRIM_QUADS, v, 4, 0);
+        return;
+    }
+    // The plane x = star x, then the plane y = star y.
+    SetVertex(v[4], x, y - s, z - s, rgb, 0.0f, 0.0f);
+    SetVertex(v[5], x, y - s, z + s, rgb, 1.0f, 0.0f);
+    SetVertex(v[6], x, y + s, z + s, rgb, 1.0f, 1.0f);
+    SetVertex(v[7], x, y + s, z - s, rgb, 0.0f, 1.0f);
+    SetVertex(v[8], x + s, y, z + s, rgb, 0.0f, 0.0f);
+    SetVertex(v[9], x - s, y, z + s, rgb, 1.0f, 0.0f);
+    SetVertex(v[10], x - s, y, z - s, rgb, 1.0f, 1.0f);
+    SetVertex(v[11], x + s, y, z - s, rgb, 0.0f, 1.0f);
+    screen->DrawPrimitive(PRIM_QUADS, v, 12, 0);
+}
+
+int StarField::Draw() {
+    Screen* screen = glb ? glb->currentScreen : nullptr;
+    if (!screen) return 1;
+    if (backdropOpacity != 0) {
+        DrawBackdrop(screen);
+    } else {
+        const Rgba colour = {backgroundColour[0], backgroundColour[1], backgroundColour[2],
+                             backgroundColour[3]};
+        screen->Clear(&colour, motionBlur, CLEAR_COLOUR);
+    }
+    screen->SetView(&camera);
+    MatchTextureMode(starSprite);
+    screen->SetSurface(&starSprite);
+    int32_t drawn = std::min(starCount, starCapacity);
+    for (int32_t i = 0; i < drawn; ++i) DrawStar(screen, i);
+    return 1;
+}
+
+// ---------------------------------------------------------------- cloud image
+
+namespace {
+
+float cloudOffset;
+
+}  // namespace
+
+Bitmap& CloudImage() {
+    static Bitmap image;
+    return image;
+}
+
+float CloudOffset() {
+    return cloudOffset;
+}
+
+void SetCloudOffset(float offset) {
+    cloudOffset = offset;
+}
+
+int MakeCloudImage() {
+    Bitmap& image = CloudImage();
+    if (image.pixels) return 1;
+    // Red at bit 0: a texture made from it then takes the converter's byte swap, which is
+    // quick and silent; the same channel order would take its slow path, which logs a
+    // warning every frame. The picture is grey, so the order does not show.
+    return image.CreateWithMasks(CLOUD_IMAGE_SIZE, CLOUD_IMAGE_SIZE, 24, 8, 8, 8, 0, 0, 8, 16, 0);
+}
+
+int GenerateCloudImage(float drift) {
+    if (!MakeCloudImage()) return 0;
+    Bitmap& image = CloudImage();
+    const float step = 5.0f / CLOUD_IMAGE_SIZE;
+    for (int j = 0; j < CLOUD_IMAGE_SIZE; ++j) {
+        uint8_t* pixel = image.pixels + j * image.pitch;
+        for (int i = 0; i < CLOUD_IMAGE_SIZE; ++i, pixel += 3) {
+            const float p[3] = {i * step, j * step, cloudOffset};
+            // Five octaves, each finer one weaker.
+            float n = 0.0f;
+            for (int f = 16; f >= 1; f /= 2) {
+                const float q[3] = {f * p[0], f * p[1], f * p[2]};
+                n += Noise3(q) / float(f);
+            }
+            float e = std::min((2.0f * n + 1.0f) * 0.5f, 1.0f);
+            e = std::max(e, 0.0f) - 0.5f;
+            // 0 up to the middle of the noise's range, then up to 230 (1 - 0.01^0.5).
+            uint8_t grey = uint8_t((1.0f - std::pow(0.01f, std::max(e, 0.0f))) * 256.0f);
+            pixel[0] = pixel[1] = pixel[2] = grey;
+        }
+    }
+    if (std::isfinite(drift)) {
+        // Wrapped into one period of the noise, which gives the same clouds.
+        cloudOffset = std::fmod(cloudOffset + drift, CLOUD_NOISE_PERIOD);
+        if (cloudOffset < 0.0f) cloudOffset += CLOUD_NOISE_PERIOD;
+    }
+    return 1;
 }

@@ -1,14 +1,19 @@
-// BGround: the scene objects and the star field's parameters.
+// BGround: the scene objects and the star field.
 //
 // Sections: SceneObject and the SceneList (the cursor marks the current scene);
-// StarField's parameter fields and the conversions by which a channel value
-// (identifiers 17..42 of the SliderTable) becomes a field and is read back for a
-// slider.
+// StarField: its fields, the conversions by which a channel value (identifiers 17..42 of
+// the SliderTable) becomes a field and is read back for a slider, and its frame (cloud
+// texture, camera, star motion, drawing); the cloud image shared by every star field.
 #pragma once
 
 #include <cstdint>
 
+#include "base/camera.h"
+#include "base/texture.h"
 #include "llist.h"
+
+class Bitmap;
+class Screen;
 
 // ---------------------------------------------------------------- scene objects
 
@@ -30,10 +35,20 @@ public:
     SceneObject(const SceneObject&) = delete;
     SceneObject& operator=(const SceneObject&) = delete;
 
+    // Virtual operations, in slot order.
+
+    // Allocates and loads everything; 1 = ready.
+    virtual int Create() = 0;
+    // One frame's advance; the view camera gives the viewport to draw into.
+    virtual int Update(const Camera* viewCamera) = 0;
+    // One frame through the current screen.
+    virtual int Draw() = 0;
     // true when the identifier is one of the object's parameters and the value was taken.
     virtual bool SetParameter(int32_t id, float value) = 0;
     // The slider's view of a parameter; false for identifiers that are not parameters.
     virtual bool GetParameter(int32_t id, ParameterReading* reading) = 0;
+    // Frees what Create allocated.
+    virtual int Release() = 0;
 
     int32_t Id() const { return identifier; }
 
@@ -59,6 +74,8 @@ public:
     // The cursor stays on the object it was on; when that is the one removed, it is
     // left on no object.
     void Remove(SceneObject* object);
+    // Every object released and destroyed; the list is empty afterwards.
+    void DeleteAll();
 
 private:
     LList objects;
@@ -82,26 +99,63 @@ struct Star {
 // 255); a value that is no number is 0.
 uint8_t ParameterByte(float value);
 
+#define STAR_FIELD_START_COUNT 200
+// The cloud noise repeats after this along its drift axis; the offset is kept within
+// one period so that hours of drift do not eat its float precision.
+#define CLOUD_NOISE_PERIOD 256.0f
+#define CLOUD_IMAGE_SIZE 64
+// A star this far (Manhattan, truncated) from the camera's axis is drawn as one quad;
+// nearer ones as three crossed quads, so they keep a cross-section from any side.
+#define STAR_FAR_DISTANCE 30
+// Stars that come nearer than this go back to the far end of the world.
+#define STAR_NEAREST_DEPTH 5.0f
+
+// The star sprite and the tiled star layer, resolved by the texture loader's picture
+// formats from the screen's texture directory.
+#define STAR_TEXTURE "/textures/star."
+#define TILED_STARS_TEXTURE "/textures/stars."
+
 class StarField : public SceneObject {
 public:
     StarField();
     ~StarField() override;
 
+    // 200 stars placed at random, speeds and rotations 0, the textures loaded and the
+    // cloud texture made. 0 when a texture is missing: that layer then draws without
+    // it (the error is recorded), the rest is ready.
+    int Create() override;
+    // The cloud texture drifts on, the camera follows the parameters and the view's
+    // viewport, the stars move along z (those nearer than 5 go back to the far end).
+    int Update(const Camera* viewCamera) override;
+    // Backdrop (cloud and tiled layers, or a plain clear), then every star.
+    int Draw() override;
     bool SetParameter(int32_t id, float value) override;
     bool GetParameter(int32_t id, ParameterReading* reading) override;
+    // Frees the stars and the textures: the screen that made the textures closes after
+    // the scene is released.
+    int Release() override;
     // Star i at random within the world; depth 0 means a random depth too.
     void PlaceStar(int32_t i, float depth);
+    // The colour star i is drawn in: faded by its depth, 0 at the far end of the world
+    // and beyond, full at z 0 and nearer.
+    void StarColour(int32_t i, uint8_t rgb[3]) const;
+    // Whether star i is drawn as one quad rather than three.
+    bool IsFar(int32_t i) const;
 
     uint8_t backgroundColour[4];  // red, green, blue, alpha
     Star* stars;
     int32_t starCount;     // stars drawn and moved
     int32_t starCapacity;  // stars allocated
-    float speedX;          // each speed holds the negated parameter
+    CSurface starSprite;   // additive
+    CSurface cloud;        // made from the cloud image every update
+    CSurface tiledStars;
+    float speedX;  // each speed holds the negated parameter
     float speedY;
     float speedZ;
     float rotationX;  // degrees
     float rotationY;
     float rotationZ;
+    Camera camera;
     uint8_t rotationChanged;
     float starSize;
     float motionBlur;
@@ -118,4 +172,22 @@ public:
 
 private:
     bool SetStarCount(float value);
+    void FreeTextures();
+    void DrawBackdrop(Screen* screen);
+    void DrawStar(Screen* screen, int32_t i);
 };
+
+// ---------------------------------------------------------------- cloud image
+
+// The 64 x 64 grey image behind the cloud texture (24 bits), shared by every star
+// field; made on first use.
+Bitmap& CloudImage();
+// Makes the cloud image when it does not exist yet; 0 when it cannot be made.
+int MakeCloudImage();
+// Where the cloud noise is along its third axis; starts at 0.
+float CloudOffset();
+void SetCloudOffset(float offset);
+// One frame of the cloud image: five octaves of noise over the image, the grey of
+// each pixel from their sum, then the offset moves on by drift. 0 when the image
+// cannot be made.
+int GenerateCloudImage(float drift);

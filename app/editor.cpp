@@ -1,19 +1,105 @@
 #include "editor.h"
 
+#include "animator.h"
+#include "ansi/memory.h"
 #include "base/screenb.h"
+#include "bground.h"
+#include "gui/keyboard.h"
 #include "misc.h"
+#include "settings.h"
 #include "xsystem.h"
 
-int vx_init(int) { return 1; }
+namespace {
+
+enum EditorMode { MODE_SAVER = 1, MODE_EDITOR = 2 };
+
+const int kKeyF9 = KEY_F1 + 8;
+
+struct EditorState {
+    int mode;
+    VxAnimator* animator;
+    int running;
+    int stepping;  // the plain saver's animation, toggled by F9
+};
+
+EditorState editor = {MODE_SAVER, nullptr, 0, 1};
+
+// The scene saved at the last exit, else the first; it is created here. A missing
+// texture only leaves its layer plain, so the run goes on without the error.
+void SetBackground() {
+    SceneList& scenes = Scenes();
+    if (!scenes.FindById(Settings.backgroundNumber)) scenes.First();
+    SceneObject* scene = scenes.Current();
+    if (scene && !scene->Create()) {
+        char message[ERROR_MESSAGE_SIZE];
+        if (GetErrorMessage(message, sizeof message)) LogMessage(LOG_WARNING, "%s\n", message);
+        ClearError();
+    }
+}
+
+}  // namespace
+
+VxAnimator* EditorAnimator() {
+    return editor.animator;
+}
+
+int AnimationStepping() {
+    return editor.stepping;
+}
+
+int vx_init(int saverOnly) {
+    editor.mode = saverOnly ? MODE_SAVER : MODE_EDITOR;
+    LogMessage(LOG_INIT, "Creating animator\n");
+    XDELETE(editor.animator);
+    editor.animator = XNEW(VxAnimator);
+    Camera& camera = editor.animator->camera;
+    camera.SetPosition(0.0f, 0.0f, -160.0f);
+    // Without the editor's panel the scene has the whole virtual screen in both modes.
+    camera.SetViewport(640.0f, 480.0f, 60.0f, 0.0f, 0.0f, CAMERA_SQUARE);
+    // What shows when no background file replaces it.
+    editor.animator->SetDefaultBackground();
+
+    LogMessage(LOG_INIT, "Setting background\n");
+    SetBackground();
+
+    editor.stepping = 1;
+    editor.running = 1;
+    LogMessage(LOG_INIT, "Exiting vx_init\n");
+    return 1;
+}
 
 int EditorFrame(float) {
+    if (!editor.running) return 1;
+    Keyboard* keyboard = glb->keyboard;
+    // Only a new press toggles: a held key would flip it every frame.
+    if (keyboard && (keyboard->WasPressed(kKeyF9) & KEYSTATE_PRESSED))
+        editor.stepping = !editor.stepping;
+
+    SceneObject* scene = Scenes().Current();
+    if (scene) scene->Update(&editor.animator->camera);
+    // One step of 1/50 s per frame, whatever the frame took.
+    if (editor.mode == MODE_EDITOR || editor.stepping) editor.animator->StepAll();
+
     Screen* screen = glb->currentScreen;
-    static const Rgba black = {0, 0, 0, 255};
+    if (!screen) return 1;
     screen->BeginScene();
-    screen->Clear(&black, 0, CLEAR_COLOUR | CLEAR_DEPTH);
+    if (scene) {
+        scene->Draw();
+    } else {
+        static const Rgba black = {0, 0, 0, 255};
+        screen->Clear(&black, 0.0f, CLEAR_COLOUR | CLEAR_DEPTH);
+    }
     screen->EndScene();
     screen->Present();
     return 1;
 }
 
-void EditorExit() { LogMessage(LOG_EXIT, "Freeing VxAnimator\n"); }
+void EditorExit() {
+    LogMessage(LOG_EXIT, "Freeing VxAnimator\n");
+    if (SceneObject* scene = Scenes().Current()) Settings.backgroundNumber = scene->Id();
+    // Before the screen closes: the scenes' textures belong to it.
+    Scenes().DeleteAll();
+    XDELETE(editor.animator);
+    editor.animator = nullptr;
+    editor.running = 0;
+}

@@ -9,6 +9,7 @@
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "base/screenb.h"
+#include "bground.h"
 #include "gui/keyboard.h"
 #include "gui/mouse.h"
 #include "mainloop.h"
@@ -115,6 +116,8 @@ int startup(int32_t, char**) {
     if (!glb->mouse->UpdateCursorMode()) return 0;
     glb->mouse->SetRelativeMode(1);
     if (!SetupScreen()) return 0;
+    // It enters the scene list, which holds it until the application's teardown.
+    XNEW(StarField);
     return 1;
 }
 

@@ -1,0 +1,860 @@
+// The star field's frame through a recording screen: what Create makes, how the stars
+// move and come back, the cloud texture's noise, the calls and vertices of a drawn
+// frame, and the plain saver's frame (vx_init, EditorFrame, EditorExit).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "animator.h"
+#include "ansi/bitmap.h"
+#include "ansi/memory.h"
+#include "bground.h"
+#include "editor.h"
+#include "gui/keyboard.h"
+#include "misc.h"
+#include "noise.h"
+#include "picture_test_support.h"
+#include "recording_screen.h"
+#include "settings.h"
+#include "test_support.h"
+
+namespace {
+
+// ---------------------------------------------------------------- test devices
+
+// Textures kept in memory: the device half only counts its uploads.
+class MemoryTexture : public Texture {
+public:
+    explicit MemoryTexture(TextureList* owner) : Texture(owner) {}
+    int Upload() override {
+        ++uploads;
+        return 1;
+    }
+    void ReleaseDeviceTexture() override {}
+    int uploads = 0;
+};
+
+class MemoryTextureList : public TextureList {
+public:
+    int RestoreAll() override { return 1; }
+    int ReleaseAll() override { return 1; }
+    int Count() {
+        int n = 0;
+        for (Texture* t = First(); t; t = t->next) ++n;
+        return n;
+    }
+
+protected:
+    Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
+};
+
+// A recording screen that also keeps what each call carried: the vertices drawn, the
+// surface modes applied and the clear colours.
+class CapturingScreen : public RecordingScreen {
+public:
+    CapturingScreen() : RecordingScreen("Recording", SCREEN_OPENGL) {}
+    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override {
+        if (vertices && count > 0) drawn.emplace_back(vertices, vertices + count);
+        return RecordingScreen::DrawPrimitive(kind, vertices, count, flags);
+    }
+    int SetSurface(const CSurface* surface) override {
+        applied.push_back(surface ? *surface : CSurface());
+        return RecordingScreen::SetSurface(surface);
+    }
+    int Clear(const Rgba* colour, float fade, int32_t flags) override {
+        clearColours.push_back(colour ? *colour : Rgba{0, 0, 0, 0});
+        clearFlags.push_back(flags);
+        return RecordingScreen::Clear(colour, fade, flags);
+    }
+    void Forget() {
+        ForgetCalls();
+        drawn.clear();
+        applied.clear();
+        clearColours.clear();
+        clearFlags.clear();
+        surfaces.clear();
+    }
+    std::vector<std::vector<Vertex>> drawn;
+    std::vector<CSurface> applied;
+    std::vector<Rgba> clearColours;
+    std::vector<int32_t> clearFlags;
+};
+
+// A small picture for the star sprite and the tiled layer.
+void WriteTexture(BmpCodec* codec, const char* path) {
+    Bitmap picture;
+    ASSERT_EQ(picture.CreateWithMasks(8, 8, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+    std::memset(picture.pixels, 0x80, size_t(picture.pitch) * 8);
+    ASSERT_EQ(codec->Save(path, picture, 0, 0, 0), 1) << PendingError();
+}
+
+// A screen with an in-memory texture list as the current screen, in a scratch
+// directory that holds the two texture files unless a test says otherwise.
+class StarFieldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedScreen = glb->currentScreen;
+        glb->currentScreen = &screen;
+        screen.textureList = &textures;
+        WriteTexture(registry.bmp, "textures/star.bmp");
+        WriteTexture(registry.bmp, "textures/stars.bmp");
+        std::srand(1);
+        ClearError();
+    }
+    void TearDown() override {
+        textures.DeleteAll();
+        glb->currentScreen = savedScreen;
+        ClearError();
+    }
+
+    // The field as vx_init leaves it: created, with the stars' placement known.
+    void Ready(StarField& field) {
+        ASSERT_EQ(field.Create(), 1) << PendingError();
+        screen.Forget();
+    }
+    // Only star 0 is drawn, where the test puts it.
+    void OneStar(StarField& field, float x, float y, float z) {
+        ASSERT_TRUE(field.SetParameter(CONTROL_BGSNUMS, 1.0f));
+        field.stars[0].x = x;
+        field.stars[0].y = y;
+        field.stars[0].z = z;
+        screen.Forget();
+    }
+    // The vertex lists of the stars in the last Draw (after the backdrop's calls).
+    std::vector<std::vector<Vertex>> StarsDrawn(size_t backdropQuads) {
+        return std::vector<std::vector<Vertex>>(screen.drawn.begin() + backdropQuads,
+                                                screen.drawn.end());
+    }
+
+    ScratchDirectory scratch;
+    PictureRegistry registry;
+    MemoryTextureList textures;
+    CapturingScreen screen;
+    Screen* savedScreen = nullptr;
+};
+
+// ---------------------------------------------------------------- create, release
+
+TEST_F(StarFieldTest, CreateMakesTwoHundredStarsAndThreeTextures) {
+    StarField field;
+    field.SetParameter(CONTROL_BGSSZ, 3.0f);
+    field.SetParameter(CONTROL_BGSCRY, 20.0f);
+    field.rotationChanged = 0;
+    ASSERT_EQ(field.Create(), 1) << PendingError();
+    EXPECT_EQ(field.starCount, 200);
+    EXPECT_EQ(field.starCapacity, 200);
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_LE(std::fabs(field.stars[i].x), 30.0f) << i;
+        EXPECT_LE(std::fabs(field.stars[i].y), 30.0f) << i;
+        EXPECT_GE(field.stars[i].z, 0.0f) << i;
+        EXPECT_LE(field.stars[i].z, 50.0f) << i;
+    }
+    // Speeds and rotations start again from 0; the camera is rebuilt for that.
+    EXPECT_EQ(field.speedZ, 0.0f);
+    EXPECT_EQ(field.rotationY, 0.0f);
+    EXPECT_EQ(field.rotationChanged, 1);
+
+    ASSERT_NE(field.starSprite.texture, nullptr);
+    ASSERT_NE(field.tiledStars.texture, nullptr);
+    ASSERT_NE(field.cloud.texture, nullptr);
+    EXPECT_STREQ(field.starSprite.texture->fileName, "/textures/star.");
+    EXPECT_STREQ(field.tiledStars.texture->fileName, "/textures/stars.");
+    EXPECT_EQ(field.starSprite.blendMode, SURFACE_ADDITIVE);
+    EXPECT_EQ(field.starSprite.textureMode, SURFACE_TEXTURED);
+    EXPECT_EQ(field.cloud.texture->width, 64);
+    EXPECT_EQ(field.cloud.texture->height, 64);
+    EXPECT_EQ(field.cloud.texture->bits, 24);
+    EXPECT_EQ(textures.Count(), 3);
+
+    // Created again (the scene chosen a second time): the old textures go first.
+    ASSERT_EQ(field.Create(), 1);
+    EXPECT_EQ(textures.Count(), 3);
+    // Released: nothing of it is left in the screen's list.
+    EXPECT_EQ(field.Release(), 1);
+    EXPECT_EQ(field.stars, nullptr);
+    EXPECT_EQ(field.starCount, 0);
+    EXPECT_EQ(textures.Count(), 0);
+    EXPECT_EQ(field.starSprite.texture, nullptr);
+}
+
+TEST_F(StarFieldTest, MissingTexturesLeaveThoseLayersPlainAndDrawingSafe) {
+    std::remove("textures/star.bmp");
+    std::remove("textures/stars.bmp");
+    StarField field;
+    EXPECT_EQ(field.Create(), 0);
+    EXPECT_EQ(PendingError(), "CSurface::LoadTexture failed");
+    ClearError();
+    // The rest is ready: stars, and the cloud, which is made rather than loaded.
+    EXPECT_EQ(field.starCount, 200);
+    ASSERT_NE(field.cloud.texture, nullptr);
+    EXPECT_EQ(field.starSprite.texture, nullptr);
+    EXPECT_EQ(field.starSprite.textureMode, SURFACE_UNTEXTURED);
+
+    screen.Forget();
+    EXPECT_EQ(field.Update(nullptr), 1);
+    EXPECT_EQ(field.Draw(), 1);
+    // The cloud quad, no tiled quad, then the stars, untextured.
+    ASSERT_EQ(screen.drawn.size(), 1u + 200u);
+    ASSERT_EQ(screen.applied.size(), 2u);
+    EXPECT_EQ(screen.applied[0].textureMode, SURFACE_TEXTURED);
+    EXPECT_EQ(screen.applied[1].textureMode, SURFACE_UNTEXTURED);
+    EXPECT_EQ(screen.applied[1].blendMode, SURFACE_ADDITIVE);
+    EXPECT_EQ(PendingError(), "");
+}
+
+// ---------------------------------------------------------------- star count
+
+TEST_F(StarFieldTest, StarCountAfterCreateGrowsOnlyPastTheCapacity) {
+    StarField field;
+    Ready(field);
+    Star* array = field.stars;
+    ASSERT_TRUE(field.SetParameter(CONTROL_BGSNUMS, 150.0f));
+    EXPECT_EQ(field.starCount, 150);
+    EXPECT_EQ(field.starCapacity, 200);
+    EXPECT_EQ(field.stars, array);
+
+    StarField grown;
+    Ready(grown);
+    std::vector<Star> before(grown.stars, grown.stars + 200);
+    grown.SetParameter(CONTROL_BGSECG, 7.0f);
+    ASSERT_TRUE(grown.SetParameter(CONTROL_BGSNUMS, 250.0f));
+    EXPECT_EQ(grown.starCount, 250);
+    EXPECT_EQ(grown.starCapacity, 350);
+    EXPECT_EQ(std::memcmp(grown.stars, before.data(), 200 * sizeof(Star)), 0);
+    // 150 new ones, placed with the end colour of the moment.
+    int fresh = 0;
+    for (int i = 200; i < 350; ++i) {
+        fresh += grown.stars[i].green == 7;
+        EXPECT_LE(grown.stars[i].z, 50.0f);
+    }
+    EXPECT_EQ(fresh, 150);
+    screen.Forget();
+    grown.Draw();
+    EXPECT_EQ(screen.drawn.size(), 2u + 250u);
+}
+
+// ---------------------------------------------------------------- motion
+
+TEST_F(StarFieldTest, StarsComeTowardTheViewerAndReturnToTheFarEnd) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSSZ, 4.0f);
+    field.SetParameter(CONTROL_BGSSX, 9.0f);  // sideways speeds are not applied
+    field.SetParameter(CONTROL_BGSSY, 9.0f);
+    field.stars[0] = {1.0f, 2.0f, 20.0f, 255, 255, 255, 0};
+    field.stars[1] = {3.0f, 4.0f, 5.0f, 255, 255, 255, 0};   // not below 5: moves
+    field.stars[2] = {5.0f, 6.0f, 4.99f, 255, 255, 255, 0};  // below 5: comes back
+    field.SetParameter(CONTROL_BGSECR, 17.0f);
+    field.Update(nullptr);
+    EXPECT_FLOAT_EQ(field.stars[0].z, 19.8f);
+    EXPECT_EQ(field.stars[0].x, 1.0f);
+    EXPECT_EQ(field.stars[0].y, 2.0f);
+    EXPECT_FLOAT_EQ(field.stars[1].z, 4.8f);
+    // Re-placed at the world's depth, at a new x and y, in the end colour; it does
+    // not move in the frame it comes back.
+    EXPECT_EQ(field.stars[2].z, 50.0f);
+    EXPECT_NE(field.stars[2].x, 5.0f);
+    EXPECT_NE(field.stars[2].y, 6.0f);
+    EXPECT_LE(std::fabs(field.stars[2].x), 30.0f);
+    EXPECT_EQ(field.stars[2].red, 17);
+    field.Update(nullptr);
+    EXPECT_EQ(field.stars[1].z, 50.0f);
+    EXPECT_FLOAT_EQ(field.stars[2].z, 49.8f);
+
+    // Over many frames every star stays in the world.
+    for (int frame = 0; frame < 250; ++frame) field.Update(nullptr);
+    for (int i = 0; i < field.starCount; ++i) {
+        EXPECT_GE(field.stars[i].z, 5.0f - 0.2f) << i;
+        EXPECT_LE(field.stars[i].z, 50.0f) << i;
+    }
+}
+
+TEST_F(StarFieldTest, NegativeSpeedSendsStarsAwayForGood) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSSZ, -2.0f);
+    std::vector<Star> before(field.stars, field.stars + 200);
+    for (int frame = 0; frame < 150; ++frame) field.Update(nullptr);
+    for (int i = 0; i < 200; ++i) {
+        if (before[i].z < 5.0f) continue;  // those come back once before moving
+        EXPECT_NEAR(field.stars[i].z, before[i].z + 15.0f, 0.01f) << i;
+        EXPECT_EQ(field.stars[i].x, before[i].x) << i;
+    }
+}
+
+TEST_F(StarFieldTest, ANewWorldDepthReplacesTheUndrawnStarsToo) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSNUMS, 20.0f);
+    field.SetParameter(CONTROL_BGSWSIZEX, 3.0f);
+    ASSERT_TRUE(field.SetParameter(CONTROL_BGSWSIZEZ, 400.0f));
+    int deep = 0;
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_LE(std::fabs(field.stars[i].x), 3.0f) << i;
+        EXPECT_LE(field.stars[i].z, 400.0f) << i;
+        deep += field.stars[i].z > 50.0f;
+    }
+    EXPECT_GT(deep, 150);
+}
+
+// ---------------------------------------------------------------- camera
+
+TEST_F(StarFieldTest, TheCameraFollowsTheParametersAndTheView) {
+    StarField field;
+    Ready(field);
+    Camera view;
+    view.SetViewport(480.0f, 466.0f, 90.0f, 12.0f, 7.0f, 0);
+    field.SetParameter(CONTROL_BGSCRZ, 90.0f);
+    field.SetParameter(CONTROL_BGSCAMPX, 3.0f);
+    field.SetParameter(CONTROL_BGSCAMPY, -4.0f);
+    field.SetParameter(CONTROL_BGSCAMPZ, 5.0f);
+    field.Update(&view);
+    EXPECT_EQ(field.rotationChanged, 0);
+    // A roll of 90 degrees: row 0 is (0, 1, 0) by the rotation's formula.
+    EXPECT_NEAR(field.camera.orientation[0][0], 0.0f, 1e-6);
+    EXPECT_NEAR(field.camera.orientation[0][1], 1.0f, 1e-6);
+    EXPECT_EQ(field.camera.position[0], 3.0f);
+    EXPECT_EQ(field.camera.position[1], -4.0f);
+    EXPECT_EQ(field.camera.position[2], 5.0f);
+    EXPECT_EQ(field.camera.viewWidth, 480.0f);
+    EXPECT_EQ(field.camera.viewHeight, 466.0f);
+    EXPECT_EQ(field.camera.viewX, 12.0f);
+    EXPECT_EQ(field.camera.viewY, 7.0f);
+    EXPECT_EQ(field.camera.fov, 60.0f);
+    EXPECT_EQ(field.camera.flags, CAMERA_SQUARE);
+
+    // The rotation is rebuilt from the identity, not added up frame by frame.
+    field.Update(&view);
+    EXPECT_NEAR(field.camera.orientation[0][1], 1.0f, 1e-6);
+    field.SetParameter(CONTROL_BGSCRZ, 0.0f);
+    field.Update(&view);
+    EXPECT_NEAR(field.camera.orientation[0][0], 1.0f, 1e-6);
+    EXPECT_NEAR(field.camera.orientation[0][1], 0.0f, 1e-6);
+}
+
+// ---------------------------------------------------------------- star forms and colour
+
+TEST_F(StarFieldTest, ThirtyUnitsFromTheAxisIsTheFarForm) {
+    StarField field;
+    Ready(field);
+    struct Case {
+        float x, y, cameraX, cameraY;
+        int vertices;
+    };
+    const Case cases[] = {
+        {30.0f, 0.0f, 0.0f, 0.0f, 4},    {29.9f, 0.0f, 0.0f, 0.0f, 12},
+        {0.0f, -30.0f, 0.0f, 0.0f, 4},   {-15.0f, 15.0f, 0.0f, 0.0f, 4},
+        {15.9f, 14.9f, 0.0f, 0.0f, 12},  {15.9f, -14.9f, 0.0f, 0.0f, 12},
+        {40.0f, 0.0f, 10.0f, 0.0f, 4},   {39.5f, 0.0f, 10.0f, 0.0f, 12},
+        {0.0f, 0.0f, -20.0f, -10.0f, 4}, {0.5f, 0.5f, -20.0f, -9.0f, 12},
+    };
+    for (const Case& c : cases) {
+        OneStar(field, c.x, c.y, 25.0f);
+        field.cameraPositionX = c.cameraX;
+        field.cameraPositionY = c.cameraY;
+        field.Draw();
+        std::vector<std::vector<Vertex>> stars = StarsDrawn(2);
+        ASSERT_EQ(stars.size(), 1u);
+        EXPECT_EQ(int(stars[0].size()), c.vertices)
+            << c.x << ", " << c.y << " from " << c.cameraX << ", " << c.cameraY;
+    }
+}
+
+void ExpectVertex(const Vertex& v, float x, float y, float z, float u, float tv) {
+    EXPECT_FLOAT_EQ(v.x, x);
+    EXPECT_FLOAT_EQ(v.y, y);
+    EXPECT_FLOAT_EQ(v.z, z);
+    EXPECT_EQ(v.u, u);
+    EXPECT_EQ(v.v, tv);
+    EXPECT_EQ(v.a, 255);
+}
+
+TEST_F(StarFieldTest, StarFormsAreCrossedQuadsAroundTheStar) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSSIZE, 0.5f);
+    OneStar(field, 2.0f, 3.0f, 10.0f);
+    field.Draw();
+    std::vector<Vertex> v = StarsDrawn(2).at(0);
+    ASSERT_EQ(v.size(), 12u);
+    // Facing the viewer, then the planes x = 2 and y = 3.
+    ExpectVertex(v[0], 1.5f, 2.5f, 10.0f, 0, 0);
+    ExpectVertex(v[1], 2.5f, 2.5f, 10.0f, 1, 0);
+    ExpectVertex(v[2], 2.5f, 3.5f, 10.0f, 1, 1);
+    ExpectVertex(v[3], 1.5f, 3.5f, 10.0f, 0, 1);
+    ExpectVertex(v[4], 2.0f, 2.5f, 9.5f, 0, 0);
+    ExpectVertex(v[5], 2.0f, 2.5f, 10.5f, 1, 0);
+    ExpectVertex(v[6], 2.0f, 3.5f, 10.5f, 1, 1);
+    ExpectVertex(v[7], 2.0f, 3.5f, 9.5f, 0, 1);
+    ExpectVertex(v[8], 2.5f, 3.0f, 10.5f, 0, 0);
+    ExpectVertex(v[9], 1.5f, 3.0f, 10.5f, 1, 0);
+    ExpectVertex(v[10], 1.5f, 3.0f, 9.5f, 1, 1);
+    ExpectVertex(v[11], 2.5f, 3.0f, 9.5f, 0, 1);
+
+    OneStar(field, 31.0f, -3.0f, 40.0f);
+    field.Draw();
+    v = StarsDrawn(2).at(0);
+    ASSERT_EQ(v.size(), 4u);
+    ExpectVertex(v[0], 30.5f, -3.5f, 40.0f, 0, 0);
+    ExpectVertex(v[1], 31.5f, -3.5f, 40.0f, 1, 0);
+    ExpectVertex(v[2], 31.5f, -2.5f, 40.0f, 1, 1);
+    ExpectVertex(v[3], 30.5f, -2.5f, 40.0f, 0, 1);
+}
+
+TEST_F(StarFieldTest, ColourFadesWithDepthAndNeverWraps) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSNUMS, 1.0f);
+    field.stars[0].red = 200;
+    field.stars[0].green = 101;
+    field.stars[0].blue = 255;
+    struct Case {
+        float z, worldDepth;
+        int red, green, blue;
+    };
+    const Case cases[] = {
+        {25.0f, 50.0f, 100, 50, 127},  // half way
+        {0.0f, 50.0f, 200, 101, 255},  // at the viewer
+        {50.0f, 50.0f, 0, 0, 0},       // the far end
+        {60.0f, 50.0f, 0, 0, 0},       // beyond it (moving away): black, not wrapped
+        {1e9f, 50.0f, 0, 0, 0},
+        {-10.0f, 50.0f, 200, 101, 255},  // in front of z 0: full, not more
+        {10.0f, 0.0f, 0, 0, 0},          // a world of no depth
+        {-10.0f, -20.0f, 100, 50, 127},
+    };
+    for (const Case& c : cases) {
+        field.worldSizeZ = c.worldDepth;
+        field.stars[0].z = c.z;
+        uint8_t rgb[3];
+        field.StarColour(0, rgb);
+        EXPECT_EQ(rgb[0], c.red) << c.z << " in " << c.worldDepth;
+        EXPECT_EQ(rgb[1], c.green) << c.z << " in " << c.worldDepth;
+        EXPECT_EQ(rgb[2], c.blue) << c.z << " in " << c.worldDepth;
+        // The drawn vertices carry it.
+        screen.Forget();
+        field.Draw();
+        const std::vector<Vertex> drawn = StarsDrawn(2).at(0);
+        for (const Vertex& v : drawn) {
+            EXPECT_EQ(v.r, c.red);
+            EXPECT_EQ(v.g, c.green);
+            EXPECT_EQ(v.b, c.blue);
+        }
+    }
+
+    // Stars sent away past the far end by a negative speed fade out and stay dark.
+    field.worldSizeZ = 50.0f;
+    field.SetParameter(CONTROL_BGSNUMS, 200.0f);
+    field.SetParameter(CONTROL_BGSSZ, -20.0f);
+    for (int frame = 0; frame < 60; ++frame) field.Update(nullptr);
+    screen.Forget();
+    field.Draw();
+    const std::vector<std::vector<Vertex>> drawn = StarsDrawn(2);
+    ASSERT_EQ(drawn.size(), 200u);
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_GT(field.stars[i].z, 50.0f) << i;
+        for (const Vertex& v : drawn[size_t(i)]) {
+            EXPECT_EQ(v.r, 0) << i;
+            EXPECT_EQ(v.b, 0) << i;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- the drawn frame
+
+TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSNUMS, 3.0f);
+    field.SetParameter(CONTROL_BGSBCR, 200.0f);
+    field.SetParameter(CONTROL_BGSBCG, 100.0f);
+    field.SetParameter(CONTROL_BGSBCB, 51.0f);
+    field.SetParameter(CONTROL_BGSBCOLA, 128.0f);
+    for (int i = 0; i < 3; ++i) field.stars[i] = {40.0f, 0.0f, 20.0f, 255, 255, 255, 0};
+    field.Draw();
+    EXPECT_EQ(screen.Calls(),
+              "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 6 4 0; "
+              "SetView camera; SetSurface 2; Draw 6 4 0; Draw 6 4 0; Draw 6 4 0");
+    ASSERT_EQ(screen.surfaces.size(), 3u);
+    EXPECT_EQ(screen.surfaces[0], &field.cloud);
+    EXPECT_EQ(screen.surfaces[1], &field.tiledStars);
+    EXPECT_EQ(screen.surfaces[2], &field.starSprite);
+    // The cloud covers the frame, the tiled stars add onto it.
+    EXPECT_EQ(screen.applied[0].blendMode, SURFACE_OPAQUE);
+    EXPECT_EQ(screen.applied[1].blendMode, SURFACE_ADDITIVE);
+    EXPECT_EQ(screen.applied[2].blendMode, SURFACE_ADDITIVE);
+    // Both layers cover the virtual screen at z 1 in the tint: opacity 128 of 255.
+    const float corners[4][2] = {{0, 0}, {639.9f, 0}, {639.9f, 479.9f}, {0, 479.9f}};
+    const float texture[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (int layer = 0; layer < 2; ++layer) {
+        const std::vector<Vertex>& quad = screen.drawn[size_t(layer)];
+        float repeat = layer == 0 ? 1.0f : 7.0f;
+        for (int c = 0; c < 4; ++c) {
+            ExpectVertex(quad[size_t(c)], corners[c][0], corners[c][1], 1.0f,
+                         texture[c][0] * repeat, texture[c][1] * repeat);
+            EXPECT_EQ(quad[size_t(c)].r, 100);
+            EXPECT_EQ(quad[size_t(c)].g, 50);
+            EXPECT_EQ(quad[size_t(c)].b, 25);
+        }
+    }
+}
+
+TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSNUMS, 1.0f);
+    field.stars[0] = {40.0f, 0.0f, 20.0f, 255, 255, 255, 0};
+    field.SetParameter(CONTROL_BGSMBLUR, 0.75f);
+    field.Draw();
+    EXPECT_EQ(screen.Calls(),
+              "Clear 1 75; SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; "
+              "Draw 6 4 0; SetView camera; SetSurface 2; Draw 6 4 0");
+    ASSERT_EQ(screen.clearColours.size(), 1u);
+    EXPECT_EQ(screen.clearFlags[0], CLEAR_COLOUR);
+    EXPECT_EQ(screen.clearColours[0].r, 0);
+    EXPECT_EQ(screen.clearColours[0].a, 255);
+    EXPECT_EQ(screen.applied[0].blendMode, SURFACE_ADDITIVE);
+
+    // Without the backdrop the frame is the background colour: cleared, or faded
+    // toward it with blur.
+    field.SetParameter(CONTROL_BGSBCOLA, 0.0f);
+    field.SetParameter(CONTROL_BGSBCG, 77.0f);
+    screen.Forget();
+    field.Draw();
+    EXPECT_EQ(screen.Calls(), "Clear 1 75; SetView camera; SetSurface 0; Draw 6 4 0");
+    field.SetParameter(CONTROL_BGSMBLUR, 0.0f);
+    screen.Forget();
+    field.Draw();
+    EXPECT_EQ(screen.Calls(), "Clear 1 0; SetView camera; SetSurface 0; Draw 6 4 0");
+    ASSERT_EQ(screen.clearColours.size(), 1u);
+    EXPECT_EQ(screen.clearFlags[0], CLEAR_COLOUR);
+    EXPECT_EQ(screen.clearColours[0].g, 77);
+    EXPECT_EQ(screen.clearColours[0].a, 0);
+}
+
+// ---------------------------------------------------------------- cloud texture
+
+std::vector<uint8_t> CloudPixels() {
+    const Bitmap& image = CloudImage();
+    return std::vector<uint8_t>(image.pixels, image.pixels + image.pitch * image.height);
+}
+
+TEST(CloudTexture, NoiseIsSeededBoundedAndRepeatsEvery256Units) {
+    std::srand(42);
+    ResetNoise();
+    std::vector<float> first;
+    for (int i = 0; i < 200; ++i) {
+        float p[3] = {i * 0.37f, i * 0.11f + 3.0f, 7.5f - i * 0.23f};
+        first.push_back(Noise3(p));
+        EXPECT_LE(std::fabs(first.back()), 1.0f) << i;
+        // The lattice repeats: the same value 256 units on along each axis.
+        for (int axis = 0; axis < 3; ++axis) {
+            float q[3] = {p[0], p[1], p[2]};
+            q[axis] += 256.0f;
+            EXPECT_NEAR(Noise3(q), first.back(), 2e-3) << i << " axis " << axis;
+        }
+    }
+    // Gradient noise is 0 at every lattice point.
+    for (int i = -3; i < 20; ++i) {
+        float p[3] = {float(i), float(2 * i), float(i + 7)};
+        EXPECT_NEAR(Noise3(p), 0.0f, 1e-6) << i;
+    }
+    // The same seed gives the same tables, another seed others.
+    std::srand(42);
+    ResetNoise();
+    for (int i = 0; i < 200; ++i) {
+        float p[3] = {i * 0.37f, i * 0.11f + 3.0f, 7.5f - i * 0.23f};
+        EXPECT_EQ(Noise3(p), first[size_t(i)]) << i;
+    }
+    std::srand(43);
+    ResetNoise();
+    int differ = 0;
+    for (int i = 0; i < 200; ++i) {
+        float p[3] = {i * 0.37f, i * 0.11f + 3.0f, 7.5f - i * 0.23f};
+        differ += Noise3(p) != first[size_t(i)];
+    }
+    EXPECT_GT(differ, 150);
+    // Coordinates the lattice offset cannot hold give numbers, not undefined ints.
+    float far[3] = {-1e7f, std::numeric_limits<float>::quiet_NaN(), 3e9f};
+    EXPECT_TRUE(std::isfinite(Noise3(far)));
+}
+
+TEST(CloudTexture, GreyCloudsThatDriftWithTheOffset) {
+    std::srand(5);
+    ResetNoise();
+    SetCloudOffset(0.0f);
+    ASSERT_EQ(GenerateCloudImage(0.0f), 1);
+    const Bitmap& image = CloudImage();
+    ASSERT_EQ(image.width, 64);
+    ASSERT_EQ(image.height, 64);
+    ASSERT_EQ(image.bitsPerPixel, 24);
+    std::vector<uint8_t> still = CloudPixels();
+    int dark = 0, bright = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const uint8_t* p = &still[size_t(y * image.pitch + x * 3)];
+            ASSERT_EQ(p[0], p[1]);
+            ASSERT_EQ(p[1], p[2]);
+            // (1 - 0.01^0.5) * 256 is the brightest a pixel gets.
+            ASSERT_LE(p[0], 230);
+            dark += p[0] == 0;
+            bright += p[0] > 100;
+        }
+    // Clouds and gaps, not a flat image.
+    EXPECT_GT(dark, 400);
+    EXPECT_GT(bright, 100);
+
+    // The same seed and offset give the same image; a drift of 0 keeps it.
+    EXPECT_EQ(CloudOffset(), 0.0f);
+    ASSERT_EQ(GenerateCloudImage(0.5f), 1);
+    EXPECT_EQ(CloudPixels(), still);
+    EXPECT_EQ(CloudOffset(), 0.5f);
+    // The next frame is the noise half a unit on.
+    ASSERT_EQ(GenerateCloudImage(0.5f), 1);
+    std::vector<uint8_t> moved = CloudPixels();
+    int changed = 0;
+    for (size_t i = 0; i < moved.size(); ++i) changed += moved[i] != still[i];
+    EXPECT_GT(changed, 1000);
+    std::srand(5);
+    ResetNoise();
+    SetCloudOffset(0.5f);
+    GenerateCloudImage(0.0f);
+    EXPECT_EQ(CloudPixels(), moved);
+
+    // The offset stays within one period of the noise, which draws the same clouds.
+    SetCloudOffset(255.75f);
+    GenerateCloudImage(0.5f);
+    EXPECT_FLOAT_EQ(CloudOffset(), 0.25f);
+    SetCloudOffset(-0.25f);
+    GenerateCloudImage(0.0f);
+    EXPECT_FLOAT_EQ(CloudOffset(), 255.75f);
+    std::vector<uint8_t> wrapped = CloudPixels();
+    SetCloudOffset(255.75f);
+    GenerateCloudImage(0.0f);
+    std::vector<uint8_t> unwrapped = CloudPixels();
+    for (size_t i = 0; i < wrapped.size(); ++i)
+        ASSERT_NEAR(int(wrapped[i]), int(unwrapped[i]), 2) << i;
+    // A drift that is no number leaves the offset alone.
+    GenerateCloudImage(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(CloudOffset(), 255.75f);
+    SetCloudOffset(0.0f);
+}
+
+TEST_F(StarFieldTest, EveryUpdateUploadsTheNextCloudFrame) {
+    StarField field;
+    Ready(field);
+    // Black until the first update.
+    for (uint8_t p : CloudPixels()) ASSERT_EQ(p, 0);
+    MemoryTexture* texture = static_cast<MemoryTexture*>(field.cloud.texture);
+    ASSERT_NE(texture, nullptr);
+    int uploads = texture->uploads;
+    field.SetParameter(CONTROL_BGSBCS, 25.0f);
+    float offset = CloudOffset();
+    field.Update(nullptr);
+    field.Update(nullptr);
+    EXPECT_EQ(texture->uploads, uploads + 2);
+    EXPECT_EQ(field.cloud.texture, texture);  // the same texture, a new picture
+    EXPECT_EQ(textures.Count(), 3);
+    EXPECT_NEAR(CloudOffset(), offset + 0.5f, 1e-5);
+    // The texture holds the latest picture.
+    std::vector<uint8_t> pixels = CloudPixels();
+    ASSERT_NE(texture->image.pixels, nullptr);
+    EXPECT_EQ(std::memcmp(texture->image.pixels, pixels.data(), 64 * 3), 0);
+    SetCloudOffset(0.0f);
+}
+
+// ---------------------------------------------------------------- the plain saver
+
+// A scene of another identifier, to see which one vx_init picks.
+class OtherScene : public SceneObject {
+public:
+    explicit OtherScene(int32_t id) : SceneObject(id) {}
+    int Create() override {
+        ++created;
+        return 1;
+    }
+    int Update(const Camera*) override { return 1; }
+    int Draw() override { return 1; }
+    bool SetParameter(int32_t, float) override { return false; }
+    bool GetParameter(int32_t, ParameterReading*) override { return false; }
+    int Release() override { return 1; }
+    int created = 0;
+};
+
+class SaverFrameTest : public StarFieldTest {
+protected:
+    void SetUp() override {
+        StarFieldTest::SetUp();
+        savedKeyboard = glb->keyboard;
+        glb->keyboard = &keyboard;
+        savedBackground = Settings.backgroundNumber;
+        Settings.backgroundNumber = 0;
+        ASSERT_EQ(Scenes().Count(), 0);
+    }
+    void TearDown() override {
+        if (EditorAnimator()) EditorExit();
+        glb->keyboard = savedKeyboard;
+        Settings.backgroundNumber = savedBackground;
+        StarFieldTest::TearDown();
+    }
+    void PressF9() {
+        keyboard.SetKeyState(KEY_F1 + 8, 1);
+        keyboard.SetKeyState(KEY_F1 + 8, 0);
+    }
+
+    Keyboard keyboard;
+    Keyboard* savedKeyboard = nullptr;
+    int32_t savedBackground = 0;
+};
+
+TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
+    // What start-up makes: the star field, registered in the scene list.
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(1), 1);
+    ASSERT_NE(EditorAnimator(), nullptr);
+    EXPECT_EQ(Scenes().Current(), field);
+    EXPECT_EQ(field->starCapacity, 200);
+    EXPECT_NE(field->starSprite.texture, nullptr);
+    EXPECT_EQ(EditorAnimator()->camera.position[2], -160.0f);
+
+    screen.Forget();
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    std::string calls = screen.Calls();
+    // The default background has motion blur: the frame fades the last one first.
+    EXPECT_EQ(calls.rfind("BeginScene; Clear 1 30; SetView null; SetSurface 0; Draw 6 4 0; "
+                          "SetSurface 1; Draw 6 4 0; SetView camera; SetSurface 2; Draw 6 ",
+                          0),
+              0u)
+        << calls;
+    EXPECT_NE(calls.find("; EndScene; Present"), std::string::npos);
+    // The animator pushed the default background into the scene: a tinted cloud, a
+    // few hundred pale stars coming toward the viewer, blur.
+    EXPECT_GE(field->starCount, 350);
+    EXPECT_LE(field->starCount, 650);
+    EXPECT_LT(field->speedZ, 0.0f);
+    EXPECT_GT(field->backgroundColour[2], 0);
+    EXPECT_EQ(field->backdropOpacity, 255);
+    EXPECT_GE(field->endColour[0], 180);
+    EXPECT_GT(field->motionBlur, 0.0f);
+    EXPECT_GT(field->starSize, 0.0f);
+    EXPECT_EQ(field->worldSizeZ, 50.0f);
+    EXPECT_EQ(field->camera.viewWidth, 640.0f);
+    EXPECT_EQ(int(screen.drawn.size()), 2 + field->starCount);
+
+    // Frames go on; the animated parameters move.
+    float roll = field->rotationZ;
+    uint8_t blue = field->backgroundColour[2];
+    for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_NE(field->rotationZ, roll);
+    EXPECT_TRUE(field->backgroundColour[2] != blue || field->rotationZ != roll);
+
+    // F9 holds the animation; the stars still move. Held down, it does not flip back
+    // every frame.
+    keyboard.SetKeyState(KEY_F1 + 8, 1);
+    EditorFrame(0.02f);
+    EXPECT_EQ(AnimationStepping(), 0);
+    roll = field->rotationZ;
+    float star = field->stars[0].z;
+    for (int frame = 0; frame < 20; ++frame) EditorFrame(0.02f);
+    keyboard.SetKeyState(KEY_F1 + 8, 0);
+    EXPECT_EQ(AnimationStepping(), 0);
+    EXPECT_EQ(field->rotationZ, roll);
+    EXPECT_NE(field->stars[0].z, star);
+    // Pressed again: it moves on.
+    PressF9();
+    EditorFrame(0.02f);
+    EXPECT_EQ(AnimationStepping(), 1);
+    EditorFrame(0.02f);
+    EXPECT_NE(field->rotationZ, roll);
+
+    // The teardown empties the scene list and frees the textures before the screen goes.
+    EditorExit();
+    EXPECT_EQ(Scenes().Count(), 0);
+    EXPECT_EQ(EditorAnimator(), nullptr);
+    EXPECT_EQ(textures.Count(), 0);
+    EXPECT_EQ(Settings.backgroundNumber, 0);
+    // Not running any more: a stray frame draws nothing.
+    screen.Forget();
+    EXPECT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(screen.Calls(), "");
+}
+
+TEST_F(SaverFrameTest, TheSceneSavedAtTheLastExitIsChosenAndRemembered) {
+    XNEW(StarField);
+    OtherScene* other = XNEW(OtherScene, 7);
+    Settings.backgroundNumber = 7;
+    ASSERT_EQ(vx_init(1), 1);
+    EXPECT_EQ(Scenes().Current(), other);
+    EXPECT_EQ(other->created, 1);
+    EditorExit();
+    EXPECT_EQ(Settings.backgroundNumber, 7);
+    EXPECT_EQ(Scenes().Count(), 0);
+
+    // A saved identifier that no scene has: the first one.
+    StarField* field = XNEW(StarField);
+    other = XNEW(OtherScene, 8);
+    Settings.backgroundNumber = 3;
+    ASSERT_EQ(vx_init(0), 1);
+    EXPECT_EQ(Scenes().Current(), field);
+    EXPECT_EQ(other->created, 0);
+    EXPECT_EQ(field->starCount, 200);
+    EditorExit();
+    EXPECT_EQ(Settings.backgroundNumber, 0);
+}
+
+TEST_F(SaverFrameTest, MissingTexturesDoNotStopTheRun) {
+    std::remove("textures/star.bmp");
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(1), 1);
+    // Tolerated: nothing is left to show as an error at the end of the run.
+    EXPECT_EQ(PendingError(), "");
+    EXPECT_EQ(field->starSprite.texture, nullptr);
+    EXPECT_NE(field->tiledStars.texture, nullptr);
+    for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(PendingError(), "");
+    EditorExit();
+}
+
+// ---------------------------------------------------------------- default background
+
+TEST(DefaultBackground, EveryParameterHasAChannelThatStaysInItsRange) {
+    VxAnimator animator;
+    animator.SetDefaultBackground();
+    int animated = 0;
+    for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
+        const SliderChannel* c = animator.Channel(row->id);
+        if (row->storage != CONTROL_SAVED) {
+            EXPECT_EQ(c->mode, ANIM_NONE) << row->keyword;
+            continue;
+        }
+        EXPECT_GE(c->value, std::fmin(c->low, c->high)) << row->keyword;
+        EXPECT_LE(c->value, std::fmax(c->low, c->high)) << row->keyword;
+        EXPECT_EQ(c->restart, 1) << row->keyword;
+        if (c->mode == ANIM_NONE) continue;
+        ++animated;
+        EXPECT_NE(c->low, c->high) << row->keyword;
+        EXPECT_TRUE(c->transitionTime > 0.0f || (c->transitionRandom && c->transitionLow > 0))
+            << row->keyword;
+    }
+    EXPECT_GE(animated, 10);
+    // The ones that re-place every star when they change do not move.
+    EXPECT_EQ(animator.GetMode(CONTROL_BGSWSIZEZ), ANIM_NONE);
+
+    // Two minutes of steps keep every value within its range.
+    std::srand(9);
+    for (int step = 0; step < 6000; ++step) {
+        animator.StepAll();
+        for (int id = SCENE_PARAMETER_FIRST; id <= SCENE_PARAMETER_LAST; ++id) {
+            const SliderChannel* c = animator.Channel(id);
+            ASSERT_TRUE(std::isfinite(c->value)) << id;
+            ASSERT_GE(c->value, std::fmin(c->low, c->high) - 1e-3f) << id << " step " << step;
+            ASSERT_LE(c->value, std::fmax(c->low, c->high) + 1e-3f) << id << " step " << step;
+        }
+    }
+}
+
+}  // namespace
