@@ -3,6 +3,7 @@
 #include "animator.h"
 #include "ansi/memory.h"
 #include "base/screenb.h"
+#include "bgfile.h"
 #include "bground.h"
 #include "gui/keyboard.h"
 #include "misc.h"
@@ -58,6 +59,13 @@ int vx_init(int saverOnly) {
     camera.SetViewport(640.0f, 480.0f, 60.0f, 0.0f, 0.0f, CAMERA_SQUARE);
     // What shows when no background file replaces it.
     editor.animator->SetDefaultBackground();
+
+    LogMessage(LOG_INIT, "Loading background\n");
+    if (!LoadBackground(editor.animator, BACKGROUND_FILE_NAME)) {
+        // Start-up only logs: the built-in default goes on showing.
+        LogMessage(LOG_INIT, "Unable to load background\n");
+        ClearError();
+    }
 
     LogMessage(LOG_INIT, "Setting background\n");
     SetBackground();

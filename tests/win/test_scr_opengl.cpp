@@ -38,6 +38,9 @@ TEST(ScrOpenGl, OpensFullScreenRunsAndShutsDownInOrderWhenClosed) {
           "EXIT : xExit - done"})
         EXPECT_TRUE(HasLineStarting(log, start)) << start;
     EXPECT_FALSE(HasLineStarting(log, "RAW:Error"));
+    // The background shipped beside the program is the one shown.
+    EXPECT_TRUE(HasLineStarting(log, "INIT : Loading background"));
+    EXPECT_FALSE(HasLineStarting(log, "INIT : Unable to load background"));
 }
 
 }  // namespace
