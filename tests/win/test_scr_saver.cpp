@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -216,7 +217,9 @@ TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
 namespace {
 
 TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
+    std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     for (const char* arguments : {" /a 0", " /r"}) {
+        DeleteFileA(settingsPath.c_str());
         ScrRun run = RunScr(arguments, 30000);
         ASSERT_TRUE(run.started) << arguments;
         EXPECT_FALSE(run.timedOut) << arguments;
@@ -226,7 +229,62 @@ TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
         EXPECT_FALSE(HasLine(log, "INIT : Entering startup")) << arguments;
         EXPECT_FALSE(HasLine(log, "INIT :  ----- Entering main loop -----")) << arguments;
         EXPECT_TRUE(HasLine(log, "EXIT : xExit - done")) << arguments;
+        // The settings file is still written at the end of such a run.
+        EXPECT_EQ(ReadFileText(settingsPath).size(), 386u) << arguments;
     }
+}
+
+// A settings file of the defaults with another priority, as the settings dialog
+// would leave it.
+void WriteSettingsWithPriority(const std::string& path, int32_t priority) {
+    auto le32 = [](uint32_t value) {
+        std::string bytes(4, '\0');
+        for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
+        return bytes;
+    };
+    std::string header(1, '\1');
+    header += le32(0) + std::string(64, '\0');
+    for (uint32_t value : {640u, 480u, 16u, 1u, 0u, uint32_t(priority)}) header += le32(value);
+    header += std::string(256, '\0');
+    std::string inner = std::string("HEADER", 7) + le32(uint32_t(header.size())) + header;
+    std::string outer = std::string("NOVADRIFTCFG", 13) + le32(uint32_t(inner.size())) + inner;
+    std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;
+    std::ofstream out(path, std::ios::binary);
+    out << file;
+}
+
+DWORD SaverPriorityClass() {
+    HWND window = FindWindowA("Novadrift", nullptr);
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId)) return 0;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (!process) return 0;
+    DWORD priority = GetPriorityClass(process);
+    CloseHandle(process);
+    return priority;
+}
+
+TEST(ScrSaver, TheScreensaverRunsAtTheChosenPriority) {
+    std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
+    struct Case {
+        int32_t setting;
+        DWORD priorityClass;
+    } cases[] = {{0, IDLE_PRIORITY_CLASS}, {200, HIGH_PRIORITY_CLASS}};
+    for (const Case& c : cases) {
+        WriteSettingsWithPriority(settingsPath, c.setting);
+        DWORD seen = 0;
+        bool clicked = false;
+        SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
+            if (!clicked && elapsed >= 1000 && SaverWindowActive()) {
+                seen = SaverPriorityClass();
+                ClickLeft();
+                clicked = true;
+            }
+        });
+        EXPECT_FALSE(result.run.timedOut) << c.setting;
+        EXPECT_EQ(seen, c.priorityClass) << c.setting;
+    }
+    DeleteFileA(settingsPath.c_str());
 }
 
 }  // namespace
