@@ -7,6 +7,7 @@
 
 #include "ansi/memory.h"
 #include "gui/keyboard.h"
+#include "test_support.h"
 #include "winmessages.h"
 
 namespace {
@@ -65,13 +66,6 @@ uint8_t FakeKeys::pair[2];
 class KeyboardTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ownGlb = !glb;
-        if (ownGlb) glb = XNEW(AppGlobals);
-        ownSglb = !sglb;
-        if (ownSglb) {
-            sglb = static_cast<SysGlobals*>(XALLOC(sizeof(SysGlobals)));
-            std::memset(static_cast<void*>(sglb), 0, sizeof *sglb);
-        }
         std::memset(FakeKeys::held, 0, sizeof FakeKeys::held);
         FakeKeys::callback = nullptr;
         FakeKeys::owner = nullptr;
@@ -82,24 +76,6 @@ protected:
         platform.removeKeyboardHook = FakeKeys::Remove;
         platform.isKeyDown = FakeKeys::IsKeyDown;
         platform.toAscii = FakeKeys::ToAscii;
-    }
-
-    void TearDown() override {
-        const PlatformServices& native = NativePlatform();
-        PlatformServices& platform = Platform();
-        platform.installKeyboardHook = native.installKeyboardHook;
-        platform.removeKeyboardHook = native.removeKeyboardHook;
-        platform.isKeyDown = native.isKeyDown;
-        platform.toAscii = native.toAscii;
-        if (ownSglb) {
-            FreeMessageHandlerList();
-            xFree(sglb);
-            sglb = nullptr;
-        }
-        if (ownGlb) {
-            XDELETE(glb);
-            glb = nullptr;
-        }
     }
 
     // A key message through the hook: scan code 0x1E, repeat count 1; a release also
@@ -137,8 +113,7 @@ protected:
         return taken;
     }
 
-    bool ownGlb = false;
-    bool ownSglb = false;
+    TestSystem system;
 };
 
 TEST_F(KeyboardTest, HookAndKeyMessageHandlersLiveAsLongAsTheKeyboard) {

@@ -11,28 +11,13 @@
 
 namespace {
 
-// A glb/sglb pair for one test, with the fake clock running.
+// Fresh records for one test, with the fake clock running.
 class SystemFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        savedGlb = glb;
-        savedSglb = sglb;
-        glb = new AppGlobals;
-        sglb = new SysGlobals{};
-        TimerInit();
-    }
-    void TearDown() override {
-        FreeMessageHandlerList();
-        delete glb;
-        delete sglb;
-        glb = savedGlb;
-        sglb = savedSglb;
-        Platform().pumpMessages = NativePlatform().pumpMessages;
-    }
+    void SetUp() override { TimerInit(); }
 
+    TestSystem system;
     FakeClock clock;
-    AppGlobals* savedGlb;
-    SysGlobals* savedSglb;
 };
 
 using FramePacing = SystemFixture;

@@ -8,6 +8,7 @@
 #include "ansi/memory.h"
 #include "base/screenb.h"
 #include "gui/mouse.h"
+#include "test_support.h"
 #include "winmessages.h"
 
 namespace {
@@ -88,15 +89,6 @@ void RecordMovement(int32_t x, int32_t y, int32_t buttons) {
 class MouseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ownGlb = !glb;
-        if (ownGlb) glb = XNEW(AppGlobals);
-        ownSglb = !sglb;
-        if (ownSglb) {
-            sglb = static_cast<SysGlobals*>(XALLOC(sizeof(SysGlobals)));
-            std::memset(static_cast<void*>(sglb), 0, sizeof *sglb);
-        }
-        savedScreen = glb->currentScreen;
-        glb->currentScreen = nullptr;
         FakeCursor::x = MOUSE_CENTRE_X;
         FakeCursor::y = MOUSE_CENTRE_Y;
         FakeCursor::sets = FakeCursor::unclips = FakeCursor::showCount = 0;
@@ -109,26 +101,6 @@ protected:
         platform.unclipCursor = FakeCursor::Unclip;
         platform.showCursor = FakeCursor::Show;
         platform.clientOrigin = FakeCursor::ClientOrigin;
-    }
-
-    void TearDown() override {
-        const PlatformServices& native = NativePlatform();
-        PlatformServices& platform = Platform();
-        platform.getCursorPosition = native.getCursorPosition;
-        platform.setCursorPosition = native.setCursorPosition;
-        platform.unclipCursor = native.unclipCursor;
-        platform.showCursor = native.showCursor;
-        platform.clientOrigin = native.clientOrigin;
-        glb->currentScreen = savedScreen;
-        if (ownSglb) {
-            FreeMessageHandlerList();
-            xFree(sglb);
-            sglb = nullptr;
-        }
-        if (ownGlb) {
-            XDELETE(glb);
-            glb = nullptr;
-        }
     }
 
     // A window message through the handler list; whether any handler took it.
@@ -151,9 +123,7 @@ protected:
         return taken;
     }
 
-    Screen* savedScreen = nullptr;
-    bool ownGlb = false;
-    bool ownSglb = false;
+    TestSystem system;
 };
 
 TEST_F(MouseTest, RelativeModeSumsTheMovementAndRecentresTheCursor) {

@@ -1,7 +1,10 @@
 #include "test_support.h"
 
+#include "ansi/memory.h"
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -88,6 +91,22 @@ std::string CurrentDirectory() {
     char buffer[1024];
     Platform().getCurrentDirectory(buffer, sizeof buffer);
     return buffer;
+}
+
+TestSystem::TestSystem()
+    : previousGlb(glb), previousSglb(sglb), previousPlatform(Platform()) {
+    glb = XNEW(AppGlobals);
+    sglb = static_cast<SysGlobals*>(XALLOC(sizeof(SysGlobals)));
+    std::memset(static_cast<void*>(sglb), 0, sizeof *sglb);
+}
+
+TestSystem::~TestSystem() {
+    FreeMessageHandlerList();
+    XDELETE(glb);
+    xFree(sglb);
+    glb = previousGlb;
+    sglb = previousSglb;
+    Platform() = previousPlatform;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform.h"
+#include "xsystem.h"
 
 // Makes a fresh directory, enters it, and returns to the old working directory (and
 // removes the scratch tree) when destroyed.
@@ -26,6 +27,22 @@ std::string ReadTextFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 bool DirectoryExists(const std::string& path);
 std::string CurrentDirectory();
+
+// Fresh process-wide records (glb, sglb) for one test. When it ends: the message
+// handlers and records are freed, the previous records and the whole platform table
+// (whatever entries the test replaced) are back.
+class TestSystem {
+public:
+    TestSystem();
+    ~TestSystem();
+    TestSystem(const TestSystem&) = delete;
+    TestSystem& operator=(const TestSystem&) = delete;
+
+private:
+    AppGlobals* previousGlb;
+    SysGlobals* previousSglb;
+    PlatformServices previousPlatform;
+};
 
 // Replaces the platform's clock with one the test moves by hand; restores on
 // destruction. Sleeps advance the clock and are recorded.
