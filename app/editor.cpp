@@ -25,6 +25,9 @@ struct EditorState {
 
 EditorState editor = {MODE_SAVER, nullptr, 0, 1};
 
+// The channels as last loaded or saved, to tell whether leaving would lose changes.
+SliderChannel savedChannels[CONTROL_COUNT];
+
 // The scene saved at the last exit, else the first; it is created here. A missing
 // texture only leaves its layer plain, so the run goes on without the error.
 void SetBackground() {
@@ -46,6 +49,31 @@ VxAnimator* EditorAnimator() {
 
 int AnimationStepping() {
     return editor.stepping;
+}
+
+void SnapshotChannels() {
+    if (!editor.animator) return;
+    for (int32_t id = 0; id < CONTROL_COUNT; ++id) savedChannels[id] = *editor.animator->Channel(id);
+}
+
+bool HasUnsavedChanges() {
+    if (!editor.animator) return false;
+    for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
+        if (row->storage != CONTROL_SAVED) continue;
+        const SliderChannel& now = *editor.animator->Channel(row->id);
+        const SliderChannel& saved = savedChannels[row->id];
+        // What the animation or a random draw moves by itself is no change of the
+        // user's: an animated value, a random hold or transition length.
+        if (now.low != saved.low || now.high != saved.high || now.mode != saved.mode ||
+            (now.mode == ANIM_NONE && now.value != saved.value) ||
+            now.delayRandom != saved.delayRandom ||
+            (now.delayRandom == 0 && now.delay != saved.delay) || now.delayLow != saved.delayLow ||
+            now.delayHigh != saved.delayHigh || now.transitionRandom != saved.transitionRandom ||
+            (now.transitionRandom == 0 && now.transitionTime != saved.transitionTime) ||
+            now.transitionLow != saved.transitionLow || now.transitionHigh != saved.transitionHigh)
+            return true;
+    }
+    return false;
 }
 
 int vx_init(int saverOnly) {
@@ -70,6 +98,7 @@ int vx_init(int saverOnly) {
     LogMessage(LOG_INIT, "Setting background\n");
     SetBackground();
 
+    SnapshotChannels();
     editor.stepping = 1;
     editor.running = 1;
     LogMessage(LOG_INIT, "Exiting vx_init\n");
@@ -79,6 +108,13 @@ int vx_init(int saverOnly) {
 int EditorFrame(float) {
     if (!editor.running) return 1;
     Keyboard* keyboard = glb->keyboard;
+    KeyEvent event;
+    while (keyboard && keyboard->GetEvent(&event)) {
+        if (!(event.flags & KEYFLAG_DOWN)) continue;
+        // Escape is the only way out of a run that has no closing rules. The prompt
+        // that offers to save changes first comes with the editor's panel.
+        if (event.code == KEY_ESCAPE && !HasUnsavedChanges()) return 0;
+    }
     // Only a new press toggles: a held key would flip it every frame.
     if (keyboard && (keyboard->WasPressed(kKeyF9) & KEYSTATE_PRESSED))
         editor.stepping = !editor.stepping;

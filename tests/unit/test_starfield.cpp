@@ -819,6 +819,56 @@ TEST_F(SaverFrameTest, MissingTexturesDoNotStopTheRun) {
     EditorExit();
 }
 
+TEST_F(SaverFrameTest, EscapeLeavesWhenNothingChanged) {
+    XNEW(StarField);
+    ASSERT_EQ(vx_init(1), 1);
+    // A release alone, and other keys, leave the run going.
+    keyboard.AddEvent(KEY_ESCAPE, 0, 0);
+    keyboard.AddEvent('x', 1, 0);
+    EXPECT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(keyboard.HasEvent(), 0);
+    // Animation alone is no change: the value moves, nothing asks to be saved.
+    for (int frame = 0; frame < 50; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_FALSE(HasUnsavedChanges());
+    keyboard.AddEvent(KEY_ESCAPE, 1, 0);
+    EXPECT_EQ(EditorFrame(0.02f), 0);
+}
+
+TEST_F(SaverFrameTest, EscapeStaysWhileASavedChannelDiffers) {
+    XNEW(StarField);
+    ASSERT_EQ(vx_init(0), 1);
+    VxAnimator* animator = EditorAnimator();
+    ASSERT_NE(animator, nullptr);
+    EXPECT_FALSE(HasUnsavedChanges());
+
+    // Controls that are not saved in the background file do not count.
+    animator->SetLow(CONTROL_TTIME, 3.0f);
+    EXPECT_FALSE(HasUnsavedChanges());
+    // The value of an animated channel moves by itself; that of a still one is the user's.
+    animator->SetValue(CONTROL_BGSBCR, 33.0f, 1, 1);
+    EXPECT_FALSE(HasUnsavedChanges());
+    animator->SetValue(CONTROL_BGSSX, 4.0f, 1, 1);
+    EXPECT_TRUE(HasUnsavedChanges());
+    keyboard.AddEvent(KEY_ESCAPE, 1, 0);
+    EXPECT_EQ(EditorFrame(0.02f), 1);
+
+    SnapshotChannels();
+    EXPECT_FALSE(HasUnsavedChanges());
+    // A random hold length is drawn anew each time; its range is what was set.
+    SliderChannel* c = animator->Channel(CONTROL_BGSBCR);
+    ASSERT_EQ(c->delayRandom, 1);
+    c->delay += 1.0f;
+    EXPECT_FALSE(HasUnsavedChanges());
+    c->delayHigh += 1.0f;
+    EXPECT_TRUE(HasUnsavedChanges());
+    SnapshotChannels();
+    animator->SetMode(CONTROL_BGSBCR, ANIM_NONE);
+    EXPECT_TRUE(HasUnsavedChanges());
+    SnapshotChannels();
+    keyboard.AddEvent(KEY_ESCAPE, 1, 0);
+    EXPECT_EQ(EditorFrame(0.02f), 0);
+}
+
 // ---------------------------------------------------------------- default background
 
 TEST(DefaultBackground, EveryParameterHasAChannelThatStaysInItsRange) {
