@@ -21,14 +21,21 @@ int LoadSettings(const char* path, SettingsRecord* record) {
     SettingsRecord loaded = *record;
     bool ok = file.EnterChunk() && file.FindChunk("HEADER", nullptr, 0) && file.EnterChunk();
     if (ok) {
-        // Every read is tried, so a short header fails as a whole.
-        ok = file.ReadByte(&loaded.version) & file.ReadLong(&loaded.reservedWord) &
-             file.Read(loaded.reservedBlock, sizeof loaded.reservedBlock) &
-             file.ReadLong(&loaded.width) & file.ReadLong(&loaded.height) &
-             file.ReadLong(&loaded.bits) & file.ReadLong(&loaded.displayMode) &
-             file.ReadLong(&loaded.backgroundNumber) & file.ReadLong(&loaded.priority) &
-             file.Read(&loaded.screenSelection, sizeof loaded.screenSelection) &
-             file.Read(&loaded.previewSelection, sizeof loaded.previewSelection);
+        // Every read is tried, in file order, so a short header fails as a whole. One
+        // statement per read: the operands of a single '&' expression are unsequenced.
+        int reads = 1;
+        reads &= file.ReadByte(&loaded.version);
+        reads &= file.ReadLong(&loaded.reservedWord);
+        reads &= file.Read(loaded.reservedBlock, sizeof loaded.reservedBlock);
+        reads &= file.ReadLong(&loaded.width);
+        reads &= file.ReadLong(&loaded.height);
+        reads &= file.ReadLong(&loaded.bits);
+        reads &= file.ReadLong(&loaded.displayMode);
+        reads &= file.ReadLong(&loaded.backgroundNumber);
+        reads &= file.ReadLong(&loaded.priority);
+        reads &= file.Read(&loaded.screenSelection, sizeof loaded.screenSelection);
+        reads &= file.Read(&loaded.previewSelection, sizeof loaded.previewSelection);
+        ok = reads != 0;
         file.LeaveChunk();
         ok = ok && int8_t(loaded.version) <= kSettingsVersion;
     }
