@@ -138,10 +138,13 @@ void FreeMessageHandlerList() {
 // Frame pacing
 
 void PaceFrame() {
+    // The stamps are 32-bit and wrap after about 24.8 days of running: the age is taken
+    // as a wrapping difference, then clamped to 0..250 ms (a stale stamp counts as 250 ms
+    // old, one in the future as now).
     int32_t now = int32_t(TimerMilliseconds());
-    if (glb->lastFrameTime < now - kPacingClampMs) glb->lastFrameTime = now - kPacingClampMs;
-    if (glb->lastFrameTime > now) glb->lastFrameTime = now;
-    int32_t elapsed = now - glb->lastFrameTime;
+    int32_t elapsed = int32_t(uint32_t(now) - uint32_t(glb->lastFrameTime));
+    if (elapsed > kPacingClampMs) elapsed = kPacingClampMs;
+    if (elapsed < 0) elapsed = 0;
     if (glb->minFrameTime != 0 && glb->minFrameTime - elapsed > 1)
         Platform().sleep(uint32_t(glb->minFrameTime - elapsed));
     glb->lastFrameTime = int32_t(TimerMilliseconds());

@@ -54,6 +54,27 @@ TEST_F(FramePacing, ClampsStaleAndFutureFrameTimes) {
     EXPECT_EQ(FakeClock::Sleeps(), "");
 }
 
+// The 32-bit millisecond stamp turns negative after about 24.8 days of running; frames
+// across that point are paced like any others.
+TEST_F(FramePacing, PacingAcrossTheSignedClockWrap) {
+    glb->minFrameTime = 20;
+    FakeClock::Advance(0x7FFFFFFAu);
+    glb->lastFrameTime = int32_t(TimerMilliseconds());
+    ASSERT_GT(glb->lastFrameTime, 0x7FFFFF00);
+    for (int frame = 0; frame < 3; ++frame) {
+        FakeClock::Advance(8);
+        // The stamps go through seconds and back, so one may be a millisecond short.
+        int32_t age = int32_t(uint32_t(TimerMilliseconds()) - uint32_t(glb->lastFrameTime));
+        ASSERT_GE(age, 7);
+        ASSERT_LE(age, 9);
+        FakeClock::ForgetSleeps();
+        PaceFrame();
+        EXPECT_EQ(FakeClock::Sleeps(), std::to_string(20 - age) + ",") << frame;
+        EXPECT_EQ(glb->lastFrameTime, int32_t(TimerMilliseconds()));
+    }
+    EXPECT_LT(glb->lastFrameTime, 0);
+}
+
 // A screen whose readiness the test switches per pass, recording screenshots.
 class LoopScreen : public RecordingScreen {
 public:
