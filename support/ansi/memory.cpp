@@ -20,7 +20,8 @@ int xFree(void* block) {
 
 void FatalStop(const char*, const char*, int32_t) {
     xExit();
-    std::exit(-1);
+    // At once: static destructors must not run on objects xExit has already freed.
+    std::_Exit(-1);
 }
 
 MemoryManager::MemoryManager() : totalBytes(0) {}

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "ansi/memory.h"
 #include "misc.h"
@@ -105,6 +108,24 @@ TEST(xAlloc, BlocksAreUsableAndZeroSizeIsAllowed) {
     void* empty = XALLOC(0);
     EXPECT_NE(empty, nullptr);
     xFree(empty);
+}
+
+}  // namespace
+
+namespace {
+
+bool EndedWithMinusOne(int status) {
+#ifdef _WIN32
+    return status == -1;
+#else
+    return WIFEXITED(status) && WEXITSTATUS(status) == 255;
+#endif
+}
+
+TEST(FatalStop, ReleasesTheSystemAndEndsWithMinusOne) {
+    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    EXPECT_EXIT(FatalStop("Out of memory. In file %s on line %ld", "misc", 785L),
+                EndedWithMinusOne, "");
 }
 
 }  // namespace
