@@ -49,8 +49,10 @@ OglScreen::OglScreen(int32_t screenKind)
       ownWgl(0),
       parentWindow(0) {
     modesListed = 0;
-    const char* splash = std::getenv(kSplashVariable);
-    std::snprintf(savedSplash, sizeof savedSplash, "%s", splash ? splash : "1");
+    // Read from the process environment that SetEnvironmentVariableA writes, not the C
+    // runtime's copy, so the second screen sees the first one's value.
+    DWORD length = GetEnvironmentVariableA(kSplashVariable, savedSplash, sizeof savedSplash);
+    if (length == 0 || length >= sizeof savedSplash) std::strcpy(savedSplash, "1");
     SetEnvironmentVariableA(kSplashVariable, "1");
     std::strcpy(driverFile, screenKind == SCREEN_3DFX ? "3DfxvGL.dll" : "opengl32.dll");
     HMODULE probe = LoadLibraryA(driverFile);
