@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,38 @@ TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
     EXPECT_FALSE(HasLineStarting(log, "INIT : Failed. So trying to find a compatible screen"));
     EXPECT_TRUE(HasLineStarting(
         log, "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Standard opengl"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScrOpenGl, AnUnreadableSettingsFileGivesTheInfoBoxAndDefaults) {
+    std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
+    {
+        std::ofstream broken(settingsPath, std::ios::binary);
+        broken << "width=800 height=600\n";
+    }
+    bool closed = false;
+    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
+        if (!closed && elapsed >= 3000) closed = CloseScrWindow();
+    });
+    ASSERT_TRUE(run.started);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(run.timedOut);
+    ASSERT_GE(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, "Info");
+    EXPECT_EQ(run.boxes[0].text, "Unable to read the configuration file.\nUsing default values");
+    // The file layer's reason stays recorded and is shown when the run ends.
+    ASSERT_EQ(run.boxes.size(), 2u);
+    EXPECT_EQ(run.boxes[1].caption, "Error");
+    EXPECT_NE(run.boxes[1].text.find("isnt a XIFF file"), std::string::npos) << run.boxes[1].text;
+    std::vector<std::string> log =
+        LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+    EXPECT_TRUE(HasLineStarting(
+        log, "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Standard opengl"));
+    // The run wrote a good file over the broken one.
+    EXPECT_EQ(ReadFileText(settingsPath).size(), 386u);
 }
 
 }  // namespace
