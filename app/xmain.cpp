@@ -6,6 +6,7 @@
 #include "ansi/bmp.h"
 #include "ansi/file.h"
 #include "ansi/fxt1.h"
+#include "ansi/jpeg.h"
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "base/screenb.h"
@@ -60,6 +61,7 @@ int SetDataDirFromRegistry(const char* applicationName) {
 }
 
 int CreateSysGlobals() {
+    sglb->jpegLoader = XNEW(JpegLoader);
     sglb->bmpCodec = XNEW(BmpCodec);
     sglb->fxt1Reader = XNEW(Fxt1Reader);
     CreateSystemScreens();
