@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "ansi/bitmap.h"
+#include "ansi/bytereader.h"
 #include "ansi/file.h"
 #include "ansi/memory.h"
 #include "misc.h"
@@ -81,36 +82,6 @@ BmpHeader ParseHeader(const uint8_t* bytes) {
     header.coloursUsed = Get32(info + 32);
     return header;
 }
-
-// Bytes of a file read front to back through a 4 KiB buffer, never past the length the
-// file had when decoding started.
-class ByteReader {
-public:
-    ByteReader(File& file, int32_t remaining) : file(file), remaining(remaining) {}
-    // 0 at the end of the data or on a read error.
-    int Next(uint8_t* value) {
-        if (position == filled && !Refill()) return 0;
-        *value = buffer[position++];
-        return 1;
-    }
-
-private:
-    int Refill() {
-        if (remaining <= 0) return 0;
-        int32_t chunk = remaining < int32_t(sizeof buffer) ? remaining : int32_t(sizeof buffer);
-        if (!file.Read(buffer, chunk)) return 0;
-        remaining -= chunk;
-        position = 0;
-        filled = chunk;
-        return 1;
-    }
-
-    File& file;
-    int32_t remaining;
-    int32_t position = 0;
-    int32_t filled = 0;
-    uint8_t buffer[4096];
-};
 
 // RLE8 into a top-down block of width x height bytes. Runs and literals that leave the
 // block are dropped (their bytes still consumed). 0 when the data ends before the

@@ -19,6 +19,7 @@
 #include <cstring>
 
 #include "ansi/bitmap.h"
+#include "ansi/bytereader.h"
 #include "ansi/file.h"
 #include "ansi/memory.h"
 #include "misc.h"
@@ -71,17 +72,12 @@ void DropRangeTable() {
 
 // ------------------------------------------------------------------------ the bytes
 
-// The file's bytes from where decoding starts to its end, through a 4 KiB buffer; it
-// never asks the file for more than is there, so a short file ends in a plain 0 here
-// rather than in a read error of the file layer.
+// The file's bytes from where decoding starts to its end, with the reads the segments
+// need on top of the buffered bytes.
 class ByteSource {
 public:
-    ByteSource(File& file, int32_t length) : file(file), remaining(length) {}
-    int Byte(uint8_t* value) {
-        if (position == filled && !Refill()) return 0;
-        *value = buffer[position++];
-        return 1;
-    }
+    ByteSource(File& file, int32_t length) : bytes(file, length) {}
+    int Byte(uint8_t* value) { return bytes.Next(value); }
     int Word(uint16_t* value) {
         uint8_t high, low;
         if (!Byte(&high) || !Byte(&low)) return 0;
@@ -99,7 +95,7 @@ public:
             if (!Byte(out + i)) return 0;
         return 1;
     }
-    int32_t Left() const { return remaining + (filled - position); }
+    int32_t Left() const { return bytes.Left(); }
     // The next marker code: bytes up to 0xFF, further 0xFF fill bytes, then a non-zero
     // byte (0xFF 0x00 is a stuffed data byte, not a marker).
     int FindMarker(int* marker) {
@@ -118,28 +114,9 @@ public:
     }
 
 private:
-    int Refill() {
-        if (remaining <= 0) return 0;
-        int32_t chunk = remaining < int32_t(sizeof buffer) ? remaining : int32_t(sizeof buffer);
-        if (!file.Read(buffer, chunk)) return 0;
-        remaining -= chunk;
-        position = 0;
-        filled = chunk;
-        return 1;
-    }
-
-    File& file;
-    int32_t remaining;
-    int32_t position = 0;
-    int32_t filled = 0;
-    uint8_t buffer[4096];
+    ByteReader bytes;
 };
 
-// ------------------------------------------------------------------ entropy decoding
-
-// Bits of the entropy-coded segment, most significant first, stuffed zero bytes
-// removed. At a marker or at the end of the file it feeds zero bits and counts them,
-// so a decode that uses any of them is known to have run past its data.
 class BitReader {
 public:
     explicit BitReader(ByteSource& source) : source(source) {}
