@@ -11,27 +11,15 @@
 
 namespace {
 
-std::string commandLine;
-const char* TestCommandLine() { return commandLine.c_str(); }
-
 // Each test runs in a scratch directory that also takes the log, so trace lines and
 // error texts can be read back.
 class KcblTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        commandLine = "\"" + scratch.Path() + "/Novadrift.scr\" /c";
-        Platform().commandLine = TestCommandLine;
-        ResetLogFile();
-        ClearError();
-    }
-    void TearDown() override {
-        Platform().commandLine = NativePlatform().commandLine;
-        ResetLogFile();
-        ClearError();
-    }
-    std::string Log() { return ReadTextFile(scratch.Path() + "/Novadrift.log"); }
+    void SetUp() override { ClearError(); }
+    std::string Log() { return scratchLog.Text(); }
 
     ScratchDirectory scratch;
+    ScratchLog scratchLog{scratch.Path()};
 };
 
 std::string Error() {

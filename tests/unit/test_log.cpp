@@ -7,27 +7,14 @@
 
 namespace {
 
-std::string commandLine;
-const char* TestCommandLine() { return commandLine.c_str(); }
-
-// Points the log at a scratch directory through the program path on the command line.
 class LogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        commandLine = "\"" + scratch.Path() + "/Novadrift.scr\" /c";
-        Platform().commandLine = TestCommandLine;
-        ResetLogFile();
-        SetLogSwitch(1);
-    }
-    void TearDown() override {
-        Platform().commandLine = NativePlatform().commandLine;
-        SetLogSwitch(1);
-        ResetLogFile();
-        ClearError();
-    }
-    std::string Log() { return ReadTextFile(scratch.Path() + "/Novadrift.log"); }
+    void SetUp() override { SetLogSwitch(1); }
+    void TearDown() override { SetLogSwitch(1); }
+    std::string Log() { return scratchLog.Text(); }
 
     ScratchDirectory scratch;
+    ScratchLog scratchLog{scratch.Path()};
 };
 
 TEST_F(LogTest, LinesCarryStampAndLabel) {
@@ -105,8 +92,7 @@ TEST(LogPath, ExecutableDirectoryFromCommandLine) {
 TEST_F(LogTest, LogFromLongExecutablePathStaysInsideItsBuffer) {
     // The program path fits its buffer, the log name after its directory does not.
     std::string directory = scratch.Path() + "/" + std::string(285 - scratch.Path().size(), 'd');
-    commandLine = "\"" + directory + "/N.scr\"";
-    ResetLogFile();
+    scratchLog.SetCommandLine("\"" + directory + "/N.scr\"");
     LogMessage(LOG_INIT, "x\n");
     EXPECT_STREQ(LogFilePath(), "Novadrift.log");
     std::string log = ReadTextFile("Novadrift.log");

@@ -11,24 +11,13 @@
 
 namespace {
 
-std::string commandLine;
-const char* TestCommandLine() { return commandLine.c_str(); }
-
 class MemoryReportTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        commandLine = "\"" + scratch.Path() + "/Novadrift.scr\"";
-        Platform().commandLine = TestCommandLine;
-        ResetLogFile();
-    }
-    void TearDown() override {
-        Platform().commandLine = NativePlatform().commandLine;
-        ResetLogFile();
-        ClearError();
-    }
-    std::string Log() { return ReadTextFile(scratch.Path() + "/Novadrift.log"); }
+    void SetUp() override { ClearError(); }
+    std::string Log() { return scratchLog.Text(); }
 
     ScratchDirectory scratch;
+    ScratchLog scratchLog{scratch.Path()};
 };
 
 TEST_F(MemoryReportTest, EmptyManagerWritesNothing) {

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "ansi/memory.h"
+#include "misc.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -92,6 +93,31 @@ std::string CurrentDirectory() {
     Platform().getCurrentDirectory(buffer, sizeof buffer);
     return buffer;
 }
+
+namespace {
+
+std::string scratchCommandLine;
+const char* ScratchCommandLine() { return scratchCommandLine.c_str(); }
+
+}  // namespace
+
+ScratchLog::ScratchLog(const std::string& directory) : directory(directory) {
+    SetCommandLine("\"" + directory + "/Novadrift.scr\" /c");
+    Platform().commandLine = ScratchCommandLine;
+}
+
+ScratchLog::~ScratchLog() {
+    Platform().commandLine = NativePlatform().commandLine;
+    ResetLogFile();
+    ClearError();
+}
+
+void ScratchLog::SetCommandLine(const std::string& commandLine) {
+    scratchCommandLine = commandLine;
+    ResetLogFile();
+}
+
+std::string ScratchLog::Text() const { return ReadTextFile(directory + "/Novadrift.log"); }
 
 TestSystem::TestSystem()
     : previousGlb(glb), previousSglb(sglb), previousPlatform(Platform()) {

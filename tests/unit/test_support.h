@@ -28,6 +28,21 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 bool DirectoryExists(const std::string& path);
 std::string CurrentDirectory();
 
+// The log of one test written into a directory of its own: the program path on the
+// command line points there, and the log starts afresh. Afterwards the command line
+// and the log are back to normal.
+class ScratchLog {
+public:
+    explicit ScratchLog(const std::string& directory);
+    ~ScratchLog();
+    // Another full command line (program path first); the next line starts a new log.
+    void SetCommandLine(const std::string& commandLine);
+    std::string Text() const;
+
+private:
+    std::string directory;
+};
+
 // Fresh process-wide records (glb, sglb) for one test. When it ends: the message
 // handlers and records are freed, the previous records and the whole platform table
 // (whatever entries the test replaced) are back.
