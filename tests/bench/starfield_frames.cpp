@@ -13,21 +13,14 @@
 #include <cstring>
 
 #include "animator.h"
-#include "ansi/bmp.h"
 #include "ansi/memory.h"
 #include "bground.h"
 #include "misc.h"
-#include "platform.h"
-#include "startup.h"
+#include "ogl_system.h"
 #include "win/scr_ogl.h"
 #include "xsystem.h"
 
 namespace {
-
-void PumpMessages() {
-    for (int round = 0; round < 16 && !Platform().pumpMessages(); ++round) {
-    }
-}
 
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to,
                     const LARGE_INTEGER& frequency) {
@@ -55,7 +48,7 @@ void TimeFrames(Screen* screen, int stars, int frames) {
     const int warmUp = 10;
     double total = 0.0, fastest = 1e30;
     for (int frame = 0; frame < warmUp + frames; ++frame) {
-        PumpMessages();
+        PumpOglMessages();
         QueryPerformanceCounter(&start);
         field->Update(&animator.camera);
         screen->BeginScene();
@@ -80,44 +73,19 @@ void TimeFrames(Screen* screen, int stars, int frames) {
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 100;
     if (frames < 1) frames = 1;
-    // What StartupCode and Init do before a screen is opened.
-    appInstance = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
-    glb = XNEW(AppGlobals);
-    sglb = static_cast<SysGlobals*>(XALLOC(sizeof(SysGlobals)));
-    std::memset(static_cast<void*>(sglb), 0, sizeof *sglb);
-    glb->screenList = XNEW(LList);
-    glb->pictureFormats = XNEW(LList);
-    sglb->bmpCodec = XNEW(BmpCodec);
-    glb->SetName("NovadriftFrames");
-    TimerInit();
     std::srand(1);
-    if (!Platform().registerWindowClass(glb->name)) {
-        std::printf("RegisterClass failed\n");
-        return 1;
-    }
-    OglScreen* screen = XNEW(OglScreen, SCREEN_OPENGL);
-    glb->currentScreen = screen;
-    if (glb->screenList->Count() != 1 || !screen->InitModeBySize(640, 480, 32, DISPLAY_WINDOW, 1)) {
-        char message[ERROR_MESSAGE_SIZE] = "opengl32.dll did not load";
+    OglScreen* screen = OpenOglSystem("NovadriftFrames", 640, 480);
+    if (!screen) {
+        char message[ERROR_MESSAGE_SIZE] = "";
         GetErrorMessage(message, sizeof message);
         std::printf("no OpenGL screen: %s\n", message);
+        CloseOglSystem();
         return 1;
     }
-    PumpMessages();
+    PumpOglMessages();
     std::printf("OpenGL screen 640x480 in a window\n");
     for (int stars : {200, 2000, 20000}) TimeFrames(screen, stars, frames);
 
-    screen->ExitMode();
-    glb->screenList->RemoveItem(screen);
-    XDELETE(screen);
-    glb->currentScreen = nullptr;
-    PumpMessages();
-    Platform().unregisterWindowClass(glb->name);
-    FreeMessageHandlerList();
-    XDELETE(sglb->bmpCodec);
-    XDELETE(glb->pictureFormats);
-    XDELETE(glb->screenList);
-    XDELETE(glb);
-    xFree(sglb);
+    CloseOglSystem();
     return 0;
 }

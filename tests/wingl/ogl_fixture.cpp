@@ -7,11 +7,9 @@
 #include <cstring>
 
 #include "ansi/bitmap.h"
-#include "ansi/bmp.h"
 #include "ansi/memory.h"
 #include "misc.h"
-#include "platform.h"
-#include "startup.h"
+#include "ogl_system.h"
 #include "win/ogl_api.h"
 #include "win/scr_ogl.h"
 #include "xsystem.h"
@@ -33,24 +31,8 @@ const int kModeHeight = 480;
 // Set-up and teardown
 
 void OglScreenTest::SetUp() {
-    // What StartupCode and Init do before a screen is opened.
-    appInstance = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
-    glb = XNEW(AppGlobals);
-    sglb = static_cast<SysGlobals*>(XALLOC(sizeof(SysGlobals)));
-    std::memset(static_cast<void*>(sglb), 0, sizeof *sglb);
-    glb->screenList = XNEW(LList);
-    glb->pictureFormats = XNEW(LList);
-    sglb->bmpCodec = XNEW(BmpCodec);  // screenshots are saved through the registry
-    glb->SetName("NovadriftTest");
-    TimerInit();
-    ClearError();
-    ASSERT_EQ(Platform().registerWindowClass(glb->name), 1);
-
-    screen = XNEW(OglScreen, SCREEN_OPENGL);
-    glb->currentScreen = screen;
-    ASSERT_EQ(glb->screenList->Count(), 1) << "opengl32.dll did not load";
-    ASSERT_EQ(screen->InitModeBySize(kModeWidth, kModeHeight, 32, DISPLAY_WINDOW, 1), 1)
-        << PendingError();
+    screen = OpenOglSystem("NovadriftTest", kModeWidth, kModeHeight);
+    ASSERT_NE(screen, nullptr) << PendingError();
     // Other programs share the Wine desktop, and one taking the foreground would
     // minimise this window (the screen's answer to losing activation) in the middle of
     // a test. The activation test sends the message to the handler itself.
@@ -67,31 +49,12 @@ void OglScreenTest::SetUp() {
 }
 
 void OglScreenTest::TearDown() {
-    if (screen) {
-        screen->ExitMode();
-        glb->screenList->RemoveItem(screen);
-        XDELETE(screen);
-        screen = nullptr;
-    }
-    glb->currentScreen = nullptr;
-    PumpMessages();
-    Platform().unregisterWindowClass(glb->name);
-    FreeMessageHandlerList();
-    XDELETE(sglb->bmpCodec);
-    XDELETE(glb->pictureFormats);
-    XDELETE(glb->screenList);
-    XDELETE(glb);
-    xFree(sglb);
-    glb = nullptr;
-    sglb = nullptr;
+    CloseOglSystem();
+    screen = nullptr;
     ClearError();
 }
 
-void OglScreenTest::PumpMessages() {
-    // pumpMessages stops at a quit message and leaves the rest; go on until it is empty.
-    for (int round = 0; round < 16 && !Platform().pumpMessages(); ++round) {
-    }
-}
+void OglScreenTest::PumpMessages() { PumpOglMessages(); }
 
 // ---------------------------------------------------------------------------------------
 // Reading the frame
