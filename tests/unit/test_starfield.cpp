@@ -17,7 +17,10 @@
 #include "bgfile.h"
 #include "bground.h"
 #include "editor.h"
+#include "fxt1_encode.h"
+#include "gui/bitmapfont.h"
 #include "gui/keyboard.h"
+#include "intro.h"
 #include "misc.h"
 #include "noise.h"
 #include "picture_test_support.h"
@@ -26,66 +29,6 @@
 #include "test_support.h"
 
 namespace {
-
-// ---------------------------------------------------------------- test devices
-
-// Textures kept in memory: the device half only counts its uploads.
-class MemoryTexture : public Texture {
-public:
-    explicit MemoryTexture(TextureList* owner) : Texture(owner) {}
-    int Upload() override {
-        ++uploads;
-        return 1;
-    }
-    void ReleaseDeviceTexture() override {}
-    int uploads = 0;
-};
-
-class MemoryTextureList : public TextureList {
-public:
-    int RestoreAll() override { return 1; }
-    int ReleaseAll() override { return 1; }
-    int Count() {
-        int n = 0;
-        for (Texture* t = First(); t; t = t->next) ++n;
-        return n;
-    }
-
-protected:
-    Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
-};
-
-// A recording screen that also keeps what each call carried: the vertices drawn, the
-// surface modes applied and the clear colours.
-class CapturingScreen : public RecordingScreen {
-public:
-    CapturingScreen() : RecordingScreen("Recording", SCREEN_OPENGL) {}
-    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override {
-        if (vertices && count > 0) drawn.emplace_back(vertices, vertices + count);
-        return RecordingScreen::DrawPrimitive(kind, vertices, count, flags);
-    }
-    int SetSurface(const CSurface* surface) override {
-        applied.push_back(surface ? *surface : CSurface());
-        return RecordingScreen::SetSurface(surface);
-    }
-    int Clear(const Rgba* colour, float fade, int32_t flags) override {
-        clearColours.push_back(colour ? *colour : Rgba{0, 0, 0, 0});
-        clearFlags.push_back(flags);
-        return RecordingScreen::Clear(colour, fade, flags);
-    }
-    void Forget() {
-        ForgetCalls();
-        drawn.clear();
-        applied.clear();
-        clearColours.clear();
-        clearFlags.clear();
-        surfaces.clear();
-    }
-    std::vector<std::vector<Vertex>> drawn;
-    std::vector<CSurface> applied;
-    std::vector<Rgba> clearColours;
-    std::vector<int32_t> clearFlags;
-};
 
 // A small picture for the star sprite and the tiled layer.
 void WriteTexture(BmpCodec* codec, const char* path) {
@@ -696,6 +639,9 @@ protected:
         savedBackground = Settings.backgroundNumber;
         Settings.backgroundNumber = 0;
         ASSERT_EQ(Scenes().Count(), 0);
+        // The intro's atlas, without which the run does not start.
+        const std::vector<uint32_t> atlas(16 * 8, 0xFF808080u);
+        ASSERT_EQ(Fxt1WriteFile("textures/nd.fxt", atlas.data(), 16, 8), 1);
     }
     void TearDown() override {
         if (EditorAnimator()) EditorExit();
@@ -747,7 +693,8 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     EXPECT_GT(field->starSize, 0.0f);
     EXPECT_EQ(field->worldSizeZ, 50.0f);
     EXPECT_EQ(field->camera.viewWidth, 640.0f);
-    EXPECT_EQ(int(screen.drawn.size()), 2 + field->starCount);
+    // The intro's sprites follow the stars.
+    EXPECT_EQ(int(screen.drawn.size()), 2 + field->starCount + INTRO_SPRITE_COUNT);
 
     // Frames go on; the animated parameters move.
     float roll = field->rotationZ;
@@ -959,6 +906,88 @@ TEST_F(SaverFrameTest, EscapeStaysWhileASavedChannelDiffers) {
     SnapshotChannels();
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 0);
+}
+
+// The first drawn list that starts at (x, y); null when none does.
+const std::vector<Vertex>* DrawnAt(const CapturingScreen& screen, float x, float y) {
+    for (const std::vector<Vertex>& list : screen.drawn)
+        if (list[0].x == x && list[0].y == y) return &list;
+    return nullptr;
+}
+
+TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnOverTheSceneAndTheIntro) {
+    Bitmap picture;
+    ASSERT_EQ(picture.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+    ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", picture, 0, 0, 0), 1);
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(0), 1);
+    ASSERT_EQ(EditorFont()->loaded, 1);
+    screen.Forget();
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    // The scene's backdrop and stars, then the intro's sprites.
+    auto sceneLists = [field] { return size_t(2 + field->starCount + INTRO_SPRITE_COUNT); };
+    EXPECT_EQ(screen.drawn.size(), sceneLists());
+
+    keyboard.AddEvent('f', 1, 0);
+    keyboard.AddEvent('u', 1, 0);
+    keyboard.AddEvent(KEY_F1, 1, 0);
+    keyboard.AddEvent(KEY_F1 + 4, 1, 0);
+    keyboard.AddEvent('f', 0, 0);  // releases toggle nothing
+    screen.Forget();
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(EditorInfoLine()->sliderInfoDisplay, 1);
+    // After the scene and the intro: the help box, its outline with the divider, its
+    // title and keys; the frame rate; the statistics. Then the frame is shown.
+    const size_t scene = sceneLists();
+    ASSERT_GT(screen.drawn.size(), scene + 3);
+    EXPECT_EQ(screen.drawn[scene - 1].size(), 4u);
+    EXPECT_EQ(screen.drawn[scene].size(), 4u);
+    EXPECT_EQ(screen.drawn[scene + 1].size(), 7u);
+    std::string calls = screen.Calls();
+    EXPECT_EQ(calls.rfind("EndScene; Present"), calls.size() - 17);
+    const std::vector<Vertex>* box = DrawnAt(screen, 70, 115);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FLOAT_EQ((*box)[2].x, 450);
+    EXPECT_FLOAT_EQ((*box)[2].y, 344);
+    EXPECT_EQ((*box)[0].r, 30);
+    EXPECT_EQ((*box)[0].b, 50);
+    const std::vector<Vertex>* title = DrawnAt(screen, 180, 120);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->size(), 4 * std::strlen("Novadrift v1.0 help"));
+    const std::vector<Vertex>* lastKey = DrawnAt(screen, 115, 205);
+    ASSERT_NE(lastKey, nullptr);
+    EXPECT_EQ(lastKey->size(), 4 * std::strlen("Frames per second"));
+    // No second has passed: the rate is still 0, one glyph at (1, 1).
+    const std::vector<Vertex>* rate = DrawnAt(screen, 1, 1);
+    ASSERT_NE(rate, nullptr);
+    EXPECT_EQ(rate->size(), 4u);
+    // Eight lines of statistics from (10, 10), drawn last, the quads' line 70 below.
+    EXPECT_NE(DrawnAt(screen, 10, 10), nullptr);
+    EXPECT_FLOAT_EQ(screen.drawn.back().back().y, 88);
+
+    // The same keys again: all gone.
+    keyboard.AddEvent('f', 1, 0);
+    keyboard.AddEvent('u', 1, 0);
+    keyboard.AddEvent(KEY_F1, 1, 0);
+    keyboard.AddEvent(KEY_F1 + 4, 1, 0);
+    screen.Forget();
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(screen.drawn.size(), sceneLists());
+    EXPECT_EQ(EditorInfoLine()->sliderInfoDisplay, 0);
+    EditorExit();
+    EXPECT_EQ(EditorFont()->loaded, 0);
+    EXPECT_EQ(textures.Count(), 0);
+}
+
+TEST_F(SaverFrameTest, WithoutTheIntroAtlasTheRunDoesNotStart) {
+    std::remove("textures/nd.fxt");
+    XNEW(StarField);
+    EXPECT_EQ(vx_init(1), 0);
+    // What the end of the run shows in its error box.
+    EXPECT_EQ(PendingError(), "FXT - Unable to open \"./textures/nd.fxt\"");
+    EditorExit();
+    EXPECT_EQ(Scenes().Count(), 0);
+    EXPECT_EQ(textures.Count(), 0);
 }
 
 // ---------------------------------------------------------------- default background
