@@ -1,5 +1,5 @@
 // Writes the textures the program ships: make_textures <directory> puts star.bmp,
-// stars.bmp, font8x8.bmp and nd.fxt into <directory> (the repository keeps them in
+// stars.bmp, font8x8.bmp, pointer.bmp and nd.fxt into <directory> (the repository keeps them in
 // data/textures). Every picture comes from a fixed seed, so a run repeats the files.
 #include <cstdio>
 #include <filesystem>
@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     int ok = WriteBmp(directory, "star.bmp", 64, 64, PaintStarSprite);
     ok &= WriteBmp(directory, "stars.bmp", 256, 256, PaintStarTile);
     ok &= WriteBmp(directory, "font8x8.bmp", 128, 64, PaintFont);
+    ok &= WriteBmp(directory, "pointer.bmp", 32, 32, PaintPointer);
 
     Canvas atlas(256, 256);
     PaintIntroAtlas(atlas);

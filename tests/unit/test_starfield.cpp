@@ -27,6 +27,7 @@
 #include "recording_screen.h"
 #include "settings.h"
 #include "test_support.h"
+#include "vxconfig.h"
 
 namespace {
 
@@ -749,7 +750,7 @@ TEST_F(SaverFrameTest, TheSceneSavedAtTheLastExitIsChosenAndRemembered) {
     StarField* field = XNEW(StarField);
     other = XNEW(OtherScene, 8);
     Settings.backgroundNumber = 3;
-    ASSERT_EQ(vx_init(0), 1);
+    ASSERT_EQ(vx_init(1), 1);
     EXPECT_EQ(Scenes().Current(), field);
     EXPECT_EQ(other->created, 0);
     EXPECT_EQ(field->starCount, 500);
@@ -868,42 +869,47 @@ TEST_F(SaverFrameTest, EscapeLeavesWhenNothingChanged) {
     EXPECT_EQ(keyboard.HasEvent(), 0);
     // Animation alone is no change: the value moves, nothing asks to be saved.
     for (int frame = 0; frame < 50; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_FALSE(HasUnsavedChanges());
+    EXPECT_FALSE(Editor().HasUnsavedChanges());
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 0);
 }
 
 TEST_F(SaverFrameTest, EscapeStaysWhileASavedChannelDiffers) {
     XNEW(StarField);
-    ASSERT_EQ(vx_init(0), 1);
+    ASSERT_EQ(vx_init(1), 1);
     VxAnimator* animator = EditorAnimator();
     ASSERT_NE(animator, nullptr);
-    EXPECT_FALSE(HasUnsavedChanges());
+    EXPECT_FALSE(Editor().HasUnsavedChanges());
 
     // Controls that are not saved in the background file do not count.
     animator->SetLow(CONTROL_TTIME, 3.0f);
-    EXPECT_FALSE(HasUnsavedChanges());
+    EXPECT_FALSE(Editor().HasUnsavedChanges());
     // The value of an animated channel moves by itself; that of a still one is the user's.
     animator->SetValue(CONTROL_BGSBCR, 33.0f, 1, 1);
-    EXPECT_FALSE(HasUnsavedChanges());
+    EXPECT_FALSE(Editor().HasUnsavedChanges());
     animator->SetValue(CONTROL_BGSSX, 4.0f, 1, 1);
-    EXPECT_TRUE(HasUnsavedChanges());
+    EXPECT_TRUE(Editor().HasUnsavedChanges());
+    // Escape asks first; Escape again takes the question back.
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(Editor().promptState, PROMPT_SHOWN);
+    keyboard.AddEvent(KEY_ESCAPE, 1, 0);
+    EXPECT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(Editor().promptState, PROMPT_NONE);
 
-    SnapshotChannels();
-    EXPECT_FALSE(HasUnsavedChanges());
+    Editor().SnapshotChannels();
+    EXPECT_FALSE(Editor().HasUnsavedChanges());
     // A random hold length is drawn anew each time; its range is what was set.
     SliderChannel* c = animator->Channel(CONTROL_BGSBCR);
     ASSERT_EQ(c->delayRandom, 1);
     c->delay += 1.0f;
-    EXPECT_FALSE(HasUnsavedChanges());
+    EXPECT_FALSE(Editor().HasUnsavedChanges());
     c->delayHigh += 1.0f;
-    EXPECT_TRUE(HasUnsavedChanges());
-    SnapshotChannels();
+    EXPECT_TRUE(Editor().HasUnsavedChanges());
+    Editor().SnapshotChannels();
     animator->SetMode(CONTROL_BGSBCR, ANIM_NONE);
-    EXPECT_TRUE(HasUnsavedChanges());
-    SnapshotChannels();
+    EXPECT_TRUE(Editor().HasUnsavedChanges());
+    Editor().SnapshotChannels();
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 0);
 }
@@ -920,7 +926,7 @@ TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnOverTheSceneAndTheIntro) {
     ASSERT_EQ(picture.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
     ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", picture, 0, 0, 0), 1);
     StarField* field = XNEW(StarField);
-    ASSERT_EQ(vx_init(0), 1);
+    ASSERT_EQ(vx_init(1), 1);
     ASSERT_EQ(EditorFont()->loaded, 1);
     screen.Forget();
     ASSERT_EQ(EditorFrame(0.02f), 1);

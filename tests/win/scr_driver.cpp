@@ -1,7 +1,7 @@
 #include "scr_driver.h"
 
-#include <windows.h>
-
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -48,6 +48,104 @@ bool CloseScrWindow() {
     return true;
 }
 
+bool ScrWindowActive() {
+    HWND window = FindWindowA("Novadrift", nullptr);
+    return window && GetForegroundWindow() == window;
+}
+
+// ---------------------------------------------------------------- ScrSession
+
+ScrSession::~ScrSession() {
+    if (run.started && Running()) Terminate();
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+}
+
+bool ScrSession::Start(const std::string& programPath, const std::string& arguments,
+                       const std::string& workingDirectory) {
+    std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
+    logPath = directory + "Novadrift.log";
+    std::string commandLine = "\"" + programPath + "\"" + arguments;
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    const std::string& cwd = workingDirectory.empty() ? directory : workingDirectory;
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
+                        &startup, &process))
+        return false;
+    run.started = true;
+    startTick = GetTickCount();
+    return true;
+}
+
+bool ScrSession::Start(const std::string& arguments) {
+    return Start(TestProgramDirectory() + "Novadrift.scr", arguments);
+}
+
+unsigned ScrSession::Elapsed() const {
+    return GetTickCount() - startTick;
+}
+
+bool ScrSession::Running() {
+    return run.started && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool ScrSession::Pump(unsigned stepMs) {
+    if (!run.started) return false;
+    // Messages are pumped while waiting: a preview host window of this thread must
+    // answer its child in the other process.
+    if (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, stepMs, QS_ALLINPUT) ==
+        WAIT_OBJECT_0)
+        return false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    BoxSearch search = {process.dwProcessId, nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+        char caption[256] = {};
+        char text[2048] = {};
+        GetWindowTextA(search.found, caption, sizeof caption);
+        GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+        run.boxes.push_back({caption, text});
+        PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+        Sleep(200);
+    }
+    return Running();
+}
+
+bool ScrSession::WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs || !Pump(20)) return condition();
+    }
+}
+
+bool ScrSession::WaitForLogLine(const std::string& line, unsigned timeoutMs) {
+    return WaitUntil([&] { return HasLine(LogBodies(ReadFileText(logPath)), line); }, timeoutMs);
+}
+
+void ScrSession::Terminate() {
+    TerminateProcess(process.hProcess, 99);
+    WaitForSingleObject(process.hProcess, 5000);
+}
+
+ScrRun ScrSession::Finish(unsigned timeoutMs) {
+    if (!run.started) return run;
+    while (Pump(50))
+        if (Elapsed() >= timeoutMs) {
+            run.timedOut = true;
+            Terminate();
+            break;
+        }
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    return run;
+}
+
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
               const std::string& workingDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
@@ -58,55 +156,16 @@ ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
 ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
                 unsigned timeoutMs, const std::string& workingDirectory,
                 const std::function<void(unsigned elapsedMs)>& whileRunning) {
-    ScrRun run;
-    std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
-    std::string commandLine = "\"" + programPath + "\"" + arguments;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    const std::string& cwd = workingDirectory.empty() ? directory : workingDirectory;
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
-                        &startup, &process))
-        return run;
-    run.started = true;
-    const DWORD start = GetTickCount();
-    const DWORD step = 50;
-    // Messages are pumped while waiting: a preview host window of this thread must
-    // answer its child in the other process.
-    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, step, QS_ALLINPUT) !=
-           WAIT_OBJECT_0) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        DWORD waited = GetTickCount() - start;
-        if (whileRunning) whileRunning(waited);
-        BoxSearch search = {process.dwProcessId, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            char caption[256] = {};
-            char text[2048] = {};
-            GetWindowTextA(search.found, caption, sizeof caption);
-            GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
-            run.boxes.push_back({caption, text});
-            PostMessageA(search.found, WM_COMMAND, IDOK, 0);
-            Sleep(200);
-        }
-        if (waited >= timeoutMs) {
-            run.timedOut = true;
-            TerminateProcess(process.hProcess, 99);
-            WaitForSingleObject(process.hProcess, 5000);
-            break;
-        }
+    ScrSession session;
+    if (!session.Start(programPath, arguments, workingDirectory)) return session.run;
+    while (session.Pump(50)) {
+        if (whileRunning) whileRunning(session.Elapsed());
+        if (session.Elapsed() >= timeoutMs) break;
     }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return run;
+    return session.Finish(timeoutMs);
 }
+
+// ---------------------------------------------------------------- render drivers
 
 namespace {
 
@@ -126,6 +185,8 @@ NoRenderDrivers::NoRenderDrivers() {
 
 NoRenderDrivers::~NoRenderDrivers() { RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey); }
 
+// ---------------------------------------------------------------- log
+
 std::vector<std::string> LogBodies(const std::string& log) {
     std::vector<std::string> bodies;
     std::regex stamped("^ *[0-9]+\\.[0-9]{3} : (.*)$");
@@ -140,4 +201,128 @@ std::vector<std::string> LogBodies(const std::string& log) {
             bodies.push_back("RAW:" + line);
     }
     return bodies;
+}
+
+std::vector<std::string> RunLog() {
+    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// ---------------------------------------------------------------- input
+
+void KeyDown(WORD key) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void KeyUp(WORD key) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void PressKey(WORD key) {
+    KeyDown(key);
+    KeyUp(key);
+}
+
+void MoveMouse(LONG dx, LONG dy) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void MouseButton(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void ClickLeft() {
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+}
+
+// ---------------------------------------------------------------- pixels
+
+Shot CaptureScrWindow() {
+    Shot shot;
+    HWND window = FindWindowA("Novadrift", nullptr);
+    if (!window) return shot;
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    shot.width = rect.right - rect.left;
+    shot.height = rect.bottom - rect.top;
+    if (shot.width <= 0 || shot.height <= 0) return Shot();
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot.width;
+    info.bmiHeader.biHeight = -shot.height;  // rows top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (section && bits) {
+        HGDIOBJ old = SelectObject(memory, section);
+        BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        const uint8_t* p = static_cast<const uint8_t*>(bits);
+        shot.pixels.resize(size_t(shot.width) * size_t(shot.height));
+        for (Pixel& pixel : shot.pixels) {
+            pixel = {p[2], p[1], p[0]};  // stored blue, green, red, unused
+            p += 4;
+        }
+        SelectObject(memory, old);
+    }
+    if (section) DeleteObject(section);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+bool SaveShotBmp(const Shot& shot, const std::string& path) {
+    if (shot.pixels.empty()) return false;
+    const uint32_t pitch = (uint32_t(shot.width) * 3 + 3) & ~3u;
+    const uint32_t imageSize = pitch * uint32_t(shot.height);
+    std::string bytes(54 + imageSize, '\0');
+    auto put32 = [&bytes](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = char(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, uint32_t(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(shot.width));
+    put32(22, uint32_t(shot.height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    put32(34, imageSize);
+    // Rows bottom-up, each pixel blue, green, red.
+    for (int y = 0; y < shot.height; ++y) {
+        size_t row = 54 + size_t(shot.height - 1 - y) * pitch;
+        for (int x = 0; x < shot.width; ++x) {
+            const Pixel& p = shot.At(x, y);
+            bytes[row + 3 * size_t(x)] = char(p.b);
+            bytes[row + 3 * size_t(x) + 1] = char(p.g);
+            bytes[row + 3 * size_t(x) + 2] = char(p.r);
+        }
+    }
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    return bool(out);
 }

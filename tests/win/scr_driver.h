@@ -1,6 +1,10 @@
 // Starts Novadrift.scr as a child process, dismisses the message boxes it shows
-// (recording caption and text) and never waits longer than its time-out.
+// (recording caption and text) and never waits longer than its time-out; sends it real
+// input through the system's input queue (SendInput) and reads its window's pixels
+// back from the desktop.
 #pragma once
+
+#include <windows.h>
 
 #include <functional>
 #include <string>
@@ -22,9 +26,46 @@ struct ScrRun {
 std::string TestProgramDirectory();
 std::string ReadFileText(const std::string& path);
 
-// Runs "<directory>\Novadrift.scr<arguments>" (arguments taken as they are, so leading
-// spaces reach the program) with the working directory set to workingDirectory, or
-// the program's directory when empty.
+// One run of the program driven step by step: every wait pumps this thread's messages
+// and records (and answers) the program's message boxes. The destructor ends a program
+// still running.
+class ScrSession {
+public:
+    ScrSession() = default;
+    ~ScrSession();
+    ScrSession(const ScrSession&) = delete;
+    ScrSession& operator=(const ScrSession&) = delete;
+
+    // Runs "<programPath><arguments>" (arguments taken as they are, so leading spaces
+    // reach the program) in workingDirectory, or the program's own directory when empty.
+    bool Start(const std::string& programPath, const std::string& arguments,
+               const std::string& workingDirectory = "");
+    // Novadrift.scr beside the test program.
+    bool Start(const std::string& arguments);
+    // One wait of up to stepMs; false once the program has ended.
+    bool Pump(unsigned stepMs = 50);
+    // Until condition() holds (true), or the program ends or timeoutMs pass (false).
+    bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs);
+    // Until the log beside the program holds this line (time stamp taken off).
+    bool WaitForLogLine(const std::string& line, unsigned timeoutMs = 30000);
+    // Until the program ends; after timeoutMs it is ended and the run marked timed out.
+    ScrRun Finish(unsigned timeoutMs);
+    bool Running();
+    // Milliseconds since the start.
+    unsigned Elapsed() const;
+
+    ScrRun run;
+
+private:
+    void Terminate();
+
+    PROCESS_INFORMATION process = {};
+    std::string logPath;
+    DWORD startTick = 0;
+};
+
+// Runs "<directory>\Novadrift.scr<arguments>" to its end with the working directory set
+// to workingDirectory, or the program's directory when empty.
 // whileRunning, when given, is called about every 50 ms with the milliseconds since
 // the start, to act on the running program (send a key, close its window).
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
@@ -39,6 +80,8 @@ ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
 // Posts a close request to the program's main window (class "Novadrift"); false when
 // there is none.
 bool CloseScrWindow();
+// Whether the program's window is up and has the input focus.
+bool ScrWindowActive();
 
 // While it lives, Novadrift.scr runs as on a machine without render drivers: Wine's
 // per-program DLL overrides disable opengl32.dll and ddraw.dll for it.
@@ -51,3 +94,36 @@ public:
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
 // without a stamp come as "RAW:" and the text.
 std::vector<std::string> LogBodies(const std::string& log);
+// The log beside the test program, as LogBodies gives it.
+std::vector<std::string> RunLog();
+bool HasLine(const std::vector<std::string>& lines, const std::string& line);
+
+// ---------------------------------------------------------------- input
+
+// A key pressed and released.
+void PressKey(WORD key);
+void KeyDown(WORD key);
+void KeyUp(WORD key);
+// Relative mouse movement, as a mouse would report it.
+void MoveMouse(LONG dx, LONG dy);
+// MOUSEEVENTF_LEFTDOWN and the like.
+void MouseButton(DWORD flags);
+void ClickLeft();
+
+// ---------------------------------------------------------------- pixels
+
+struct Pixel {
+    int r, g, b;
+};
+
+struct Shot {
+    int width = 0;
+    int height = 0;
+    std::vector<Pixel> pixels;
+    const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// The program's window as it is on the desktop now; empty when there is none.
+Shot CaptureScrWindow();
+// A 24-bit BMP of the shot.
+bool SaveShotBmp(const Shot& shot, const std::string& path);

@@ -1,5 +1,6 @@
-// The star field as the user sees it: Novadrift.scr runs full screen and its window's
-// pixels are read back from the desktop with GDI, twice, a second apart.
+// The star field as the user sees it: Novadrift.scr runs full screen with the editor
+// hidden, and its window's pixels are read back from the desktop with GDI, twice, a
+// second apart.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,56 +15,6 @@
 #include "scr_driver.h"
 
 namespace {
-
-struct Pixel {
-    int r, g, b;
-};
-
-struct Shot {
-    int width = 0;
-    int height = 0;
-    std::vector<Pixel> pixels;
-    const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-// The saver's window as it is on the desktop now.
-Shot CaptureScrWindow() {
-    Shot shot;
-    HWND window = FindWindowA("Novadrift", nullptr);
-    if (!window) return shot;
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    shot.width = rect.right - rect.left;
-    shot.height = rect.bottom - rect.top;
-    if (shot.width <= 0 || shot.height <= 0) return Shot();
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;  // rows top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section && bits) {
-        HGDIOBJ old = SelectObject(memory, section);
-        BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
-        GdiFlush();
-        const uint8_t* p = static_cast<const uint8_t*>(bits);
-        shot.pixels.resize(size_t(shot.width) * size_t(shot.height));
-        for (Pixel& pixel : shot.pixels) {
-            pixel = {p[2], p[1], p[0]};  // stored blue, green, red, unused
-            p += 4;
-        }
-        SelectObject(memory, old);
-    }
-    if (section) DeleteObject(section);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
-}
 
 // Stars: near white. The backdrop is tinted by at most (60, 70, 130) and the trails
 // raise it by 1 / (1 - 0.55) at most, so its red and green stay well below this.
@@ -127,17 +78,17 @@ double DetailCorrelation(const Shot& shot, const std::vector<double>& detail, in
     return left > 0.0 && right > 0.0 ? products / std::sqrt(left * right) : 0.0;
 }
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 TEST(ScrStarField, TheMovingStarFieldIsDrawnOverTheCloudAndTiledLayers) {
     Shot first, second;
     unsigned firstAt = 0;
     bool closed = false;
     unsigned windowSeen = 0;
     ScrRun run = RunScr("", 90000, "", [&](unsigned elapsed) {
-        if (!windowSeen && FindWindowA("Novadrift", nullptr)) windowSeen = elapsed;
+        // Once loaded, Space hides the editor: the star field has the whole screen.
+        if (!windowSeen && ScrWindowActive() && HasLine(RunLog(), "INIT : Exiting vx_init")) {
+            PressKey(VK_SPACE);
+            windowSeen = elapsed;
+        }
         // A few seconds in, so the first frames (and any mode change) are over.
         if (windowSeen && first.pixels.empty() && elapsed >= windowSeen + 4000) {
             first = CaptureScrWindow();
@@ -185,8 +136,7 @@ TEST(ScrStarField, TheMovingStarFieldIsDrawnOverTheCloudAndTiledLayers) {
     }
     EXPECT_GT(changed, int(first.pixels.size() / 50));
 
-    std::vector<std::string> log =
-        LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+    std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLine(log, "INIT : Creating animator"));
     EXPECT_TRUE(HasLine(log, "INIT : Setting background"));
     EXPECT_TRUE(HasLine(log, "EXIT : Freeing VxAnimator"));

@@ -1,0 +1,438 @@
+// The editor controller on a small layout: which changes count as unsaved, page groups
+// and the page buttons, a knob let go with Shift, the animation-mode and restore
+// buttons, the slider selection with the properties panel, and the prompt's answers
+// with a save that fails.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "animator.h"
+#include "ansi/bitmap.h"
+#include "bgfile.h"
+#include "gui/bitmapfont.h"
+#include "gui/keyboard.h"
+#include "gui/mouse.h"
+#include "misc.h"
+#include "picture_test_support.h"
+#include "recording_screen.h"
+#include "test_support.h"
+#include "vxconfig.h"
+
+namespace {
+
+// The panel's area is its first polygon; page 13 holds the star count and the red of the
+// background colour with their mode buttons, page 14 the speed.
+const char kLayout[] =
+    "CurrentGuiConfig = Test\n"
+    "{ = GuiConfig, Test\n"
+    "    { = Textures\n"
+    "        Face = t.bmp\n"
+    "    }\n"
+    "    { = General\n"
+    "        NPAGE = 100, 4, 16, 16, Face, \"Next page\"\n"
+    "        PPAGE = 80, 4, 16, 16, Face, \"Previous page\"\n"
+    "        BGROUND = 60, 4, 16, 16, Face, \"Background\"\n"
+    "        SAVE = 40, 4, 16, 16, Face, \"Save\"\n"
+    "        RESET = 20, 4, 16, 16, Face, \"Reset\"\n"
+    "    }\n"
+    "    { = SLIDERP\n"
+    "        Background = {-200, 300, 0, 0, 0, 9, 9, 9, 0}, {-100, 300, 0, 0, 0, 9, 9, 9, 0}, "
+    "{-100, 460, 0, 0, 0, 9, 9, 9, 0}, {-200, 460, 0, 0, 0, 9, 9, 9, 0}\n"
+    "        ANIMBTN = 0, 16\n"
+    "        SLIDERYPOS = 20\n"
+    "        TTIME = -190, 310, 16, 140, 20, 0, 5, 0.1, \"Transition time\"\n"
+    "        DELAY = -160, 310, 16, 140, 20, 0, 1, 0.1, \"Delay\"\n"
+    "    }\n"
+    "    { = BGSTARFIELD1\n"
+    "        ANIMBTN = 0, 16\n"
+    "        SLIDERYPOS = 20\n"
+    "        BGSNUMS = 10, 40, 16, 200, 2000, 0, 500, 10, \"Stars\"\n"
+    "        BGSBCR = 40, 40, 16, 200, 255, 0, 20, 1, \"Red\"\n"
+    "    }\n"
+    "    { = BGSTARFIELD2\n"
+    "        BGSSZ = 10, 40, 16, 200, 20, -20, 5, 0.2, \"Speed\"\n"
+    "    }\n"
+    "}\n";
+
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedScreen = glb->currentScreen;
+        savedKeyboard = glb->keyboard;
+        savedMouse = glb->mouse;
+        glb->currentScreen = &screen;
+        glb->keyboard = &keyboard;
+        glb->mouse = nullptr;
+        screen.textureList = &textures;
+        Bitmap picture;
+        ASSERT_EQ(picture.CreateWithMasks(4, 4, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+        ASSERT_EQ(registry.bmp->Save("t.bmp", picture, 0, 0, 0), 1) << PendingError();
+        WriteWholeFile("gui.cfg", kLayout);
+        animator.SetDefaultBackground();
+        infoLine.Setup(&font, 0, 466, 480, 13);
+        config.animator = &animator;
+        config.font = &font;
+        config.infoLine = &infoLine;
+        config.widgetCallback = VxConfig::WidgetEvent;
+        ASSERT_EQ(config.LoadGuiConfig(480, 0, 160, 480), 1) << PendingError();
+        config.RestoreChannels(-1);
+        config.StartController();
+        config.SnapshotChannels();
+        ClearError();
+    }
+    void TearDown() override {
+        config.StopController();
+        textures.DeleteAll();
+        glb->currentScreen = savedScreen;
+        glb->keyboard = savedKeyboard;
+        glb->mouse = savedMouse;
+        ClearError();
+    }
+    Slider* SliderOf(int32_t page, int32_t id) {
+        Widget* widget = config.pages[page].widgets.FindById(id);
+        return widget && widget->kind == WIDGET_SLIDER ? static_cast<Slider*>(widget) : nullptr;
+    }
+    Button* ButtonOf(int32_t page, int32_t id) {
+        Widget* widget = config.pages[page].widgets.FindById(id);
+        return widget && widget->kind == WIDGET_BUTTON ? static_cast<Button*>(widget) : nullptr;
+    }
+    // A left click as the widget group reports it: the button's cycle steps, then the
+    // callback hears of it.
+    void Click(Widget* widget) {
+        ASSERT_NE(widget, nullptr);
+        float x = widget->x, y = widget->y, dx = 0, dy = 0;
+        widget->HandleInput(x, y, dx, dy, MOUSE_LEFT, WIDGET_PRESS, 1);
+        widget->Notify(WIDGET_PRESS, MOUSE_LEFT, 0);
+        int32_t result = widget->HandleInput(x, y, dx, dy, MOUSE_LEFT, WIDGET_CLICK, 1);
+        widget->Notify(WIDGET_CLICK, MOUSE_LEFT, result);
+    }
+    void RightPress(Slider* slider) {
+        ASSERT_NE(slider, nullptr);
+        slider->Notify(WIDGET_PRESS, MOUSE_RIGHT, 0);
+    }
+
+    ScratchDirectory scratch;
+    PictureRegistry registry;
+    MemoryTextureList textures;
+    CapturingScreen screen;
+    Keyboard keyboard;
+    BitmapFont font;
+    InfoLine infoLine;
+    VxAnimator animator;
+    VxConfig config;
+    Screen* savedScreen = nullptr;
+    Keyboard* savedKeyboard = nullptr;
+    Mouse* savedMouse = nullptr;
+};
+
+}  // namespace
+
+TEST_F(EditorTest, UnsavedChangesAreWhatTheUserSetsInSavedChannels) {
+    struct Change {
+        const char* what;
+        void (*apply)(SliderChannel&);
+        bool counts;
+    };
+    const Change changes[] = {
+        {"low", [](SliderChannel& c) { c.low += 1; }, true},
+        {"high", [](SliderChannel& c) { c.high += 1; }, true},
+        {"mode", [](SliderChannel& c) { c.mode = ANIM_LOOP_DOWN; }, true},
+        {"value, animated", [](SliderChannel& c) { c.value += 1; }, false},
+        {"value, still",
+         [](SliderChannel& c) {
+             c.mode = ANIM_NONE;
+             c.value += 1;
+         },
+         true},
+        {"delayRandom", [](SliderChannel& c) { c.delayRandom = !c.delayRandom; }, true},
+        {"delay, random", [](SliderChannel& c) { c.delay += 1; }, false},
+        {"delay, fixed",
+         [](SliderChannel& c) {
+             c.delayRandom = 0;
+             c.delay += 1;
+         },
+         true},
+        {"delayLow", [](SliderChannel& c) { c.delayLow += 1; }, true},
+        {"delayHigh", [](SliderChannel& c) { c.delayHigh += 1; }, true},
+        {"transitionRandom", [](SliderChannel& c) { c.transitionRandom = !c.transitionRandom; },
+         true},
+        {"transitionTime, random", [](SliderChannel& c) { c.transitionTime += 1; }, false},
+        {"transitionTime, fixed",
+         [](SliderChannel& c) {
+             c.transitionRandom = 0;
+             c.transitionTime += 1;
+         },
+         true},
+        {"transitionLow", [](SliderChannel& c) { c.transitionLow += 1; }, true},
+        {"transitionHigh", [](SliderChannel& c) { c.transitionHigh += 1; }, true},
+        {"phase and keys", [](SliderChannel& c) {
+             c.time += 7;
+             c.flags ^= CHANNEL_HOLD;
+             c.restart = 0;
+             c.spline.keys[1].values[0] += 3;
+         },
+         false},
+    };
+    // An animated channel with random holds and transitions, as the defaults leave it.
+    SliderChannel* stars = animator.Channel(CONTROL_BGSNUMS);
+    stars->delayRandom = stars->transitionRandom = 1;
+    ASSERT_NE(stars->mode, ANIM_NONE);
+    config.SnapshotChannels();
+    const SliderChannel kept = *stars;
+    for (const Change& change : changes) {
+        *stars = kept;
+        change.apply(*stars);
+        EXPECT_EQ(config.HasUnsavedChanges(), change.counts) << change.what;
+    }
+    // Channels the background file does not keep never count.
+    *stars = kept;
+    animator.SetLow(CONTROL_TTIME, 3);
+    animator.SetMode(CONTROL_DELAY, 1);
+    animator.SetValue(CONTROL_BGSTARFIELD, 9, 1, 1);
+    EXPECT_FALSE(config.HasUnsavedChanges());
+}
+
+TEST_F(EditorTest, PageGroupsWrapAndRememberTheirLastPage) {
+    // Page 12's group shows its first member first.
+    EXPECT_EQ(config.currentPage, CONTROL_BGSTARFIELD1);
+    EXPECT_EQ(config.StepPage(13, 1), 14);
+    EXPECT_EQ(config.StepPage(14, 1), 13);
+    EXPECT_EQ(config.StepPage(13, -1), 14);
+    EXPECT_EQ(config.StepPage(14, -1), 13);
+    EXPECT_EQ(config.StepPage(CONTROL_SLIDERP, 1), CONTROL_SLIDERP);
+    EXPECT_EQ(config.SetPage(CONTROL_BGSTARFIELD), 0);
+    EXPECT_EQ(config.SetPage(CONTROL_SAVE), 1);
+
+    // The page buttons of the "General" chunk, on every page.
+    config.SetPage(13);
+    Click(ButtonOf(13, CONTROL_NPAGE));
+    EXPECT_EQ(config.currentPage, 14);
+    Click(ButtonOf(14, CONTROL_PPAGE));
+    EXPECT_EQ(config.currentPage, 13);
+    Click(ButtonOf(13, CONTROL_PPAGE));
+    EXPECT_EQ(config.currentPage, 14);
+    // Away from the group and back: the page last shown in it.
+    config.SetPage(CONTROL_SAVE);
+    Click(ButtonOf(CONTROL_SAVE, CONTROL_BGROUND));
+    EXPECT_EQ(config.currentPage, 14);
+    EXPECT_STREQ(infoLine.text, "Background");
+}
+
+TEST_F(EditorTest, AKnobRestsItsAnimationWhileHeldAndShiftPutsTheChannelBack) {
+    Slider* stars = SliderOf(13, CONTROL_BGSNUMS);
+    ASSERT_NE(stars, nullptr);
+    SliderChannel* channel = animator.Channel(CONTROL_BGSNUMS);
+    const SliderChannel saved = *channel;
+    ASSERT_EQ(saved.mode, ANIM_PING_PONG);
+    // The markers and knob follow the channel's range and the scene.
+    config.RefreshPage(13);
+    float lowest, highest;
+    stars->GetValueLimits(&lowest, &highest);
+    EXPECT_FLOAT_EQ(lowest, saved.low);
+    EXPECT_FLOAT_EQ(highest, saved.high);
+
+    stars->Notify(WIDGET_PRESS, MOUSE_LEFT, SLIDER_DRAG_KNOB);
+    EXPECT_EQ(channel->mode, ANIM_NONE);
+    EXPECT_EQ(infoLine.sliderInfoActive, 1);
+    stars->SetValue(400, 0);
+    config.ApplySliderChange(stars, SLIDER_VALUE);
+    EXPECT_FLOAT_EQ(channel->value, 400);
+    for (int frame = 0; frame < 20; ++frame) animator.StepAll();
+    EXPECT_FLOAT_EQ(channel->value, 400);
+    // Another channel changed meanwhile stays changed.
+    animator.SetLow(CONTROL_BGSBCR, 1);
+    // Let go without Shift: the animation goes on from the new value.
+    stars->Notify(WIDGET_CLICK, MOUSE_LEFT, SLIDER_DRAG_KNOB);
+    EXPECT_EQ(channel->mode, ANIM_PING_PONG);
+    EXPECT_EQ(channel->restart, 1);
+    EXPECT_FLOAT_EQ(channel->value, 400);
+
+    // Held again and let go with Shift: the channel is as saved, the other one not.
+    stars->Notify(WIDGET_PRESS, MOUSE_LEFT, SLIDER_DRAG_KNOB);
+    stars->SetValue(380, 0);
+    config.ApplySliderChange(stars, SLIDER_VALUE);
+    keyboard.SetKeyState(KEY_SHIFT, 1);
+    stars->Notify(WIDGET_CLICK, MOUSE_LEFT, SLIDER_DRAG_KNOB);
+    keyboard.SetKeyState(KEY_SHIFT, 0);
+    EXPECT_EQ(channel->mode, saved.mode);
+    EXPECT_FLOAT_EQ(channel->value, saved.value);
+    EXPECT_FLOAT_EQ(channel->low, saved.low);
+    EXPECT_FLOAT_EQ(animator.Channel(CONTROL_BGSBCR)->low, 1);
+
+    // A marker moved with the value: the range is the slider's limits, and the channel
+    // starts a new transition.
+    channel->restart = 0;
+    ASSERT_TRUE(stars->SetMarkers(0, 300, MARKERS_LOW));
+    config.ApplySliderChange(stars, SLIDER_VALUE | SLIDER_LOW);
+    stars->GetValueLimits(&lowest, &highest);
+    EXPECT_FLOAT_EQ(channel->low, lowest);
+    EXPECT_EQ(channel->restart, 1);
+}
+
+TEST_F(EditorTest, ModeAndRestoreButtonsActOnTheirChannel) {
+    Button* redMode = ButtonOf(13, MODE_BUTTON_ID_OFFSET + CONTROL_BGSBCR);
+    ASSERT_NE(redMode, nullptr);
+    SliderChannel* red = animator.Channel(CONTROL_BGSBCR);
+    ASSERT_EQ(red->mode, ANIM_RANDOM);
+    // The button shows the channel's mode; a left click steps it on.
+    config.RefreshPage(13);
+    EXPECT_EQ(redMode->CurrentCycle(), ANIM_RANDOM);
+    red->restart = 0;
+    red->flags = 0;
+    Click(redMode);
+    EXPECT_EQ(red->mode, ANIM_LOOP_UP);
+    EXPECT_EQ(red->restart, 1);
+    EXPECT_EQ(red->flags & CHANNEL_HOLD, CHANNEL_HOLD);
+    EXPECT_STREQ(infoLine.text, "Animation mode loop up");
+    // The channel moved elsewhere: the button follows.
+    animator.SetMode(CONTROL_BGSBCR, ANIM_PING_PONG);
+    config.RefreshPage(13);
+    EXPECT_EQ(redMode->CurrentCycle(), ANIM_PING_PONG);
+
+    // A restore button puts its one channel back as saved.
+    animator.SetLow(CONTROL_BGSSZ, -9);
+    Button* restore = XNEW(Button);
+    restore->InitButton(RESTORE_BUTTON_ID_OFFSET + CONTROL_BGSBCR, 0, 0, 8, 8, 1, 0);
+    restore->SetCallback(VxConfig::WidgetEvent, &config);
+    ASSERT_EQ(config.pages[13].widgets.Add(restore), 1);
+    Click(restore);
+    EXPECT_EQ(red->mode, ANIM_RANDOM);
+    EXPECT_FLOAT_EQ(animator.Channel(CONTROL_BGSSZ)->low, -9);
+    EXPECT_TRUE(config.HasUnsavedChanges());
+    // "RESET" puts them all back.
+    Click(ButtonOf(13, CONTROL_RESET));
+    EXPECT_FALSE(config.HasUnsavedChanges());
+}
+
+TEST_F(EditorTest, SelectedSlidersShareTheTimingOfThePropertiesPanel) {
+    Slider* stars = SliderOf(13, CONTROL_BGSNUMS);
+    Slider* red = SliderOf(13, CONTROL_BGSBCR);
+    ASSERT_NE(stars, nullptr);
+    ASSERT_NE(red, nullptr);
+    SliderChannel* starsChannel = animator.Channel(CONTROL_BGSNUMS);
+    SliderChannel* redChannel = animator.Channel(CONTROL_BGSBCR);
+    starsChannel->transitionRandom = 0;
+    starsChannel->delayRandom = 1;
+
+    // One slider: the panel shows its channel's timing.
+    RightPress(stars);
+    EXPECT_EQ(config.selectionActive, 1);
+    EXPECT_EQ(stars->flags & WIDGET_HIGHLIGHTED, WIDGET_HIGHLIGHTED);
+    EXPECT_EQ(animator.GetMode(CONTROL_TTIME), 0);
+    EXPECT_EQ(animator.GetMode(CONTROL_DELAY), 1);
+    config.RefreshPage(CONTROL_SLIDERP);
+    EXPECT_EQ(ButtonOf(CONTROL_SLIDERP, MODE_BUTTON_ID_OFFSET + CONTROL_DELAY)->CurrentCycle(), 1);
+    Slider* transition = SliderOf(CONTROL_SLIDERP, CONTROL_TTIME);
+    ASSERT_NE(transition, nullptr);
+    starsChannel->transitionTime = 7;
+    config.RefreshPage(CONTROL_SLIDERP);
+    EXPECT_FLOAT_EQ(transition->Value(), 7);
+
+    // Without Ctrl another slider replaces it; with Ctrl both are selected, and both
+    // take the panel's timing.
+    RightPress(red);
+    EXPECT_EQ(config.selection.Count(), 1);
+    EXPECT_EQ(stars->flags & WIDGET_HIGHLIGHTED, 0);
+    keyboard.SetKeyState(KEY_CTRL, 1);
+    RightPress(stars);
+    keyboard.SetKeyState(KEY_CTRL, 0);
+    EXPECT_EQ(config.selection.Count(), 2);
+    EXPECT_FLOAT_EQ(starsChannel->transitionTime, redChannel->transitionTime);
+
+    // The panel's mode buttons: random or fixed lengths for every selected channel.
+    Button* transitionMode = ButtonOf(CONTROL_SLIDERP, MODE_BUTTON_ID_OFFSET + CONTROL_TTIME);
+    Button* delayMode = ButtonOf(CONTROL_SLIDERP, MODE_BUTTON_ID_OFFSET + CONTROL_DELAY);
+    transitionMode->SelectCycle(0);
+    Click(transitionMode);
+    EXPECT_EQ(starsChannel->transitionRandom, 1);
+    EXPECT_EQ(redChannel->transitionRandom, 1);
+    EXPECT_EQ(animator.GetMode(CONTROL_TTIME), 1);
+    delayMode->SelectCycle(1);
+    Click(delayMode);
+    EXPECT_EQ(starsChannel->delayRandom, 0);
+    EXPECT_EQ(redChannel->delayRandom, 0);
+    EXPECT_EQ(animator.GetMode(CONTROL_DELAY), 0);
+    // Their modes are no animation of the selected channels.
+    EXPECT_EQ(starsChannel->mode, ANIM_PING_PONG);
+
+    // The panel's sliders set the times and ranges of both.
+    transition->SetValue(8, 0);
+    config.ApplySliderChange(transition, SLIDER_VALUE);
+    EXPECT_FLOAT_EQ(starsChannel->transitionTime, 8);
+    EXPECT_FLOAT_EQ(redChannel->transitionTime, 8);
+    transition->SetMarkers(0, 4, MARKERS_LOW);
+    config.ApplySliderChange(transition, SLIDER_LOW);
+    float lowest, highest;
+    transition->GetValueLimits(&lowest, &highest);
+    EXPECT_FLOAT_EQ(starsChannel->transitionLow, lowest);
+    EXPECT_FLOAT_EQ(redChannel->transitionLow, lowest);
+    Slider* delay = SliderOf(CONTROL_SLIDERP, CONTROL_DELAY);
+    delay->SetMarkers(0, 0.5f, MARKERS_LOW);
+    delay->SetMarkers(16, 0, MARKERS_HIGH);
+    delay->SetValue(3, 0);
+    config.ApplySliderChange(delay, SLIDER_VALUE | SLIDER_HIGH);
+    delay->GetValueLimits(&lowest, &highest);
+    EXPECT_FLOAT_EQ(redChannel->delay, 3);
+    EXPECT_FLOAT_EQ(starsChannel->delayHigh, highest);
+    EXPECT_FLOAT_EQ(animator.Channel(CONTROL_DELAY)->high, 0);
+
+    config.ClearSelection();
+    EXPECT_EQ(config.selectionActive, 0);
+    EXPECT_EQ(red->flags & WIDGET_HIGHLIGHTED, 0);
+    // A right press over the panel selects nothing.
+    config.pointerOverPanel = 1;
+    RightPress(red);
+    EXPECT_EQ(config.selectionActive, 0);
+}
+
+TEST_F(EditorTest, ThePromptAsksOnceAndAFailedSaveKeepsTheOldFile) {
+    ASSERT_EQ(SaveBackground(&animator, BACKGROUND_FILE_NAME), 1);
+    const std::string before = ReadWholeFile(BACKGROUND_FILE_NAME);
+    animator.SetHigh(CONTROL_BGSSZ, 9);
+
+    config.ShowPrompt(PROMPT_BACKGROUND);
+    config.ShowPrompt(PROMPT_ANIMATION);
+    ASSERT_EQ(config.prompt.Count(), 2);
+    EXPECT_EQ(config.promptState, PROMPT_SHOWN);
+    EXPECT_EQ(config.promptKind, PROMPT_BACKGROUND);
+    Widget* yes = config.prompt.FindById(PROMPT_YES_ID);
+    Widget* no = config.prompt.FindById(PROMPT_NO_ID);
+    ASSERT_NE(yes, nullptr);
+    ASSERT_NE(no, nullptr);
+    EXPECT_FLOAT_EQ(yes->x, 160);
+    EXPECT_FLOAT_EQ(no->x, 395);
+    EXPECT_FLOAT_EQ(no->y, 239);
+    EXPECT_STREQ(static_cast<Button*>(yes)->FaceText(), "Yes");
+    EXPECT_STREQ(yes->text, "Save the background before quiting");
+    EXPECT_STREQ(no->text, "Quit without saving the background");
+
+    // The temporary file cannot be made: the old file stays, the prompt goes, the info
+    // line says why and the run goes on with the changes.
+    ASSERT_TRUE(std::filesystem::create_directory(BACKGROUND_FILE_NAME ".tmp"));
+    float x = yes->x + 1, y = yes->y + 1, d = 0;
+    config.prompt.Dispatch(x, y, d, d, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN, 0);
+    EXPECT_EQ(config.promptState, PROMPT_NONE);
+    EXPECT_EQ(config.prompt.Count(), 0);
+    EXPECT_EQ(ReadWholeFile(BACKGROUND_FILE_NAME), before);
+    EXPECT_EQ(std::string(infoLine.text).rfind("Unable to save the background : ", 0), 0u)
+        << infoLine.text;
+    EXPECT_GT(infoLine.countdown, 200);
+    EXPECT_EQ(PendingError(), "");
+    EXPECT_TRUE(config.HasUnsavedChanges());
+
+    // Asked again, "Yes" saves the changes and answers.
+    ASSERT_TRUE(std::filesystem::remove(BACKGROUND_FILE_NAME ".tmp"));
+    config.ShowPrompt(PROMPT_ANIMATION);
+    EXPECT_STREQ(config.prompt.FindById(PROMPT_NO_ID)->text, "Quit without saving the animation");
+    yes = config.prompt.FindById(PROMPT_YES_ID);
+    x = yes->x + 1;
+    y = yes->y + 1;
+    config.prompt.Dispatch(x, y, d, d, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN, 0);
+    EXPECT_EQ(config.promptState, PROMPT_ANSWERED);
+    VxAnimator loaded;
+    ASSERT_EQ(LoadBackground(&loaded, BACKGROUND_FILE_NAME), 1);
+    EXPECT_FLOAT_EQ(loaded.Channel(CONTROL_BGSSZ)->high, 9);
+    EXPECT_EQ(config.EditorInput(), 0);
+}
