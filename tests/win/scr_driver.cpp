@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -48,20 +50,18 @@ bool CloseScrWindow() {
     return true;
 }
 
-ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
-              const std::string& workingDirectory,
+ScrRun RunScr(const std::string& arguments, unsigned timeoutMs, const std::string& programDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrRun run;
-    std::string directory = TestProgramDirectory();
+    std::string directory = programDirectory.empty() ? TestProgramDirectory() : programDirectory;
     std::string commandLine = "\"" + directory + "Novadrift.scr\"" + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    const std::string& cwd = workingDirectory.empty() ? directory : workingDirectory;
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
-                        &startup, &process))
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.c_str(), &startup, &process))
         return run;
     run.started = true;
     const DWORD start = GetTickCount();
@@ -117,7 +117,9 @@ NoRenderDrivers::NoRenderDrivers() {
     RegCloseKey(key);
 }
 
-NoRenderDrivers::~NoRenderDrivers() { RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey); }
+NoRenderDrivers::~NoRenderDrivers() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey);
+}
 
 std::vector<std::string> LogBodies(const std::string& log) {
     std::vector<std::string> bodies;
@@ -133,4 +135,63 @@ std::vector<std::string> LogBodies(const std::string& log) {
             bodies.push_back("RAW:" + line);
     }
     return bodies;
+}
+
+std::vector<std::string> RunLog() {
+    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void PressKey(unsigned short key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+bool SaverWindowActive() {
+    HWND window = FindWindowA("Novadrift", nullptr);
+    return window && GetForegroundWindow() == window;
+}
+
+Shot CaptureScrWindow() {
+    Shot shot;
+    HWND window = FindWindowA("Novadrift", nullptr);
+    if (!window) return shot;
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    shot.width = rect.right - rect.left;
+    shot.height = rect.bottom - rect.top;
+    if (shot.width <= 0 || shot.height <= 0) return Shot();
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot.width;
+    info.bmiHeader.biHeight = -shot.height;  // rows top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (section && bits) {
+        HGDIOBJ old = SelectObject(memory, section);
+        BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        const uint8_t* p = static_cast<const uint8_t*>(bits);
+        shot.pixels.resize(size_t(shot.width) * size_t(shot.height));
+        for (Pixel& pixel : shot.pixels) {
+            pixel = {p[2], p[1], p[0]};  // stored blue, green, red, unused
+            p += 4;
+        }
+        SelectObject(memory, old);
+    }
+    if (section) DeleteObject(section);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
 }

@@ -1,7 +1,9 @@
 // Starts Novadrift.scr as a child process, dismisses the message boxes it shows
-// (recording caption and text) and never waits longer than its time-out.
+// (recording caption and text) and never waits longer than its time-out; sends it
+// keys, reads its log and captures what its window shows.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,12 +25,13 @@ std::string TestProgramDirectory();
 std::string ReadFileText(const std::string& path);
 
 // Runs "<directory>\Novadrift.scr<arguments>" (arguments taken as they are, so leading
-// spaces reach the program) with the working directory set to workingDirectory, or
-// the program's directory when empty.
+// spaces reach the program) from that directory: programDirectory (with a trailing
+// backslash), or the test program's own when empty. The program works in its own
+// directory whatever it is started from; a copy of it elsewhere reads the data there.
 // whileRunning, when given, is called about every 50 ms with the milliseconds since
 // the start, to act on the running program (send a key, close its window).
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
-              const std::string& workingDirectory = "",
+              const std::string& programDirectory = "",
               const std::function<void(unsigned elapsedMs)>& whileRunning = {});
 
 // Posts a close request to the program's main window (class "Novadrift"); false when
@@ -46,3 +49,27 @@ public:
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
 // without a stamp come as "RAW:" and the text.
 std::vector<std::string> LogBodies(const std::string& log);
+
+// The log of the last run beside the test program, as LogBodies gives it.
+std::vector<std::string> RunLog();
+bool HasLine(const std::vector<std::string>& lines, const std::string& line);
+
+// A key pressed and released through the system's input queue, as a user's would be;
+// it goes to the window with the input focus. key is a virtual-key code.
+void PressKey(unsigned short key);
+// Whether the saver's window is up and has the input focus.
+bool SaverWindowActive();
+
+struct Pixel {
+    int r, g, b;
+};
+
+struct Shot {
+    int width = 0;
+    int height = 0;
+    std::vector<Pixel> pixels;
+    const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// The saver's window as it is on the desktop now; empty when there is none.
+Shot CaptureScrWindow();

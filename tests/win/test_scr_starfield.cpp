@@ -15,56 +15,6 @@
 
 namespace {
 
-struct Pixel {
-    int r, g, b;
-};
-
-struct Shot {
-    int width = 0;
-    int height = 0;
-    std::vector<Pixel> pixels;
-    const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-// The saver's window as it is on the desktop now.
-Shot CaptureScrWindow() {
-    Shot shot;
-    HWND window = FindWindowA("Novadrift", nullptr);
-    if (!window) return shot;
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    shot.width = rect.right - rect.left;
-    shot.height = rect.bottom - rect.top;
-    if (shot.width <= 0 || shot.height <= 0) return Shot();
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;  // rows top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section && bits) {
-        HGDIOBJ old = SelectObject(memory, section);
-        BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
-        GdiFlush();
-        const uint8_t* p = static_cast<const uint8_t*>(bits);
-        shot.pixels.resize(size_t(shot.width) * size_t(shot.height));
-        for (Pixel& pixel : shot.pixels) {
-            pixel = {p[2], p[1], p[0]};  // stored blue, green, red, unused
-            p += 4;
-        }
-        SelectObject(memory, old);
-    }
-    if (section) DeleteObject(section);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
-}
-
 // Stars: near white. The backdrop is tinted by at most (60, 70, 130) and the trails
 // raise it by 1 / (1 - 0.55) at most, so its red and green stay well below this.
 bool IsStar(const Pixel& p) {
@@ -113,11 +63,19 @@ std::vector<double> Detail(const Shot& shot) {
     return detail;
 }
 
-// How much the fine detail matches itself dx pixels to the right (-1..1).
+// The intro plays over the first seconds: its logo and text lines lie across the middle
+// and the foot of the frame, in rows 190..320 and from 430 down of the virtual screen.
+bool IntroRow(const Shot& shot, int y) {
+    int virtualY = y * 480 / shot.height;
+    return (virtualY >= 190 && virtualY < 320) || virtualY >= 430;
+}
+
+// How much the fine detail matches itself dx pixels to the right (-1..1), in the rows
+// the intro leaves alone.
 double DetailCorrelation(const Shot& shot, const std::vector<double>& detail, int dx) {
     double products = 0.0, left = 0.0, right = 0.0;
     for (int y = 2; y < shot.height - 2; ++y)
-        for (int x = 2; x + dx < shot.width - 2; ++x) {
+        for (int x = 2; x + dx < shot.width - 2 && !IntroRow(shot, y); ++x) {
             double a = detail[size_t(y) * size_t(shot.width) + size_t(x)];
             double b = detail[size_t(y) * size_t(shot.width) + size_t(x + dx)];
             products += a * b;
@@ -125,10 +83,6 @@ double DetailCorrelation(const Shot& shot, const std::vector<double>& detail, in
             right += b * b;
         }
     return left > 0.0 && right > 0.0 ? products / std::sqrt(left * right) : 0.0;
-}
-
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 TEST(ScrStarField, TheMovingStarFieldIsDrawnOverTheCloudAndTiledLayers) {
