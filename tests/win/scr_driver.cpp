@@ -48,7 +48,7 @@ bool CloseScrWindow() {
     return true;
 }
 
-bool ScrWindowActive() {
+bool SaverWindowActive() {
     HWND window = FindWindowA("Novadrift", nullptr);
     return window && GetForegroundWindow() == window;
 }
@@ -147,10 +147,11 @@ ScrRun ScrSession::Finish(unsigned timeoutMs) {
 }
 
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
-              const std::string& workingDirectory,
+              const std::string& programDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
-    return RunScrAt(TestProgramDirectory() + "Novadrift.scr", arguments, timeoutMs,
-                    workingDirectory, whileRunning);
+    const std::string& directory =
+        programDirectory.empty() ? TestProgramDirectory() : programDirectory;
+    return RunScrAt(directory + "Novadrift.scr", arguments, timeoutMs, "", whileRunning);
 }
 
 ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,

@@ -64,12 +64,14 @@ private:
     DWORD startTick = 0;
 };
 
-// Runs "<directory>\Novadrift.scr<arguments>" to its end with the working directory set
-// to workingDirectory, or the program's directory when empty.
+// Runs "<directory>\Novadrift.scr<arguments>" to its end from that directory:
+// programDirectory (with a trailing backslash), or the test program's own when empty.
+// The program works in its own directory whatever it is started from; a copy of it
+// elsewhere reads the data there.
 // whileRunning, when given, is called about every 50 ms with the milliseconds since
 // the start, to act on the running program (send a key, close its window).
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
-              const std::string& workingDirectory = "",
+              const std::string& programDirectory = "",
               const std::function<void(unsigned elapsedMs)>& whileRunning = {});
 // The same for a program at another path; the working directory is the program's own
 // directory when none is given.
@@ -81,7 +83,7 @@ ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
 // there is none.
 bool CloseScrWindow();
 // Whether the program's window is up and has the input focus.
-bool ScrWindowActive();
+bool SaverWindowActive();
 
 // While it lives, Novadrift.scr runs as on a machine without render drivers: Wine's
 // per-program DLL overrides disable opengl32.dll and ddraw.dll for it.
@@ -100,7 +102,8 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line);
 
 // ---------------------------------------------------------------- input
 
-// A key pressed and released.
+// A key pressed and released through the system's input queue, as a user's would be;
+// it goes to the window with the input focus. key is a virtual-key code.
 void PressKey(WORD key);
 void KeyDown(WORD key);
 void KeyUp(WORD key);

@@ -49,7 +49,7 @@ TEST(ScrSaver, SpaceLikeAnyKeyEndsTheScreensaverButF12DoesNot) {
     std::vector<std::string> shotsBefore = Screenshots();
     int presses = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
-        if (presses == 0 && elapsed >= 1000 && ScrWindowActive()) {
+        if (presses == 0 && elapsed >= 1000 && SaverWindowActive()) {
             PressKey(VK_F12);
             ++presses;
         } else if (presses == 1 && elapsed >= 2500) {
@@ -95,7 +95,7 @@ TEST(ScrSaver, MovementEitherWayEndsItOnlyAfterThreeSeconds) {
         unsigned lastMove = 0;
         SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
             // Small steps often, so every frame sees more than the threshold.
-            if (elapsed >= 500 && elapsed - lastMove >= 100 && ScrWindowActive()) {
+            if (elapsed >= 500 && elapsed - lastMove >= 100 && SaverWindowActive()) {
                 MoveMouse(step, step);
                 lastMove = elapsed;
             }
@@ -112,7 +112,7 @@ TEST(ScrSaver, AButtonEndsItAtOnce) {
     bool clicked = false;
     unsigned clickedAt = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
-        if (!clicked && elapsed >= 1000 && ScrWindowActive()) {
+        if (!clicked && elapsed >= 1000 && SaverWindowActive()) {
             ClickLeft();
             clicked = true;
             clickedAt = elapsed;
@@ -240,7 +240,7 @@ TEST(ScrSaver, TheScreensaverRunsAtTheChosenPriority) {
         DWORD seen = 0;
         bool clicked = false;
         SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
-            if (!clicked && elapsed >= 1000 && ScrWindowActive()) {
+            if (!clicked && elapsed >= 1000 && SaverWindowActive()) {
                 seen = SaverPriorityClass();
                 ClickLeft();
                 clicked = true;
