@@ -111,6 +111,16 @@ Widget::Widget()
 
 Widget::~Widget() = default;
 
+void Widget::Place(int32_t newId, int32_t newKind, float newX, float newY, float newWidth,
+                   float newHeight) {
+    id = newId;
+    kind = newKind;
+    x = newX;
+    y = newY;
+    width = newWidth;
+    height = newHeight;
+}
+
 void Widget::SetPosition(float newX, float newY) {
     x = newX;
     y = newY;
@@ -163,12 +173,7 @@ Slider::Slider()
 int Slider::InitSlider(int32_t newId, float newX, float newY, float newWidth, float newHeight,
                        float rangeStart, float rangeEnd, float newValue, float newSensitivity,
                        int32_t newStyle) {
-    id = newId;
-    kind = WIDGET_SLIDER;
-    x = newX;
-    y = newY;
-    width = newWidth;
-    height = newHeight;
+    Place(newId, WIDGET_SLIDER, newX, newY, newWidth, newHeight);
     style = newStyle;
     reserved = 0;
     sensitivity = newSensitivity;
@@ -401,12 +406,7 @@ int Button::InitButton(int32_t newId, float newX, float newY, float newWidth, fl
     for (int32_t n = 0; n < count; ++n) cycles[n].colour = kWhite;
     cycleCount = count;
     currentCycle = -1;
-    id = newId;
-    kind = WIDGET_BUTTON;
-    x = newX;
-    y = newY;
-    width = newWidth;
-    height = newHeight;
+    Place(newId, WIDGET_BUTTON, newX, newY, newWidth, newHeight);
     userFlags = newUserFlags;
     pressedButtons = 0;
     textOffsetX = textOffsetY = 2.0f;

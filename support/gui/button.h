@@ -104,6 +104,12 @@ public:
     // Calls the callback, if any.
     void Notify(int32_t event, int32_t buttons, int32_t result);
 
+protected:
+    // What every Init of a kind sets first.
+    void Place(int32_t newId, int32_t newKind, float newX, float newY, float newWidth,
+               float newHeight);
+
+public:
     int32_t id;
     int32_t kind;  // WidgetKind
     char text[WIDGET_TEXT_SIZE];

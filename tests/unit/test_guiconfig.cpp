@@ -211,24 +211,17 @@ TEST_F(GuiConfigTest, BackgroundPolygonsByArrayCount) {
 
 TEST_F(GuiConfigTest, DefinesShortcutsAndMissingTextures) {
     const std::string name31(31, 'd'), name32(32, 'd');
-    ASSERT_EQ(Load("    { = SLIDERP\n        Background = Nowhere, {0, 0, 0, 0, 0, 0, 0, 0, 0}\n"
-                   "    }\n"
-                   "    { = Shortcutkeys\n        BGSTARFIELD1 = Q\n        SLIDERP = q\n"
-                   "        BGSBCR = R\n        Other = X\n    }\n",
-                   "    { = Textures\n        " + name31 +
-                       " = t.bmp\n        face = t.bmp\n"
-                       "        Face = missing.bmp\n    }\n"),
-              0);
+    const std::string pages =
+        "    { = SLIDERP\n        Background = Nowhere, {0, 0, 0, 0, 0, 0, 0, 0, 0}\n    }\n"
+        "    { = Shortcutkeys\n        BGSTARFIELD1 = Q\n        SLIDERP = q\n"
+        "        BGSBCR = R\n        Other = X\n    }\n";
+    auto textures = [&name31](const std::string& third) {
+        return "    { = Textures\n        " + name31 + " = t.bmp\n        face = t.bmp\n        " +
+               third + "\n    }\n";
+    };
+    ASSERT_EQ(Load(pages, textures("Face = missing.bmp")), 0);
     EXPECT_EQ(PendingError(), "Failed to load bitmap : \"missing.bmp\"");
-
-    ASSERT_EQ(Load("    { = SLIDERP\n        Background = Nowhere, {0, 0, 0, 0, 0, 0, 0, 0, 0}\n"
-                   "    }\n"
-                   "    { = Shortcutkeys\n        BGSTARFIELD1 = Q\n        SLIDERP = q\n"
-                   "        BGSBCR = R\n        Other = X\n    }\n",
-                   "    { = Textures\n        " + name31 +
-                       " = t.bmp\n        face = t.bmp\n"
-                       "        FACE = t.bmp\n    }\n"),
-              1);
+    ASSERT_EQ(Load(pages, textures("FACE = t.bmp")), 1);
     // The missing texture was recorded; the polygon stands without one.
     EXPECT_EQ(PendingError(), "Unable to find the \"Nowhere\" texture");
     EXPECT_EQ(config.pages[11].polygonCount, 1);
