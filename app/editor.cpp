@@ -429,7 +429,8 @@ void VxConfig::ButtonEvent(Button* button) {
     }
     if (!animator) return;
     const int32_t cycle = button->CurrentCycle();
-    if (id == MODE_BUTTON_ID_OFFSET + CONTROL_TTIME || id == MODE_BUTTON_ID_OFFSET + CONTROL_DELAY) {
+    if (id == MODE_BUTTON_ID_OFFSET + CONTROL_TTIME ||
+        id == MODE_BUTTON_ID_OFFSET + CONTROL_DELAY) {
         const int32_t timing = id - MODE_BUTTON_ID_OFFSET;
         if (selectionActive)
             for (bool more = selection.First(); more; more = selection.Next()) {
@@ -525,8 +526,8 @@ void VxConfig::RestoreChannels(int32_t id) {
     animator->SetLow(id, saved.low);
     animator->SetHigh(id, saved.high);
     animator->SetValue(id, saved.value, 1, 0);
-    animator->SetTransitionTime(id, saved.transitionTime, saved.transitionLow,
-                                saved.transitionHigh, saved.transitionRandom);
+    animator->SetTransitionTime(id, saved.transitionTime, saved.transitionLow, saved.transitionHigh,
+                                saved.transitionRandom);
     animator->SetDelay(id, saved.delay, saved.delayLow, saved.delayHigh, saved.delayRandom);
     animator->SetMode(id, saved.mode);
     animator->MarkChanged(id, 0);
@@ -611,11 +612,12 @@ void VxConfig::ShowPrompt(int32_t kind) {
     if (promptState == PROMPT_SHOWN) return;
     promptKind = kind;
     const bool animation = kind == PROMPT_ANIMATION;
-    AddPromptButton(PROMPT_YES_ID, 160.0f, "Yes", 8.0f, {50, 50, 60, 0},
-                    animation ? "Save the changed animation" : "Save the background before quiting");
-    AddPromptButton(PROMPT_NO_ID, 395.0f, "No", 12.0f, {50, 55, 60, 0},
-                    animation ? "Quit without saving the animation"
-                              : "Quit without saving the background");
+    AddPromptButton(
+        PROMPT_YES_ID, 160.0f, "Yes", 8.0f, {50, 50, 60, 0},
+        animation ? "Save the changed animation" : "Save the background before quiting");
+    AddPromptButton(
+        PROMPT_NO_ID, 395.0f, "No", 12.0f, {50, 55, 60, 0},
+        animation ? "Quit without saving the animation" : "Quit without saving the background");
     promptState = PROMPT_SHOWN;
 }
 

@@ -149,8 +149,9 @@ public:
     int32_t promptState = PROMPT_NONE;
     int32_t promptKind = PROMPT_BACKGROUND;
     WidgetGroup prompt;
-    PageGroup pageGroups[PAGE_GROUP_COUNT] = {
-        {CONTROL_BGSTARFIELD, CONTROL_BGSTARFIELD1, {CONTROL_BGSTARFIELD1, CONTROL_BGSTARFIELD2, 0}}};
+    PageGroup pageGroups[PAGE_GROUP_COUNT] = {{CONTROL_BGSTARFIELD,
+                                               CONTROL_BGSTARFIELD1,
+                                               {CONTROL_BGSTARFIELD1, CONTROL_BGSTARFIELD2, 0}}};
     CSurface pointerSprite;
     // While a knob is dragged its channel does not animate: the slider and the mode it
     // had.

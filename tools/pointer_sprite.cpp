@@ -14,8 +14,8 @@ struct Point {
 
 // The arrow, clockwise from its tip, in pixels. The tip sits one pixel in, so that the
 // edge texels, which a repeating texture blends with the opposite edge, stay black.
-const Point kArrow[] = {{1.0f, 1.0f},   {12.5f, 12.5f}, {7.8f, 12.9f},
-                        {10.8f, 19.6f}, {8.2f, 20.8f},  {5.2f, 14.2f}, {1.0f, 17.5f}};
+const Point kArrow[] = {{1.0f, 1.0f},  {12.5f, 12.5f}, {7.8f, 12.9f}, {10.8f, 19.6f},
+                        {8.2f, 20.8f}, {5.2f, 14.2f},  {1.0f, 17.5f}};
 const int kArrowPoints = sizeof kArrow / sizeof kArrow[0];
 
 bool Inside(float x, float y) {

@@ -167,7 +167,8 @@ TEST_F(EditorTest, UnsavedChangesAreWhatTheUserSetsInSavedChannels) {
          true},
         {"transitionLow", [](SliderChannel& c) { c.transitionLow += 1; }, true},
         {"transitionHigh", [](SliderChannel& c) { c.transitionHigh += 1; }, true},
-        {"phase and keys", [](SliderChannel& c) {
+        {"phase and keys",
+         [](SliderChannel& c) {
              c.time += 7;
              c.flags ^= CHANNEL_HOLD;
              c.restart = 0;
@@ -215,7 +216,7 @@ TEST_F(EditorTest, PageGroupsWrapAndRememberTheirLastPage) {
     EXPECT_EQ(config.currentPage, 14);
     // Away from the group and back: the page last shown in it.
     config.SetPage(CONTROL_SAVE);
-    Click(ButtonOf(CONTROL_SAVE, CONTROL_BGROUND));
+    Click(ButtonOf(14, CONTROL_BGROUND));
     EXPECT_EQ(config.currentPage, 14);
     EXPECT_STREQ(infoLine.text, "Background");
 }

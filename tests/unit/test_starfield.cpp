@@ -640,9 +640,13 @@ protected:
         savedBackground = Settings.backgroundNumber;
         Settings.backgroundNumber = 0;
         ASSERT_EQ(Scenes().Count(), 0);
-        // The intro's atlas, without which the run does not start.
+        // The intro's atlas, without which the run does not start, and the font, whose
+        // absence the run reports.
         const std::vector<uint32_t> atlas(16 * 8, 0xFF808080u);
         ASSERT_EQ(Fxt1WriteFile("textures/nd.fxt", atlas.data(), 16, 8), 1);
+        Bitmap font;
+        ASSERT_EQ(font.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+        ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", font, 0, 0, 0), 1);
     }
     void TearDown() override {
         if (EditorAnimator()) EditorExit();
@@ -922,9 +926,6 @@ const std::vector<Vertex>* DrawnAt(const CapturingScreen& screen, float x, float
 }
 
 TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnOverTheSceneAndTheIntro) {
-    Bitmap picture;
-    ASSERT_EQ(picture.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
-    ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", picture, 0, 0, 0), 1);
     StarField* field = XNEW(StarField);
     ASSERT_EQ(vx_init(1), 1);
     ASSERT_EQ(EditorFont()->loaded, 1);

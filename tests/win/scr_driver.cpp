@@ -41,6 +41,13 @@ std::string ReadFileText(const std::string& path) {
     return text.str();
 }
 
+RestoredFile::RestoredFile(std::string path)
+    : path(std::move(path)), bytes(ReadFileText(this->path)) {}
+
+RestoredFile::~RestoredFile() {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
 bool CloseScrWindow() {
     HWND window = FindWindowA("Novadrift", nullptr);
     if (!window) return false;
@@ -65,6 +72,8 @@ bool ScrSession::Start(const std::string& programPath, const std::string& argume
                        const std::string& workingDirectory) {
     std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
     logPath = directory + "Novadrift.log";
+    // A line of an earlier run's log must not pass for one of this run.
+    DeleteFileA(logPath.c_str());
     std::string commandLine = "\"" + programPath + "\"" + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
@@ -136,8 +145,9 @@ void ScrSession::Terminate() {
 
 ScrRun ScrSession::Finish(unsigned timeoutMs) {
     if (!run.started) return run;
+    const DWORD start = GetTickCount();
     while (Pump(50))
-        if (Elapsed() >= timeoutMs) {
+        if (GetTickCount() - start >= timeoutMs) {
             run.timedOut = true;
             Terminate();
             break;
@@ -146,16 +156,15 @@ ScrRun ScrSession::Finish(unsigned timeoutMs) {
     return run;
 }
 
-ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
-              const std::string& programDirectory,
+ScrRun RunScr(const std::string& arguments, unsigned timeoutMs, const std::string& programDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
     const std::string& directory =
         programDirectory.empty() ? TestProgramDirectory() : programDirectory;
     return RunScrAt(directory + "Novadrift.scr", arguments, timeoutMs, "", whileRunning);
 }
 
-ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
-                unsigned timeoutMs, const std::string& workingDirectory,
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments, unsigned timeoutMs,
+                const std::string& workingDirectory,
                 const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrSession session;
     if (!session.Start(programPath, arguments, workingDirectory)) return session.run;
@@ -163,7 +172,7 @@ ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
         if (whileRunning) whileRunning(session.Elapsed());
         if (session.Elapsed() >= timeoutMs) break;
     }
-    return session.Finish(timeoutMs);
+    return session.Finish(0);
 }
 
 // ---------------------------------------------------------------- render drivers
@@ -184,7 +193,9 @@ NoRenderDrivers::NoRenderDrivers() {
     RegCloseKey(key);
 }
 
-NoRenderDrivers::~NoRenderDrivers() { RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey); }
+NoRenderDrivers::~NoRenderDrivers() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey);
+}
 
 // ---------------------------------------------------------------- log
 
@@ -214,19 +225,26 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
 
 // ---------------------------------------------------------------- input
 
-void KeyDown(WORD key) {
+namespace {
+
+// A keyboard sends the key's scan code with it, from which the character is made.
+void SendKey(WORD key, DWORD flags) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = key;
+    input.ki.wScan = WORD(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
     SendInput(1, &input, sizeof(INPUT));
 }
 
+}  // namespace
+
+void KeyDown(WORD key) {
+    SendKey(key, 0);
+}
+
 void KeyUp(WORD key) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(INPUT));
+    SendKey(key, KEYEVENTF_KEYUP);
 }
 
 void PressKey(WORD key) {
@@ -241,6 +259,71 @@ void MoveMouse(LONG dx, LONG dy) {
     input.mi.dy = dy;
     input.mi.dwFlags = MOUSEEVENTF_MOVE;
     SendInput(1, &input, sizeof(INPUT));
+}
+
+namespace {
+
+// Runs a shell command of the system under Wine to its end; true when it ended with 0,
+// and then its output. start.exe does not wait for such a program: its output is
+// written aside and renamed when complete, which is waited for.
+bool RunUnixCommand(const std::string& command, std::string* output = nullptr) {
+    static int counter = 0;
+    const std::string file = "/tmp/novadrift_unix_" + std::to_string(GetCurrentProcessId()) + "_" +
+                             std::to_string(++counter);
+    std::string line = "start.exe /unix /bin/sh -c \"(" + command + ") > " + file +
+                       ".part 2>&1; echo status=$? >> " + file + ".part; mv " + file + ".part " +
+                       file + "\"";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const std::string windowsPath = "Z:" + file;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(5)) {
+        if (GetFileAttributesA(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        std::string text = ReadFileText(windowsPath);
+        DeleteFileA(windowsPath.c_str());
+        const size_t status = text.rfind("status=");
+        if (output) *output = text.substr(0, status);
+        return status != std::string::npos && text.compare(status, 9, "status=0\n") == 0;
+    }
+    return false;
+}
+
+// Where the screen's top-left corner lies on the X screen: the X pointer's place less
+// the cursor's, taken once.
+bool ScreenOrigin(int* x, int* y) {
+    static bool known = false;
+    static int originX = 0, originY = 0;
+    if (!known) {
+        POINT cursor;
+        std::string place;
+        if (!GetCursorPos(&cursor) || !RunUnixCommand("xdotool getmouselocation --shell", &place))
+            return false;
+        std::smatch match;
+        if (!std::regex_search(place, match, std::regex("X=(-?[0-9]+)\\s+Y=(-?[0-9]+)")))
+            return false;
+        originX = std::stoi(match[1]) - cursor.x;
+        originY = std::stoi(match[2]) - cursor.y;
+        known = true;
+    }
+    *x = originX;
+    *y = originY;
+    return true;
+}
+
+}  // namespace
+
+bool PlacePointer(int x, int y) {
+    int originX, originY;
+    if (!ScreenOrigin(&originX, &originY)) return false;
+    return RunUnixCommand("xdotool mousemove " + std::to_string(originX + x) + " " +
+                          std::to_string(originY + y));
 }
 
 void MouseButton(DWORD flags) {

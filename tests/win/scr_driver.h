@@ -26,6 +26,18 @@ struct ScrRun {
 std::string TestProgramDirectory();
 std::string ReadFileText(const std::string& path);
 
+// Puts a file back as it was when the guard was made.
+class RestoredFile {
+public:
+    explicit RestoredFile(std::string path);
+    ~RestoredFile();
+    const std::string& Bytes() const { return bytes; }
+
+private:
+    std::string path;
+    std::string bytes;
+};
+
 // One run of the program driven step by step: every wait pumps this thread's messages
 // and records (and answers) the program's message boxes. The destructor ends a program
 // still running.
@@ -48,7 +60,8 @@ public:
     bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs);
     // Until the log beside the program holds this line (time stamp taken off).
     bool WaitForLogLine(const std::string& line, unsigned timeoutMs = 30000);
-    // Until the program ends; after timeoutMs it is ended and the run marked timed out.
+    // Until the program ends; timeoutMs from now it is ended and the run marked timed
+    // out.
     ScrRun Finish(unsigned timeoutMs);
     bool Running();
     // Milliseconds since the start.
@@ -107,8 +120,13 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line);
 void PressKey(WORD key);
 void KeyDown(WORD key);
 void KeyUp(WORD key);
-// Relative mouse movement, as a mouse would report it.
+// Relative mouse movement through the system's input queue.
 void MoveMouse(LONG dx, LONG dy);
+// Puts the pointer at (x, y) of the screen with the X server's input tool (xdotool) on
+// the display Wine draws to: the move reaches the program from the X server as a real
+// mouse's does. (Relative movement, sent with SendInput or made by xdotool, comes to a
+// program that keeps putting the cursor back in the middle once more as raw motion.)
+bool PlacePointer(int x, int y);
 // MOUSEEVENTF_LEFTDOWN and the like.
 void MouseButton(DWORD flags);
 void ClickLeft();

@@ -1,6 +1,7 @@
 // The intro and the frame's overlays as the user sees them: Novadrift.scr runs full
-// screen without a switch, gets its keys through the system's input queue, and its
-// window is read back from the desktop. And a run whose intro atlas is missing.
+// screen without a switch, its editor hidden, gets its keys through the system's input
+// queue, and its window is read back from the desktop. And a run whose intro atlas is
+// missing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -95,7 +96,11 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     bool closed = false;
     ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
         if (!loadedAt) {
-            if (HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;
+            // Loaded and in front: Space hides the editor, the scene has the whole screen.
+            if (HasLine(RunLog(), "INIT : Exiting vx_init") && SaverWindowActive()) {
+                PressKey(VK_SPACE);
+                loadedAt = elapsed;
+            }
             return;
         }
         // Inside the first three seconds of the intro: the logo is in, held or fading in.
@@ -216,7 +221,8 @@ protected:
 };
 
 TEST_F(WithoutAtlas, TheRunEndsWithTheErrorBoxNamingTheFile) {
-    ScrRun run = RunScr("", 30000, folder);
+    // As the screensaver: the editor's layout is not part of the copy.
+    ScrRun run = RunScr(" /s", 30000, folder);
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     ASSERT_EQ(run.boxes.size(), 1u);
