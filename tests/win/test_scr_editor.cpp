@@ -30,6 +30,8 @@ struct Area {
 };
 
 const Area kScene = {0, 0, 480, 466};
+// The scene above the intro's logo and lines of text.
+const Area kSceneTop = {0, 0, 480, 170};
 // Between the panel's groups, where only the panel's own colour shows.
 const Area kPanelGap = {558, 30, 563, 410};
 // Right of the properties panel's slider wells, inside its area.
@@ -142,22 +144,24 @@ int KnobRow(const Shot& shot, int x, int top, int bottom) {
     return -1;
 }
 
-// Bright pixels with few bright neighbours: stars, not the larger intro logo.
-int StarPixels(const Shot& shot, const Area& area) {
-    auto bright = [&shot](int x, int y) {
-        const Pixel& p = shot.At(x, y);
-        return std::min({p.r, p.g, p.b}) >= 170;
-    };
-    int stars = 0;
-    for (int y = area.top + 4; y < area.bottom - 4; ++y)
-        for (int x = area.left + 4; x < area.right - 4; ++x) {
-            if (!bright(x, y)) continue;
-            int around = 0;
-            for (int dy = -4; dy <= 4; ++dy)
-                for (int dx = -4; dx <= 4; ++dx) around += bright(x + dx, y + dy);
-            stars += around <= 20;
+// Places lit by stars: 6 x 6 cells that hold a near-white pixel, outside the pointer's
+// picture at (pointerX, pointerY).
+int StarPlaces(const Shot& shot, const Area& area, int pointerX, int pointerY) {
+    int places = 0;
+    for (int top = area.top; top + 6 <= area.bottom; top += 6)
+        for (int left = area.left; left + 6 <= area.right; left += 6) {
+            if (left + 6 > pointerX && left < pointerX + 32 && top + 6 > pointerY &&
+                top < pointerY + 32)
+                continue;
+            bool lit = false;
+            for (int y = top; y < top + 6 && !lit; ++y)
+                for (int x = left; x < left + 6 && !lit; ++x) {
+                    const Pixel& p = shot.At(x, y);
+                    lit = std::min({p.r, p.g, p.b}) >= 170;
+                }
+            places += lit;
         }
-    return stars;
+    return places;
 }
 
 // The top of a gui.cfg slider's knob for a value: the track starts 19 below the box,
@@ -229,19 +233,19 @@ public:
     // The cursor moved away from the middle of the screen, where the program keeps it
     // between frames: the program's pointer moves by that, or a multiple of it.
     static bool MoveBy(int dx, int dy) { return PlacePointer(320 + dx, 240 + dy); }
-    // The pointer steered to within the tolerance of (x, y). A move may count from
-    // none to four times over, so each is a part of the way, the smaller the more the
-    // last ones counted, and short enough to stay on the screen; a move that does not
-    // arrive is made again.
+    // The pointer steered to within the tolerance of (x, y). A move may count more than
+    // once (twice, as a rule), so each is scaled by how many times the last long one
+    // counted and kept short enough to stay on the screen even three times over; a move
+    // that does not arrive is made again.
     void MoveTo(int x, int y, int toleranceX = 3, int toleranceY = 3) {
         ASSERT_TRUE(WaitForShot([this](const Shot& shot) {
             return FindPointer(shot, &pointerX, &pointerY);
         })) << "no pointer";
         auto part = [](int from, int to, int tolerance, int limit, double gain) {
             if (std::abs(to - from) <= tolerance) return 0;
-            int move = int(std::lround((to - from) / (gain + 1)));
+            int move = int(std::lround((to - from) / gain));
             if (move == 0) move = to > from ? 1 : -1;
-            const int room = std::max(1, (move > 0 ? limit - from : from) / 4);
+            const int room = std::max(1, (move > 0 ? limit - from : from) / 3);
             return std::max(-room, std::min(room, move));
         };
         for (int step = 0; step < 60; ++step) {
@@ -285,7 +289,7 @@ public:
         MouseButton(down);
         MouseButton(up);
     }
-    // The pointer's place once three captures in a row, a frame or more apart, agree.
+    // The pointer's place once two captures in a row, a frame or more apart, agree.
     bool PointerHolds() {
         int same = 0, lastX = -1, lastY = -1;
         return session.WaitUntil(
@@ -297,9 +301,18 @@ public:
                 same = x == lastX && y == lastY ? same + 1 : 0;
                 lastX = pointerX = x;
                 lastY = pointerY = y;
-                return same >= 2;
+                return same >= 1;
             },
             3000);
+    }
+    // Star places summed over three frames a tenth of a second apart: stars come and go.
+    int StarPlacesNow(const Area& area) {
+        int sum = 0;
+        for (int frame = 0; frame < 3; ++frame) {
+            session.Pump(100);
+            sum += StarPlaces(CaptureScrWindow(), area, pointerX, pointerY);
+        }
+        return sum;
     }
     // A move away from the panel's buttons, so that what came before has been handled.
     void Settle() { MoveTo(pointerX < 200 ? 240 : 160, 120); }
@@ -325,6 +338,15 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
     SetField(background, "BGSNUMS", 2, &stars);
     SetField(background, "BGSNUMS", 3, &fewest);
     SetField(background, "BGSNUMS", 4, &most);
+    // No trails, a steady speed and no turning: the stars on screen follow their number.
+    const struct {
+        const char* keyword;
+        float value;
+    } held[] = {{"BGSMBLUR", 0}, {"BGSSZ", 5}, {"BGSCRX", 0}, {"BGSCRY", 0}, {"BGSCRZ", 0}};
+    for (const auto& channel : held) {
+        SetField(background, channel.keyword, 1, &still);
+        SetField(background, channel.keyword, 2, &channel.value);
+    }
     std::ofstream(backgroundPath, std::ios::binary) << background;
 
     {
@@ -338,7 +360,7 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
         EXPECT_TRUE(PanelShown(first));
         EXPECT_TRUE(Page13(first));
         EXPECT_FALSE(PropertiesShown(first));
-        EXPECT_GE(StarPixels(first, kScene), 20);
+        EXPECT_GE(StarPlaces(first, kSceneTop, 0, 0), 10);
         EXPECT_GT(ShareOf(first, {10, 470, 470, 476}, {70, 80, 90}), 0.7);
 
         // Space: the star field has the whole screen; again: the editor is back.
@@ -379,7 +401,7 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
         ASSERT_TRUE(Page14(editor.last));
 
         // The star count's knob dragged down from 600: fewer stars at once.
-        const int starsBefore = StarPixels(editor.last, kScene);
+        const int starsBefore = editor.StarPlacesNow(kSceneTop);
         const double before = KnobTop(299, 97, 2000, 0, 600);
         const int knobX = 480 + 11 + 8;
         editor.MoveTo(knobX, int(before + 2.5), 4, 1);
@@ -396,8 +418,8 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
         editor.Settle();
         const int knobAfter = KnobRow(editor.last, knobX, 318, 396);
         EXPECT_GT(knobAfter, int(before) + 10);
-        const int starsAfter = StarPixels(editor.last, kScene);
-        EXPECT_LT(starsAfter * 2, starsBefore) << starsBefore << " -> " << starsAfter;
+        const int starsAfter = editor.StarPlacesNow(kSceneTop);
+        EXPECT_LT(starsAfter * 3, starsBefore) << starsBefore << " -> " << starsAfter;
 
         // Escape asks; Escape takes the question back; Escape and "y" save and leave.
         PressKey(VK_ESCAPE);
