@@ -112,11 +112,12 @@ const Grid& TheGrid() {
 // One z lattice plane of one octave: for every pixel and each of the four lattice
 // columns around it (x low/high by y low/high, Noise3's b00, b10, b01, b11) the x and y
 // terms of the corner's gradient product, and the gradient's z for the frame's term.
+// Kept by groups of four pixels, each group's eight vectors together, so a frame reads
+// a plane front to back.
 struct Plane {
     int z = -1;  // none yet
     uint32_t generation = 0;
-    alignas(16) float xy[4][CLOUD_PIXELS];
-    alignas(16) float gz[4][CLOUD_PIXELS];
+    alignas(16) float groups[CLOUD_PIXELS / 4][8][4];  // xy of columns 0-3, then gz
 };
 
 Plane planes[kOctaves][2];
@@ -133,11 +134,11 @@ void FillPlane(Plane& plane, int octave, int z, const NoiseLattice& lattice) {
                                     permutation[low + y.high], permutation[high + y.high]};
             const float rx[4] = {x.fromLow, x.fromHigh, x.fromLow, x.fromHigh};
             const float ry[4] = {y.fromLow, y.fromLow, y.fromHigh, y.fromHigh};
-            int p = j * kSide + i;
+            float(*group)[4] = plane.groups[(j * kSide + i) / 4];
             for (int c = 0; c < 4; ++c) {
                 const float* g = lattice.gradients[columns[c] + z];
-                plane.xy[c][p] = rx[c] * g[0] + ry[c] * g[1];
-                plane.gz[c][p] = g[2];
+                group[c][i % 4] = rx[c] * g[0] + ry[c] * g[1];
+                group[4 + c][i % 4] = g[2];
             }
         }
     }
@@ -174,51 +175,41 @@ inline __m128 Blend(__m128 t, __m128 a, __m128 b) {
     return _mm_add_ps(a, _mm_mul_ps(t, _mm_sub_ps(b, a)));
 }
 
-// Noise3's corner product: the plane's x and y terms, then the z term.
-inline __m128 Corner(const Plane& plane, int column, int p, __m128 rz) {
-    return _mm_add_ps(_mm_load_ps(&plane.xy[column][p]),
-                      _mm_mul_ps(rz, _mm_load_ps(&plane.gz[column][p])));
+// Noise3's corner product for four pixels: the plane's x and y terms, then the z term.
+inline __m128 Corner(const float (*group)[4], int column, __m128 rz) {
+    return _mm_add_ps(_mm_load_ps(group[column]), _mm_mul_ps(rz, _mm_load_ps(group[4 + column])));
 }
 
 void FastSums(float offset, float sums[CLOUD_PIXELS]) {
     const Grid& grid = TheGrid();
     NoiseLattice lattice = GetNoiseLattice();
-    const Plane* lows[kOctaves];
-    const Plane* highs[kOctaves];
-    __m128 fromLow[kOctaves], fromHigh[kOctaves], sz[kOctaves], weight[kOctaves];
+    // Octave by octave, in the reference's order so the sums round the same way.
     for (int octave = 0; octave < kOctaves; ++octave) {
         int f = 16 >> octave;
         NoiseAxis z = NoiseSetupAxis(f * offset);
-        PlanesAt(octave, z, lattice, &lows[octave], &highs[octave]);
-        fromLow[octave] = _mm_set1_ps(z.fromLow);
-        fromHigh[octave] = _mm_set1_ps(z.fromHigh);
-        sz[octave] = _mm_set1_ps(NoiseSCurve(z.fromLow));
+        const Plane* low;
+        const Plane* high;
+        PlanesAt(octave, z, lattice, &low, &high);
+        const __m128 fromLow = _mm_set1_ps(z.fromLow), fromHigh = _mm_set1_ps(z.fromHigh);
+        const __m128 sz = _mm_set1_ps(NoiseSCurve(z.fromLow));
         // Dividing by a power of two and multiplying by its exact inverse round alike.
-        weight[octave] = _mm_set1_ps(1.0f / float(f));
-    }
-    for (int j = 0; j < kSide; ++j) {
-        for (int i = 0; i < kSide; i += 4) {
-            int p = j * kSide + i;
-            // The octaves in the reference's order, so the sum rounds the same way.
-            __m128 n = _mm_setzero_ps();
-            for (int octave = 0; octave < kOctaves; ++octave) {
-                const Plane& low = *lows[octave];
-                const Plane& high = *highs[octave];
+        const __m128 weight = _mm_set1_ps(1.0f / float(f));
+        for (int j = 0; j < kSide; ++j) {
+            const __m128 sy = _mm_set1_ps(grid.sy[octave][j]);
+            for (int i = 0; i < kSide; i += 4) {
+                int p = j * kSide + i;
+                const float(*lower)[4] = low->groups[p / 4];
+                const float(*upper)[4] = high->groups[p / 4];
                 __m128 t = _mm_load_ps(&grid.sx[octave][i]);
-                __m128 sy = _mm_set1_ps(grid.sy[octave][j]);
-                __m128 a = Blend(t, Corner(low, 0, p, fromLow[octave]),
-                                 Corner(low, 1, p, fromLow[octave]));
-                __m128 b = Blend(t, Corner(low, 2, p, fromLow[octave]),
-                                 Corner(low, 3, p, fromLow[octave]));
+                __m128 a = Blend(t, Corner(lower, 0, fromLow), Corner(lower, 1, fromLow));
+                __m128 b = Blend(t, Corner(lower, 2, fromLow), Corner(lower, 3, fromLow));
                 __m128 c = Blend(sy, a, b);
-                a = Blend(t, Corner(high, 0, p, fromHigh[octave]),
-                          Corner(high, 1, p, fromHigh[octave]));
-                b = Blend(t, Corner(high, 2, p, fromHigh[octave]),
-                          Corner(high, 3, p, fromHigh[octave]));
+                a = Blend(t, Corner(upper, 0, fromHigh), Corner(upper, 1, fromHigh));
+                b = Blend(t, Corner(upper, 2, fromHigh), Corner(upper, 3, fromHigh));
                 __m128 d = Blend(sy, a, b);
-                n = _mm_add_ps(n, _mm_mul_ps(Blend(sz[octave], c, d), weight[octave]));
+                __m128 n = octave ? _mm_loadu_ps(sums + p) : _mm_setzero_ps();
+                _mm_storeu_ps(sums + p, _mm_add_ps(n, _mm_mul_ps(Blend(sz, c, d), weight)));
             }
-            _mm_storeu_ps(sums + p, n);
         }
     }
 }
@@ -256,7 +247,25 @@ uint8_t CloudGreyReference(float sum) {
 
 void CloudGreys(const float sums[CLOUD_PIXELS], uint8_t greys[CLOUD_PIXELS]) {
     const GreySteps& steps = Steps();
-    for (int p = 0; p < CLOUD_PIXELS; ++p) {
+    int p = 0;
+#ifdef __SSE2__
+    // Exponent() four at a time: minps and maxps with the constant first pick as
+    // std::min and std::max do (the constant unless the other value is beyond it).
+    const __m128 one = _mm_set1_ps(1.0f), two = _mm_set1_ps(2.0f), half = _mm_set1_ps(0.5f);
+    const __m128 zero = _mm_setzero_ps(), slices = _mm_set1_ps(float(kSlices));
+    for (; p < CLOUD_PIXELS; p += 4) {
+        __m128 n = _mm_loadu_ps(sums + p);
+        __m128 e = _mm_min_ps(one, _mm_mul_ps(_mm_add_ps(_mm_mul_ps(two, n), one), half));
+        e = _mm_max_ps(zero, _mm_sub_ps(_mm_max_ps(zero, e), half));
+        alignas(16) float exponents[4];
+        alignas(16) int32_t slice[4];
+        _mm_store_ps(exponents, e);
+        _mm_store_si128(reinterpret_cast<__m128i*>(slice), _mm_cvttps_epi32(_mm_mul_ps(e, slices)));
+        for (int k = 0; k < 4; ++k)
+            greys[p + k] = uint8_t(steps.start[slice[k]] + (exponents[k] >= steps.next[slice[k]]));
+    }
+#endif
+    for (; p < CLOUD_PIXELS; ++p) {
         float e = Exponent(sums[p]);
         int s = int(e * kSlices);
         greys[p] = uint8_t(steps.start[s] + (e >= steps.next[s]));

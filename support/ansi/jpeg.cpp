@@ -119,8 +119,7 @@ private:
 // a marker) takes the careful path.
 class BitReader {
 public:
-    BitReader(const uint8_t* data, int32_t length)
-        : next(data), end(data + length), stop(end) {}
+    BitReader(const uint8_t* data, int32_t length) : next(data), end(data + length), stop(end) {}
 
     // At least 25 bits in the buffer afterwards.
     void Fill() {
@@ -202,7 +201,7 @@ private:
     const uint8_t* next;
     const uint8_t* end;
     const uint8_t* stop;  // the end, or just behind a marker met
-    uint32_t bits = 0;  // left-aligned
+    uint32_t bits = 0;    // left-aligned
     int count = 0;
     int padding = 0;  // zero bits fed after the data ended, at the buffer's end
     bool ended = false;
@@ -544,7 +543,6 @@ int Decoder::SetUp() {
     }
 
     pixels = static_cast<uint8_t*>(XALLOC(size_t(totalBytes)));
-    std::memset(pixels, 0, size_t(totalBytes));  // the rows' padding bytes
     int colourComponents = componentCount == 1 ? 1 : 3;
     for (int i = 0; i < componentCount; ++i) {
         Component& c = components[i];
@@ -661,6 +659,7 @@ void Decoder::OutputRows(int32_t firstRow, int rows) {
             }
         }
         uint8_t* out = pixels + intptr_t(firstRow + r) * pitch;
+        std::memset(out + width * 3, 0, size_t(pitch - width * 3));  // the row's padding
         if (colourComponents == 1)
             JpegGreyRow(samples[0], width, out);
         else
