@@ -114,26 +114,68 @@ private:
     ByteReader bytes;
 };
 
+// What stopped the entropy-coded data, and the zero bits fed in past it.
+struct DataEnd {
+    int marker = 0;                         // the marker met, 0 while none
+    const uint8_t* behindMarker = nullptr;  // where the data goes on when it is consumed
+    bool ended = false;
+    int padding = 0;
+};
+
+struct ByteAndNext {
+    uint32_t value;
+    const uint8_t* next;
+};
+
+// The byte at next when it is 0xFF (a stuffed 0xFF, or a marker) or when next is the
+// end: zeros from there on, and next moves to the end so the quick path stops.
+ByteAndNext SpecialByte(DataEnd& stopped, const uint8_t* next, const uint8_t* end) {
+    if (next < end) {
+        ++next;  // the 0xFF
+        while (next < end && *next == 0xFF) ++next;
+        if (next < end) {
+            uint8_t code = *next++;
+            if (code == 0) return {0xFF, next};
+            stopped.marker = code;
+            stopped.behindMarker = next;
+        } else {
+            stopped.ended = true;
+        }
+    } else if (!stopped.marker) {
+        stopped.ended = true;
+    }
+    stopped.padding += 8;
+    return {0, end};
+}
+
 // The entropy-coded data, read into memory when the scan starts. Bits come out of a
 // left-aligned 32-bit buffer; plain bytes go straight in, and 0xFF (a stuffed byte or
-// a marker) takes the careful path.
+// a marker) takes the careful path. The reader is small and its careful path gets no
+// pointer to it, so a copy of it lives in registers while a block is decoded.
 class BitReader {
 public:
-    BitReader(const uint8_t* data, int32_t length) : next(data), end(data + length), stop(end) {}
+    BitReader(const uint8_t* data, int32_t length, DataEnd* stopped)
+        : next(data), end(data + length), stopped(stopped) {}
 
     // At least 25 bits in the buffer afterwards.
     void Fill() {
         while (count <= 24) {
-            uint32_t value = next < stop && *next != 0xFF ? *next++ : SpecialByte();
+            uint32_t value;
+            if (next < end && *next != 0xFF) {
+                value = *next++;
+            } else {
+                ByteAndNext special = SpecialByte(*stopped, next, end);
+                value = special.value;
+                next = special.next;
+            }
             bits |= value << (24 - count);
             count += 8;
         }
     }
-    uint32_t Peek(int n) { return n == 0 ? 0 : bits >> (32 - n); }
+    uint32_t Peek(int n) const { return n == 0 ? 0 : bits >> (32 - n); }
     void Skip(int n) {
         bits <<= n;
         count -= n;
-        if (count < padding) overrun = true;
     }
     int32_t Get(int n) {
         if (n == 0) return 0;
@@ -142,6 +184,10 @@ public:
         Skip(n);
         return value;
     }
+    // Bits were taken from the zeros past the data's end: the data was short. (Once
+    // zeros come in no data follows them, so this stays true until a restart.)
+    bool Overrun() const { return count < stopped->padding; }
+    int Marker() const { return stopped->marker; }
     // Moves on to the next marker in the data and holds it: bytes up to 0xFF, further
     // 0xFF fill bytes, then a non-zero byte (0xFF 0x00 is a stuffed data byte).
     int SeekMarker() {
@@ -151,8 +197,9 @@ public:
             if (next == end) return 0;
             uint8_t code = *next++;
             if (code != 0) {
-                marker = code;
-                stop = next;
+                stopped->marker = code;
+                stopped->behindMarker = next;
+                next = end;
                 return 1;
             }
         }
@@ -162,49 +209,21 @@ public:
     void Restart() {
         bits = 0;
         count = 0;
-        padding = 0;
-        overrun = false;
-        ended = false;
+        stopped->padding = 0;
+        stopped->ended = false;
     }
-
     // The marker met was the one expected: the data goes on behind it.
     void ConsumeMarker() {
-        marker = 0;
-        stop = end;
+        next = stopped->behindMarker;
+        stopped->marker = 0;
     }
-
-    int marker = 0;  // the marker that stopped the data, 0 while none
-    bool overrun = false;
 
 private:
-    // A byte at 0xFF or past the data: a stuffed 0xFF, or zeros once a marker or the
-    // end is met.
-    uint32_t SpecialByte() {
-        if (!marker && !ended && next < end) {
-            ++next;  // the 0xFF
-            while (next < end && *next == 0xFF) ++next;
-            if (next < end) {
-                uint8_t code = *next++;
-                if (code == 0) return 0xFF;
-                marker = code;
-                stop = next;
-            } else {
-                ended = true;
-            }
-        } else if (!marker) {
-            ended = true;
-        }
-        padding += 8;
-        return 0;
-    }
-
     const uint8_t* next;
     const uint8_t* end;
-    const uint8_t* stop;  // the end, or just behind a marker met
-    uint32_t bits = 0;    // left-aligned
+    DataEnd* stopped;
+    uint32_t bits = 0;  // left-aligned
     int count = 0;
-    int padding = 0;  // zero bits fed after the data ended, at the buffer's end
-    bool ended = false;
 };
 
 // The canonical code of a table: the largest code of each length (-1 for none) and
@@ -258,15 +277,9 @@ int BuildDecoder(const JpegLoader::HuffmanTable& table, HuffmanDecoder* decoder)
     return 1;
 }
 
-// The next symbol, or -1 for a bit pattern that is no code of the table.
-int DecodeSymbol(BitReader& reader, const HuffmanDecoder& decoder) {
-    reader.Fill();
-    uint32_t entry = decoder.look[reader.Peek(kLookBits)];
-    if (entry) {
-        reader.Skip(int(entry >> 8));
-        return int(entry & 0xFF);
-    }
-    // Longer codes bit by bit: a canonical code of length l is at most maxCode[l].
+// A code longer than the look-ahead, bit by bit: a canonical code of length l is at
+// most maxCode[l]. -1 for a bit pattern that is no code of the table.
+int DecodeLongSymbol(BitReader& reader, const HuffmanDecoder& decoder) {
     for (int length = kLookBits + 1; length <= 16; ++length) {
         int32_t code = int32_t(reader.Peek(length));
         if (code <= decoder.maxCode[length]) {
@@ -275,6 +288,15 @@ int DecodeSymbol(BitReader& reader, const HuffmanDecoder& decoder) {
         }
     }
     return -1;
+}
+
+// The next symbol, or -1 for a bit pattern that is no code of the table.
+inline int DecodeSymbol(BitReader& reader, const HuffmanDecoder& decoder) {
+    reader.Fill();
+    uint32_t entry = decoder.look[reader.Peek(kLookBits)];
+    if (!entry) return DecodeLongSymbol(reader, decoder);
+    reader.Skip(int(entry >> 8));
+    return int(entry & 0xFF);
 }
 
 // -------------------------------------------------------------------------- decoder
@@ -290,13 +312,17 @@ struct Component {
     uint8_t* plane;              // one MCU row of samples
     uint8_t* row;                // one upsampled row (colour components only)
     int32_t predictor;
+    int32_t dequantise[JPEG_BLOCK_SIZE];  // the quantiser of each zig-zag position
 };
 
 class Decoder {
 public:
     Decoder(File& file, int32_t length, uint16_t** quantTables,
             JpegLoader::HuffmanTable (*huffman)[JPEG_TABLES])
-        : source(file, length), bits(nullptr, 0), quantTables(quantTables), huffman(huffman) {
+        : source(file, length),
+          bits(nullptr, 0, &dataEnd),
+          quantTables(quantTables),
+          huffman(huffman) {
         std::memset(components, 0, sizeof components);
     }
     ~Decoder() {
@@ -325,15 +351,18 @@ private:
     int ReadScan();
     int SetUp();
     int DecodeBlock(Component& c, uint8_t* out);
+    int DecodeCoefficients(BitReader& reader, Component& c, int16_t coefficients[JPEG_BLOCK_SIZE]);
     int Restart();
     void OutputRows(int32_t firstRow, int rows);
 
     ByteSource source;
     uint8_t* data = nullptr;  // the rest of the file from the scan on
+    DataEnd dataEnd;
     BitReader bits;
     uint16_t** quantTables;
     JpegLoader::HuffmanTable (*huffman)[JPEG_TABLES];
     bool holdsRange = false;
+    uint8_t zigZag[JPEG_BLOCK_SIZE];  // natural-order position of each zig-zag index
 
     Component components[kMaxFrameComponents];
     int componentCount = 0;
@@ -506,6 +535,10 @@ int Decoder::SetUp() {
         if (c.h > maxH) maxH = c.h;
         if (c.v > maxV) maxV = c.v;
     }
+    for (int k = 0; k < JPEG_BLOCK_SIZE; ++k) zigZag[k] = uint8_t(glb->zigZag[k]);
+    for (int i = 0; i < componentCount; ++i)
+        for (int k = 0; k < JPEG_BLOCK_SIZE; ++k)
+            components[i].dequantise[k] = quantTables[components[i].quantTable][zigZag[k]];
     int blocksPerMcu = 0;
     for (int i = 0; i < componentCount; ++i) {
         Component& c = components[i];
@@ -559,59 +592,18 @@ int Decoder::SetUp() {
     int32_t left = source.Left();
     data = static_cast<uint8_t*>(XALLOC(size_t(left > 0 ? left : 1)));
     if (!source.Take(data, left)) return 0;
-    bits = BitReader(data, left);
+    bits = BitReader(data, left, &dataEnd);
     return 1;
 }
 
 int Decoder::DecodeBlock(Component& c, uint8_t* out) {
-    const int16_t* zigZag = glb->zigZag;
-    const uint16_t* quant = quantTables[c.quantTable];
     int16_t coefficients[JPEG_BLOCK_SIZE] = {};
-    auto dequantise = [&](int32_t value, int index) {
-        int32_t product = value * int32_t(quant[index]);
-        if (product > kCoefficientLimit) return int16_t(kCoefficientLimit);
-        if (product < -kCoefficientLimit) return int16_t(-kCoefficientLimit);
-        return int16_t(product);
-    };
-
-    int s = DecodeSymbol(bits, dcDecoders[c.dcTable]);
-    if (s < 0 || s > 11) return 0;  // baseline DC differences have at most 11 bits
-    if (s) c.predictor += Extend(bits.Get(s), s);
-    // A valid predictor stays far inside 16 bits; a hostile one must not overflow.
-    if (c.predictor > 32767 || c.predictor < -32768) return 0;
-    coefficients[0] = dequantise(c.predictor, 0);
-
-    const HuffmanDecoder& ac = acDecoders[c.acTable];
-    bool acSeen = false;
-    for (int k = 1; k < JPEG_BLOCK_SIZE;) {
-        bits.Fill();
-        int32_t entry = ac.coefficient[bits.Peek(kLookBits)];
-        int32_t value;
-        if (entry) {
-            bits.Skip(entry & 0xFF);
-            k += (entry >> 8) & 15;
-            value = entry >> 16;
-        } else {
-            int symbol = DecodeSymbol(bits, ac);
-            if (symbol < 0) return 0;
-            int run = symbol >> 4, size = symbol & 15;
-            if (size == 0) {
-                if (run != 15) break;  // end of block
-                k += 16;
-                continue;
-            }
-            k += run;
-            if (size > 10) return 0;
-            value = Extend(bits.Get(size), size);
-        }
-        if (k >= JPEG_BLOCK_SIZE) return 0;
-        int index = zigZag[k];
-        coefficients[index] = dequantise(value, index);
-        acSeen = true;
-        ++k;
-    }
-    if (bits.overrun) return 0;
-    if (acSeen) {
+    // A copy of the reader that the compiler can keep in registers.
+    BitReader reader = bits;
+    int coded = DecodeCoefficients(reader, c, coefficients);
+    bits = reader;
+    if (coded < 0 || bits.Overrun()) return 0;
+    if (coded) {
         JpegIdct(coefficients, out, c.stride, rangeTable);
         return 1;
     }
@@ -623,10 +615,58 @@ int Decoder::DecodeBlock(Component& c, uint8_t* out) {
     return 1;
 }
 
+// -1 for data that is no block, 0 for a block of only a DC coefficient, 1 otherwise.
+inline int Decoder::DecodeCoefficients(BitReader& reader, Component& c,
+                                       int16_t coefficients[JPEG_BLOCK_SIZE]) {
+    auto dequantise = [&c](int32_t value, int k) {
+        int32_t product = value * c.dequantise[k];
+        if (product > kCoefficientLimit) return int16_t(kCoefficientLimit);
+        if (product < -kCoefficientLimit) return int16_t(-kCoefficientLimit);
+        return int16_t(product);
+    };
+
+    int s = DecodeSymbol(reader, dcDecoders[c.dcTable]);
+    if (s < 0 || s > 11) return -1;  // baseline DC differences have at most 11 bits
+    if (s) c.predictor += Extend(reader.Get(s), s);
+    // A valid predictor stays far inside 16 bits; a hostile one must not overflow.
+    if (c.predictor > 32767 || c.predictor < -32768) return -1;
+    coefficients[0] = dequantise(c.predictor, 0);
+
+    const HuffmanDecoder& ac = acDecoders[c.acTable];
+    int coded = 0;
+    for (int k = 1; k < JPEG_BLOCK_SIZE;) {
+        reader.Fill();
+        int32_t entry = ac.coefficient[reader.Peek(kLookBits)];
+        int32_t value;
+        if (entry) {
+            reader.Skip(entry & 0xFF);
+            k += (entry >> 8) & 15;
+            value = entry >> 16;
+        } else {
+            int symbol = DecodeSymbol(reader, ac);
+            if (symbol < 0) return -1;
+            int run = symbol >> 4, size = symbol & 15;
+            if (size == 0) {
+                if (run != 15) break;  // end of block
+                k += 16;
+                continue;
+            }
+            k += run;
+            if (size > 10) return -1;
+            value = Extend(reader.Get(size), size);
+        }
+        if (k >= JPEG_BLOCK_SIZE) return -1;
+        coefficients[zigZag[k]] = dequantise(value, k);
+        coded = 1;
+        ++k;
+    }
+    return coded;
+}
+
 int Decoder::Restart() {
-    if (!bits.marker && !bits.SeekMarker()) return 0;
+    if (!bits.Marker() && !bits.SeekMarker()) return 0;
     bits.Restart();
-    if (bits.marker == 0xD0 + nextRestart) {
+    if (bits.Marker() == 0xD0 + nextRestart) {
         bits.ConsumeMarker();
         nextRestart = (nextRestart + 1) & 7;
     }
