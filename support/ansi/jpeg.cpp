@@ -683,10 +683,13 @@ void Repeat(const uint8_t* source, int repeat, int32_t width, uint8_t* row) {
 void Decoder::OutputRows(int32_t firstRow, int rows) {
     int colourComponents = componentCount == 1 ? 1 : 3;
     // Chroma at half the width is doubled while converting; other ratios are repeated
-    // into a row first.
+    // into a row first. Chroma at half the height serves two rows at once.
     int chromaShift =
         colourComponents == 3 && components[1].hRepeat == 2 && components[2].hRepeat == 2;
-    for (int r = 0; r < rows; ++r) {
+    bool rowPairs = colourComponents == 3 && components[0].hRepeat == 1 &&
+                    components[0].vRepeat == 1 && components[1].vRepeat == 2 &&
+                    components[2].vRepeat == 2;
+    for (int r = 0; r < rows;) {
         const uint8_t* samples[3];
         for (int i = 0; i < colourComponents; ++i) {
             Component& c = components[i];
@@ -699,12 +702,21 @@ void Decoder::OutputRows(int32_t firstRow, int rows) {
             }
         }
         uint8_t* out = pixels + intptr_t(firstRow + r) * pitch;
-        std::memset(out + width * 3, 0, size_t(pitch - width * 3));  // the row's padding
+        size_t padding = size_t(pitch - width * 3);
+        std::memset(out + width * 3, 0, padding);
+        if (rowPairs && r + 1 < rows) {
+            std::memset(out + pitch + width * 3, 0, padding);
+            JpegColourRowPair(samples[0], samples[0] + components[0].stride, samples[1], samples[2],
+                              chromaShift, width, colourTables, rangeTable, out, out + pitch);
+            r += 2;
+            continue;
+        }
         if (colourComponents == 1)
             JpegGreyRow(samples[0], width, out);
         else
             JpegColourRow(samples[0], samples[1], samples[2], chromaShift, width, colourTables,
                           rangeTable, out);
+        ++r;
     }
 }
 

@@ -20,6 +20,12 @@
 #include <emmintrin.h>
 #endif
 
+#if defined(__GNUC__)
+#define NOVADRIFT_INLINE inline __attribute__((always_inline))
+#else
+#define NOVADRIFT_INLINE inline
+#endif
+
 // ------------------------------------------------------------------------- tables
 
 void JpegMakeRangeTable(uint8_t table[JPEG_RANGE_TABLE_SIZE]) {
@@ -183,7 +189,8 @@ inline __m128i Pair(int16_t first, int16_t second) {
 // One 8-point pass over eight rows of eight 16-bit inputs (a lane per column), into
 // 32-bit outputs: lanes 0-3 in low[k], 4-7 in high[k]. The odd part's products are
 // expanded into one constant per input (e.g. o0 * (0.298 - 0.899 - 1.961 + 1.175)).
-void Pass(const __m128i in[8], __m128i low[8], __m128i high[8]) {
+// Inlined: as a call its sixteen outputs go through memory.
+NOVADRIFT_INLINE void Pass(const __m128i in[8], __m128i low[8], __m128i high[8]) {
     const __m128i evenSum = Pair(8192, 8192), evenDifference = Pair(8192, -8192);
     const __m128i tmp3Pair = Pair(kFix0_541196100 + kFix0_765366865, kFix0_541196100);
     const __m128i tmp2Pair = Pair(kFix0_541196100, kFix0_541196100 - kFix1_847759065);
@@ -231,7 +238,7 @@ void Pass(const __m128i in[8], __m128i low[8], __m128i high[8]) {
     }
 }
 
-void Transpose(__m128i r[8]) {
+NOVADRIFT_INLINE void Transpose(__m128i r[8]) {
     __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
     __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
     __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
@@ -334,21 +341,60 @@ inline __m128i RoundedHigh(__m128i x, __m128i k) {
     return _mm_add_epi16(_mm_mulhi_epi16(x, k), _mm_srli_epi16(_mm_mullo_epi16(x, k), 15));
 }
 
-// Eight pixels' blue, green and red (16-bit, unclamped) from 16-bit Y and centred
+// What chroma adds to Y for eight pixels' blue, green and red (16-bit) from centred
 // chroma. The tables' constants as whole multiples of 65536 plus a 16-bit rest:
 // 91881 = 65536 + 26345, 116130 = 131072 - 14942, 46802 = 65536 - 18734.
-inline void Convert(__m128i y, __m128i cb, __m128i cr, __m128i* blue, __m128i* green,
-                    __m128i* red) {
-    *red = _mm_add_epi16(y, _mm_add_epi16(cr, RoundedHigh(cr, _mm_set1_epi16(26345))));
-    *blue = _mm_add_epi16(
-        y, _mm_add_epi16(_mm_add_epi16(cb, cb), RoundedHigh(cb, _mm_set1_epi16(-14942))));
+inline void ChromaTerms(__m128i cb, __m128i cr, __m128i terms[3]) {
+    terms[0] = _mm_add_epi16(_mm_add_epi16(cb, cb), RoundedHigh(cb, _mm_set1_epi16(-14942)));
     const __m128i greenPair = Pair(-22554, 18734);
     const __m128i half = _mm_set1_epi32(32768);
     __m128i low = _mm_srai_epi32(
         _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(cb, cr), greenPair), half), 16);
     __m128i high = _mm_srai_epi32(
         _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(cb, cr), greenPair), half), 16);
-    *green = _mm_add_epi16(y, _mm_sub_epi16(_mm_packs_epi32(low, high), cr));
+    terms[1] = _mm_sub_epi16(_mm_packs_epi32(low, high), cr);
+    terms[2] = _mm_add_epi16(cr, RoundedHigh(cr, _mm_set1_epi16(26345)));
+}
+
+// One or two rows of pixels that share their chroma row; the chroma terms are worked
+// out once for both.
+void ColourRows(const uint8_t* const y[2], int rows, const uint8_t* cb, const uint8_t* cr,
+                int chromaShift, int32_t width, const int32_t* colourTables,
+                const uint8_t* rangeTable, uint8_t* const out[2]) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i centre = _mm_set1_epi16(128);
+    int32_t x = 0;
+    for (; x + 16 <= width; x += 16) {
+        __m128i blueDifference, redDifference;
+        if (chromaShift) {
+            __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + x / 2));
+            __m128i r = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + x / 2));
+            blueDifference = _mm_unpacklo_epi8(b, b);
+            redDifference = _mm_unpacklo_epi8(r, r);
+        } else {
+            blueDifference = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
+            redDifference = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + x));
+        }
+        __m128i low[3], high[3];
+        ChromaTerms(_mm_sub_epi16(_mm_unpacklo_epi8(blueDifference, zero), centre),
+                    _mm_sub_epi16(_mm_unpacklo_epi8(redDifference, zero), centre), low);
+        ChromaTerms(_mm_sub_epi16(_mm_unpackhi_epi8(blueDifference, zero), centre),
+                    _mm_sub_epi16(_mm_unpackhi_epi8(redDifference, zero), centre), high);
+        for (int row = 0; row < rows; ++row) {
+            __m128i luma = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y[row] + x));
+            __m128i lumaLow = _mm_unpacklo_epi8(luma, zero);
+            __m128i lumaHigh = _mm_unpackhi_epi8(luma, zero);
+            // The saturating pack clamps to 0..255 as the range table does for these.
+            __m128i channel[3];
+            for (int c = 0; c < 3; ++c)
+                channel[c] = _mm_packus_epi16(_mm_add_epi16(lumaLow, low[c]),
+                                              _mm_add_epi16(lumaHigh, high[c]));
+            StoreSixteen(out[row] + x * 3, channel[0], channel[1], channel[2]);
+        }
+    }
+    for (int row = 0; row < rows; ++row)
+        ColourPixelsReference(y[row], cb, cr, chromaShift, x, width, colourTables, rangeTable,
+                              out[row]);
 }
 
 }  // namespace
@@ -362,35 +408,17 @@ void JpegIdct(const int16_t coefficients[64], uint8_t* out, int32_t stride,
 void JpegColourRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int chromaShift,
                    int32_t width, const int32_t* colourTables, const uint8_t* rangeTable,
                    uint8_t* out) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i centre = _mm_set1_epi16(128);
-    int32_t x = 0;
-    for (; x + 16 <= width; x += 16) {
-        __m128i luma = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + x));
-        __m128i blueDifference, redDifference;
-        if (chromaShift) {
-            __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + x / 2));
-            __m128i r = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + x / 2));
-            blueDifference = _mm_unpacklo_epi8(b, b);
-            redDifference = _mm_unpacklo_epi8(r, r);
-        } else {
-            blueDifference = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
-            redDifference = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + x));
-        }
-        __m128i blue[2], green[2], red[2];
-        for (int half = 0; half < 2; ++half) {
-            auto widen = [half, zero](__m128i v) {
-                return half ? _mm_unpackhi_epi8(v, zero) : _mm_unpacklo_epi8(v, zero);
-            };
-            Convert(widen(luma), _mm_sub_epi16(widen(blueDifference), centre),
-                    _mm_sub_epi16(widen(redDifference), centre), &blue[half], &green[half],
-                    &red[half]);
-        }
-        // The saturating pack clamps to 0..255 as the range table does for these sums.
-        StoreSixteen(out + x * 3, _mm_packus_epi16(blue[0], blue[1]),
-                     _mm_packus_epi16(green[0], green[1]), _mm_packus_epi16(red[0], red[1]));
-    }
-    ColourPixelsReference(y, cb, cr, chromaShift, x, width, colourTables, rangeTable, out);
+    const uint8_t* const rows[2] = {y, nullptr};
+    uint8_t* const outs[2] = {out, nullptr};
+    ColourRows(rows, 1, cb, cr, chromaShift, width, colourTables, rangeTable, outs);
+}
+
+void JpegColourRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+                       int chromaShift, int32_t width, const int32_t* colourTables,
+                       const uint8_t* rangeTable, uint8_t* out0, uint8_t* out1) {
+    const uint8_t* const rows[2] = {y0, y1};
+    uint8_t* const outs[2] = {out0, out1};
+    ColourRows(rows, 2, cb, cr, chromaShift, width, colourTables, rangeTable, outs);
 }
 
 void JpegGreyRow(const uint8_t* y, int32_t width, uint8_t* out) {
@@ -413,6 +441,13 @@ void JpegColourRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int c
                    int32_t width, const int32_t* colourTables, const uint8_t* rangeTable,
                    uint8_t* out) {
     JpegColourRowReference(y, cb, cr, chromaShift, width, colourTables, rangeTable, out);
+}
+
+void JpegColourRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+                       int chromaShift, int32_t width, const int32_t* colourTables,
+                       const uint8_t* rangeTable, uint8_t* out0, uint8_t* out1) {
+    JpegColourRowReference(y0, cb, cr, chromaShift, width, colourTables, rangeTable, out0);
+    JpegColourRowReference(y1, cb, cr, chromaShift, width, colourTables, rangeTable, out1);
 }
 
 void JpegGreyRow(const uint8_t* y, int32_t width, uint8_t* out) {

@@ -34,6 +34,12 @@ void JpegColourRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int c
                    int32_t width, const int32_t* colourTables, const uint8_t* rangeTable,
                    uint8_t* out);
 
+// Two rows of pixels that share one chroma row (chroma halved vertically): the same
+// bytes as two JpegColourRow calls.
+void JpegColourRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* cb, const uint8_t* cr,
+                       int chromaShift, int32_t width, const int32_t* colourTables,
+                       const uint8_t* rangeTable, uint8_t* out0, uint8_t* out1);
+
 // One row of grey pixels: red = green = blue = Y.
 void JpegGreyRowReference(const uint8_t* y, int32_t width, uint8_t* out);
 void JpegGreyRow(const uint8_t* y, int32_t width, uint8_t* out);

@@ -88,6 +88,15 @@ TEST(JpegDsp, RowsMatchTheReference) {
                 JpegColourRowReference(y.data(), cb.data(), cr.data(), shift, width, tables.colour,
                                        tables.range, reference.data());
                 ASSERT_EQ(fast, reference) << "width " << width << " shift " << shift;
+                // A pair sharing the chroma row: this row and the same luma reversed.
+                std::vector<uint8_t> other(y.rbegin(), y.rend());
+                std::vector<uint8_t> second(fast.size(), 0x5A), secondReference(second);
+                JpegColourRowPair(y.data(), other.data(), cb.data(), cr.data(), shift, width,
+                                  tables.colour, tables.range, fast.data(), second.data());
+                JpegColourRowReference(other.data(), cb.data(), cr.data(), shift, width,
+                                       tables.colour, tables.range, secondReference.data());
+                ASSERT_EQ(fast, reference) << "pair, width " << width << " shift " << shift;
+                ASSERT_EQ(second, secondReference) << "pair, width " << width;
             }
             std::vector<uint8_t> fast(size_t(width) * 3 + 16, 0x5A);
             std::vector<uint8_t> reference(fast);
