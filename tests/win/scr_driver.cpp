@@ -51,9 +51,16 @@ bool CloseScrWindow() {
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
               const std::string& workingDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
+    return RunScrAt(TestProgramDirectory() + "Novadrift.scr", arguments, timeoutMs,
+                    workingDirectory, whileRunning);
+}
+
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
+                unsigned timeoutMs, const std::string& workingDirectory,
+                const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrRun run;
-    std::string directory = TestProgramDirectory();
-    std::string commandLine = "\"" + directory + "Novadrift.scr\"" + arguments;
+    std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
+    std::string commandLine = "\"" + programPath + "\"" + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
     STARTUPINFOA startup = {};
