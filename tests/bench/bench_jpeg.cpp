@@ -27,6 +27,7 @@
 #include "ansi/file.h"
 #include "ansi/jpeg.h"
 #include "ansi/memory.h"
+#include "bench_support.h"
 #include "xsystem.h"
 
 namespace {
@@ -114,12 +115,6 @@ int DecodeOurs(JpegLoader& loader, const Sample& sample, Bitmap& bitmap) {
 
 double Seconds(std::chrono::steady_clock::time_point from) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace

@@ -18,28 +18,13 @@
 #include "animator.h"
 #include "ansi/memory.h"
 #include "base/texture.h"
+#include "bench_support.h"
 #include "bground.h"
 #include "cloud.h"
 #include "recording_screen.h"
 #include "xsystem.h"
 
 namespace {
-
-class MemoryTexture : public Texture {
-public:
-    explicit MemoryTexture(TextureList* owner) : Texture(owner) {}
-    int Upload() override { return 1; }
-    void ReleaseDeviceTexture() override {}
-};
-
-class MemoryTextureList : public TextureList {
-public:
-    int RestoreAll() override { return 1; }
-    int ReleaseAll() override { return 1; }
-
-protected:
-    Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
-};
 
 // A glb with a recording screen that owns an in-memory texture list, for the run.
 struct Stage {

@@ -18,6 +18,7 @@
 #include "ansi/bitmap.h"
 #include "ansi/memory.h"
 #include "base/texture.h"
+#include "bench_support.h"
 #include "bground.h"
 #include "editor.h"
 #include "gui/keyboard.h"
@@ -27,22 +28,6 @@
 #include "xsystem.h"
 
 namespace {
-
-class MemoryTexture : public Texture {
-public:
-    explicit MemoryTexture(TextureList* owner) : Texture(owner) {}
-    int Upload() override { return 1; }
-    void ReleaseDeviceTexture() override {}
-};
-
-class MemoryTextureList : public TextureList {
-public:
-    int RestoreAll() override { return 1; }
-    int ReleaseAll() override { return 1; }
-
-protected:
-    Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
-};
 
 // Resident memory of this process in KiB, from /proc.
 long ResidentKib() {

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
+
 namespace {
 
 const COLORREF kEmptyColour = RGB(255, 0, 255);
@@ -177,12 +179,6 @@ double TimeToFirstFrame(const std::string& commandLine, const char* windowClass,
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return elapsed;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace
