@@ -234,12 +234,14 @@ private:
 // and the coefficient bits behind it fit in those 9 bits together, the entry holds the
 // whole coefficient too: most coefficients of a typical picture cost one look-up.
 const int kLookBits = 9;
+const int32_t kEndOfBlock = 1 << 15;
 
 struct HuffmanDecoder {
     int32_t maxCode[17];  // [1..16]
     int32_t valueOffset[17];
     uint16_t look[1 << kLookBits];  // length << 8 | symbol; 0: a longer code
-    // value << 16 | run << 8 | code and value bits; 0: decode the symbol instead
+    // value << 16 | run << 8 | code and value bits, or kEndOfBlock | code bits; 0:
+    // decode the symbol instead
     int32_t coefficient[1 << kLookBits];
     const uint8_t* symbols;
 };
@@ -267,6 +269,7 @@ int BuildDecoder(const JpegLoader::HuffmanTable& table, HuffmanDecoder* decoder)
             int first = code << (kLookBits - length);
             for (int j = 0; j < (1 << (kLookBits - length)); ++j) {
                 decoder->look[first + j] = uint16_t(length << 8 | symbol);
+                if (symbol == 0) decoder->coefficient[first + j] = kEndOfBlock | length;
                 if (size == 0 || length + size > kLookBits) continue;
                 int32_t bits = j >> (kLookBits - length - size);
                 decoder->coefficient[first + j] =
@@ -648,6 +651,7 @@ inline int Decoder::DecodeCoefficients(BitReader& reader, Component& c,
         int32_t value;
         if (entry) {
             reader.Skip(entry & 0xFF);
+            if (entry & kEndOfBlock) break;
             k += (entry >> 8) & 15;
             value = entry >> 16;
         } else {
