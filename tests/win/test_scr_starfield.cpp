@@ -15,54 +15,9 @@
 
 namespace {
 
-struct Pixel {
-    int r, g, b;
-};
-
-struct Shot {
-    int width = 0;
-    int height = 0;
-    std::vector<Pixel> pixels;
-    const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
 // The saver's window as it is on the desktop now.
 Shot CaptureScrWindow() {
-    Shot shot;
-    HWND window = FindWindowA("Novadrift", nullptr);
-    if (!window) return shot;
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    shot.width = rect.right - rect.left;
-    shot.height = rect.bottom - rect.top;
-    if (shot.width <= 0 || shot.height <= 0) return Shot();
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;  // rows top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section && bits) {
-        HGDIOBJ old = SelectObject(memory, section);
-        BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
-        GdiFlush();
-        const uint8_t* p = static_cast<const uint8_t*>(bits);
-        shot.pixels.resize(size_t(shot.width) * size_t(shot.height));
-        for (Pixel& pixel : shot.pixels) {
-            pixel = {p[2], p[1], p[0]};  // stored blue, green, red, unused
-            p += 4;
-        }
-        SelectObject(memory, old);
-    }
-    if (section) DeleteObject(section);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
+    return CaptureWindow(FindWindowA("Novadrift", nullptr));
 }
 
 // Stars: near white. The backdrop is tinted by at most (60, 70, 130) and the trails

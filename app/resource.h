@@ -1,0 +1,14 @@
+// Identifiers of the resources in novadrift.rc, shared by the resource script and the
+// dialog procedures.
+#pragma once
+
+// Settings dialog and its controls.
+#define IDD_SETTINGS 101
+#define IDC_ABOUT 3
+#define IDC_RESOLUTION 1013
+#define IDC_RENDERER 1014
+#define IDC_PRIORITY 1015
+
+// About dialog and its link.
+#define IDD_ABOUT 106
+#define IDC_LINK 1012
