@@ -2,6 +2,12 @@
 // dialog procedures.
 #pragma once
 
+// The screen saver's name, which the system's screen saver list shows.
+#define IDS_DESCRIPTION 1
+
+// The program's icon; 100 is where screen saver hosts look for it.
+#define IDI_NOVADRIFT 100
+
 // Settings dialog and its controls.
 #define IDD_SETTINGS 101
 #define IDC_ABOUT 3
