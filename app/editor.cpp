@@ -97,6 +97,8 @@ int vx_init(int saverOnly) {
 
     LogMessage(LOG_INIT, "Setting background\n");
     SetBackground();
+    // The scene now exists to receive every stored value.
+    editor.animator->ApplyAll(0);
 
     SnapshotChannels();
     editor.stepping = 1;

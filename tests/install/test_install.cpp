@@ -114,7 +114,7 @@ TEST(Install, SilentInstallRunsFromTheSystemFolderAndSilentUninstallKeepsUserFil
     Shot shot;
     unsigned seen = 0;
     bool pressed = false;
-    ScrRun run = RunProgram(scr, " /s", 60000, "C:\\", [&](unsigned elapsed) {
+    ScrRun run = RunScrAt(scr, " /s", 60000, "C:\\", [&](unsigned elapsed) {
         HWND window = FindWindowA("Novadrift", nullptr);
         if (!seen && window && IsWindowVisible(window)) seen = elapsed;
         if (seen && !pressed && elapsed >= seen + 4000) {

@@ -61,16 +61,16 @@ bool CloseScrWindow() {
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
               const std::string& workingDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
-    return RunProgram(TestProgramDirectory() + "Novadrift.scr", arguments, timeoutMs,
-                      workingDirectory, whileRunning);
+    return RunScrAt(TestProgramDirectory() + "Novadrift.scr", arguments, timeoutMs,
+                    workingDirectory, whileRunning);
 }
 
-ScrRun RunProgram(const std::string& program, const std::string& arguments, unsigned timeoutMs,
-                  const std::string& workingDirectory,
-                  const std::function<void(unsigned elapsedMs)>& whileRunning) {
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
+                unsigned timeoutMs, const std::string& workingDirectory,
+                const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrRun run;
-    std::string directory = program.substr(0, program.find_last_of("\\/") + 1);
-    std::string commandLine = "\"" + program + "\"" + arguments;
+    std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
+    std::string commandLine = "\"" + programPath + "\"" + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
     STARTUPINFOA startup = {};

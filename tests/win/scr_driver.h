@@ -34,11 +34,11 @@ std::string ReadFileText(const std::string& path);
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
               const std::string& workingDirectory = "",
               const std::function<void(unsigned elapsedMs)>& whileRunning = {});
-// The same for another program, by its full path; the working directory defaults to
-// the program's own.
-ScrRun RunProgram(const std::string& program, const std::string& arguments,
-                  unsigned timeoutMs = 30000, const std::string& workingDirectory = "",
-                  const std::function<void(unsigned elapsedMs)>& whileRunning = {});
+// The same for a program at another path; the working directory is the program's own
+// directory when none is given.
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
+                unsigned timeoutMs = 30000, const std::string& workingDirectory = "",
+                const std::function<void(unsigned elapsedMs)>& whileRunning = {});
 
 // Posts a close request to the program's main window (class "Novadrift"); false when
 // there is none.
