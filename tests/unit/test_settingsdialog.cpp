@@ -53,31 +53,18 @@ std::string LastError() {
 class SettingsDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedGlb = glb;
-        glb = XNEW(AppGlobals);
-        glb->screenList = XNEW(LList);
         std::memset(&settings, 0, sizeof settings);
         settings.width = 640;
         settings.height = 480;
         settings.bits = 16;
         settings.displayMode = DISPLAY_FULLSCREEN;
         settings.priority = 100;
-        ClearError();
-    }
-    void TearDown() override {
-        for (RecordingScreen* screen : made) XDELETE(screen);
-        XDELETE(glb->screenList);
-        XDELETE(glb);
-        glb = savedGlb;
-        ClearError();
     }
     // A listed screen whose mode list is already built, as Init builds it before the
     // dialog opens.
     RecordingScreen* MakeScreen(const char* name, int32_t kind,
                                 std::vector<RecordingScreen::OfferedMode> modes) {
-        RecordingScreen* screen = XNEW(RecordingScreen, name, kind);
-        made.push_back(screen);
-        glb->screenList->AddBack(screen);
+        RecordingScreen* screen = screens.MakeScreen(name, kind);
         screen->offeredModes = modes;
         screen->GetModeList();
         return screen;
@@ -89,8 +76,7 @@ protected:
         FillResolutionList(&renderers, &resolutions, settings);
     }
 
-    AppGlobals* savedGlb = nullptr;
-    std::vector<RecordingScreen*> made;
+    OwnScreenList screens;
     SettingsRecord settings;
     ListedChoices renderers, resolutions, priorities;
 };
