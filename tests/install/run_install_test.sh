@@ -18,4 +18,6 @@ export NOVADRIFT_SETUP="Z:${setup//\//\\}"
 status=0
 wine "$tests" || status=$?
 timeout 60 wineserver -k >/dev/null 2>&1 || true
+# The prefix takes some 600 MB; it stays only when the test failed, to look into.
+[ $status -eq 0 ] && rm -rf "$WINEPREFIX"
 exit $status
