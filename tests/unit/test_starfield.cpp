@@ -27,66 +27,6 @@
 
 namespace {
 
-// ---------------------------------------------------------------- test devices
-
-// Textures kept in memory: the device half only counts its uploads.
-class MemoryTexture : public Texture {
-public:
-    explicit MemoryTexture(TextureList* owner) : Texture(owner) {}
-    int Upload() override {
-        ++uploads;
-        return 1;
-    }
-    void ReleaseDeviceTexture() override {}
-    int uploads = 0;
-};
-
-class MemoryTextureList : public TextureList {
-public:
-    int RestoreAll() override { return 1; }
-    int ReleaseAll() override { return 1; }
-    int Count() {
-        int n = 0;
-        for (Texture* t = First(); t; t = t->next) ++n;
-        return n;
-    }
-
-protected:
-    Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
-};
-
-// A recording screen that also keeps what each call carried: the vertices drawn, the
-// surface modes applied and the clear colours.
-class CapturingScreen : public RecordingScreen {
-public:
-    CapturingScreen() : RecordingScreen("Recording", SCREEN_OPENGL) {}
-    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override {
-        if (vertices && count > 0) drawn.emplace_back(vertices, vertices + count);
-        return RecordingScreen::DrawPrimitive(kind, vertices, count, flags);
-    }
-    int SetSurface(const CSurface* surface) override {
-        applied.push_back(surface ? *surface : CSurface());
-        return RecordingScreen::SetSurface(surface);
-    }
-    int Clear(const Rgba* colour, float fade, int32_t flags) override {
-        clearColours.push_back(colour ? *colour : Rgba{0, 0, 0, 0});
-        clearFlags.push_back(flags);
-        return RecordingScreen::Clear(colour, fade, flags);
-    }
-    void Forget() {
-        ForgetCalls();
-        drawn.clear();
-        applied.clear();
-        clearColours.clear();
-        clearFlags.clear();
-        surfaces.clear();
-    }
-    std::vector<std::vector<Vertex>> drawn;
-    std::vector<CSurface> applied;
-    std::vector<Rgba> clearColours;
-    std::vector<int32_t> clearFlags;
-};
-
 // A small picture for the star sprite and the tiled layer.
 void WriteTexture(BmpCodec* codec, const char* path) {
     Bitmap picture;
