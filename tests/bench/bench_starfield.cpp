@@ -18,7 +18,6 @@
 #include "animator.h"
 #include "ansi/memory.h"
 #include "base/texture.h"
-#include "bench_support.h"
 #include "bground.h"
 #include "cloud.h"
 #include "recording_screen.h"

@@ -18,7 +18,6 @@
 #include "ansi/bitmap.h"
 #include "ansi/memory.h"
 #include "base/texture.h"
-#include "bench_support.h"
 #include "bground.h"
 #include "editor.h"
 #include "gui/keyboard.h"
