@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "scr_driver.h"
 
 namespace {
 
@@ -67,52 +68,37 @@ int probes = 0;
 
 double Now();
 
-// A 256 x 192 rectangle in the middle of the screen: its pixel colours (0x00RRGGBB).
-std::vector<uint32_t> ScreenMiddle() {
+// A 256 x 192 rectangle in the middle of the screen.
+Shot ScreenMiddle() {
     double start = Now();
-    int width = 256, height = 192;
-    int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    std::vector<uint32_t> pixels(size_t(width) * size_t(height));
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section && bits) {
-        HGDIOBJ old = SelectObject(memory, section);
-        BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
-        GdiFlush();
-        const uint32_t* p = static_cast<const uint32_t*>(bits);
-        for (uint32_t& pixel : pixels) pixel = *p++ & 0xFFFFFF;
-        SelectObject(memory, old);
-    }
-    if (section) DeleteObject(section);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    RECT rect;
+    rect.left = (GetSystemMetrics(SM_CXSCREEN) - 256) / 2;
+    rect.top = (GetSystemMetrics(SM_CYSCREEN) - 192) / 2;
+    rect.right = rect.left + 256;
+    rect.bottom = rect.top + 192;
+    Shot shot = CaptureScreen(rect);
     probeSeconds += Now() - start;
     ++probes;
-    return pixels;
+    return shot;
+}
+
+uint32_t Colour(const Pixel& pixel) {
+    return uint32_t(pixel.r) << 16 | uint32_t(pixel.g) << 8 | uint32_t(pixel.b);
 }
 
 // The empty window: most of the middle in its colour.
-bool EmptyWindowShown(const std::vector<uint32_t>& pixels) {
-    const uint32_t wanted = 0xFF00FF;
-    size_t count = size_t(std::count(pixels.begin(), pixels.end(), wanted));
-    return count * 2 > pixels.size();
+bool EmptyWindowShown(const Shot& shot) {
+    size_t count = 0;
+    for (const Pixel& pixel : shot.pixels) count += Colour(pixel) == 0xFF00FF;
+    return count * 2 > shot.pixels.size();
 }
 
 // A star-field frame: clouds and stars give many colours where a window background,
 // the desktop or a cleared frame give one or two.
-bool SaverFrameShown(const std::vector<uint32_t>& pixels) {
+bool SaverFrameShown(const Shot& shot) {
     std::set<uint32_t> colours;
-    for (size_t i = 0; i < pixels.size() && colours.size() < 32; i += 3) colours.insert(pixels[i]);
+    for (size_t i = 0; i < shot.pixels.size() && colours.size() < 32; i += 3)
+        colours.insert(Colour(shot.pixels[i]));
     return colours.size() >= 32;
 }
 
@@ -132,8 +118,8 @@ double Now() {
 bool ScreenClear() {
     double start = Now();
     while (Now() - start < 10.0) {
-        std::vector<uint32_t> pixels = ScreenMiddle();
-        if (!EmptyWindowShown(pixels) && !SaverFrameShown(pixels)) return true;
+        Shot shot = ScreenMiddle();
+        if (!EmptyWindowShown(shot) && !SaverFrameShown(shot)) return true;
         Sleep(10);
     }
     return false;
@@ -143,7 +129,7 @@ bool ScreenClear() {
 // key for the saver, WM_CLOSE for the empty window; ended after 10 s). -1 when it
 // never showed (30 s).
 double TimeToFirstFrame(const std::string& commandLine, const char* windowClass,
-                        bool (*shown)(const std::vector<uint32_t>&)) {
+                        bool (*shown)(const Shot&)) {
     if (!ScreenClear()) return -1;
     std::string directory(MAX_PATH, '\0');
     directory.resize(GetModuleFileNameA(nullptr, &directory[0], MAX_PATH));

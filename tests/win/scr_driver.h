@@ -81,6 +81,8 @@ struct Shot {
 
 // The window as it is on the desktop now, frame included; empty without a window.
 Shot CaptureWindow(HWND window);
+// A rectangle of the desktop as it is now.
+Shot CaptureScreen(const RECT& rect);
 // Writes the shot as a PNG picture; false when it could not.
 bool SavePng(const Shot& shot, const std::string& path);
 
