@@ -235,15 +235,6 @@ TEST_F(ScreenList, KindsAboveSixDrawNothingAndSucceed) {
     EXPECT_EQ(GetErrorCode(), 0);
 }
 
-TEST_F(ScreenList, PresentZeroesTheCounters) {
-    RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    screen->DrawPrimitive(PRIM_QUADS, vertices, 8, 0);
-    screen->DrawPrimitive(PRIM_POINTS, vertices, 1, 0);
-    EXPECT_EQ(screen->quads, 2);
-    screen->Present();
-    EXPECT_EQ(Counters(*screen), std::vector<int32_t>(7, 0));
-}
-
 // ---------------------------------------------------------------------------------------
 // DrawPolygons
 
@@ -365,15 +356,6 @@ TEST_F(ScreenList, AReversedListComesOutAscending) {
     }
 }
 
-TEST_F(ScreenList, ASecondGetModeListListsEachModeOnce) {
-    RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    screen->offeredModes = {{640, 480, 16, DISPLAY_FULLSCREEN}, {800, 600, 16, DISPLAY_FULLSCREEN}};
-    screen->GetModeList();
-    screen->GetModeList();
-    EXPECT_EQ(screen->modes.Count(), 2);
-    EXPECT_EQ(screen->modesListed, 1);
-}
-
 TEST_F(ScreenList, InitListedModeOpensTheFirstMatchWithItsOwnDisplayMode) {
     RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
     screen->offeredModes = {{640, 480, 16, DISPLAY_FULLSCREEN},
@@ -451,27 +433,6 @@ TEST_F(ScreenList, InitModeBySizeOpensAZeroedMode) {
     screen->initModeResult = 0;
     EXPECT_EQ(screen->InitModeBySize(640, 480, 16, DISPLAY_WINDOW, 0), 0);
     EXPECT_EQ(screen->GetMode(), nullptr);
-}
-
-TEST_F(ScreenList, ExitModeEmptiesTheModeListForGood) {
-    RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    screen->offeredModes = {{640, 480, 16, DISPLAY_FULLSCREEN}};
-    screen->GetModeList();
-    screen->InitModeBySize(640, 480, 16, DISPLAY_FULLSCREEN, 1);
-    screen->ExitMode();
-    EXPECT_EQ(screen->GetMode(), nullptr);
-    EXPECT_EQ(screen->modes.Count(), 0);
-    screen->GetModeList();
-    EXPECT_EQ(screen->modes.Count(), 0);
-    // It can be opened again, by size.
-    EXPECT_EQ(screen->InitModeBySize(640, 480, 16, DISPLAY_FULLSCREEN, 1), 1);
-}
-
-TEST_F(ScreenList, InitInWindowOpensAChildMode) {
-    RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    EXPECT_EQ(screen->InitInWindow(42, 1), 1);
-    EXPECT_EQ(screen->Calls(), "InitInWindow 42 1; InitMode 152x112x0 d4");
-    EXPECT_EQ(screen->GetMode()->displayMode, DISPLAY_CHILD);
 }
 
 TEST_F(ScreenList, DestroyingAScreenFreesItsModes) {

@@ -416,26 +416,27 @@ TEST(Fxt1Encoder, RoundTripThroughTheReaderStaysClose) {
     EXPECT_LE(worst, 24);
 }
 
-TEST(Fxt1Encoder, ContainerHeaderAndPaddedBlocks) {
+TEST(Fxt1Encoder, ContainerHeaderAndWholeBlocks) {
     ScratchDirectory scratch;
-    std::vector<uint32_t> source(10 * 6, Opaque(255, 0, 0));
-    ASSERT_EQ(Fxt1WriteFile("small.fxt", source.data(), 10, 6), 1);
+    std::vector<uint32_t> source(16 * 8, Opaque(255, 0, 0));
+    ASSERT_EQ(Fxt1WriteFile("small.fxt", source.data(), 16, 8), 1);
     std::string bytes = ReadWholeFile("small.fxt");
-    // 16-byte header and 2 x 2 blocks: the edge blocks are written too.
     ASSERT_EQ(bytes.size(), size_t(16 + 4 * 16));
     EXPECT_EQ(bytes.substr(0, 4), "CXET");
     EXPECT_EQ(bytes.substr(4, 4), std::string(4, '\0'));
-    EXPECT_EQ(bytes.substr(8, 4), std::string("\x0A\0\0\0", 4));
-    EXPECT_EQ(bytes.substr(12, 4), std::string("\x06\0\0\0", 4));
-    EXPECT_EQ(Fxt1EncodedBytes(12, 6), 64);
+    EXPECT_EQ(bytes.substr(8, 4), std::string("\x10\0\0\0", 4));
+    EXPECT_EQ(bytes.substr(12, 4), std::string("\x08\0\0\0", 4));
+    EXPECT_EQ(Fxt1EncodedBytes(12, 6), 16);
     EXPECT_EQ(Fxt1EncodedBytes(8, 4), 16);
     EXPECT_EQ(Fxt1EncodedBytes(256, 256), 32768);
+    // A size the blocks do not cover would lose its edge: not written.
+    EXPECT_EQ(Fxt1WriteFile("edge.fxt", source.data(), 10, 6), 0);
 
     PictureRegistry registry;
     Bitmap decoded;
     ASSERT_EQ(decoded.Load("small.fxt"), 1) << PendingError();
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 10; ++x) {
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
             Rgb p = PixelAt(decoded, x, y);
             EXPECT_TRUE(p.red == 255 && p.green == 0 && p.blue == 0) << x << "," << y;
         }

@@ -3,6 +3,7 @@
 // frame, and the plain saver's frame (vx_init, EditorFrame, EditorExit).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "animator.h"
 #include "ansi/bitmap.h"
 #include "ansi/memory.h"
+#include "bgfile.h"
 #include "bground.h"
 #include "editor.h"
 #include "fxt1_encode.h"
@@ -637,9 +639,12 @@ protected:
         savedBackground = Settings.backgroundNumber;
         Settings.backgroundNumber = 0;
         ASSERT_EQ(Scenes().Count(), 0);
-        // The intro's atlas, without which the run does not start.
+        // The intro's atlas, without which the run does not start, and the font.
         const std::vector<uint32_t> atlas(16 * 8, 0xFF808080u);
         ASSERT_EQ(Fxt1WriteFile("textures/nd.fxt", atlas.data(), 16, 8), 1);
+        Bitmap font;
+        ASSERT_EQ(font.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+        ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", font, 0, 0, 0), 1);
     }
     void TearDown() override {
         if (EditorAnimator()) EditorExit();
@@ -663,7 +668,9 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     ASSERT_EQ(vx_init(1), 1);
     ASSERT_NE(EditorAnimator(), nullptr);
     EXPECT_EQ(Scenes().Current(), field);
-    EXPECT_EQ(field->starCapacity, 200);
+    // The background's values reach the scene before the first frame: 500 stars.
+    EXPECT_EQ(field->starCount, 500);
+    EXPECT_EQ(field->starCapacity, 600);
     EXPECT_NE(field->starSprite.texture, nullptr);
     EXPECT_EQ(EditorAnimator()->camera.position[2], -160.0f);
 
@@ -748,7 +755,7 @@ TEST_F(SaverFrameTest, TheSceneSavedAtTheLastExitIsChosenAndRemembered) {
     ASSERT_EQ(vx_init(0), 1);
     EXPECT_EQ(Scenes().Current(), field);
     EXPECT_EQ(other->created, 0);
-    EXPECT_EQ(field->starCount, 200);
+    EXPECT_EQ(field->starCount, 500);
     EditorExit();
     EXPECT_EQ(Settings.backgroundNumber, 0);
 }
@@ -764,6 +771,94 @@ TEST_F(SaverFrameTest, MissingTexturesDoNotStopTheRun) {
     for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
     EXPECT_EQ(PendingError(), "");
     EditorExit();
+}
+
+TEST_F(SaverFrameTest, ALoadedBackgroundStartsFromItsValuesAndStaysInItsRanges) {
+    {
+        VxAnimator saved;
+        saved.SetDefaultBackground();
+        saved.SetMode(CONTROL_BGSNUMS, ANIM_PING_PONG);
+        saved.SetLow(CONTROL_BGSNUMS, 100.0f);
+        saved.SetHigh(CONTROL_BGSNUMS, 300.0f);
+        saved.SetValue(CONTROL_BGSNUMS, 200.0f, 1, 1);
+        saved.SetMode(CONTROL_BGSSZ, ANIM_RANDOM);
+        saved.SetLow(CONTROL_BGSSZ, 1.0f);
+        saved.SetHigh(CONTROL_BGSSZ, 2.0f);
+        saved.SetValue(CONTROL_BGSSZ, 1.5f, 1, 1);
+        saved.SetMode(CONTROL_BGSBCR, ANIM_NONE);
+        saved.SetValue(CONTROL_BGSBCR, 77.0f, 1, 1);
+        ASSERT_EQ(SaveBackground(&saved, BACKGROUND_FILE_NAME), 1);
+    }
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(1), 1);
+    VxAnimator* animator = EditorAnimator();
+    // The scene has every loaded value before the first frame.
+    EXPECT_EQ(field->starCount, 200);
+    EXPECT_EQ(field->backgroundColour[0], 77);
+    EXPECT_FLOAT_EQ(field->speedZ, -1.5f);
+
+    VxAnimator file;
+    file.SetDefaultBackground();
+    ASSERT_EQ(LoadBackground(&file, BACKGROUND_FILE_NAME), 1);
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    // A new transition leaves from the loaded value at full speed: one step away.
+    EXPECT_NEAR(animator->Channel(CONTROL_BGSNUMS)->value, 200.0f, 5.0f);
+    EXPECT_NEAR(animator->Channel(CONTROL_BGSSZ)->value, 1.5f, 0.05f);
+    for (int frame = 0; frame < 400; ++frame) {
+        ASSERT_EQ(EditorFrame(0.02f), 1);
+        for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
+            if (row->storage != CONTROL_SAVED) continue;
+            const SliderChannel* now = animator->Channel(row->id);
+            const SliderChannel* loaded = file.Channel(row->id);
+            if (loaded->mode == ANIM_NONE) {
+                ASSERT_EQ(now->value, loaded->value) << row->keyword << " frame " << frame;
+                continue;
+            }
+            float low = std::min(loaded->low, loaded->high);
+            float high = std::max(loaded->low, loaded->high);
+            ASSERT_GE(now->value, low) << row->keyword << " frame " << frame;
+            ASSERT_LE(now->value, high) << row->keyword << " frame " << frame;
+        }
+    }
+    EXPECT_GE(field->starCount, 100);
+    EXPECT_LE(field->starCount, 300);
+}
+
+TEST_F(SaverFrameTest, AStarCountNoFieldCanHaveIsRefusedOnceAndTheRunGoesOn) {
+    ScratchLog log(scratch.Path());
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), 1e12f}) {
+        VxAnimator saved;
+        saved.SetDefaultBackground();
+        saved.Channel(CONTROL_BGSNUMS)->value = bad;
+        ASSERT_EQ(SaveBackground(&saved, BACKGROUND_FILE_NAME), 1);
+        StarField* field = XNEW(StarField);
+        ASSERT_EQ(vx_init(1), 1);
+        // The channel keeps the built-in default; the other channels are loaded.
+        EXPECT_GE(field->starCount, 350) << bad;
+        EXPECT_LE(field->starCount, 650) << bad;
+        // A bad count pushed every frame is refused, with one warning and no error.
+        EditorAnimator()->SetMode(CONTROL_BGSNUMS, ANIM_NONE);
+        EditorAnimator()->SetValue(CONTROL_BGSNUMS, bad, 1, 0);
+        int32_t kept = field->starCount;
+        for (int frame = 0; frame < 50; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+        EXPECT_EQ(field->starCount, kept);
+        EXPECT_EQ(PendingError(), "");
+        EditorAnimator()->SetValue(CONTROL_BGSNUMS, 321.0f, 1, 0);
+        EXPECT_EQ(field->starCount, 321);
+        EditorExit();
+    }
+    std::string text = log.Text();
+    auto count = [&text](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("WARNING : Background channel \"BGSNUMS\" refused"), 2u) << text;
+    // One for each bad value (how NaN is printed is the C library's business).
+    EXPECT_EQ(count("WARNING : Star count "), 2u) << text;
+    EXPECT_EQ(count("WARNING : Star count 1e+12 refused"), 1u) << text;
+    EXPECT_EQ(count("Error"), 0u) << text;
 }
 
 TEST_F(SaverFrameTest, EscapeLeavesWhenNothingChanged) {
@@ -824,9 +919,6 @@ const std::vector<Vertex>* DrawnAt(const CapturingScreen& screen, float x, float
 }
 
 TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnOverTheSceneAndTheIntro) {
-    Bitmap picture;
-    ASSERT_EQ(picture.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
-    ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", picture, 0, 0, 0), 1);
     StarField* field = XNEW(StarField);
     ASSERT_EQ(vx_init(0), 1);
     ASSERT_EQ(EditorFont()->loaded, 1);
@@ -885,6 +977,21 @@ TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnOverTheSceneAndTheIntro) {
     EditorExit();
     EXPECT_EQ(EditorFont()->loaded, 0);
     EXPECT_EQ(textures.Count(), 0);
+}
+
+TEST_F(SaverFrameTest, WithoutItsFontTheRunGoesOnWithoutText) {
+    WriteWholeFile("textures/font8x8.bmp", "BM broken");
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(0), 1);
+    EXPECT_EQ(PendingError(), "");
+    EXPECT_EQ(EditorFont()->loaded, 0);
+    keyboard.AddEvent(KEY_F1, 1, 0);
+    keyboard.AddEvent('u', 1, 0);
+    screen.Forget();
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    // The help box and its outline, and no glyph.
+    EXPECT_EQ(screen.drawn.size(), size_t(2 + field->starCount + INTRO_SPRITE_COUNT + 2));
+    EditorExit();
 }
 
 TEST_F(SaverFrameTest, WithoutTheIntroAtlasTheRunDoesNotStart) {

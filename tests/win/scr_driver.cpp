@@ -50,18 +50,27 @@ bool CloseScrWindow() {
     return true;
 }
 
-ScrRun RunScr(const std::string& arguments, unsigned timeoutMs, const std::string& programDirectory,
+ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
+              const std::string& workingDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
+    return RunScrAt(TestProgramDirectory() + "Novadrift.scr", arguments, timeoutMs,
+                    workingDirectory, whileRunning);
+}
+
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
+                unsigned timeoutMs, const std::string& workingDirectory,
+                const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrRun run;
-    std::string directory = programDirectory.empty() ? TestProgramDirectory() : programDirectory;
-    std::string commandLine = "\"" + directory + "Novadrift.scr\"" + arguments;
+    std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
+    std::string commandLine = "\"" + programPath + "\"" + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &process))
+    const std::string& cwd = workingDirectory.empty() ? directory : workingDirectory;
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
+                        &startup, &process))
         return run;
     run.started = true;
     const DWORD start = GetTickCount();
@@ -117,9 +126,7 @@ NoRenderDrivers::NoRenderDrivers() {
     RegCloseKey(key);
 }
 
-NoRenderDrivers::~NoRenderDrivers() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey);
-}
+NoRenderDrivers::~NoRenderDrivers() { RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey); }
 
 std::vector<std::string> LogBodies(const std::string& log) {
     std::vector<std::string> bodies;

@@ -25,14 +25,18 @@ std::string TestProgramDirectory();
 std::string ReadFileText(const std::string& path);
 
 // Runs "<directory>\Novadrift.scr<arguments>" (arguments taken as they are, so leading
-// spaces reach the program) from that directory: programDirectory (with a trailing
-// backslash), or the test program's own when empty. The program works in its own
-// directory whatever it is started from; a copy of it elsewhere reads the data there.
+// spaces reach the program) with the working directory set to workingDirectory, or
+// the program's directory when empty.
 // whileRunning, when given, is called about every 50 ms with the milliseconds since
 // the start, to act on the running program (send a key, close its window).
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
-              const std::string& programDirectory = "",
+              const std::string& workingDirectory = "",
               const std::function<void(unsigned elapsedMs)>& whileRunning = {});
+// The same for a program at another path; the working directory is the program's own
+// directory when none is given.
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
+                unsigned timeoutMs = 30000, const std::string& workingDirectory = "",
+                const std::function<void(unsigned elapsedMs)>& whileRunning = {});
 
 // Posts a close request to the program's main window (class "Novadrift"); false when
 // there is none.

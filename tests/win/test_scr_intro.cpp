@@ -216,7 +216,7 @@ protected:
 };
 
 TEST_F(WithoutAtlas, TheRunEndsWithTheErrorBoxNamingTheFile) {
-    ScrRun run = RunScr("", 30000, folder);
+    ScrRun run = RunScrAt(folder + "Novadrift.scr", "", 30000);
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     ASSERT_EQ(run.boxes.size(), 1u);

@@ -105,20 +105,23 @@ TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
     EXPECT_EQ(bmp.size(), 54u + 640u * 3u * 480u);
 }
 
-TEST(ScrSaver, MovementEndsItOnlyAfterThreeSeconds) {
-    unsigned lastMove = 0;
-    SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
-        // Small steps often, so every frame sees more than the threshold.
-        if (elapsed >= 500 && elapsed - lastMove >= 100 && SaverWindowActive()) {
-            MoveMouse(40, 40);
-            lastMove = elapsed;
-        }
-    });
-    ASSERT_TRUE(result.run.started);
-    EXPECT_FALSE(result.run.timedOut);
-    EXPECT_GE(result.endedMs, 3000u) << "movement in the first 3 s must not end it";
-    EXPECT_LT(result.endedMs, 15000u);
-    EXPECT_TRUE(HasLine(RunLog(), "EXIT : Screensaver - WM_CLOSE"));
+TEST(ScrSaver, MovementEitherWayEndsItOnlyAfterThreeSeconds) {
+    // Down and right, then up and left: the size of the movement counts.
+    for (LONG step : {40, -40}) {
+        unsigned lastMove = 0;
+        SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
+            // Small steps often, so every frame sees more than the threshold.
+            if (elapsed >= 500 && elapsed - lastMove >= 100 && SaverWindowActive()) {
+                MoveMouse(step, step);
+                lastMove = elapsed;
+            }
+        });
+        ASSERT_TRUE(result.run.started) << step;
+        EXPECT_FALSE(result.run.timedOut) << step;
+        EXPECT_GE(result.endedMs, 3000u) << "movement in the first 3 s must not end it";
+        EXPECT_LT(result.endedMs, 15000u) << step;
+        EXPECT_TRUE(HasLine(RunLog(), "EXIT : Screensaver - WM_CLOSE")) << step;
+    }
 }
 
 TEST(ScrSaver, AButtonEndsItAtOnce) {

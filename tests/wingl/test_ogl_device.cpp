@@ -203,3 +203,59 @@ TEST_F(OglScreenTest, ScreenshotIsADatedBmpOfTheFrame) {
     EXPECT_COLOUR(BitmapPixel(shot, 320, 0), kWhite, 0);
     EXPECT_COLOUR(BitmapPixel(shot, 320, 1), ClearedColour(kNavy), 1);
 }
+
+namespace {
+
+std::vector<std::string> ListedModeNames(Screen& screen) {
+    std::vector<std::string> names;
+    for (int more = screen.ModeFirst(); more && screen.ModeValid(); more = screen.ModeNext())
+        names.push_back(std::string(screen.ModeCurrent()->modeName) + "/" +
+                        std::to_string(screen.ModeCurrent()->displayMode));
+    return names;
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(OglScreenTest, ModesAreListedOnceEmptiedForGoodAndAPreviewOpensAsAChild) {
+    ASSERT_EQ(screen->GetModeList(), 1);
+    std::vector<std::string> first = ListedModeNames(*screen);
+    ASSERT_FALSE(first.empty());
+    ASSERT_EQ(screen->GetModeList(), 1);
+    EXPECT_EQ(ListedModeNames(*screen), first) << "a second listing adds nothing";
+    std::vector<std::string> unique = first;
+    std::sort(unique.begin(), unique.end());
+    EXPECT_EQ(std::unique(unique.begin(), unique.end()), unique.end());
+
+    // Closing empties the list, and it stays empty for the rest of the run.
+    ASSERT_EQ(screen->ExitMode(), 1);
+    EXPECT_EQ(screen->GetMode(), nullptr);
+    EXPECT_TRUE(ListedModeNames(*screen).empty());
+    screen->GetModeList();
+    EXPECT_TRUE(ListedModeNames(*screen).empty());
+
+    // A preview host, as the system's settings page has: the screen opens inside it.
+    WNDCLASSA hostClass = {};
+    hostClass.lpfnWndProc = PlainWindowProc;
+    hostClass.hInstance = GetModuleHandleA(nullptr);
+    hostClass.lpszClassName = "NovadriftTestHost";
+    RegisterClassA(&hostClass);
+    HWND host = CreateWindowExA(0, "NovadriftTestHost", "host", WS_POPUP | WS_VISIBLE, 10, 10, 152,
+                                112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(host, nullptr);
+    ASSERT_EQ(screen->InitInWindow(reinterpret_cast<WindowHandle>(host), 1), 1) << PendingError();
+    ASSERT_NE(screen->GetMode(), nullptr);
+    EXPECT_EQ(screen->GetMode()->displayMode, DISPLAY_CHILD);
+    EXPECT_EQ(screen->GetMode()->width, 152);
+    EXPECT_EQ(screen->GetMode()->height, 112);
+    HWND child = reinterpret_cast<HWND>(sglb->mainWindow);
+    EXPECT_EQ(GetParent(child), host);
+    screen->ExitMode();
+    DestroyWindow(host);
+    UnregisterClassA("NovadriftTestHost", GetModuleHandleA(nullptr));
+    // Open again by size for the teardown, as the program can.
+    EXPECT_EQ(screen->InitModeBySize(640, 480, 32, DISPLAY_WINDOW, 1), 1);
+}
+
+}  // namespace
