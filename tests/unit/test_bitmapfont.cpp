@@ -18,16 +18,9 @@ namespace {
 
 class FontTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        savedScreen = glb->currentScreen;
-        glb->currentScreen = &screen;
-        screen.textureList = &textures;
-        ClearError();
-    }
+    void SetUp() override { ClearError(); }
     void TearDown() override {
         font.Release();
-        textures.DeleteAll();
-        glb->currentScreen = savedScreen;
         ClearError();
     }
     // A blank 24-bit picture of that size as textures/font8x8.bmp.
@@ -52,9 +45,9 @@ protected:
 
     ScratchDirectory scratch;
     PictureRegistry registry;
-    MemoryTextureList textures;
-    CapturingScreen screen;
-    Screen* savedScreen = nullptr;
+    CurrentTestScreen current;
+    MemoryTextureList& textures = current.textures;
+    CapturingScreen& screen = current.screen;
     BitmapFont font;
 };
 

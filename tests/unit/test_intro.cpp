@@ -20,9 +20,6 @@ namespace {
 class IntroTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedScreen = glb->currentScreen;
-        glb->currentScreen = &screen;
-        screen.textureList = &textures;
         TimerInit();
         const std::vector<uint32_t> atlas(16 * 8, 0xFF808080u);
         ASSERT_EQ(xCreateDirsForFile("textures/nd.fxt"), 1);
@@ -31,8 +28,6 @@ protected:
     }
     void TearDown() override {
         intro.Release();
-        textures.DeleteAll();
-        glb->currentScreen = savedScreen;
         ClearError();
     }
     // Started on the given script, its first update one frame later.
@@ -63,9 +58,9 @@ protected:
     FakeClock clock;
     ScratchDirectory scratch;
     PictureRegistry registry;
-    MemoryTextureList textures;
-    CapturingScreen screen;
-    Screen* savedScreen = nullptr;
+    CurrentTestScreen current;
+    MemoryTextureList& textures = current.textures;
+    CapturingScreen& screen = current.screen;
     IntroLogo intro;
 };
 

@@ -43,19 +43,12 @@ void WriteTexture(BmpCodec* codec, const char* path) {
 class StarFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedScreen = glb->currentScreen;
-        glb->currentScreen = &screen;
-        screen.textureList = &textures;
         WriteTexture(registry.bmp, "textures/star.bmp");
         WriteTexture(registry.bmp, "textures/stars.bmp");
         std::srand(1);
         ClearError();
     }
-    void TearDown() override {
-        textures.DeleteAll();
-        glb->currentScreen = savedScreen;
-        ClearError();
-    }
+    void TearDown() override { ClearError(); }
 
     // The field as vx_init leaves it: created, with the stars' placement known.
     void Ready(StarField& field) {
@@ -78,9 +71,9 @@ protected:
 
     ScratchDirectory scratch;
     PictureRegistry registry;
-    MemoryTextureList textures;
-    CapturingScreen screen;
-    Screen* savedScreen = nullptr;
+    CurrentTestScreen current;
+    MemoryTextureList& textures = current.textures;
+    CapturingScreen& screen = current.screen;
 };
 
 // ---------------------------------------------------------------- create, release
