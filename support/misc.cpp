@@ -232,6 +232,20 @@ int ShowLastError() {
 }
 
 // ---------------------------------------------------------------------------------------
+// Text
+
+int SameTextIgnoringCase(const char* a, const char* b) {
+    if (!a || !b) return 0;
+    for (;; ++a, ++b) {
+        int x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+        if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
+        if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
+        if (x != y) return 0;
+        if (!x) return 1;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
 // Clock
 
 namespace {

@@ -165,3 +165,20 @@ public:
 private:
     Screen* saved;
 };
+
+// A test's own glb with an empty screen list; the previous glb comes back when it
+// ends. Screens made with MakeScreen are destroyed then.
+class OwnScreenList {
+public:
+    OwnScreenList();
+    ~OwnScreenList();
+    OwnScreenList(const OwnScreenList&) = delete;
+    OwnScreenList& operator=(const OwnScreenList&) = delete;
+    // Creates a screen as the devices do (xAlloc and constructor) and, when listed,
+    // appends it to glb->screenList as a device with its driver present does.
+    RecordingScreen* MakeScreen(const char* name, int32_t kind, bool listed = true);
+
+private:
+    struct AppGlobals* savedGlb;
+    std::vector<RecordingScreen*> made;
+};

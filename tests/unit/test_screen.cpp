@@ -28,31 +28,11 @@ std::string LastError() {
 // afterwards. Screens made with MakeScreen are destroyed at the end.
 class ScreenList : public ::testing::Test {
 protected:
-    void SetUp() override {
-        savedGlb = glb;
-        glb = XNEW(AppGlobals);
-        glb->screenList = XNEW(LList);
-        RecordingScreen::SharedLog().clear();
-        ClearError();
-    }
-    void TearDown() override {
-        for (RecordingScreen* screen : made) XDELETE(screen);
-        XDELETE(glb->screenList);
-        XDELETE(glb);
-        glb = savedGlb;
-        ClearError();
-    }
-    // Creates a screen as the devices do (xAlloc and constructor) and, when listed,
-    // appends it to glb->screenList as a device with its driver present does.
     RecordingScreen* MakeScreen(const char* name, int32_t kind, bool listed = true) {
-        RecordingScreen* screen = XNEW(RecordingScreen, name, kind);
-        made.push_back(screen);
-        if (listed) glb->screenList->AddBack(screen);
-        return screen;
+        return screens.MakeScreen(name, kind, listed);
     }
 
-    AppGlobals* savedGlb = nullptr;
-    std::vector<RecordingScreen*> made;
+    OwnScreenList screens;
 };
 
 std::vector<int32_t> Counters(const Screen& screen) {

@@ -1,7 +1,9 @@
 // The shipped textures in data/textures, read with the program's own picture readers,
-// and the FXT1 encoder that makes nd.fxt, checked against the FXT1 reader.
+// the editor's layout data/gui.cfg read by the editor's loader, and the FXT1 encoder
+// that makes nd.fxt, checked against the FXT1 reader.
 //
-// Sections: where the data is; star sprite; tiled stars; font; intro atlas; encoder.
+// Sections: where the data is; star sprite; tiled stars; font; intro atlas; editor
+// layout; encoder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,10 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "animator.h"
 #include "ansi/bitmap.h"
+#include "bground.h"
 #include "fxt1_encode.h"
+#include "misc.h"
 #include "picture_test_support.h"
+#include "recording_screen.h"
 #include "test_support.h"
+#include "vxconfig.h"
 
 namespace {
 
@@ -350,6 +357,110 @@ TEST_F(ShippedData, IntroAtlasIsLitInsideEverySpriteAndDarkOutside) {
             if (!InsideSprite(x, y))
                 brightestOutside = std::max(brightestOutside, PixelAt(atlas, x, y).Max());
     EXPECT_LE(brightestOutside, 8);
+}
+
+// ------------------------------------------------------------------ editor layout
+
+namespace {
+
+bool Overlap(const Widget* a, const Widget* b) {
+    return a->x < b->x + b->width && b->x < a->x + a->width && a->y < b->y + b->height &&
+           b->y < a->y + a->height;
+}
+
+}  // namespace
+
+// Loaded as the editor loads it, from the data directory with its textures made on the
+// screen: no error, every slider with its mode button on its page, every widget inside
+// the strip (the properties inside their own panel) and clear of the others, every
+// picture found, and every slider's whole range taken by the star field as it stands.
+TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
+    CapturingScreen screen;
+    MemoryTextureList textures;
+    screen.textureList = &textures;
+    Screen* savedScreen = glb->currentScreen;
+    glb->currentScreen = &screen;
+    const std::string previous = CurrentDirectory();
+    ASSERT_TRUE(Platform().setCurrentDirectory(DataPath("").c_str()));
+    VxAnimator animator;
+    VxConfig config;
+    config.animator = &animator;
+    ClearError();
+    const int loaded = config.LoadGuiConfig(480, 0, 160, 480);
+    const std::string error = PendingError();
+    Platform().setCurrentDirectory(previous.c_str());
+    ASSERT_EQ(loaded, 1) << error;
+    EXPECT_EQ(error, "");
+
+    StarField field;
+    for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
+        if (row->kind != CONTROL_KIND_SLIDER) continue;
+        const bool timing = row->id == CONTROL_TTIME || row->id == CONTROL_DELAY;
+        int found = 0;
+        for (int page : {11, 13, 14}) {
+            Widget* widget = config.pages[page].widgets.FindById(row->id);
+            if (!widget) continue;
+            ++found;
+            EXPECT_EQ(page == 11, timing) << row->keyword;
+            ASSERT_EQ(widget->kind, WIDGET_SLIDER) << row->keyword;
+            EXPECT_GT(std::strlen(widget->text), 10u) << row->keyword;
+            Widget* mode = config.pages[page].widgets.FindById(row->id + MODE_BUTTON_ID_OFFSET);
+            ASSERT_NE(mode, nullptr) << row->keyword;
+            ASSERT_EQ(mode->kind, WIDGET_BUTTON);
+            Button* button = static_cast<Button*>(mode);
+            EXPECT_EQ(button->CycleCount(), timing ? 2 : 5) << row->keyword;
+            for (int cycle = 0; cycle < button->CycleCount(); ++cycle) {
+                ASSERT_NE(button->cycles[cycle].texture, nullptr) << row->keyword;
+                EXPECT_NE(button->cycles[cycle].texture->texture, nullptr) << row->keyword;
+            }
+            if (timing) continue;
+            Slider* slider = static_cast<Slider*>(widget);
+            float lowest, highest;
+            slider->GetValueLimits(&lowest, &highest);
+            for (float end : {lowest, highest}) {
+                ASSERT_TRUE(field.SetParameter(row->id, end)) << row->keyword;
+                ParameterReading reading;
+                ASSERT_TRUE(field.GetParameter(row->id, &reading)) << row->keyword;
+                EXPECT_NEAR(reading.value, end, 1e-3 * std::max(1.0f, std::fabs(end)))
+                    << row->keyword;
+            }
+        }
+        EXPECT_EQ(found, 1) << row->keyword;
+    }
+
+    for (int page : {11, 13, 14}) {
+        WidgetGroup& widgets = config.pages[page].widgets;
+        ASSERT_GT(config.pages[page].polygonCount, 0) << page;
+        // The properties keep to their panel, the first polygon; the pages to the strip.
+        const Vertex* area = config.pages[page].polygons[0].vertices;
+        float left = page == 11 ? area[0].x : 480, top = page == 11 ? area[0].y : 0;
+        float right = page == 11 ? area[2].x : 640, bottom = page == 11 ? area[2].y : 480;
+        for (int i = 0; Widget* widget = widgets.At(i); ++i) {
+            EXPECT_GE(widget->x, left) << page << " " << widget->id;
+            EXPECT_LE(widget->x + widget->width, right) << page << " " << widget->id;
+            EXPECT_GE(widget->y, top) << page << " " << widget->id;
+            EXPECT_LE(widget->y + widget->height, bottom) << page << " " << widget->id;
+            if (widget->kind == WIDGET_BUTTON && widget->id < MODE_BUTTON_ID_OFFSET) {
+                EXPECT_NE(static_cast<Button*>(widget)->baseTexture, nullptr) << widget->id;
+            }
+            for (int j = i + 1; Widget* other = widgets.At(j); ++j)
+                EXPECT_FALSE(Overlap(widget, other))
+                    << page << ": " << widget->id << ", " << other->id;
+        }
+        for (int i = 0; i < config.pages[page].polygonCount; ++i) {
+            const CSurface* surface = config.pages[page].polygons[i].surface;
+            if (surface) {
+                EXPECT_NE(surface->texture, nullptr) << page << " " << i;
+            }
+        }
+    }
+    EXPECT_EQ(config.pages[13].shortcut, '1');
+    EXPECT_EQ(config.pages[14].shortcut, '2');
+    EXPECT_EQ(config.pages[CONTROL_BGROUND].shortcut, 'B');
+
+    config.FreeGuiConfig();
+    textures.DeleteAll();
+    glb->currentScreen = savedScreen;
 }
 
 // ------------------------------------------------------------------ encoder

@@ -2,13 +2,18 @@
 
 #include <windows.h>
 
+#include <gdiplus.h>
+
 #include <algorithm>
-#include <cstdint>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 namespace {
+
+bool IsProgramDialog(const std::string& caption) {
+    return caption == "Novadrift" || caption == "About";
+}
 
 struct BoxSearch {
     DWORD processId;
@@ -23,6 +28,10 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
     char className[64] = {};
     GetClassNameA(window, className, sizeof className);
     if (std::string(className) != "#32770") return TRUE;
+    // The program's own dialogs are worked by the tests, not dismissed.
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (IsProgramDialog(caption)) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -128,6 +137,34 @@ NoRenderDrivers::NoRenderDrivers() {
 
 NoRenderDrivers::~NoRenderDrivers() { RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey); }
 
+namespace {
+
+const char* const kHttpsCommand = "Software\\Classes\\https\\shell\\open\\command";
+
+void SetHttpsCommand(const std::string& command) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHttpsCommand, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   DWORD(command.size() + 1));
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+NoWebBrowser::NoWebBrowser() {
+    char command[1024] = {};
+    LONG size = sizeof command - 1;
+    if (RegQueryValueA(HKEY_LOCAL_MACHINE, kHttpsCommand, command, &size) == ERROR_SUCCESS)
+        savedCommand = command;
+    SetHttpsCommand("\"C:\\no web browser\\browser.exe\" \"%1\"");
+}
+
+NoWebBrowser::~NoWebBrowser() {
+    if (!savedCommand.empty()) SetHttpsCommand(savedCommand);
+}
+
 std::vector<std::string> LogBodies(const std::string& log) {
     std::vector<std::string> bodies;
     std::regex stamped("^ *[0-9]+\\.[0-9]{3} : (.*)$");
@@ -152,10 +189,10 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-void PressKey(unsigned short key) {
+void PressKey(WORD virtualKey) {
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, inputs, sizeof(INPUT));
 }
@@ -166,8 +203,11 @@ bool SaverWindowActive() {
 }
 
 Shot CaptureScrWindow() {
+    return CaptureWindow(FindWindowA("Novadrift", nullptr));
+}
+
+Shot CaptureWindow(HWND window) {
     Shot shot;
-    HWND window = FindWindowA("Novadrift", nullptr);
     if (!window) return shot;
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -201,4 +241,87 @@ Shot CaptureScrWindow() {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return shot;
+}
+
+bool SavePng(const Shot& shot, const std::string& path) {
+    if (shot.pixels.empty()) return false;
+    std::vector<uint8_t> rows;
+    rows.reserve(shot.pixels.size() * 4);
+    for (const Pixel& pixel : shot.pixels)
+        rows.insert(rows.end(), {uint8_t(pixel.b), uint8_t(pixel.g), uint8_t(pixel.r), 0xFF});
+    std::wstring widePath(path.begin(), path.end());
+    // GDI+'s PNG encoder.
+    const CLSID png = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    bool saved;
+    {
+        Gdiplus::Bitmap bitmap(shot.width, shot.height, shot.width * 4, PixelFormat32bppRGB,
+                               rows.data());
+        saved = bitmap.Save(widePath.c_str(), &png, nullptr) == Gdiplus::Ok;
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
+}
+
+HWND FindProgramDialog(const char* caption) {
+    HWND dialog = FindWindowA("#32770", caption);
+    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+// Strings cross to the other process as wide text.
+std::vector<std::string> ListTexts(HWND dialog, int id) {
+    std::vector<std::string> texts;
+    HWND list = GetDlgItem(dialog, id);
+    LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(i), 0) >= LRESULT(256)) break;
+        SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        char narrow[256] = {};
+        WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+        texts.push_back(narrow);
+    }
+    return texts;
+}
+
+int SelectedPosition(HWND dialog, int id) {
+    LRESULT position = SendMessageA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
+    return position == CB_ERR ? -1 : int(position);
+}
+
+void ChooseListEntry(HWND dialog, int id, int position) {
+    HWND list = GetDlgItem(dialog, id);
+    SendMessageA(list, CB_SETCURSEL, WPARAM(position), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+void ClickButton(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+uint32_t Le32(const std::string& bytes, size_t at) {
+    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+}
+
+void WriteSettingsFile(const std::string& path, const SettingsValues& values) {
+    auto le32 = [](uint32_t value) {
+        std::string bytes(4, '\0');
+        for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
+        return bytes;
+    };
+    std::string header(1, '\1');
+    header += le32(values.reservedWord) + std::string(64, '\0');
+    for (int32_t value : {values.width, values.height, values.bits, values.displayMode,
+                          values.background, values.priority})
+        header += le32(uint32_t(value));
+    header += std::string(256, '\0');
+    std::string inner = std::string("HEADER", 7) + le32(uint32_t(header.size())) + header;
+    std::string outer = std::string("NOVADRIFTCFG", 13) + le32(uint32_t(inner.size())) + inner;
+    std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;
+    std::ofstream out(path, std::ios::binary);
+    out << file;
 }

@@ -1,9 +1,11 @@
 // Starts Novadrift.scr as a child process, dismisses the message boxes it shows
-// (recording caption and text) and never waits longer than its time-out; sends it
-// keys, reads its log and captures what its window shows.
+// (recording caption and text; its settings and about dialogs are left to the test)
+// and never waits longer than its time-out.
 #pragma once
 
-#include <cstddef>
+#include <windows.h>
+
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -50,20 +52,31 @@ public:
     ~NoRenderDrivers();
 };
 
+// While it lives, https addresses open with a program that is not there, as on a
+// machine without a web browser (Wine's own browser bridge is registered otherwise).
+class NoWebBrowser {
+public:
+    NoWebBrowser();
+    ~NoWebBrowser();
+
+private:
+    std::string savedCommand;
+};
+
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
 // without a stamp come as "RAW:" and the text.
 std::vector<std::string> LogBodies(const std::string& log);
-
 // The log of the last run beside the test program, as LogBodies gives it.
 std::vector<std::string> RunLog();
 bool HasLine(const std::vector<std::string>& lines, const std::string& line);
 
 // A key pressed and released through the system's input queue, as a user's would be;
-// it goes to the window with the input focus. key is a virtual-key code.
-void PressKey(unsigned short key);
+// it goes to the window with the input focus.
+void PressKey(WORD virtualKey);
 // Whether the saver's window is up and has the input focus.
 bool SaverWindowActive();
 
+// Pixels read back from the desktop.
 struct Pixel {
     int r, g, b;
 };
@@ -75,5 +88,31 @@ struct Shot {
     const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-// The saver's window as it is on the desktop now; empty when there is none.
+// The window as it is on the desktop now, frame included; empty without a window.
+Shot CaptureWindow(HWND window);
+// The saver's window (class "Novadrift") as it is now.
 Shot CaptureScrWindow();
+// Writes the shot as a PNG picture; false when it could not.
+bool SavePng(const Shot& shot, const std::string& path);
+
+// A dialog of the program by its caption ("Novadrift", "About"), once it is shown.
+HWND FindProgramDialog(const char* caption);
+// The texts of a drop-down list of a dialog, and its selected position (-1: none).
+std::vector<std::string> ListTexts(HWND dialog, int id);
+int SelectedPosition(HWND dialog, int id);
+// Selects a position of a drop-down list and tells the dialog, as a user's choice does.
+void ChooseListEntry(HWND dialog, int id, int position);
+// Clicks a button of a dialog. Posted, so a click that opens a modal window does not
+// hold the test.
+void ClickButton(HWND dialog, int id);
+
+// The values of a settings file ("novadrift.cfg") that a test chooses; the screen
+// choices are left empty.
+struct SettingsValues {
+    uint32_t reservedWord = 0;
+    int32_t width = 640, height = 480, bits = 16, displayMode = 1, background = 0;
+    int32_t priority = 100;
+};
+void WriteSettingsFile(const std::string& path, const SettingsValues& values);
+// A little-endian 32-bit value of a file's bytes.
+uint32_t Le32(const std::string& bytes, size_t at);

@@ -57,11 +57,6 @@ std::vector<std::string> Screenshots() {
     return names;
 }
 
-uint32_t Le32(const std::string& bytes, size_t at) {
-    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
-           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
-}
-
 TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
     std::vector<std::string> shotsBefore = Screenshots();
     int presses = 0;
@@ -201,7 +196,10 @@ TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     for (const char* arguments : {" /a 0", " /r"}) {
         DeleteFileA(settingsPath.c_str());
-        ScrRun run = RunScr(arguments, 30000);
+        // The settings dialog is left with Cancel.
+        ScrRun run = RunScr(arguments, 30000, "", [](unsigned) {
+            if (HWND dialog = FindProgramDialog("Novadrift")) ClickButton(dialog, IDCANCEL);
+        });
         ASSERT_TRUE(run.started) << arguments;
         EXPECT_FALSE(run.timedOut) << arguments;
         EXPECT_TRUE(run.boxes.empty()) << arguments;
@@ -213,25 +211,6 @@ TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
         // The settings file is still written at the end of such a run.
         EXPECT_EQ(ReadFileText(settingsPath).size(), 386u) << arguments;
     }
-}
-
-// A settings file of the defaults with another priority, as the settings dialog
-// would leave it.
-void WriteSettingsWithPriority(const std::string& path, int32_t priority) {
-    auto le32 = [](uint32_t value) {
-        std::string bytes(4, '\0');
-        for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
-        return bytes;
-    };
-    std::string header(1, '\1');
-    header += le32(0) + std::string(64, '\0');
-    for (uint32_t value : {640u, 480u, 16u, 1u, 0u, uint32_t(priority)}) header += le32(value);
-    header += std::string(256, '\0');
-    std::string inner = std::string("HEADER", 7) + le32(uint32_t(header.size())) + header;
-    std::string outer = std::string("NOVADRIFTCFG", 13) + le32(uint32_t(inner.size())) + inner;
-    std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;
-    std::ofstream out(path, std::ios::binary);
-    out << file;
 }
 
 DWORD SaverPriorityClass() {
@@ -252,7 +231,9 @@ TEST(ScrSaver, TheScreensaverRunsAtTheChosenPriority) {
         DWORD priorityClass;
     } cases[] = {{0, IDLE_PRIORITY_CLASS}, {200, HIGH_PRIORITY_CLASS}};
     for (const Case& c : cases) {
-        WriteSettingsWithPriority(settingsPath, c.setting);
+        SettingsValues values;
+        values.priority = c.setting;
+        WriteSettingsFile(settingsPath, values);
         DWORD seen = 0;
         bool clicked = false;
         SaverResult result = RunSaver(30000, [&](unsigned elapsed) {

@@ -7,44 +7,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "scr_driver.h"
+#include "starfield_pixels.h"
 
 namespace {
-
-// Stars: near white. The backdrop is tinted by at most (60, 70, 130) and the trails
-// raise it by 1 / (1 - 0.55) at most, so its red and green stay well below this.
-bool IsStar(const Pixel& p) {
-    return std::min({p.r, p.g, p.b}) >= 170;
-}
-
-struct StarCount {
-    int pixels = 0;
-    int places = 0;  // 16 x 16 cells with a star pixel
-};
-
-StarCount CountStars(const Shot& shot) {
-    StarCount count;
-    std::set<int> cells;
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x)
-            if (IsStar(shot.At(x, y))) {
-                ++count.pixels;
-                cells.insert((y / 16) * 1000 + x / 16);
-            }
-    count.places = int(cells.size());
-    return count;
-}
-
-// Share of pixels the cloud lights: the default background tints it blue.
-double CloudShare(const Shot& shot) {
-    int lit = 0;
-    for (const Pixel& p : shot.pixels) lit += p.b >= 30 && p.b > p.r;
-    return double(lit) / double(shot.pixels.size());
-}
 
 // The fine detail of the frame (each pixel less its 5 x 5 neighbourhood's mean).
 std::vector<double> Detail(const Shot& shot) {
@@ -83,6 +52,10 @@ double DetailCorrelation(const Shot& shot, const std::vector<double>& detail, in
             right += b * b;
         }
     return left > 0.0 && right > 0.0 ? products / std::sqrt(left * right) : 0.0;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 TEST(ScrStarField, TheMovingStarFieldIsDrawnOverTheCloudAndTiledLayers) {
