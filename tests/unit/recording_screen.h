@@ -12,6 +12,7 @@
 #include "ansi/memory.h"
 #include "base/screenb.h"
 #include "base/texture.h"
+#include "xsystem.h"
 
 class RecordingScreen : public Screen {
 public:
@@ -141,6 +142,28 @@ public:
 
 protected:
     Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
+};
+
+// A capturing screen with in-memory textures, made the current screen while it lives;
+// afterwards its textures are gone and the previous screen is current again.
+class CurrentTestScreen {
+public:
+    CurrentTestScreen() : saved(glb->currentScreen) {
+        glb->currentScreen = &screen;
+        screen.textureList = &textures;
+    }
+    ~CurrentTestScreen() {
+        textures.DeleteAll();
+        glb->currentScreen = saved;
+    }
+    CurrentTestScreen(const CurrentTestScreen&) = delete;
+    CurrentTestScreen& operator=(const CurrentTestScreen&) = delete;
+
+    MemoryTextureList textures;
+    CapturingScreen screen;
+
+private:
+    Screen* saved;
 };
 
 // A test's own glb with an empty screen list; the previous glb comes back when it

@@ -17,7 +17,10 @@
 #include "bgfile.h"
 #include "bground.h"
 #include "editor.h"
+#include "fxt1_encode.h"
+#include "gui/bitmapfont.h"
 #include "gui/keyboard.h"
+#include "intro.h"
 #include "misc.h"
 #include "noise.h"
 #include "picture_test_support.h"
@@ -40,19 +43,12 @@ void WriteTexture(BmpCodec* codec, const char* path) {
 class StarFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedScreen = glb->currentScreen;
-        glb->currentScreen = &screen;
-        screen.textureList = &textures;
         WriteTexture(registry.bmp, "textures/star.bmp");
         WriteTexture(registry.bmp, "textures/stars.bmp");
         std::srand(1);
         ClearError();
     }
-    void TearDown() override {
-        textures.DeleteAll();
-        glb->currentScreen = savedScreen;
-        ClearError();
-    }
+    void TearDown() override { ClearError(); }
 
     // The field as vx_init leaves it: created, with the stars' placement known.
     void Ready(StarField& field) {
@@ -75,9 +71,9 @@ protected:
 
     ScratchDirectory scratch;
     PictureRegistry registry;
-    MemoryTextureList textures;
-    CapturingScreen screen;
-    Screen* savedScreen = nullptr;
+    CurrentTestScreen current;
+    MemoryTextureList& textures = current.textures;
+    CapturingScreen& screen = current.screen;
 };
 
 // ---------------------------------------------------------------- create, release
@@ -636,6 +632,12 @@ protected:
         savedBackground = Settings.backgroundNumber;
         Settings.backgroundNumber = 0;
         ASSERT_EQ(Scenes().Count(), 0);
+        // The intro's atlas, without which the run does not start, and the font.
+        const std::vector<uint32_t> atlas(16 * 8, 0xFF808080u);
+        ASSERT_EQ(Fxt1WriteFile("textures/nd.fxt", atlas.data(), 16, 8), 1);
+        Bitmap font;
+        ASSERT_EQ(font.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+        ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", font, 0, 0, 0), 1);
     }
     void TearDown() override {
         if (EditorAnimator()) EditorExit();
@@ -687,7 +689,8 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     EXPECT_GT(field->starSize, 0.0f);
     EXPECT_EQ(field->worldSizeZ, 50.0f);
     EXPECT_EQ(field->camera.viewWidth, 640.0f);
-    EXPECT_EQ(int(screen.drawn.size()), 2 + field->starCount);
+    // The intro's sprites follow the stars.
+    EXPECT_EQ(int(screen.drawn.size()), 2 + field->starCount + INTRO_SPRITE_COUNT);
 
     // Frames go on; the animated parameters move.
     float roll = field->rotationZ;
@@ -899,6 +902,65 @@ TEST_F(SaverFrameTest, EscapeStaysWhileASavedChannelDiffers) {
     SnapshotChannels();
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 0);
+}
+
+// The first drawn list that starts at (x, y); null when none does.
+const std::vector<Vertex>* DrawnAt(const CapturingScreen& screen, float x, float y) {
+    for (const std::vector<Vertex>& list : screen.drawn)
+        if (list[0].x == x && list[0].y == y) return &list;
+    return nullptr;
+}
+
+// The overlays' pixels are checked in the real program (tests/win); here, that they
+// come after the intro, F5 switches the slider numbers' box, and a second press hides
+// each again.
+TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnAfterTheSceneAndTheIntro) {
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(0), 1);
+    auto sceneLists = [field] { return size_t(2 + field->starCount + INTRO_SPRITE_COUNT); };
+    for (int press = 1; press <= 2; ++press) {
+        for (int key : {int('f'), int('u'), KEY_F1 + 0, KEY_F1 + 4}) keyboard.AddEvent(key, 1, 0);
+        keyboard.AddEvent('f', 0, 0);  // a release toggles nothing
+        screen.Forget();
+        ASSERT_EQ(EditorFrame(0.02f), 1);
+        EXPECT_EQ(EditorInfoLine()->sliderInfoDisplay, press == 1);
+        if (press == 2) {
+            EXPECT_EQ(screen.drawn.size(), sceneLists());
+            break;
+        }
+        // The help box with its divided outline right after the intro's last sprite.
+        const size_t scene = sceneLists();
+        ASSERT_GT(screen.drawn.size(), scene + 2);
+        EXPECT_EQ(&screen.drawn[scene], DrawnAt(screen, 70, 115));
+        EXPECT_EQ(screen.drawn[scene][0].b, 50);
+        EXPECT_EQ(screen.drawn[scene + 1].size(), 7u);
+        EXPECT_EQ(DrawnAt(screen, 180, 120)->size(), 4 * std::strlen("Novadrift v1.0 help"));
+        EXPECT_NE(DrawnAt(screen, 1, 1), nullptr);          // the frame rate
+        EXPECT_FLOAT_EQ(screen.drawn.back().back().y, 88);  // the statistics' last line
+    }
+    EditorExit();
+    EXPECT_EQ(EditorFont()->loaded, 0);
+}
+
+TEST_F(SaverFrameTest, WithoutItsFontTheRunGoesOnWithoutTextAndWithoutItsAtlasItStops) {
+    WriteWholeFile("textures/font8x8.bmp", "BM broken");
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(0), 1);
+    EXPECT_EQ(PendingError(), "");
+    keyboard.AddEvent(KEY_F1, 1, 0);
+    screen.Forget();
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    // The help box and its outline, and no glyph.
+    EXPECT_EQ(screen.drawn.size(), size_t(2 + field->starCount + INTRO_SPRITE_COUNT + 2));
+    EditorExit();
+
+    std::remove("textures/nd.fxt");
+    XNEW(StarField);
+    EXPECT_EQ(vx_init(1), 0);
+    // What the end of the run shows in its error box.
+    EXPECT_EQ(PendingError(), "FXT - Unable to open \"./textures/nd.fxt\"");
+    EditorExit();
+    EXPECT_EQ(textures.Count(), 0);
 }
 
 // ---------------------------------------------------------------- default background

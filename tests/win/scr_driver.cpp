@@ -4,6 +4,7 @@
 
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -179,6 +180,31 @@ std::vector<std::string> LogBodies(const std::string& log) {
             bodies.push_back("RAW:" + line);
     }
     return bodies;
+}
+
+std::vector<std::string> RunLog() {
+    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void PressKey(WORD virtualKey) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+bool SaverWindowActive() {
+    HWND window = FindWindowA("Novadrift", nullptr);
+    return window && GetForegroundWindow() == window;
+}
+
+Shot CaptureScrWindow() {
+    return CaptureWindow(FindWindowA("Novadrift", nullptr));
 }
 
 Shot CaptureWindow(HWND window) {

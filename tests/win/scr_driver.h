@@ -66,6 +66,15 @@ private:
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
 // without a stamp come as "RAW:" and the text.
 std::vector<std::string> LogBodies(const std::string& log);
+// The log of the last run beside the test program, as LogBodies gives it.
+std::vector<std::string> RunLog();
+bool HasLine(const std::vector<std::string>& lines, const std::string& line);
+
+// A key pressed and released through the system's input queue, as a user's would be;
+// it goes to the window with the input focus.
+void PressKey(WORD virtualKey);
+// Whether the saver's window is up and has the input focus.
+bool SaverWindowActive();
 
 // Pixels read back from the desktop.
 struct Pixel {
@@ -83,6 +92,8 @@ struct Shot {
 Shot CaptureWindow(HWND window);
 // A rectangle of the desktop as it is now.
 Shot CaptureScreen(const RECT& rect);
+// The saver's window (class "Novadrift") as it is now.
+Shot CaptureScrWindow();
 // Writes the shot as a PNG picture; false when it could not.
 bool SavePng(const Shot& shot, const std::string& path);
 

@@ -14,22 +14,6 @@
 
 namespace {
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-std::vector<std::string> RunLog() {
-    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
-}
-
-void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
 void MoveMouse(LONG dx, LONG dy) {
     INPUT input = {};
     input.type = INPUT_MOUSE;
@@ -45,12 +29,6 @@ void ClickLeft() {
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, inputs, sizeof(INPUT));
-}
-
-// Whether the saver's window is up and has the input focus.
-bool SaverWindowActive() {
-    HWND window = FindWindowA("Novadrift", nullptr);
-    return window && GetForegroundWindow() == window;
 }
 
 // A screensaver run that gets one action at a chosen time; returns when the program

@@ -27,14 +27,6 @@ std::string SettingsPath() {
     return TestProgramDirectory() + "novadrift.cfg";
 }
 
-std::vector<std::string> RunLog() {
-    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
-}
-
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 int Find(const std::vector<std::string>& texts, const std::string& text) {
     auto found = std::find(texts.begin(), texts.end(), text);
     return found == texts.end() ? -1 : int(found - texts.begin());

@@ -15,11 +15,6 @@
 
 namespace {
 
-// The saver's window as it is on the desktop now.
-Shot CaptureScrWindow() {
-    return CaptureWindow(FindWindowA("Novadrift", nullptr));
-}
-
 // The fine detail of the frame (each pixel less its 5 x 5 neighbourhood's mean).
 std::vector<double> Detail(const Shot& shot) {
     std::vector<double> detail(shot.pixels.size(), 0.0);
@@ -37,11 +32,19 @@ std::vector<double> Detail(const Shot& shot) {
     return detail;
 }
 
-// How much the fine detail matches itself dx pixels to the right (-1..1).
+// The intro plays over the first seconds: its logo and text lines lie across the middle
+// and the foot of the frame, in rows 190..320 and from 430 down of the virtual screen.
+bool IntroRow(const Shot& shot, int y) {
+    int virtualY = y * 480 / shot.height;
+    return (virtualY >= 190 && virtualY < 320) || virtualY >= 430;
+}
+
+// How much the fine detail matches itself dx pixels to the right (-1..1), in the rows
+// the intro leaves alone.
 double DetailCorrelation(const Shot& shot, const std::vector<double>& detail, int dx) {
     double products = 0.0, left = 0.0, right = 0.0;
     for (int y = 2; y < shot.height - 2; ++y)
-        for (int x = 2; x + dx < shot.width - 2; ++x) {
+        for (int x = 2; x + dx < shot.width - 2 && !IntroRow(shot, y); ++x) {
             double a = detail[size_t(y) * size_t(shot.width) + size_t(x)];
             double b = detail[size_t(y) * size_t(shot.width) + size_t(x + dx)];
             products += a * b;
