@@ -1,6 +1,7 @@
-// Endurance of the saver's frame natively: vx_init, then EditorFrame (the star field's
-// update with its cloud image, the animator's step on the default background, drawing
-// to a recording screen) for many frames, then EditorExit, in a build with
+// Endurance of the saver's frame natively: in a scratch copy of the shipped data,
+// vx_init, then EditorFrame (the star field's update with its cloud image, the
+// animator's step on the shipped background, the intro, drawing to a recording
+// screen) for many frames, then EditorExit, in a build with
 // AddressSanitizer and UndefinedBehaviorSanitizer. Every 1000 frames it prints the
 // process's resident memory; at the end the slope of that memory after the first
 // 3000 frames (a minute at 50 frames a second). Leaks are LeakSanitizer's to report
@@ -12,10 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "ansi/bitmap.h"
 #include "ansi/memory.h"
 #include "base/texture.h"
 #include "bground.h"
@@ -40,13 +41,6 @@ long ResidentKib() {
     return kib;
 }
 
-bool WriteTexture(BmpCodec* codec, const char* path) {
-    Bitmap picture;
-    if (!picture.CreateWithMasks(8, 8, 24, 8, 8, 8, 0, 16, 8, 0, 0)) return false;
-    std::memset(picture.pixels, 0x80, size_t(picture.pitch) * 8);
-    return codec->Save(path, picture, 0, 0, 0) == 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,9 +53,12 @@ int main(int argc, char** argv) {
     glb->currentScreen = &screen;
     Keyboard keyboard;
     glb->keyboard = &keyboard;
-    if (!WriteTexture(registry.bmp, "textures/star.bmp") ||
-        !WriteTexture(registry.bmp, "textures/stars.bmp")) {
-        std::fprintf(stderr, "could not write the textures\n");
+    std::error_code failed;
+    std::filesystem::copy(NOVADRIFT_DATA_DIR, ".", std::filesystem::copy_options::recursive,
+                          failed);
+    if (failed) {
+        std::fprintf(stderr, "could not copy %s: %s\n", NOVADRIFT_DATA_DIR,
+                     failed.message().c_str());
         return 2;
     }
     std::srand(1);
