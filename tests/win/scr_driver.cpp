@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -329,4 +330,27 @@ void WriteSettingsFile(const std::string& path, const SettingsValues& values) {
     std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;
     std::ofstream out(path, std::ios::binary);
     out << file;
+}
+
+RestoredFile::RestoredFile(const std::string& path) : path(path), bytes(ReadFileText(path)) {}
+
+RestoredFile::~RestoredFile() {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string BackgroundWithStillChannel(std::string background, const std::string& keyword,
+                                       float value) {
+    // A channel chunk: keyword, zero byte, 32-bit length, then flags, mode, value, low,
+    // high, ... as little-endian words.
+    size_t at = background.find(keyword + std::string(1, '\0'));
+    if (at == std::string::npos || at + keyword.size() + 1 + 4 + 20 > background.size())
+        return background;
+    size_t fields = at + keyword.size() + 1 + 4;
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    const uint32_t words[4] = {0, bits, bits, bits};  // mode, value, low, high
+    for (int w = 0; w < 4; ++w)
+        for (int b = 0; b < 4; ++b)
+            background[fields + 4 + 4 * size_t(w) + size_t(b)] = char((words[w] >> (8 * b)) & 0xFF);
+    return background;
 }

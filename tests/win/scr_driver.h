@@ -118,3 +118,22 @@ struct SettingsValues {
 void WriteSettingsFile(const std::string& path, const SettingsValues& values);
 // A little-endian 32-bit value of a file's bytes.
 uint32_t Le32(const std::string& bytes, size_t at);
+
+// Puts a file back as it was when the guard was made.
+class RestoredFile {
+public:
+    explicit RestoredFile(const std::string& path);
+    ~RestoredFile();
+    RestoredFile(const RestoredFile&) = delete;
+    RestoredFile& operator=(const RestoredFile&) = delete;
+    const std::string& Bytes() const { return bytes; }
+
+private:
+    std::string path;
+    std::string bytes;
+};
+
+// The background file's bytes with one channel held still at a value (mode none,
+// low = high = value); unchanged when the file has no such channel.
+std::string BackgroundWithStillChannel(std::string background, const std::string& keyword,
+                                       float value);

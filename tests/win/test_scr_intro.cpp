@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ const Area kHelpTitle = {180, 120, 360, 128};
 const Area kHelpBody = {72, 137, 448, 342};
 
 // Text and the logo's letters are white or near it; the backdrop never is in every
-// channel. Stars are, but they are few and small.
+// channel, and the test's stars are red.
 bool IsWhite(const Pixel& p) {
     return std::min({p.r, p.g, p.b}) >= 160;
 }
@@ -77,6 +78,14 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     const Step steps[] = {{"frame rate", 'F', FrameRateShown},
                           {"statistics", 'U', StatisticsShown},
                           {"help", VK_F1, HelpShown}};
+    // Red stars: whatever is white in a shot is the intro's or an overlay's.
+    std::string backgroundPath = TestProgramDirectory() + "BGround.qvb";
+    RestoredFile background(backgroundPath);
+    std::string redStars = background.Bytes();
+    for (const char* channel : {"BGSECG", "BGSECB"})
+        redStars = BackgroundWithStillChannel(redStars, channel, 0.0f);
+    ASSERT_NE(redStars, background.Bytes());
+    std::ofstream(backgroundPath, std::ios::binary) << redStars;
     unsigned loadedAt = 0, pressedAt = 0;
     size_t step = 0;
     Shot intro, beforeKeys, withAll, ended;

@@ -128,19 +128,6 @@ std::string Le32Bytes(uint32_t value) {
     return bytes;
 }
 
-// Puts a file back as it was when the guard was made.
-class RestoredFile {
-public:
-    explicit RestoredFile(std::string path)
-        : path(std::move(path)), bytes(ReadFileText(this->path)) {}
-    ~RestoredFile() { std::ofstream(path, std::ios::binary) << bytes; }
-    const std::string& Bytes() const { return bytes; }
-
-private:
-    std::string path;
-    std::string bytes;
-};
-
 TEST(ScrOpenGl, DamagedSettingsAndBackgroundFilesLoseOnlyWhatIsDamaged) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     // A settings file cut short: its header chunk stops 100 bytes early.
