@@ -10,6 +10,7 @@
 #include "ansi/bitmap.h"
 #include "ansi/memory.h"
 #include "base/camera.h"
+#include "display_win.h"
 #include "misc.h"
 #include "ogl_api.h"
 #include "startup.h"
@@ -29,13 +30,6 @@ const uint32_t kHandledMessages[] = {WM_ACTIVATEAPP, WM_SIZE,  WM_QUIT,
 HWND MainWindow() { return reinterpret_cast<HWND>(sglb->mainWindow); }
 HDC MainDc() { return reinterpret_cast<HDC>(sglb->deviceContext); }
 
-int DesktopBits() {
-    HDC screen = GetDC(nullptr);
-    int bits = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    return bits;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -47,7 +41,10 @@ OglScreen::OglScreen(int32_t screenKind)
       context(nullptr),
       driver(nullptr),
       ownWgl(0),
-      parentWindow(0) {
+      parentWindow(0),
+      displayChanged(0),
+      targetWidth(0),
+      targetHeight(0) {
     modesListed = 0;
     // Read from the process environment that SetEnvironmentVariableA writes, not the C
     // runtime's copy, so the second screen sees the first one's value.
@@ -113,8 +110,8 @@ int OglScreen::InitInWindow(WindowHandle parent, int32_t depthBuffer) {
 }
 
 int OglScreen::CreateMainWindow(const ScreenMode* newMode) {
-    int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
-    int desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    int desktopWidth = DesktopWidth();
+    int desktopHeight = DesktopHeight();
     int x = 0, y = 0, width = newMode->width, height = newMode->height;
     DWORD style, exStyle = 0;
     HWND parent = nullptr;
@@ -157,22 +154,42 @@ int OglScreen::CreateMainWindow(const ScreenMode* newMode) {
     return 1;
 }
 
-int OglScreen::ChangeToFullScreen() {
+namespace {
+
+// A test change first, then the real one; a depth the system wants a restart for is
+// left out of the request.
+bool ChangeDisplay(DWORD width, DWORD height, DWORD bits) {
     DEVMODEA devmode = {};
     devmode.dmSize = sizeof devmode;
-    devmode.dmPelsWidth = DWORD(mode->width);
-    devmode.dmPelsHeight = DWORD(mode->height);
-    devmode.dmBitsPerPel = DWORD(mode->bits);
+    devmode.dmPelsWidth = width;
+    devmode.dmPelsHeight = height;
+    devmode.dmBitsPerPel = bits;
     devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
     LONG test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
     if (test == DISP_CHANGE_RESTART) {
         devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
         test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
     }
-    if (test != DISP_CHANGE_SUCCESSFUL ||
-        ChangeDisplaySettingsA(&devmode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL)
-        return SetErrorText("Failed to change to fullscreen");
-    return 1;
+    return test == DISP_CHANGE_SUCCESSFUL &&
+           ChangeDisplaySettingsA(&devmode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace
+
+int OglScreen::ChangeToFullScreen() {
+    DWORD width = DWORD(mode->width), height = DWORD(mode->height);
+    DWORD desktopBits = DWORD(DesktopBits());
+    displayChanged =
+        ChangeDisplay(width, height, DWORD(mode->bits)) ||
+        (desktopBits != DWORD(mode->bits) && ChangeDisplay(width, height, desktopBits));
+    return displayChanged;
+}
+
+void OglScreen::EnterFullScreen(HWND window) {
+    if (ChangeToFullScreen()) return;
+    CoverDesktop(window, mode);
+    targetWidth = DesktopWidth();
+    targetHeight = DesktopHeight();
 }
 
 int OglScreen::SetupContext(HDC dc) {
@@ -240,7 +257,7 @@ void OglScreen::SetInitialState() {
     gl.glClearDepth(1.0);
     gl.glShadeModel(GL_SMOOTH);
     gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    gl.glViewport(0, 0, mode->width, mode->height);
+    gl.glViewport(0, 0, targetWidth, targetHeight);
     gl.glMatrixMode(GL_PROJECTION);
     gl.glLoadIdentity();
     gl.glMatrixMode(GL_MODELVIEW);
@@ -263,16 +280,17 @@ int OglScreen::InitMode(const ScreenMode* newMode) {
     if (newMode->displayMode != DISPLAY_FULLSCREEN) {
         if (SupportsDisplayMode(DISPLAY_WINDOW) != 1)
             return SetErrorText("Device isn't window compatible");
-        if (GetSystemMetrics(SM_CXSCREEN) < newMode->width ||
-            GetSystemMetrics(SM_CYSCREEN) < newMode->height)
+        if (DesktopWidth() < newMode->width || DesktopHeight() < newMode->height)
             return SetErrorText("Desktop size to small for requested window size (%ldx%ldx%ld)\n",
                                 long(newMode->width), long(newMode->height), long(newMode->bits));
     }
     if (!LoadDriver()) return SetErrorText("Failed to init opengl");
     KeepMode(newMode);
     if (!CreateMainWindow(mode)) return 0;
-    if (mode->displayMode == DISPLAY_FULLSCREEN) ChangeToFullScreen();
     HWND window = MainWindow();
+    targetWidth = mode->width;
+    targetHeight = mode->height;
+    if (mode->displayMode == DISPLAY_FULLSCREEN) EnterFullScreen(window);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     SetFocus(window);
@@ -304,9 +322,10 @@ int OglScreen::InitMode(const ScreenMode* newMode) {
 int OglScreen::ExitMode() {
     LogMessage(LOG_EXIT, "ExitMode()\n");
     textures.DeleteAll();
-    if (mode && mode->displayMode == DISPLAY_FULLSCREEN) {
+    if (displayChanged) {
         LogMessage(LOG_EXIT, "Restoring screen resolution\n");
         ChangeDisplaySettingsA(nullptr, 0);
+        displayChanged = 0;
     }
     if (context) {
         LogMessage(LOG_EXIT, "Delete context\n");
@@ -342,20 +361,16 @@ int OglScreen::GetModeList() {
     if (modesListed) return 1;
     modesListed = 1;
     LogMessage(LOG_SCREEN, "Getting screen modes for : %s (%s)\n", name, driverFile);
-    static const int32_t sizes[][2] = {{400, 300},   {512, 384},   {640, 480},  {800, 600},
-                                       {960, 720},   {1024, 768},  {1152, 864}, {1280, 1024},
-                                       {1600, 1200}, {2048, 1536}};
     static const int32_t depths[] = {16, 24, 32};
-    const int sizeCount = sizeof sizes / sizeof sizes[0];
-    bool listed[sizeCount][3] = {};
+    bool listed[CANDIDATE_SIZE_COUNT][3] = {};
     int desktopBits = DesktopBits();
-    int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
-    int desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    int desktopWidth = DesktopWidth();
+    int desktopHeight = DesktopHeight();
     DEVMODEA reported = {};
     reported.dmSize = sizeof reported;
     for (DWORD index = 0; EnumDisplaySettingsA(nullptr, index, &reported); ++index) {
-        for (int s = 0; s < sizeCount; ++s) {
-            int32_t width = sizes[s][0], height = sizes[s][1];
+        for (int s = 0; s < CANDIDATE_SIZE_COUNT; ++s) {
+            int32_t width = kCandidateSizes[s].width, height = kCandidateSizes[s].height;
             if (kind == SCREEN_3DFX && width > 1024) continue;
             if (DWORD(width) != reported.dmPelsWidth || DWORD(height) != reported.dmPelsHeight)
                 continue;
@@ -525,12 +540,12 @@ int OglScreen::SetRenderState(int32_t state, int32_t value) {
 
 int OglScreen::SetView(const Camera* camera) {
     if (!mode) return 0;
-    float width = float(mode->width), height = float(mode->height);
+    float width = float(targetWidth), height = float(targetHeight);
     if (!camera || (camera->flags & CAMERA_2D)) {
         if (camera)
-            gl.glViewport(GLint(camera->viewX), GLint(camera->viewY), mode->width, mode->height);
+            gl.glViewport(GLint(camera->viewX), GLint(camera->viewY), targetWidth, targetHeight);
         else
-            gl.glViewport(0, 0, mode->width, mode->height);
+            gl.glViewport(0, 0, targetWidth, targetHeight);
         gl.glMatrixMode(GL_PROJECTION);
         gl.glLoadIdentity();
         gl.glOrtho(0, 640, 480, 0, viewNear, -viewFar);
@@ -559,9 +574,9 @@ int OglScreen::SetView(const Camera* camera) {
 int OglScreen::SaveScreenshot(const char* fileName, int32_t) {
     if (!mode) return 0;
     Bitmap shot;
-    if (!shot.CreateWithMasks(mode->width, mode->height, 24, 8, 8, 8, 0, 16, 8, 0, 0)) return 0;
+    if (!shot.CreateWithMasks(targetWidth, targetHeight, 24, 8, 8, 8, 0, 16, 8, 0, 0)) return 0;
     gl.glPixelStorei(GL_PACK_ALIGNMENT, shot.pitch % 4 == 0 ? 4 : 1);
-    gl.glReadPixels(0, 0, mode->width, mode->height, GL_RGB, GL_UNSIGNED_BYTE, shot.pixels);
+    gl.glReadPixels(0, 0, targetWidth, targetHeight, GL_RGB, GL_UNSIGNED_BYTE, shot.pixels);
     shot.Save(fileName, nullptr, 0, 0, 1 | 2);
     return 1;
 }
@@ -571,15 +586,16 @@ int OglScreen::SaveScreenshot(const char* fileName, int32_t) {
 
 void OglScreen::Activate(bool active) {
     HWND window = MainWindow();
+    // Only a display mode this screen really changed is given back and taken again.
     if (active) {
         Restore();
-        if (mode && mode->displayMode == DISPLAY_FULLSCREEN) ChangeToFullScreen();
+        if (displayChanged) EnterFullScreen(window);
         ShowWindow(window, SW_RESTORE);
         UpdateWindow(window);
     } else {
         ShowWindow(window, SW_MINIMIZE);
         Release();
-        if (mode && mode->displayMode == DISPLAY_FULLSCREEN) ChangeDisplaySettingsA(nullptr, 0);
+        if (displayChanged) ChangeDisplaySettingsA(nullptr, 0);
     }
 }
 

@@ -62,11 +62,21 @@ public:
     OglTextureList textures;
     char savedSplash[10];
     WindowHandle parentWindow;
+    // 1 while this screen holds the display in a mode it changed to (full screen).
+    int32_t displayChanged;
+    // The size drawn on: the mode's, or the desktop's when full screen could not change
+    // the display mode.
+    int32_t targetWidth;
+    int32_t targetHeight;
 
 private:
     int LoadDriver();
     int CreateMainWindow(const ScreenMode* newMode);
+    // The mode's size and depth, then its size at the desktop's depth; 1 when the
+    // display changed.
     int ChangeToFullScreen();
+    // The display changed to the mode, or else the window over the whole desktop.
+    void EnterFullScreen(HWND window);
     int SetupContext(HDC dc);
     void SetInitialState();
     // glGetError until clear; 1 when any error was seen.
