@@ -134,3 +134,41 @@ std::vector<std::string> LogBodies(const std::string& log) {
     }
     return bodies;
 }
+
+namespace {
+
+std::string Le32(uint32_t value) {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
+    return bytes;
+}
+
+std::string Le16(uint32_t value) {
+    return Le32(value).substr(0, 2);
+}
+
+// The 128-byte screen choice: valid, kind, display mode and size, then a device part
+// that every screen accepts (its first 16 bits 1).
+std::string Selection(int32_t kind, int32_t displayMode, const SettingsFile& settings) {
+    if (kind == 0) return std::string(128, '\0');
+    std::string block = Le16(1) + Le16(0) + Le16(uint32_t(kind)) + Le16(uint32_t(displayMode)) +
+                        Le16(uint32_t(settings.width)) + Le16(uint32_t(settings.height)) +
+                        Le16(uint32_t(settings.bits)) + std::string(50, '\0') + Le16(1);
+    return block + std::string(128 - block.size(), '\0');
+}
+
+}  // namespace
+
+void WriteSettingsFile(const std::string& path, const SettingsFile& settings) {
+    std::string header(1, '\1');
+    header += Le32(0) + std::string(64, '\0');
+    for (int32_t value : {settings.width, settings.height, settings.bits, 1, 0, settings.priority})
+        header += Le32(uint32_t(value));
+    header +=
+        Selection(settings.screenKind, 1, settings) + Selection(settings.previewKind, 4, settings);
+    std::string inner = std::string("HEADER", 7) + Le32(uint32_t(header.size())) + header;
+    std::string outer = std::string("NOVADRIFTCFG", 13) + Le32(uint32_t(inner.size())) + inner;
+    std::string file = std::string("XIFF", 5) + Le32(uint32_t(outer.size())) + outer;
+    std::ofstream out(path, std::ios::binary);
+    out << file;
+}

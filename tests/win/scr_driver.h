@@ -2,6 +2,7 @@
 // (recording caption and text) and never waits longer than its time-out.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -46,3 +47,16 @@ public:
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
 // without a stamp come as "RAW:" and the text.
 std::vector<std::string> LogBodies(const std::string& log);
+
+// A settings file (novadrift.cfg) as the settings dialog would leave it.
+struct SettingsFile {
+    int32_t width = 640;
+    int32_t height = 480;
+    int32_t bits = 16;
+    int32_t priority = 100;
+    // The screens chosen for the screensaver and for the preview by kind: 1 the
+    // standard OpenGL screen, 3 the Direct3D screen; 0 leaves the choice to the program.
+    int32_t screenKind = 0;
+    int32_t previewKind = 0;
+};
+void WriteSettingsFile(const std::string& path, const SettingsFile& settings);

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -234,25 +233,6 @@ TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
     }
 }
 
-// A settings file of the defaults with another priority, as the settings dialog
-// would leave it.
-void WriteSettingsWithPriority(const std::string& path, int32_t priority) {
-    auto le32 = [](uint32_t value) {
-        std::string bytes(4, '\0');
-        for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
-        return bytes;
-    };
-    std::string header(1, '\1');
-    header += le32(0) + std::string(64, '\0');
-    for (uint32_t value : {640u, 480u, 16u, 1u, 0u, uint32_t(priority)}) header += le32(value);
-    header += std::string(256, '\0');
-    std::string inner = std::string("HEADER", 7) + le32(uint32_t(header.size())) + header;
-    std::string outer = std::string("NOVADRIFTCFG", 13) + le32(uint32_t(inner.size())) + inner;
-    std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;
-    std::ofstream out(path, std::ios::binary);
-    out << file;
-}
-
 DWORD SaverPriorityClass() {
     HWND window = FindWindowA("Novadrift", nullptr);
     DWORD processId = 0;
@@ -271,7 +251,9 @@ TEST(ScrSaver, TheScreensaverRunsAtTheChosenPriority) {
         DWORD priorityClass;
     } cases[] = {{0, IDLE_PRIORITY_CLASS}, {200, HIGH_PRIORITY_CLASS}};
     for (const Case& c : cases) {
-        WriteSettingsWithPriority(settingsPath, c.setting);
+        SettingsFile settings;
+        settings.priority = c.setting;
+        WriteSettingsFile(settingsPath, settings);
         DWORD seen = 0;
         bool clicked = false;
         SaverResult result = RunSaver(30000, [&](unsigned elapsed) {

@@ -6,95 +6,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "scr_driver.h"
+#include "scr_shots.h"
 
 namespace {
-
-struct Pixel {
-    int r, g, b;
-};
-
-struct Shot {
-    int width = 0;
-    int height = 0;
-    std::vector<Pixel> pixels;
-    const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-// The saver's window as it is on the desktop now.
-Shot CaptureScrWindow() {
-    Shot shot;
-    HWND window = FindWindowA("Novadrift", nullptr);
-    if (!window) return shot;
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    shot.width = rect.right - rect.left;
-    shot.height = rect.bottom - rect.top;
-    if (shot.width <= 0 || shot.height <= 0) return Shot();
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;  // rows top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section && bits) {
-        HGDIOBJ old = SelectObject(memory, section);
-        BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
-        GdiFlush();
-        const uint8_t* p = static_cast<const uint8_t*>(bits);
-        shot.pixels.resize(size_t(shot.width) * size_t(shot.height));
-        for (Pixel& pixel : shot.pixels) {
-            pixel = {p[2], p[1], p[0]};  // stored blue, green, red, unused
-            p += 4;
-        }
-        SelectObject(memory, old);
-    }
-    if (section) DeleteObject(section);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
-}
-
-// Stars: near white. The backdrop is tinted by at most (60, 70, 130) and the trails
-// raise it by 1 / (1 - 0.55) at most, so its red and green stay well below this.
-bool IsStar(const Pixel& p) {
-    return std::min({p.r, p.g, p.b}) >= 170;
-}
-
-struct StarCount {
-    int pixels = 0;
-    int places = 0;  // 16 x 16 cells with a star pixel
-};
-
-StarCount CountStars(const Shot& shot) {
-    StarCount count;
-    std::set<int> cells;
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x)
-            if (IsStar(shot.At(x, y))) {
-                ++count.pixels;
-                cells.insert((y / 16) * 1000 + x / 16);
-            }
-    count.places = int(cells.size());
-    return count;
-}
-
-// Share of pixels the cloud lights: the default background tints it blue.
-double CloudShare(const Shot& shot) {
-    int lit = 0;
-    for (const Pixel& p : shot.pixels) lit += p.b >= 30 && p.b > p.r;
-    return double(lit) / double(shot.pixels.size());
-}
 
 // The fine detail of the frame (each pixel less its 5 x 5 neighbourhood's mean).
 std::vector<double> Detail(const Shot& shot) {
