@@ -1,0 +1,113 @@
+// Full screen on a display that cannot change its mode: plain Xvfb with one 1024 x 768
+// mode, without Wine's virtual desktop (which emulates every mode). CTest runs these
+// through scripts/plain-desktop.sh, which switches the Wine prefix to the plain desktop
+// for them and back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "scr_driver.h"
+#include "scr_shots.h"
+
+namespace {
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::vector<std::string> RunLog() {
+    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+}
+
+void PressKey(WORD key) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+struct DesktopRun {
+    ScrRun run;
+    Shot root;  // the X screen while the saver ran
+    std::vector<std::string> log;
+};
+
+// The screensaver proper, the X screen taken two seconds after the scene has loaded,
+// then a key.
+DesktopRun RunSaverOnThePlainDesktop() {
+    DesktopRun result;
+    unsigned loadedAt = 0;
+    bool captured = false, pressed = false;
+    result.run = RunScr(" /s", 60000, "", [&](unsigned elapsed) {
+        if (!loadedAt && HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;
+        if (loadedAt && !captured && elapsed >= loadedAt + 2000) {
+            result.root = CaptureXRoot();
+            captured = true;
+        }
+        if (captured && !pressed && GetForegroundWindow() == FindWindowA("Novadrift", nullptr)) {
+            PressKey('A');
+            pressed = true;
+        }
+    });
+    result.log = RunLog();
+    return result;
+}
+
+// Stars and the cloud in each quarter of the screen: the scene covers all of it.
+void ExpectSceneOverTheWholeScreen(const Shot& root) {
+    ASSERT_EQ(root.width, 1024);
+    ASSERT_EQ(root.height, 768);
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        int left = (quarter % 2) * 512, top = (quarter / 2) * 384;
+        Shot part = root.Part(left, top, left + 512, top + 384);
+        StarCount stars = CountStars(part);
+        double cloud = CloudShare(part);
+        EXPECT_GE(stars.pixels, 20) << "quarter at " << left << ", " << top;
+        EXPECT_GE(stars.places, 3) << "quarter at " << left << ", " << top;
+        EXPECT_GT(cloud, 0.15) << "quarter at " << left << ", " << top;
+        EXPECT_LT(cloud, 0.995) << "quarter at " << left << ", " << top;
+    }
+}
+
+void ExpectEndedByTheKeyWithoutABox(const DesktopRun& result) {
+    ASSERT_TRUE(result.run.started);
+    EXPECT_FALSE(result.run.timedOut);
+    EXPECT_TRUE(result.run.boxes.empty())
+        << result.run.boxes[0].caption << ": " << result.run.boxes[0].text;
+    EXPECT_TRUE(HasLine(result.log, "EXIT : Screensaver - WM_CLOSE"));
+    EXPECT_TRUE(HasLine(result.log, "EXIT : xExit - done"));
+    // No display mode was changed, so none is restored.
+    EXPECT_FALSE(HasLine(result.log, "EXIT : Restoring screen resolution"));
+}
+
+TEST(PlainXvfb, DefaultSettingsDrawOverTheWholeScreen) {
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    DesktopRun result = RunSaverOnThePlainDesktop();
+    ExpectEndedByTheKeyWithoutABox(result);
+    EXPECT_TRUE(HasLine(result.log,
+                        "WARNING : Unable to change the display to 640x480x16, drawing over "
+                        "the desktop at 1024x768"));
+    ExpectSceneOverTheWholeScreen(result.root);
+}
+
+TEST(PlainXvfb, AModeTheDisplayLacksDrawsOverTheWholeScreen) {
+    SettingsFile settings;
+    settings.width = 800;
+    settings.height = 600;
+    settings.bits = 32;
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", settings);
+    DesktopRun result = RunSaverOnThePlainDesktop();
+    ExpectEndedByTheKeyWithoutABox(result);
+    EXPECT_TRUE(HasLine(result.log,
+                        "WARNING : Unable to change the display to 800x600x32, drawing over "
+                        "the desktop at 1024x768"));
+    ExpectSceneOverTheWholeScreen(result.root);
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+}
+
+}  // namespace
