@@ -24,11 +24,12 @@ const char* const kSplashVariable = "FX_GLIDE_NO_SPLASH";
 PIXELFORMATDESCRIPTOR pixelFormat;
 bool pixelFormatFilled;
 
-const uint32_t kHandledMessages[] = {WM_ACTIVATEAPP, WM_SIZE,  WM_QUIT,
-                                     WM_DESTROY,     WM_CLOSE, WM_ERASEBKGND};
-
 HWND MainWindow() { return reinterpret_cast<HWND>(sglb->mainWindow); }
 HDC MainDc() { return reinterpret_cast<HDC>(sglb->deviceContext); }
+
+void ActivateScreen(Screen* screen, bool active) {
+    static_cast<OglScreen*>(screen)->Activate(active);
+}
 
 }  // namespace
 
@@ -37,7 +38,7 @@ HDC MainDc() { return reinterpret_cast<HDC>(sglb->deviceContext); }
 
 OglScreen::OglScreen(int32_t screenKind)
     : Screen(screenKind == SCREEN_3DFX ? "3dfx opengl" : "Standard opengl", screenKind),
-      messageHandler(this),
+      messageHandler(this, ActivateScreen),
       context(nullptr),
       driver(nullptr),
       ownWgl(0),
@@ -99,59 +100,8 @@ int OglScreen::LoadDriver() {
 
 int OglScreen::InitInWindow(WindowHandle parent, int32_t depthBuffer) {
     parentWindow = parent;
-    RECT outer = {};
-    GetWindowRect(reinterpret_cast<HWND>(parent), &outer);
-    ScreenMode childMode = {};
-    childMode.width = outer.right - outer.left;
-    childMode.height = outer.bottom - outer.top;
-    childMode.depthBuffer = depthBuffer;
-    childMode.displayMode = DISPLAY_CHILD;
+    ScreenMode childMode = ChildMode(parent, depthBuffer);
     return InitMode(&childMode);
-}
-
-int OglScreen::CreateMainWindow(const ScreenMode* newMode) {
-    int desktopWidth = DesktopWidth();
-    int desktopHeight = DesktopHeight();
-    int x = 0, y = 0, width = newMode->width, height = newMode->height;
-    DWORD style, exStyle = 0;
-    HWND parent = nullptr;
-    switch (newMode->displayMode) {
-        case DISPLAY_FULLSCREEN:
-            style = WS_POPUP;
-            exStyle = WS_EX_TOPMOST;
-            break;
-        case DISPLAY_WINDOW: {
-            style = WS_POPUP | WS_THICKFRAME;
-            // The sizing frame as the system draws it for this style, so the client
-            // area is the mode's size (Wine's frame is a pixel narrower than its
-            // SM_CXSIZEFRAME, which left a 642 x 482 drawable for a 640 x 480 mode).
-            RECT outer = {0, 0, newMode->width, newMode->height};
-            AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-            width = outer.right - outer.left;
-            height = outer.bottom - outer.top;
-            x = (desktopWidth - newMode->width) / 2 + outer.left;
-            y = (desktopHeight - newMode->height) / 2 + outer.top;
-            break;
-        }
-        case DISPLAY_DESKTOP:
-            width = desktopWidth;
-            height = desktopHeight;
-            style = WS_POPUP | WS_MAXIMIZE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-            break;
-        case DISPLAY_CHILD:
-            style = WS_CHILD | WS_VISIBLE;
-            parent = reinterpret_cast<HWND>(parentWindow);
-            break;
-        default:
-            return SetErrorText("Unknown displayMode");
-    }
-    LogMessage(LOG_SCREEN, "Create window\n");
-    HWND window = CreateWindowExA(exStyle, glb->name, glb->name, style, x, y, width, height,
-                                  parent, nullptr, reinterpret_cast<HINSTANCE>(appInstance),
-                                  nullptr);
-    sglb->mainWindow = reinterpret_cast<WindowHandle>(window);
-    if (!window) return SetErrorText("Unable to create main window");
-    return 1;
 }
 
 namespace {
@@ -272,37 +222,16 @@ void OglScreen::SetInitialState() {
 }
 
 int OglScreen::InitMode(const ScreenMode* newMode) {
-    if (!newMode) return SetErrorText("Unable to get the mode to init");
-    LogMessage(LOG_SCREEN, "Starting video mode : %ldx%ldx%ld in %s using %s\n",
-               long(newMode->width), long(newMode->height), long(newMode->bits),
-               newMode->displayMode == DISPLAY_FULLSCREEN ? "fullscreen mode" : "window mode",
-               name);
-    if (newMode->displayMode != DISPLAY_FULLSCREEN) {
-        if (SupportsDisplayMode(DISPLAY_WINDOW) != 1)
-            return SetErrorText("Device isn't window compatible");
-        if (DesktopWidth() < newMode->width || DesktopHeight() < newMode->height)
-            return SetErrorText("Desktop size to small for requested window size (%ldx%ldx%ld)\n",
-                                long(newMode->width), long(newMode->height), long(newMode->bits));
-    }
+    if (!CheckModeToOpen(this, newMode)) return 0;
     if (!LoadDriver()) return SetErrorText("Failed to init opengl");
     KeepMode(newMode);
-    if (!CreateMainWindow(mode)) return 0;
-    HWND window = MainWindow();
+    if (!CreateScreenWindow(mode, parentWindow, WS_POPUP, WS_EX_TOPMOST)) return 0;
     targetWidth = mode->width;
     targetHeight = mode->height;
-    if (mode->displayMode == DISPLAY_FULLSCREEN) EnterFullScreen(window);
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    SetFocus(window);
-    HDC dc = GetDC(window);
-    sglb->deviceContext = reinterpret_cast<uintptr_t>(dc);
-    if (!dc) return SetErrorText("Unable to get window dc");
-    if (mode->displayMode != DISPLAY_CHILD) ShowCursor(FALSE);
-    if (DesktopBits() == 8)
-        return SetErrorText(
-            "Failed to change screen mode so we are still in 8bpp mode\nThe program cant run "
-            "with so few colors.\nPlease change to a screen mode with more colors than 8 bpp and "
-            "try again");
+    if (mode->displayMode == DISPLAY_FULLSCREEN) EnterFullScreen(MainWindow());
+    if (!ShowScreenWindow(mode->displayMode)) return 0;
+    HDC dc = MainDc();
+    if (DesktopBits() == 8) return SetErrorText("%s", kTooFewColours);
     if (!SetupContext(dc)) {
         ExitMode();
         return SetErrorText("Failed to setup opengl screen");
@@ -597,21 +526,4 @@ void OglScreen::Activate(bool active) {
         Release();
         if (displayChanged) ChangeDisplaySettingsA(nullptr, 0);
     }
-}
-
-int32_t OglMessageHandler::HandleMessage(WindowHandle, uint32_t message, uintptr_t wParam,
-                                         intptr_t) {
-    if (message == WM_DESTROY)
-        PostQuitMessage(0);
-    else if (message == WM_ACTIVATEAPP)
-        screen->Activate(wParam != 0);
-    return 0;
-}
-
-void OglMessageHandler::RegisterAll() {
-    for (uint32_t message : kHandledMessages) RegisterMessageHandler(this, message);
-}
-
-void OglMessageHandler::UnregisterAll() {
-    for (uint32_t message : kHandledMessages) UnregisterMessageHandler(this, message);
 }
