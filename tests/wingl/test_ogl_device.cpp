@@ -20,60 +20,6 @@ namespace {
 
 const Rgba kNavy = {0, 0, 128, 255};
 
-std::vector<int32_t> Counters(const Screen& screen) {
-    return {screen.points,         screen.lines,        screen.lineStrips, screen.triangles,
-            screen.triangleStrips, screen.triangleFans, screen.quads};
-}
-
-// The names of the files in a directory that match a pattern ("dir\\*.bmp").
-std::vector<std::string> FilesMatching(const std::string& pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Works in a fresh directory of its own beside the test program and removes it (with
-// the screenshots in it) when done.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        char current[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, current);
-        previous = current;
-        path = previous + "\\ogl_scratch_" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(path.c_str(), nullptr);
-        SetCurrentDirectoryA(path.c_str());
-    }
-    ~ScratchDirectory() {
-        SetCurrentDirectoryA(previous.c_str());
-        std::string shots = path + "\\ScrShots";
-        for (const std::string& name : FilesMatching(shots + "\\*"))
-            DeleteFileA((shots + "\\" + name).c_str());
-        RemoveDirectoryA(shots.c_str());
-        RemoveDirectoryA(path.c_str());
-    }
-
-private:
-    std::string previous;
-    std::string path;
-};
-
-std::string DatedShotName(int number) {
-    std::time_t now = std::time(nullptr);
-    const std::tm* date = std::localtime(&now);
-    char name[64];
-    std::snprintf(name, sizeof name, "shot%04d-%02d-%02d_%02d.bmp", date->tm_year + 1900,
-                  date->tm_mon + 1, date->tm_mday, number);
-    return name;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
