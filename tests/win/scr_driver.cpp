@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -107,17 +108,19 @@ const char* const kOverrideKey = "Software\\Wine\\AppDefaults\\Novadrift.scr\\Dl
 
 }  // namespace
 
-NoRenderDrivers::NoRenderDrivers() {
+DisabledLibraries::DisabledLibraries(std::initializer_list<const char*> libraries) {
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kOverrideKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
-    for (const char* library : {"opengl32", "ddraw"})
+    for (const char* library : libraries)
         RegSetValueExA(key, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
     RegCloseKey(key);
 }
 
-NoRenderDrivers::~NoRenderDrivers() { RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey); }
+DisabledLibraries::~DisabledLibraries() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey);
+}
 
 std::vector<std::string> LogBodies(const std::string& log) {
     std::vector<std::string> bodies;
@@ -137,14 +140,14 @@ std::vector<std::string> LogBodies(const std::string& log) {
 
 namespace {
 
-std::string Le32(uint32_t value) {
+std::string Le32Bytes(uint32_t value) {
     std::string bytes(4, '\0');
     for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
     return bytes;
 }
 
 std::string Le16(uint32_t value) {
-    return Le32(value).substr(0, 2);
+    return Le32Bytes(value).substr(0, 2);
 }
 
 // The 128-byte screen choice: valid, kind, display mode and size, then a device part
@@ -161,14 +164,50 @@ std::string Selection(int32_t kind, int32_t displayMode, const SettingsFile& set
 
 void WriteSettingsFile(const std::string& path, const SettingsFile& settings) {
     std::string header(1, '\1');
-    header += Le32(0) + std::string(64, '\0');
+    header += Le32Bytes(0) + std::string(64, '\0');
     for (int32_t value : {settings.width, settings.height, settings.bits, 1, 0, settings.priority})
-        header += Le32(uint32_t(value));
+        header += Le32Bytes(uint32_t(value));
     header +=
         Selection(settings.screenKind, 1, settings) + Selection(settings.previewKind, 4, settings);
-    std::string inner = std::string("HEADER", 7) + Le32(uint32_t(header.size())) + header;
-    std::string outer = std::string("NOVADRIFTCFG", 13) + Le32(uint32_t(inner.size())) + inner;
-    std::string file = std::string("XIFF", 5) + Le32(uint32_t(outer.size())) + outer;
+    std::string inner = std::string("HEADER", 7) + Le32Bytes(uint32_t(header.size())) + header;
+    std::string outer = std::string("NOVADRIFTCFG", 13) + Le32Bytes(uint32_t(inner.size())) + inner;
+    std::string file = std::string("XIFF", 5) + Le32Bytes(uint32_t(outer.size())) + outer;
     std::ofstream out(path, std::ios::binary);
     out << file;
+}
+
+std::vector<std::string> RunLog() {
+    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+}
+
+void RemoveRunLog() {
+    DeleteFileA((TestProgramDirectory() + "Novadrift.log").c_str());
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void PressKey(unsigned short virtualKey) {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+std::vector<std::string> Screenshots() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((TestProgramDirectory() + "ScrShots\\qv*.bmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+uint32_t Le32(const std::string& bytes, size_t at) {
+    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -36,17 +37,42 @@ ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
 // there is none.
 bool CloseScrWindow();
 
-// While it lives, Novadrift.scr runs as on a machine without render drivers: Wine's
-// per-program DLL overrides disable opengl32.dll and ddraw.dll for it.
-class NoRenderDrivers {
+// While it lives, Novadrift.scr runs without the named libraries: Wine's per-program
+// DLL overrides disable them for it.
+class DisabledLibraries {
 public:
-    NoRenderDrivers();
-    ~NoRenderDrivers();
+    explicit DisabledLibraries(std::initializer_list<const char*> libraries);
+    ~DisabledLibraries();
+};
+
+// As on a machine without render drivers: no opengl32.dll and no ddraw.dll.
+class NoRenderDrivers : public DisabledLibraries {
+public:
+    NoRenderDrivers() : DisabledLibraries({"opengl32", "ddraw"}) {}
+};
+
+// As on a machine without DirectX: no ddraw.dll.
+class NoDirectDraw : public DisabledLibraries {
+public:
+    NoDirectDraw() : DisabledLibraries({"ddraw"}) {}
 };
 
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
 // without a stamp come as "RAW:" and the text.
 std::vector<std::string> LogBodies(const std::string& log);
+// The lines of Novadrift.log beside the program, as LogBodies gives them.
+std::vector<std::string> RunLog();
+// Removes the log of an earlier run, so a test that waits for a line of the next run
+// does not find it there before that run has begun.
+void RemoveRunLog();
+bool HasLine(const std::vector<std::string>& lines, const std::string& line);
+
+// A key pressed and released through the system's input queue, as a user's would.
+void PressKey(unsigned short virtualKey);
+// The names of the screenshots (ScrShots\qv*.bmp) beside the program.
+std::vector<std::string> Screenshots();
+// A little-endian 32-bit value in a file's bytes.
+uint32_t Le32(const std::string& bytes, size_t at);
 
 // A settings file (novadrift.cfg) as the settings dialog would leave it.
 struct SettingsFile {

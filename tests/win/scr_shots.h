@@ -37,3 +37,8 @@ StarCount CountStars(const Shot& shot);
 
 // Share of pixels the cloud lights: the default background tints it blue.
 double CloudShare(const Shot& shot);
+
+// Two frames of the saver a second apart show the star field: stars in many places,
+// the cloud over a good part, the tiled layer repeating seven times across, and the
+// picture moving between them.
+void ExpectMovingStarField(const Shot& first, const Shot& second);

@@ -15,22 +15,6 @@
 
 namespace {
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-std::vector<std::string> RunLog() {
-    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
-}
-
-void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
 struct DesktopRun {
     ScrRun run;
     Shot root;  // the X screen while the saver ran
@@ -40,6 +24,7 @@ struct DesktopRun {
 // The screensaver proper, the X screen taken two seconds after the scene has loaded,
 // then a key.
 DesktopRun RunSaverOnThePlainDesktop() {
+    RemoveRunLog();
     DesktopRun result;
     unsigned loadedAt = 0;
     bool captured = false, pressed = false;
@@ -85,24 +70,32 @@ void ExpectEndedByTheKeyWithoutABox(const DesktopRun& result) {
     EXPECT_FALSE(HasLine(result.log, "EXIT : Restoring screen resolution"));
 }
 
+// The default settings: the Direct3D screen, first under Wine, at 640x480x16.
 TEST(PlainXvfb, DefaultSettingsDrawOverTheWholeScreen) {
     DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
     DesktopRun result = RunSaverOnThePlainDesktop();
     ExpectEndedByTheKeyWithoutABox(result);
+    EXPECT_TRUE(HasLine(result.log,
+                        "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using "
+                        "Direct 3d"));
     EXPECT_TRUE(HasLine(result.log,
                         "WARNING : Unable to change the display to 640x480x16, drawing over "
                         "the desktop at 1024x768"));
     ExpectSceneOverTheWholeScreen(result.root);
 }
 
-TEST(PlainXvfb, AModeTheDisplayLacksDrawsOverTheWholeScreen) {
+TEST(PlainXvfb, AModeTheDisplayLacksDrawsOverTheWholeScreenWithOpenGl) {
     SettingsFile settings;
     settings.width = 800;
     settings.height = 600;
     settings.bits = 32;
+    settings.screenKind = 1;
     WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", settings);
     DesktopRun result = RunSaverOnThePlainDesktop();
     ExpectEndedByTheKeyWithoutABox(result);
+    EXPECT_TRUE(HasLine(result.log,
+                        "SCREEN : Starting video mode : 800x600x32 in fullscreen mode using "
+                        "Standard opengl"));
     EXPECT_TRUE(HasLine(result.log,
                         "WARNING : Unable to change the display to 800x600x32, drawing over "
                         "the desktop at 1024x768"));

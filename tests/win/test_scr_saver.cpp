@@ -13,22 +13,6 @@
 
 namespace {
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-std::vector<std::string> RunLog() {
-    return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
-}
-
-void PressKey(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
 void MoveMouse(LONG dx, LONG dy) {
     INPUT input = {};
     input.type = INPUT_MOUSE;
@@ -59,6 +43,14 @@ struct SaverResult {
     unsigned endedMs;
 };
 
+// Settings that choose the OpenGL screen for the screensaver and the preview (under
+// Wine the Direct3D screen would come first); the Direct3D screen has its own tests.
+void ChooseOpenGl(SettingsFile settings = SettingsFile()) {
+    settings.screenKind = 1;
+    settings.previewKind = 1;
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", settings);
+}
+
 SaverResult RunSaver(unsigned timeoutMs, const std::function<void(unsigned)>& act) {
     SaverResult result;
     DWORD start = GetTickCount();
@@ -67,23 +59,8 @@ SaverResult RunSaver(unsigned timeoutMs, const std::function<void(unsigned)>& ac
     return result;
 }
 
-std::vector<std::string> Screenshots() {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((TestProgramDirectory() + "ScrShots\\qv*.bmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-uint32_t Le32(const std::string& bytes, size_t at) {
-    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
-           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
-}
-
 TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
+    ChooseOpenGl();
     std::vector<std::string> shotsBefore = Screenshots();
     int presses = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
@@ -127,6 +104,7 @@ TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
 }
 
 TEST(ScrSaver, MovementEndsItOnlyAfterThreeSeconds) {
+    ChooseOpenGl();
     unsigned lastMove = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
         // Small steps often, so every frame sees more than the threshold.
@@ -143,6 +121,7 @@ TEST(ScrSaver, MovementEndsItOnlyAfterThreeSeconds) {
 }
 
 TEST(ScrSaver, AButtonEndsItAtOnce) {
+    ChooseOpenGl();
     bool clicked = false;
     unsigned clickedAt = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
@@ -175,11 +154,15 @@ HWND MakeHostWindow() {
                            100, 152, 112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
+// The preview on the named screen: a child window covering the host, ended by the
+// host's end.
+void ExpectPreviewInsideTheHost(const std::string& screenName) {
     HWND host = MakeHostWindow();
     ASSERT_NE(host, nullptr);
     std::string arguments = " /p " + std::to_string(reinterpret_cast<uintptr_t>(host));
+    RemoveRunLog();
     bool childSeen = false, destroyed = false;
+    unsigned drawingAt = 0;
     RECT childRect = {};
     ScrRun run = RunScr(arguments, 30000, "", [&](unsigned elapsed) {
         HWND child = GetWindow(host, GW_CHILD);
@@ -187,7 +170,9 @@ TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
             childSeen = true;
             GetWindowRect(child, &childRect);
         }
-        if (!destroyed && childSeen && elapsed >= 3000) {
+        if (!drawingAt && HasLine(RunLog(), "INIT :  ----- Entering main loop -----"))
+            drawingAt = elapsed;
+        if (!destroyed && childSeen && drawingAt && elapsed >= drawingAt + 1000) {
             DestroyWindow(host);
             destroyed = true;
         }
@@ -205,10 +190,21 @@ TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
     EXPECT_EQ(childRect.bottom - childRect.top, 112);
     std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLine(log, "INIT : Trying to setup preview window from config file"));
-    EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : 152x112x0 in window mode using "
-                             "Standard opengl"));
+    EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : 152x112x0 in window mode using " +
+                                 screenName));
     EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
     UnregisterClassA("NovadriftPreviewHost", GetModuleHandleA(nullptr));
+}
+
+TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
+    ChooseOpenGl();
+    ExpectPreviewInsideTheHost("Standard opengl");
+}
+
+TEST(ScrSaver, PreviewOnDirect3DDrawsInsideTheHostAndEndsWithIt) {
+    // Without settings the first screen that draws in a window: Direct3D under Wine.
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    ExpectPreviewInsideTheHost("Direct 3d");
 }
 
 }  // namespace
@@ -253,7 +249,7 @@ TEST(ScrSaver, TheScreensaverRunsAtTheChosenPriority) {
     for (const Case& c : cases) {
         SettingsFile settings;
         settings.priority = c.setting;
-        WriteSettingsFile(settingsPath, settings);
+        ChooseOpenGl(settings);
         DWORD seen = 0;
         bool clicked = false;
         SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
