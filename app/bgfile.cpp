@@ -1,6 +1,9 @@
 #include "bgfile.h"
 
+#include <cmath>
+
 #include "ansi/xiff.h"
+#include "bground.h"
 #include "misc.h"
 
 namespace {
@@ -37,6 +40,17 @@ void RefreshKeyRanges(SliderChannel* channel) {
 
 int Malformed() { return SetErrorText("Malformed background file"); }
 
+// A damaged file can hold numbers no channel can use; such a channel keeps what it had.
+bool Usable(const SliderTableRow* row, const StoredChannel& stored) {
+    if (!std::isfinite(stored.value) || !std::isfinite(stored.low) || !std::isfinite(stored.high))
+        return false;
+    if (row->id != CONTROL_BGSNUMS) return true;
+    const float counts[] = {stored.value, stored.low, stored.high};
+    for (float count : counts)
+        if (count < -STAR_COUNT_MAX || count > STAR_COUNT_MAX) return false;
+    return true;
+}
+
 }  // namespace
 
 int ReadChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator) {
@@ -48,7 +62,11 @@ int ReadChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator)
         StoredChannel stored;
         result = ReadStored(file, &stored) ? 1 : 0;
         file->LeaveChunk();
-        if (result == 1) {
+        if (result == 1 && !Usable(row, stored)) {
+            LogMessage(LOG_WARNING, "Background channel \"%s\" refused: %g within %g..%g\n",
+                       row->keyword, double(stored.value), double(stored.low), double(stored.high));
+            result = 0;
+        } else if (result == 1) {
             channel->flags = stored.flags;
             channel->mode = stored.mode;
             channel->value = stored.value;
@@ -62,6 +80,9 @@ int ReadChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator)
             channel->delay = stored.delay;
             channel->delayLow = stored.delayLow;
             channel->delayHigh = stored.delayHigh;
+            // The channel holds the loaded value, so its next phase starts from there
+            // rather than from whatever the spline held before.
+            animator->SetValue(row->id, stored.value, 1, 1);
             animator->MarkChanged(row->id, 0);
         } else {
             ClearError();

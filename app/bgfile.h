@@ -14,7 +14,7 @@ class XiffFile;
 int LoadBackground(VxAnimator* animator, const char* path);
 // 1 written; the old file is replaced only by a complete new one.
 int SaveBackground(VxAnimator* animator, const char* path);
-// 1 read, 2 no chunk of the row's keyword, 0 a chunk too short for a channel (the
-// channel is then left as it was).
+// 1 read, 2 no chunk of the row's keyword, 0 a chunk too short for a channel or
+// holding numbers it cannot use (the channel is then left as it was).
 int ReadChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator);
 int WriteChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator);

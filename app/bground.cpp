@@ -65,14 +65,6 @@ void SceneList::Remove(SceneObject* object) {
 
 // ---------------------------------------------------------------- star field
 
-namespace {
-
-// The largest star count whose array (count + 100 stars) still has a size that fits
-// 31 bits; larger or non-numeric counts are refused rather than converted.
-const float kMaxStarCount = float(INT32_MAX / int32_t(sizeof(Star)) - 100);
-
-}  // namespace
-
 uint8_t ParameterByte(float value) {
     if (!std::isfinite(value)) return 0;
     // fmod is exact, so this is the low byte of the truncated value for any size.
@@ -102,7 +94,8 @@ StarField::StarField()
       cameraPositionY(0.0f),
       cameraPositionZ(0.0f),
       backdropOpacity(255),
-      cloudSpeed(0.5f) {
+      cloudSpeed(0.5f),
+      starCountRefused(false) {
     starSprite.SetBlendMode(SURFACE_ADDITIVE);
     const uint8_t background[4] = {0, 0, 0, 0};
     const uint8_t start[4] = {0, 0, 0, 255};
@@ -131,10 +124,17 @@ void StarField::PlaceStar(int32_t i, float depth) {
 }
 
 bool StarField::SetStarCount(float value) {
-    if (!(value >= -kMaxStarCount && value <= kMaxStarCount)) {
-        SetError(ERR_BAD_ARGUMENTS, __FILE__, __LINE__);
+    // A count that is no number or past the limit keeps the stars there are. It
+    // comes back every frame from the animator, so it is reported once, as a warning:
+    // the run goes on.
+    if (!(value >= -STAR_COUNT_MAX && value <= STAR_COUNT_MAX)) {
+        if (!starCountRefused)
+            LogMessage(LOG_WARNING, "Star count %g refused, keeping %ld stars\n", double(value),
+                       long(starCount));
+        starCountRefused = true;
         return false;
     }
+    starCountRefused = false;
     // The array only grows, with room for 100 more, so moving the slider down and up
     // again does not reallocate.
     if (value > float(starCapacity)) {

@@ -85,6 +85,10 @@ SceneList& Scenes();
 
 // ---------------------------------------------------------------- star field
 
+// The most stars a background may ask for (either sign; a negative count draws
+// none): far more than a frame can draw, yet an array that always fits in memory.
+#define STAR_COUNT_MAX 1000000.0f
+
 struct Star {
     float x;
     float y;
@@ -172,6 +176,9 @@ public:
 
 private:
     bool SetStarCount(float value);
+    // Set while the last star count offered was refused, so a bad value pushed again
+    // every frame is reported once.
+    bool starCountRefused;
     void FreeTextures();
     void DrawBackdrop(Screen* screen);
     void DrawStar(Screen* screen, int32_t i);

@@ -171,7 +171,9 @@ void SaverState::CheckMouseMovement() {
     int32_t dx = 0, dy = 0;
     int32_t buttons = 0;
     glb->mouse->GetMovement(&dx, &dy, &buttons);
-    if ((dx > movementThreshold || dy > movementThreshold) &&
+    // The size of the movement counts, whichever way the mouse went.
+    if ((std::llabs(int64_t(dx)) > movementThreshold ||
+         std::llabs(int64_t(dy)) > movementThreshold) &&
         Platform().tickCount() - startTick > SAVER_MOVEMENT_GRACE_MS)
         RequestClose(sglb->mainWindow);
 }

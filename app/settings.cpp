@@ -16,7 +16,9 @@ int LoadSettings(const char* path, SettingsRecord* record) {
     if (!file.Open(path, FILE_READ)) return 0;
     if (!file.FindChunk("NOVADRIFTCFG", nullptr, 0)) {
         file.Close();
-        return 0;
+        // A damaged file is answered by the defaults and the "Info" box alone: what
+        // the scan ran into is no error of the run.
+        return ClearError();
     }
     SettingsRecord loaded = *record;
     bool ok = file.EnterChunk() && file.FindChunk("HEADER", nullptr, 0) && file.EnterChunk();

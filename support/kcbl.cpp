@@ -598,10 +598,8 @@ int Kcbl::ImportFile(const char* path) {
     }
     block[length] = 0;
     file.Close();
+    // The text ends at the first NUL byte, wherever the file puts one.
     int ok = Import(block);
-    // A NUL byte would silently end the text early: the lines before it are kept, the
-    // file is refused as binary.
-    if (ok && std::memchr(block, 0, size_t(length))) ok = SetErrorText("%s", kBinaryText);
     xFree(block);
     return ok;
 }

@@ -47,6 +47,14 @@ void WriteLogText(const char* text) {
     std::fclose(file);
 }
 
+// A line cut to its buffer still ends the line its format ended, so the next entry
+// starts a line of its own.
+void KeepLineEnd(char* buffer, size_t size, int written, const char* format) {
+    size_t length = std::strlen(format);
+    if (written < int(size) || length == 0 || format[length - 1] != '\n') return;
+    buffer[size - 2] = '\n';
+}
+
 const char* LogLabel(int kind) {
     switch (kind) {
         case LOG_INIT: return "INIT";
@@ -66,12 +74,15 @@ int LogMessage(int kind, const char* format, ...) {
     char text[kLogLineSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    int written = std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
+    KeepLineEnd(text, sizeof text, written, format);
     char line[kLogLineSize];
     // A line longer than the buffer is cut at its end.
-    if (std::snprintf(line, sizeof line, "%5.3f : %s : %s", TimerSeconds(), LogLabel(kind), text) < 0)
-        return 0;
+    written = std::snprintf(line, sizeof line, "%5.3f : %s : %s", TimerSeconds(), LogLabel(kind),
+                            text);
+    if (written < 0) return 0;
+    KeepLineEnd(line, sizeof line, written, text);
     WriteLogText(line);
     return 1;
 }
@@ -80,8 +91,9 @@ void LogRaw(const char* format, ...) {
     char text[kLogLineSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    int written = std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
+    KeepLineEnd(text, sizeof text, written, format);
     WriteLogText(text);
 }
 
@@ -217,6 +229,20 @@ int ShowLastError() {
     Platform().messageBox(0, message, "Error");
     ClearError();
     return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Text
+
+int SameTextIgnoringCase(const char* a, const char* b) {
+    if (!a || !b) return 0;
+    for (;; ++a, ++b) {
+        int x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+        if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
+        if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
+        if (x != y) return 0;
+        if (!x) return 1;
+    }
 }
 
 // ---------------------------------------------------------------------------------------

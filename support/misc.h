@@ -82,6 +82,9 @@ bool GetErrorMessage(char* buffer, int size = ERROR_MESSAGE_SIZE);
 // Shows the pending error in the "Error" box and clears it; 0 when none was pending.
 int ShowLastError();
 
+// 1 when the two texts are equal, letters compared without regard to case (ASCII).
+int SameTextIgnoringCase(const char* a, const char* b);
+
 // Program clock: seconds since TimerInit; 0 before it.
 void TimerInit();
 double TimerSeconds();

@@ -53,3 +53,5 @@ void PaintStarSprite(Canvas& canvas);  // star.bmp, 64 x 64
 void PaintStarTile(Canvas& canvas);    // stars.bmp, 256 x 256
 void PaintFont(Canvas& canvas);        // font8x8.bmp, 128 x 64
 void PaintIntroAtlas(Canvas& canvas);  // nd.fxt, 256 x 256
+// The editor panel's pictures (gui_layout.h lists them with their sizes), by define.
+void PaintGuiPicture(Canvas& canvas, const char* define);

@@ -579,27 +579,25 @@ uint32_t Fxt1EncodeBlock(const uint32_t texels[FXT1_BLOCK_HEIGHT][FXT1_BLOCK_WID
 }
 
 int32_t Fxt1EncodedBytes(int32_t width, int32_t height) {
-    return (width + FXT1_BLOCK_WIDTH - 1) / FXT1_BLOCK_WIDTH *
-           ((height + FXT1_BLOCK_HEIGHT - 1) / FXT1_BLOCK_HEIGHT) * FXT1_BLOCK_BYTES;
+    return width / FXT1_BLOCK_WIDTH * (height / FXT1_BLOCK_HEIGHT) * FXT1_BLOCK_BYTES;
 }
 
 void Fxt1EncodeImage(const uint32_t* texels, int32_t width, int32_t height, Fxt1EncodeMode mode,
                      uint8_t* blocks) {
-    for (int32_t y0 = 0; y0 < height; y0 += FXT1_BLOCK_HEIGHT)
-        for (int32_t x0 = 0; x0 < width; x0 += FXT1_BLOCK_WIDTH) {
+    for (int32_t y0 = 0; y0 + FXT1_BLOCK_HEIGHT <= height; y0 += FXT1_BLOCK_HEIGHT)
+        for (int32_t x0 = 0; x0 + FXT1_BLOCK_WIDTH <= width; x0 += FXT1_BLOCK_WIDTH) {
             uint32_t block[FXT1_BLOCK_HEIGHT][FXT1_BLOCK_WIDTH];
             for (int y = 0; y < FXT1_BLOCK_HEIGHT; ++y)
-                for (int x = 0; x < FXT1_BLOCK_WIDTH; ++x) {
-                    int32_t sx = x0 + x < width ? x0 + x : width - 1;
-                    int32_t sy = y0 + y < height ? y0 + y : height - 1;
-                    block[y][x] = texels[intptr_t(sy) * width + sx];
-                }
+                for (int x = 0; x < FXT1_BLOCK_WIDTH; ++x)
+                    block[y][x] = texels[intptr_t(y0 + y) * width + x0 + x];
             Fxt1EncodeBlock(block, mode, blocks);
             blocks += FXT1_BLOCK_BYTES;
         }
 }
 
 int Fxt1WriteFile(const char* path, const uint32_t* texels, int32_t width, int32_t height) {
+    // The container holds whole blocks only: texels past them would be lost.
+    if (width % FXT1_BLOCK_WIDTH != 0 || height % FXT1_BLOCK_HEIGHT != 0) return 0;
     std::vector<uint8_t> bytes(FXT1_HEADER_BYTES + size_t(Fxt1EncodedBytes(width, height)));
     const uint8_t magic[4] = {'C', 'X', 'E', 'T'};
     std::memcpy(bytes.data(), magic, 4);

@@ -29,12 +29,13 @@ uint32_t Fxt1BlockError(const uint32_t source[FXT1_BLOCK_HEIGHT][FXT1_BLOCK_WIDT
 uint32_t Fxt1EncodeBlock(const uint32_t texels[FXT1_BLOCK_HEIGHT][FXT1_BLOCK_WIDTH],
                          Fxt1EncodeMode mode, uint8_t block[FXT1_BLOCK_BYTES]);
 
-// The padded block layout of a width x height image: ceil(w / 8) x ceil(h / 4) blocks,
-// rows of blocks from the top. Texels past the right or bottom edge repeat the edge.
+// The block layout of a width x height image: its whole 8 x 4 blocks, rows of blocks
+// from the top.
 int32_t Fxt1EncodedBytes(int32_t width, int32_t height);
 void Fxt1EncodeImage(const uint32_t* texels, int32_t width, int32_t height, Fxt1EncodeMode mode,
                      uint8_t* blocks);
 
 // Writes the container: "CXET", 4 zero bytes, width, height (little-endian), blocks.
-// Returns 1, or 0 when the file cannot be written.
+// Returns 1, or 0 when the file cannot be written or the size is not made of whole
+// blocks.
 int Fxt1WriteFile(const char* path, const uint32_t* texels, int32_t width, int32_t height);

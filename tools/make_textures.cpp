@@ -1,6 +1,7 @@
 // Writes the textures the program ships: make_textures <directory> puts star.bmp,
-// stars.bmp, font8x8.bmp and nd.fxt into <directory> (the repository keeps them in
-// data/textures). Every picture comes from a fixed seed, so a run repeats the files.
+// stars.bmp, font8x8.bmp, nd.fxt and the editor panel's gui_*.bmp into <directory> (the
+// repository keeps them in data/textures). Every picture comes from a fixed seed, so a
+// run repeats the files.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -8,13 +9,11 @@
 
 #include "canvas.h"
 #include "fxt1_encode.h"
+#include "gui_layout.h"
 
 namespace {
 
-int WriteBmp(const std::string& directory, const char* name, int width, int height,
-             void (*paint)(Canvas&)) {
-    Canvas canvas(width, height);
-    paint(canvas);
+int WriteCanvas(const std::string& directory, const char* name, const Canvas& canvas) {
     std::string path = directory + "/" + name;
     if (!SaveCanvasBmp(canvas, path.c_str())) {
         std::fprintf(stderr, "make_textures: cannot write %s\n", path.c_str());
@@ -22,6 +21,13 @@ int WriteBmp(const std::string& directory, const char* name, int width, int heig
     }
     std::printf("%s\n", path.c_str());
     return 1;
+}
+
+int WriteBmp(const std::string& directory, const char* name, int width, int height,
+             void (*paint)(Canvas&)) {
+    Canvas canvas(width, height);
+    paint(canvas);
+    return WriteCanvas(directory, name, canvas);
 }
 
 }  // namespace
@@ -38,6 +44,12 @@ int main(int argc, char** argv) {
     int ok = WriteBmp(directory, "star.bmp", 64, 64, PaintStarSprite);
     ok &= WriteBmp(directory, "stars.bmp", 256, 256, PaintStarTile);
     ok &= WriteBmp(directory, "font8x8.bmp", 128, 64, PaintFont);
+    for (int i = 0; i < kGuiPictureCount; ++i) {
+        const GuiPicture& picture = kGuiPictures[i];
+        Canvas canvas(picture.width, picture.height ? picture.height : GuiLabelPictureHeight());
+        PaintGuiPicture(canvas, picture.define);
+        ok &= WriteCanvas(directory, picture.file, canvas);
+    }
 
     Canvas atlas(256, 256);
     PaintIntroAtlas(atlas);

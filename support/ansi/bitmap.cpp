@@ -40,10 +40,11 @@ int BitmapGeometry(int32_t width, int32_t height, int32_t bytesPerPixel, int32_t
                    int32_t* pitch, int32_t* totalBytes) {
     if (width < 0 || height < 0 || bytesPerPixel < 1 || bytesPerPixel > 4) return 0;
     if (rowAlignment != 1 && rowAlignment != 4) return 0;
-    if (width > BITMAP_MAX_DIMENSION || height > BITMAP_MAX_DIMENSION) return 0;
-    // Within these limits every product fits in 64 bits; compare before narrowing.
+    // A 31-bit width times 4 fits in 64 bits, and so does a row within the limit
+    // times a 31-bit height; compare before narrowing.
     int64_t row = int64_t(width) * bytesPerPixel;
     row = (row + rowAlignment - 1) / rowAlignment * rowAlignment;
+    if (row > BITMAP_MAX_BYTES) return 0;
     int64_t total = row * height;
     if (total > BITMAP_MAX_BYTES) return 0;
     *pitch = int32_t(row);

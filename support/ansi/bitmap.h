@@ -15,9 +15,9 @@ class PictureFormat;
 #define PALETTE_SIZE 256
 #define PALETTE_EXTENSION_SIZE 8
 
-// Limits every bitmap obeys, so a size read from a file can be checked before anything
-// is allocated: at most 32768 pixels across or down, at most 256 MiB of pixels.
-#define BITMAP_MAX_DIMENSION 32768
+// The limit every bitmap obeys, so a size read from a file can be checked before
+// anything is allocated: at most 256 MiB of pixels, in whatever shape (a thin picture
+// may be very wide).
 #define BITMAP_MAX_BYTES (int32_t(1) << 28)
 
 struct PaletteEntry {
@@ -41,9 +41,9 @@ public:
 };
 
 // The pitch and byte count of a width x height image of bytesPerPixel bytes a pixel,
-// rows padded to a multiple of rowAlignment bytes (1 or 4). 0 when a size is negative,
-// a dimension is over BITMAP_MAX_DIMENSION or the total over BITMAP_MAX_BYTES; all
-// products are checked before they are made, so hostile sizes cannot overflow.
+// rows padded to a multiple of rowAlignment bytes (1 or 4). 0 when a size is negative
+// or a row or the total is over BITMAP_MAX_BYTES; all products are checked before they
+// are made, so hostile sizes cannot overflow.
 int BitmapGeometry(int32_t width, int32_t height, int32_t bytesPerPixel, int32_t rowAlignment,
                    int32_t* pitch, int32_t* totalBytes);
 

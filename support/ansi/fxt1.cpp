@@ -7,12 +7,10 @@
 // levels rounded with + 3. Where that note and the simplified formulas of the reader's description
 // differ, the note wins: it was checked bit for bit against Mesa's decoder.
 //
-// Block layout in the file: rows of blocks from the top, left to right. When the size
-// is not a multiple of 8 x 4 the file may hold the padded layout of the FXT1 definition
-// (ceil(w/8) x ceil(h/4) blocks, edge blocks partly outside the picture) or only the
-// whole blocks the reader was first written for; the file's length tells which. In the second case
-// the pixels outside whole blocks are transparent black.
-// Refuses: a wrong magic, sizes over the bitmap limits, and files shorter than the
+// Block layout in the file: whole 8 x 4 blocks only, in rows from the top, left to
+// right; the right columns and bottom rows outside whole blocks are transparent black.
+// The layout never depends on the file's length, so bytes after the blocks are ignored.
+// Refuses: a wrong magic, sizes over the bitmap limit, and files shorter than the
 // blocks their header claims (checked before the pixels are allocated).
 // Allocates: the 32-bit pixel block and one row of compressed blocks.
 #include "ansi/fxt1.h"
@@ -207,33 +205,25 @@ int Fxt1Reader::LoadFromFile(File& file, Bitmap& bitmap, int, int) {
     uint32_t fileHeight = uint32_t(header[12]) | uint32_t(header[13]) << 8 |
                           uint32_t(header[14]) << 16 | uint32_t(header[15]) << 24;
     int32_t pitch, totalBytes;
-    if (fileWidth > BITMAP_MAX_DIMENSION || fileHeight > BITMAP_MAX_DIMENSION ||
+    if (fileWidth > uint32_t(INT32_MAX) || fileHeight > uint32_t(INT32_MAX) ||
         !BitmapGeometry(int32_t(fileWidth), int32_t(fileHeight), 4, 1, &pitch, &totalBytes))
         return SetFormatError(kOutOfMemory, 0);
     int32_t width = int32_t(fileWidth);
     int32_t height = int32_t(fileHeight);
 
-    // Whole blocks (the original layout) and the padded layout's blocks; the sizes are
-    // at most 32768, so these products stay far below 2^31.
-    int32_t wholeAcross = width / FXT1_BLOCK_WIDTH, wholeDown = height / FXT1_BLOCK_HEIGHT;
-    int32_t paddedAcross = (width + FXT1_BLOCK_WIDTH - 1) / FXT1_BLOCK_WIDTH;
-    int32_t paddedDown = (height + FXT1_BLOCK_HEIGHT - 1) / FXT1_BLOCK_HEIGHT;
+    int32_t across = width / FXT1_BLOCK_WIDTH, down = height / FXT1_BLOCK_HEIGHT;
+    if (across == 0 || down == 0) across = down = 0;
     int64_t available;
     {
         int32_t length;
         if (!file.Length(&length)) return SetFormatError(kReadError, 0);
         available = int64_t(length) - start - FXT1_HEADER_BYTES;
     }
-    int64_t paddedBytes = int64_t(paddedAcross) * paddedDown * FXT1_BLOCK_BYTES;
-    int64_t wholeBytes = int64_t(wholeAcross) * wholeDown * FXT1_BLOCK_BYTES;
-    bool padded = available >= paddedBytes;
-    if (!padded && available < wholeBytes) return SetFormatError(kReadError, 0);
-    int32_t across = padded ? paddedAcross : wholeAcross;
-    int32_t down = padded ? paddedDown : wholeDown;
+    if (available < int64_t(across) * down * FXT1_BLOCK_BYTES) return SetFormatError(kReadError, 0);
 
     uint8_t* pixels = static_cast<uint8_t*>(XALLOC(size_t(totalBytes)));
-    if (!padded) std::memset(pixels, 0, size_t(totalBytes));
-    uint8_t* blockRow = static_cast<uint8_t*>(XALLOC(size_t(across) * FXT1_BLOCK_BYTES));
+    std::memset(pixels, 0, size_t(totalBytes));
+    uint8_t* blockRow = static_cast<uint8_t*>(XALLOC(size_t(across + 1) * FXT1_BLOCK_BYTES));
     int ok = 1;
     for (int32_t by = 0; by < down && ok; ++by) {
         ok = file.Read(blockRow, across * FXT1_BLOCK_BYTES);
@@ -241,11 +231,9 @@ int Fxt1Reader::LoadFromFile(File& file, Bitmap& bitmap, int, int) {
             uint32_t texels[FXT1_BLOCK_HEIGHT][FXT1_BLOCK_WIDTH];
             Fxt1DecodeBlock(blockRow + intptr_t(bx) * FXT1_BLOCK_BYTES, texels);
             int32_t x0 = bx * FXT1_BLOCK_WIDTH, y0 = by * FXT1_BLOCK_HEIGHT;
-            int32_t columns = width - x0 < FXT1_BLOCK_WIDTH ? width - x0 : FXT1_BLOCK_WIDTH;
-            int32_t rows = height - y0 < FXT1_BLOCK_HEIGHT ? height - y0 : FXT1_BLOCK_HEIGHT;
-            for (int32_t y = 0; y < rows; ++y) {
+            for (int32_t y = 0; y < FXT1_BLOCK_HEIGHT; ++y) {
                 StoreTexels(pixels + intptr_t(y0 + y) * pitch + intptr_t(x0) * 4, texels[y],
-                            columns);
+                            FXT1_BLOCK_WIDTH);
             }
         }
     }

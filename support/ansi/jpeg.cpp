@@ -31,6 +31,8 @@ const char kNoError[] = "JPG - No error";
 const char kOpenFailed[] = "JPG - Unable to open \"%s\"";
 const char kNotBaseline[] = "Unhandle jpeg format. We only support baseline jpegs!";
 const char kSaveNotImplemented[] = "JPG - Save function not yet implemented";
+const char kTooLarge[] = "Out of memory";
+const char kDamaged[] = "JPG - Damaged or unsupported jpeg file";
 
 const int kMaxFrameComponents = 10;
 const int kMaxScanComponents = 4;
@@ -365,6 +367,8 @@ public:
     // 1 with the picture in the bitmap; 0 leaves the bitmap as it was. `refused` is set
     // when the file uses a process other than the baseline one.
     int Run(Bitmap& bitmap, bool* refused);
+    // Whether Run failed on a picture too large for a bitmap.
+    bool TooLarge() const { return tooLarge; }
 
 private:
     int ReadJfifHeader();
@@ -396,6 +400,7 @@ private:
     int nextRestart = 0;
 
     int32_t pitch = 0, totalBytes = 0;
+    bool tooLarge = false;
     uint8_t* pixels = nullptr;
     // Cr to red, Cb to blue, Cr and Cb to green (16-bit fixed point), 256 entries each.
     int32_t* colourTables = nullptr;
@@ -580,7 +585,10 @@ int Decoder::SetUp() {
     // bytes left bound the picture a file can truthfully claim.
     int64_t blocks = int64_t(mcusAcross) * mcusDown * blocksPerMcu;
     if (int64_t(source.Left()) * 4 < blocks) return 0;
-    if (!BitmapGeometry(width, height, 3, 4, &pitch, &totalBytes)) return 0;
+    if (!BitmapGeometry(width, height, 3, 4, &pitch, &totalBytes)) {
+        tooLarge = true;
+        return 0;
+    }
 
     for (int i = 0; i < scanCount; ++i) {
         Component& c = components[scan[i]];
@@ -781,7 +789,8 @@ int JpegLoader::LoadFromFile(File& file, Bitmap& bitmap, int, int) {
         SetFormatError(kNotBaseline, 0);
         return SetErrorText("%s", kNotBaseline);
     }
-    return 0;
+    // Every refusal says why, so the caller never reports the format's "No error".
+    return SetFormatError(decoder.TooLarge() ? kTooLarge : kDamaged, 0);
 }
 
 int JpegLoader::SaveToFile(File&, const Bitmap&, int, int, int) {

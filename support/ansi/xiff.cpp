@@ -71,27 +71,33 @@ int XiffFile::FileEnd(int32_t* end) {
     return Seek(here, SEEK_FROM_WINDOW | SEEK_ABSOLUTE);
 }
 
-int32_t XiffFile::EnclosingEnd(int32_t position, int32_t fileEnd) const {
+int XiffFile::EnclosingLevel(int32_t position) const {
     // A scan may run on past the current chunk; a header found there belongs to the
     // nearest entered ancestor that still holds it.
-    for (int k = depth; k >= 1; --k) {
-        int64_t end = int64_t(chunks[k].start) + chunks[k].length;
-        if (position < end) return end < fileEnd ? int32_t(end) : fileEnd;
-    }
-    return fileEnd;
+    for (int k = depth; k >= 1; --k)
+        if (position < int64_t(chunks[k].start) + chunks[k].length) return k;
+    return 0;
 }
 
-int XiffFile::ReadChunkHeader(const char* chunkName, bool* matches, uint32_t* length,
+int XiffFile::ReadChunkHeader(const char* chunkName, bool* matches, uint32_t* length, int32_t* cut,
                               int32_t fileEnd) {
     int32_t position;
     if (!Tell(&position, SEEK_ABSOLUTE)) return 0;
     if (position >= fileEnd) return 0;
-    int32_t limit = EnclosingEnd(position, fileEnd);
+    int level = EnclosingLevel(position);
+    // Only the file's own end may cut a chunk short: past an ancestor that the file
+    // holds whole, a chunk is malformed.
+    bool parentCut = level == 0 || chunks[level].cut;
+    int64_t limit =
+        level == 0 ? int64_t(fileEnd) : int64_t(chunks[level].start) + chunks[level].length;
     bool same = chunkName != nullptr;
     size_t compared = 0;
     for (;;) {
-        if (position >= limit)
+        // A name cut by the end of the file is a chunk that is not there.
+        if (position >= limit) {
+            if (parentCut) return 0;
             return SetErrorText("Unterminated chunk name in the XIFF file \"%s\"", name);
+        }
         uint8_t c;
         if (!ReadByte(&c)) return SetError(ERR_READ, __FILE__, __LINE__);
         ++position;
@@ -103,14 +109,22 @@ int XiffFile::ReadChunkHeader(const char* chunkName, bool* matches, uint32_t* le
         }
         if (c == 0) break;
     }
-    if (int64_t(position) + 4 > limit)
+    if (int64_t(position) + 4 > limit) {
+        if (parentCut) return 0;
         return SetErrorText("Chunk runs past the end of its parent in the XIFF file \"%s\"", name);
+    }
     int32_t stored;
     if (!ReadLong(&stored)) return 0;
     position += 4;
     uint32_t content = uint32_t(stored);
-    if (int64_t(position) + content > limit)
-        return SetErrorText("Chunk runs past the end of its parent in the XIFF file \"%s\"", name);
+    *cut = 0;
+    if (int64_t(position) + content > limit) {
+        if (!parentCut)
+            return SetErrorText("Chunk runs past the end of its parent in the XIFF file \"%s\"",
+                                name);
+        content = uint32_t(limit - position);
+        *cut = 1;
+    }
     *length = content;
     if (matches) *matches = same;
     return 1;
@@ -127,7 +141,8 @@ int XiffFile::FindChunk(const char* chunkName, int32_t* length, int fromHere) {
         if (!Tell(&start, SEEK_FROM_WINDOW)) return 0;
         bool matches;
         uint32_t content;
-        if (!ReadChunkHeader(chunkName, &matches, &content, fileEnd)) return 0;
+        int32_t cut;
+        if (!ReadChunkHeader(chunkName, &matches, &content, &cut, fileEnd)) return 0;
         if (matches) {
             if (!Seek(start, SEEK_FROM_WINDOW)) return 0;
             if (length) *length = int32_t(content);
@@ -143,12 +158,14 @@ int XiffFile::EnterChunk() {
     int32_t fileEnd;
     if (!FileEnd(&fileEnd)) return 0;
     uint32_t content;
-    if (!ReadChunkHeader(nullptr, nullptr, &content, fileEnd)) return 0;
+    int32_t cut;
+    if (!ReadChunkHeader(nullptr, nullptr, &content, &cut, fileEnd)) return 0;
     int32_t start;
     if (!Tell(&start, SEEK_ABSOLUTE)) return 0;
     ++depth;
     chunks[depth].start = start;
     chunks[depth].length = int32_t(content);
+    chunks[depth].cut = cut;
     SelectWindow();
     return 1;
 }
@@ -169,7 +186,8 @@ int XiffFile::SkipChunk() {
     int32_t fileEnd;
     if (!FileEnd(&fileEnd)) return 0;
     uint32_t content;
-    if (!ReadChunkHeader(nullptr, nullptr, &content, fileEnd)) return 0;
+    int32_t cut;
+    if (!ReadChunkHeader(nullptr, nullptr, &content, &cut, fileEnd)) return 0;
     return Seek(int32_t(content), SEEK_FROM_CURRENT);
 }
 
@@ -182,6 +200,7 @@ int XiffFile::BeginChunk(const char* chunkName, int32_t length) {
     // patch some other place.
     chunks[depth].start = 0;
     chunks[depth].length = 0;
+    chunks[depth].cut = 0;
     if (!Write(chunkName, int32_t(std::strlen(chunkName) + 1))) return 0;
     if (!WriteLong(length)) return 0;
     int32_t start;

@@ -7,9 +7,11 @@
 // included, so at most 15 chunks are open at once.
 //
 // Reading trusts nothing it reads: a name must end with its zero byte and a length
-// must stay inside the enclosing chunk and the file, or the read is refused with an
-// error; nothing reads outside the file or loops on a bad length. Writing appends only:
-// a chunk's length is measured up to the end of the file when it ends.
+// must stay inside the enclosing chunk, or the read is refused with an error; nothing
+// reads outside the file or loops on a bad length. A file cut short is not refused:
+// a chunk that the end of the file cuts holds what is left of it, so the complete
+// chunks before the cut still read. Writing appends only: a chunk's length is
+// measured up to the end of the file when it ends.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +23,9 @@
 
 struct XiffChunkEntry {
     int32_t start;   // absolute position of the first content byte
-    int32_t length;  // the length field as read, or as given to BeginChunk
+    int32_t length;  // the length field as read (what is left of it in a cut file), or
+                     // as given to BeginChunk
+    int32_t cut;     // 1: the end of the file falls inside this chunk
 };
 
 class XiffFile : public File {
@@ -51,11 +55,13 @@ public:
 private:
     // Reads a chunk header at the current position and checks it against the chunk
     // that holds it. matches (if given) tells whether the stored name equals
-    // chunkName. 0 at the clean end of the file (nothing recorded) or on a bad header.
-    int ReadChunkHeader(const char* chunkName, bool* matches, uint32_t* length, int32_t fileEnd);
-    // End of the innermost entered chunk whose content holds the absolute position,
-    // else the end of the file.
-    int32_t EnclosingEnd(int32_t position, int32_t fileEnd) const;
+    // chunkName; length is the content the file holds, cut whether the file ends
+    // inside it. 0 at the clean end of the file (nothing recorded) or on a bad header.
+    int ReadChunkHeader(const char* chunkName, bool* matches, uint32_t* length, int32_t* cut,
+                        int32_t fileEnd);
+    // The innermost entered chunk whose content holds the absolute position, or 0 (the
+    // file level) when none does.
+    int EnclosingLevel(int32_t position) const;
     int FileEnd(int32_t* end);
     void SelectWindow();
     // Allocates the stack on first use and zeroes it: file level, nothing begun.

@@ -120,6 +120,14 @@ int ShowScreenWindow(int32_t displayMode) {
     return 1;
 }
 
+void CloseScreenWindow() {
+    HWND window = reinterpret_cast<HWND>(sglb->mainWindow);
+    if (sglb->deviceContext) ReleaseDC(window, reinterpret_cast<HDC>(sglb->deviceContext));
+    sglb->deviceContext = 0;
+    if (window) DestroyWindow(window);
+    sglb->mainWindow = 0;
+}
+
 namespace {
 
 const uint32_t kHandledMessages[] = {WM_ACTIVATEAPP, WM_SIZE,  WM_QUIT,

@@ -48,6 +48,8 @@ int CreateScreenWindow(const ScreenMode* mode, WindowHandle parent, DWORD fullSc
 // Shows, updates and focuses the main window, takes its device context (into sglb) and
 // hides the cursor unless the window is a child.
 int ShowScreenWindow(int32_t displayMode);
+// Gives back the main window's device context and destroys the window.
+void CloseScreenWindow();
 
 // The messages of a screen's window: destroy posts the quit message (after telling a
 // screen that must let go of the window first); the application's activation and its

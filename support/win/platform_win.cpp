@@ -33,7 +33,13 @@ uint32_t WinTickCount() { return GetTickCount(); }
 void WinSleep(uint32_t milliseconds) { Sleep(milliseconds); }
 
 void WinMessageBox(WindowHandle owner, const char* text, const char* caption) {
+    // A quit message waiting in the queue (posted when the main window was destroyed,
+    // as at the end of a run) ends the box's own message loop before the box is seen.
+    // It is taken out while the box shows and put back after.
+    MSG quit;
+    bool quitting = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
     MessageBoxA(reinterpret_cast<HWND>(owner), text, caption, MB_SETFOREGROUND);
+    if (quitting) PostQuitMessage(int(quit.wParam));
 }
 
 int WinGetCurrentDirectory(char* buffer, int size) {

@@ -435,10 +435,7 @@ int D3dScreen::ExitMode() {
     framework = nullptr;
     TakeFromFramework();
     FreeD3dDeviceModes();
-    if (sglb->deviceContext) ReleaseDC(MainWindow(), reinterpret_cast<HDC>(sglb->deviceContext));
-    sglb->deviceContext = 0;
-    if (sglb->mainWindow) DestroyWindow(MainWindow());
-    sglb->mainWindow = 0;
+    CloseScreenWindow();
     if (mode) {
         LogMessage(LOG_EXIT, "Freeing active mode\n");
         FreeMode();

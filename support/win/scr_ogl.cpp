@@ -263,10 +263,7 @@ int OglScreen::ExitMode() {
         context = nullptr;
     }
     LogMessage(LOG_EXIT, "Releasing DC\n");
-    if (sglb->deviceContext) ReleaseDC(MainWindow(), MainDc());
-    sglb->deviceContext = 0;
-    if (sglb->mainWindow) DestroyWindow(MainWindow());
-    sglb->mainWindow = 0;
+    CloseScreenWindow();
     if (mode) {
         LogMessage(LOG_EXIT, "Freeing active mode\n");
         FreeMode();

@@ -1,14 +1,18 @@
 // A Screen that draws nothing and records the calls it receives, the tests' null
 // driver. Its answers (offered modes, availability, display modes, selection match) are
 // set by the test; DrawPrimitive runs the base's shared part (checks and counters) like
-// a real device.
+// a real device. CapturingScreen keeps what the calls carried as well, and
+// MemoryTextureList makes textures that stay in memory.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "ansi/memory.h"
 #include "base/screenb.h"
+#include "base/texture.h"
+#include "xsystem.h"
 
 class RecordingScreen : public Screen {
 public:
@@ -74,4 +78,107 @@ public:
 
 private:
     void Record(const std::string& call);
+};
+
+// A recording screen that also keeps what each call carried: the vertices drawn, the
+// surface modes applied, the cameras set and the clear colours.
+class CapturingScreen : public RecordingScreen {
+public:
+    CapturingScreen() : RecordingScreen("Recording", SCREEN_OPENGL) {}
+    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override {
+        if (vertices && count > 0) drawn.emplace_back(vertices, vertices + count);
+        return RecordingScreen::DrawPrimitive(kind, vertices, count, flags);
+    }
+    int SetSurface(const CSurface* surface) override {
+        applied.push_back(surface ? *surface : CSurface());
+        return RecordingScreen::SetSurface(surface);
+    }
+    int SetView(const Camera* camera) override {
+        views.push_back(camera);
+        return RecordingScreen::SetView(camera);
+    }
+    int Clear(const Rgba* colour, float fade, int32_t flags) override {
+        clearColours.push_back(colour ? *colour : Rgba{0, 0, 0, 0});
+        clearFlags.push_back(flags);
+        return RecordingScreen::Clear(colour, fade, flags);
+    }
+    void Forget() {
+        ForgetCalls();
+        drawn.clear();
+        applied.clear();
+        views.clear();
+        clearColours.clear();
+        clearFlags.clear();
+        surfaces.clear();
+    }
+    std::vector<std::vector<Vertex>> drawn;
+    std::vector<CSurface> applied;
+    std::vector<const Camera*> views;
+    std::vector<Rgba> clearColours;
+    std::vector<int32_t> clearFlags;
+};
+
+// Textures kept in memory: the device half only counts its uploads.
+class MemoryTexture : public Texture {
+public:
+    explicit MemoryTexture(TextureList* owner) : Texture(owner) {}
+    int Upload() override {
+        ++uploads;
+        return 1;
+    }
+    void ReleaseDeviceTexture() override {}
+    int uploads = 0;
+};
+
+class MemoryTextureList : public TextureList {
+public:
+    int RestoreAll() override { return 1; }
+    int ReleaseAll() override { return 1; }
+    int Count() {
+        int n = 0;
+        for (Texture* t = First(); t; t = t->next) ++n;
+        return n;
+    }
+
+protected:
+    Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
+};
+
+// A capturing screen with in-memory textures, made the current screen while it lives;
+// afterwards its textures are gone and the previous screen is current again.
+class CurrentTestScreen {
+public:
+    CurrentTestScreen() : saved(glb->currentScreen) {
+        glb->currentScreen = &screen;
+        screen.textureList = &textures;
+    }
+    ~CurrentTestScreen() {
+        textures.DeleteAll();
+        glb->currentScreen = saved;
+    }
+    CurrentTestScreen(const CurrentTestScreen&) = delete;
+    CurrentTestScreen& operator=(const CurrentTestScreen&) = delete;
+
+    MemoryTextureList textures;
+    CapturingScreen screen;
+
+private:
+    Screen* saved;
+};
+
+// A test's own glb with an empty screen list; the previous glb comes back when it
+// ends. Screens made with MakeScreen are destroyed then.
+class OwnScreenList {
+public:
+    OwnScreenList();
+    ~OwnScreenList();
+    OwnScreenList(const OwnScreenList&) = delete;
+    OwnScreenList& operator=(const OwnScreenList&) = delete;
+    // Creates a screen as the devices do (xAlloc and constructor) and, when listed,
+    // appends it to glb->screenList as a device with its driver present does.
+    RecordingScreen* MakeScreen(const char* name, int32_t kind, bool listed = true);
+
+private:
+    struct AppGlobals* savedGlb;
+    std::vector<RecordingScreen*> made;
 };

@@ -167,6 +167,30 @@ TEST_F(BackgroundFile, AShortChannelChunkLeavesTheChannelAlone) {
     EXPECT_EQ(animator.Channel(CONTROL_BGSSX)->mode, CONTROL_BGSSX % 5);
 }
 
+TEST_F(BackgroundFile, AFileCutShortLoadsTheChannelsItHoldsWhole) {
+    VxAnimator saved;
+    FillChannels(&saved);
+    ASSERT_EQ(SaveBackground(&saved, "BGround.qvb"), 1);
+    std::string whole = ReadWholeFile("BGround.qvb");
+    // Cut 30 bytes into the "BGSMBLUR" chunk's content: the 16 channels before it
+    // (ids 17..32) are whole, it and the 9 after it are not there.
+    size_t cut = whole.find(std::string("BGSMBLUR\0", 9)) + 9 + 4 + 30;
+    WriteWholeFile("BGround.qvb", whole.substr(0, cut));
+    VxAnimator loaded;
+    for (int32_t id = SCENE_PARAMETER_FIRST; id <= SCENE_PARAMETER_LAST; ++id)
+        loaded.Channel(id)->value = -1.0f;
+    ASSERT_EQ(LoadBackground(&loaded, "BGround.qvb"), 1);
+    EXPECT_EQ(GetErrorCode(), 0);
+    for (int32_t id = SCENE_PARAMETER_FIRST; id <= SCENE_PARAMETER_LAST; ++id) {
+        float expected = id < CONTROL_BGSMBLUR ? saved.Channel(id)->value : -1.0f;
+        EXPECT_EQ(loaded.Channel(id)->value, expected) << id;
+        // A loaded channel holds its value: the next phase starts there.
+        if (id < CONTROL_BGSMBLUR) {
+            EXPECT_EQ(loaded.Channel(id)->spline.keys[0].values[0], expected) << id;
+        }
+    }
+}
+
 TEST_F(BackgroundFile, AFailedSaveKeepsTheOldFile) {
     VxAnimator animator;
     FillChannels(&animator);

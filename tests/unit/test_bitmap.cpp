@@ -64,8 +64,14 @@ TEST(BitmapGeometry, ChecksEveryProductBeforeMakingIt) {
     EXPECT_EQ(BitmapGeometry(8192, 8192, 4, 4, &pitch, &total), 1);  // 256 MiB: the limit
     EXPECT_EQ(total, 1 << 28);
     EXPECT_EQ(BitmapGeometry(8193, 8192, 4, 4, &pitch, &total), 0);
-    EXPECT_EQ(BitmapGeometry(32769, 1, 1, 1, &pitch, &total), 0);
-    EXPECT_EQ(BitmapGeometry(1, 32769, 1, 1, &pitch, &total), 0);
+    // Only the total counts: a thin picture may be far wider than it is high.
+    EXPECT_EQ(BitmapGeometry(40000, 2, 3, 4, &pitch, &total), 1);
+    EXPECT_EQ(total, 240000);
+    EXPECT_EQ(BitmapGeometry(1, 65500, 4, 1, &pitch, &total), 1);
+    EXPECT_EQ(BitmapGeometry(1 << 26, 1, 4, 1, &pitch, &total), 1);
+    EXPECT_EQ(BitmapGeometry((1 << 26) + 1, 1, 4, 1, &pitch, &total), 0);
+    EXPECT_EQ(BitmapGeometry(0x7FFFFFFF, 1, 4, 4, &pitch, &total), 0);
+    EXPECT_EQ(BitmapGeometry(1, 0x7FFFFFFF, 4, 4, &pitch, &total), 0);
     EXPECT_EQ(BitmapGeometry(0x7FFFFFFF, 0x7FFFFFFF, 4, 4, &pitch, &total), 0);
     EXPECT_EQ(BitmapGeometry(-1, 4, 4, 4, &pitch, &total), 0);
     EXPECT_EQ(BitmapGeometry(4, -1, 4, 4, &pitch, &total), 0);

@@ -414,9 +414,23 @@ TEST_F(BmpTest, TruncatedPixelsAreRefusedBeforeAllocating) {
     EXPECT_EQ(bitmap.pixels, nullptr);
 }
 
+TEST_F(BmpTest, AThinPictureOfAnyWidthWithinTheSizeLimitLoads) {
+    // 40000 x 2, 24-bit: 240 kB of pixels, wider than any one side limit would allow.
+    BmpSpec spec;
+    spec.width = 40000;
+    spec.height = 2;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 40000; ++x) spec.pixels += Quad(uint8_t(x), uint8_t(y), 7).substr(0, 3);
+    ASSERT_EQ(LoadBytes(BmpFile(spec)), 1) << PendingError();
+    EXPECT_EQ(bitmap.width, 40000);
+    // The file's first row is the bottom one.
+    EXPECT_EQ(PixelRgb(bitmap, 39999, 1), (Rgb{7, 0, uint32_t(39999 % 256)}));
+    EXPECT_EQ(PixelRgb(bitmap, 300, 0), (Rgb{7, 1, uint32_t(300 % 256)}));
+}
+
 TEST_F(BmpTest, HugeAndNonsenseSizesAreRefused) {
     const int32_t sizes[][2] = {{0x7FFFFFFF, 0x7FFFFFFF}, {0x7FFFFFFF, 1},    {1, 0x7FFFFFFF},
-                                {65536, 65536},           {1, INT32_MIN + 1}, {40000, 1}};
+                                {65536, 65536},           {1, INT32_MIN + 1}, {100000, 1000}};
     for (const auto& size : sizes) {
         BmpSpec spec = SmallGood();
         spec.width = size[0];

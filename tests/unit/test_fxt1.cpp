@@ -374,16 +374,29 @@ TEST_F(Fxt1ReaderTest, SizeNotAMultipleOfTheBlockWithWholeBlocksOnly) {
             EXPECT_EQ(PixelAt(bitmap, x, y), x < 8 && y < 4 ? 0xFFFF0000u : 0u) << x << "," << y;
 }
 
-TEST_F(Fxt1ReaderTest, SizeNotAMultipleOfTheBlockWithThePaddedLayout) {
-    // 10 x 6 with the four blocks of the FXT1 layout: the edge blocks are cut.
-    WriteWholeFile("padded.fxt", FxtFile(10, 6,
-                                         {SolidBlock(31, 0, 0), SolidBlock(0, 31, 0),
-                                          SolidBlock(0, 0, 31), SolidBlock(31, 31, 0)}));
-    ASSERT_EQ(bitmap.Load("padded.fxt"), 1) << PendingError();
-    EXPECT_EQ(PixelAt(bitmap, 7, 3), 0xFFFF0000u);
-    EXPECT_EQ(PixelAt(bitmap, 9, 3), 0xFF00FF00u);
-    EXPECT_EQ(PixelAt(bitmap, 7, 5), 0xFF0000FFu);
-    EXPECT_EQ(PixelAt(bitmap, 9, 5), 0xFFFFFF00u);
+TEST_F(Fxt1ReaderTest, BytesAfterTheBlocksNeverMoveThem) {
+    // 10 x 6 has one whole block; 12 x 8 one a row. Whatever follows the blocks (up to
+    // and past what ceil(w/8) x ceil(h/4) blocks would take) is not read.
+    for (size_t extra : {1u, 15u, 16u, 47u, 48u, 64u, 100u}) {
+        std::vector<Block> blocks = {SolidBlock(31, 0, 0)};
+        for (size_t i = 0; i < (extra + 15) / 16; ++i) blocks.push_back(SolidBlock(0, 31, 0));
+        std::string file = FxtFile(10, 6, blocks);
+        WriteWholeFile("edge.fxt", file.substr(0, 16 + 16 + extra));
+        ASSERT_EQ(bitmap.Load("edge.fxt"), 1) << extra;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(PixelAt(bitmap, x, y), x < 8 && y < 4 ? 0xFFFF0000u : 0u)
+                    << extra << ": " << x << "," << y;
+
+        blocks = {SolidBlock(31, 0, 0), SolidBlock(0, 0, 31)};
+        for (size_t i = 0; i < (extra + 15) / 16; ++i) blocks.push_back(SolidBlock(0, 31, 0));
+        WriteWholeFile("wide.fxt", FxtFile(12, 8, blocks).substr(0, 16 + 32 + extra));
+        ASSERT_EQ(bitmap.Load("wide.fxt"), 1) << extra;
+        EXPECT_EQ(PixelAt(bitmap, 0, 0), 0xFFFF0000u) << extra;
+        EXPECT_EQ(PixelAt(bitmap, 7, 7), 0xFF0000FFu) << extra;
+        EXPECT_EQ(PixelAt(bitmap, 11, 0), 0u) << extra;
+        EXPECT_EQ(PixelAt(bitmap, 11, 7), 0u) << extra;
+    }
 }
 
 TEST_F(Fxt1ReaderTest, WideRowsOfWholeBlocksStayInStep) {
@@ -393,15 +406,6 @@ TEST_F(Fxt1ReaderTest, WideRowsOfWholeBlocksStayInStep) {
     EXPECT_EQ(PixelAt(bitmap, 0, 0), 0xFFFF0000u);
     EXPECT_EQ(PixelAt(bitmap, 0, 4), 0xFF00FF00u);
     EXPECT_EQ(PixelAt(bitmap, 11, 7), 0u);
-    // The same size in the padded layout: two blocks a row.
-    WriteWholeFile("wide.fxt", FxtFile(12, 8,
-                                       {SolidBlock(31, 0, 0), SolidBlock(0, 31, 0),
-                                        SolidBlock(0, 0, 31), SolidBlock(31, 31, 0)}));
-    ASSERT_EQ(bitmap.Load("wide.fxt"), 1) << PendingError();
-    EXPECT_EQ(PixelAt(bitmap, 0, 0), 0xFFFF0000u);
-    EXPECT_EQ(PixelAt(bitmap, 11, 0), 0xFF00FF00u);
-    EXPECT_EQ(PixelAt(bitmap, 0, 4), 0xFF0000FFu);
-    EXPECT_EQ(PixelAt(bitmap, 11, 7), 0xFFFFFF00u);
 }
 
 TEST_F(Fxt1ReaderTest, SmallerThanABlockHasNoPixelsToDecode) {
@@ -444,12 +448,22 @@ TEST_F(Fxt1ReaderTest, TruncatedBlocksAreRefusedBeforeAllocating) {
     EXPECT_EQ(bitmap.pixels, nullptr);
 }
 
+TEST_F(Fxt1ReaderTest, AThinPictureOfAnyWidthWithinTheSizeLimitLoads) {
+    // 33000 x 4: 4125 blocks, half a megabyte of pixels.
+    std::vector<Block> blocks;
+    for (int i = 0; i < 4125; ++i)
+        blocks.push_back(i % 2 ? SolidBlock(0, 0, 31) : SolidBlock(31, 0, 0));
+    WriteWholeFile("thin.fxt", FxtFile(33000, 4, blocks));
+    ASSERT_EQ(bitmap.Load("thin.fxt"), 1) << PendingError();
+    EXPECT_EQ(bitmap.width, 33000);
+    EXPECT_EQ(PixelAt(bitmap, 0, 0), 0xFFFF0000u);
+    EXPECT_EQ(PixelAt(bitmap, 32999, 3), 0xFFFF0000u);  // block 4124
+    EXPECT_EQ(PixelAt(bitmap, 32991, 3), 0xFF0000FFu);  // block 4123
+}
+
 TEST_F(Fxt1ReaderTest, HugeSizesAreRefusedWithoutOverflow) {
-    const uint32_t sizes[][2] = {{0xFFFFFFFFu, 0xFFFFFFFFu},
-                                 {0x80000000u, 4},
-                                 {8, 0x80000000u},
-                                 {40000, 4},
-                                 {0x10000, 0x10000}};
+    const uint32_t sizes[][2] = {
+        {0xFFFFFFFFu, 0xFFFFFFFFu}, {0x80000000u, 4}, {8, 0x80000000u}, {0x10000, 0x10000}};
     for (const auto& size : sizes) {
         WriteWholeFile("huge.fxt", FxtFile(size[0], size[1], {SolidBlock(1, 2, 3)}));
         EXPECT_EQ(bitmap.Load("huge.fxt"), 0) << size[0] << " x " << size[1];

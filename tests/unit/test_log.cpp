@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
+#include <vector>
 
 #include "misc.h"
 #include "test_support.h"
@@ -69,6 +71,24 @@ TEST_F(LogTest, LongLinesAreCutNotOverflowed) {
     std::string log = Log();
     EXPECT_GT(log.size(), 4000u);
     EXPECT_LT(log.size(), 10000u);
+}
+
+TEST_F(LogTest, ACutLineKeepsItsLineEnd) {
+    std::string message(6000, 'e');
+    LogMessage(LOG_SCREEN, "Extensions : %s\n", message.c_str());
+    LogMessage(LOG_SCREEN, "next\n");
+    LogRaw("%s\n", message.c_str());
+    LogRaw("raw next\n");
+    std::istringstream lines(Log());
+    std::string line;
+    std::vector<std::string> read;
+    while (std::getline(lines, line)) read.push_back(line);
+    ASSERT_EQ(read.size(), 4u);
+    EXPECT_NE(read[0].find(" : SCREEN : Extensions : eee"), std::string::npos);
+    EXPECT_EQ(read[0].size(), 4998u) << "cut to the buffer with room for the line end";
+    EXPECT_NE(read[1].find(" : SCREEN : next"), std::string::npos);
+    EXPECT_EQ(read[2], std::string(4998, 'e'));
+    EXPECT_EQ(read[3], "raw next");
 }
 
 TEST(LogPath, ExecutableDirectoryFromCommandLine) {

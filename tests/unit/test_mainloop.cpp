@@ -104,8 +104,10 @@ int FailLoad(int) {
     events.push_back("load failed");
     return 0;
 }
+std::vector<float> frameSeconds;
 int RecordFrame(float seconds) {
     events.push_back("frame");
+    frameSeconds.push_back(seconds);
     EXPECT_GE(seconds, 0.0f);
     return frameResult;
 }
@@ -189,6 +191,21 @@ TEST_F(MainLoopTest, NotReadyScreenSkipsTheWholeFrame) {
     pumpResults = {0};
     EXPECT_EQ(MainLoop(1), 1);
     EXPECT_TRUE(events.empty());
+}
+
+TEST_F(MainLoopTest, TheReadyFrameAfterNotReadyOnesGetsTheWholeElapsedTime) {
+    SetMainState(STATE_RUN);
+    glb->minFrameTime = 20;
+    frameSeconds.clear();
+    ASSERT_EQ(MainLoop(0), 1);
+    // Three passes the screen cannot draw, each paced to 20 ms, then one it can: the
+    // frame covers all four passes, not only its own.
+    screen.readiness = {0, 0, 0, 1};
+    ASSERT_EQ(MainLoop(0), 1);
+    ASSERT_EQ(frameSeconds.size(), 2u);
+    EXPECT_NEAR(frameSeconds[1], 0.080f, 0.0015f);
+    ASSERT_EQ(MainLoop(0), 1);
+    EXPECT_NEAR(frameSeconds[2], 0.020f, 0.0015f);
 }
 
 // Handler registration and dispatch.

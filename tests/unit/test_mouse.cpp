@@ -8,6 +8,7 @@
 #include "ansi/memory.h"
 #include "base/screenb.h"
 #include "gui/mouse.h"
+#include "saverstate.h"
 #include "test_support.h"
 #include "winmessages.h"
 
@@ -350,6 +351,41 @@ TEST_F(MouseTest, RegistrationsLiveAsLongAsTheMouse) {
     EXPECT_TRUE(Send(WM_MOUSEMOVE));
     XDELETE(mouse);
     for (uint32_t message : messages) EXPECT_FALSE(Send(message)) << message;
+}
+
+int closeRequests;
+void CountClose(WindowHandle, uint32_t message) {
+    if (message == WM_CLOSE) ++closeRequests;
+}
+
+TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
+    FakeClock clock;
+    Platform().postMessage = CountClose;
+    Mouse mouse;
+    mouse.SetRelativeMode(1);
+    glb->mouse = &mouse;
+    struct Case {
+        int32_t dx, dy;
+        uint32_t after;
+        bool ends;
+    };
+    const Case cases[] = {
+        {-11, 0, 3001, true},    {0, -11, 3001, true},   {11, 0, 3001, true},
+        {0, 11, 3001, true},     {-10, 10, 3001, false}, {10, -10, 3001, false},
+        {-40, -40, 2999, false}, {-40, 0, 3000, false},
+    };
+    for (const Case& c : cases) {
+        closeRequests = 0;
+        SaverState state;
+        state.mode = SAVER_RUN;
+        state.movementThreshold = SAVER_MOVEMENT_THRESHOLD;
+        state.HandleMessage(kWindow, WM_CREATE, 0, 0);
+        FakeClock::Advance(c.after);
+        MoveTo(MOUSE_CENTRE_X + c.dx, MOUSE_CENTRE_Y + c.dy);
+        state.CheckMouseMovement();
+        EXPECT_EQ(closeRequests, c.ends ? 1 : 0) << c.dx << "," << c.dy << " after " << c.after;
+    }
+    glb->mouse = nullptr;
 }
 
 }  // namespace

@@ -28,31 +28,11 @@ std::string LastError() {
 // afterwards. Screens made with MakeScreen are destroyed at the end.
 class ScreenList : public ::testing::Test {
 protected:
-    void SetUp() override {
-        savedGlb = glb;
-        glb = XNEW(AppGlobals);
-        glb->screenList = XNEW(LList);
-        RecordingScreen::SharedLog().clear();
-        ClearError();
-    }
-    void TearDown() override {
-        for (RecordingScreen* screen : made) XDELETE(screen);
-        XDELETE(glb->screenList);
-        XDELETE(glb);
-        glb = savedGlb;
-        ClearError();
-    }
-    // Creates a screen as the devices do (xAlloc and constructor) and, when listed,
-    // appends it to glb->screenList as a device with its driver present does.
     RecordingScreen* MakeScreen(const char* name, int32_t kind, bool listed = true) {
-        RecordingScreen* screen = XNEW(RecordingScreen, name, kind);
-        made.push_back(screen);
-        if (listed) glb->screenList->AddBack(screen);
-        return screen;
+        return screens.MakeScreen(name, kind, listed);
     }
 
-    AppGlobals* savedGlb = nullptr;
-    std::vector<RecordingScreen*> made;
+    OwnScreenList screens;
 };
 
 std::vector<int32_t> Counters(const Screen& screen) {
@@ -235,15 +215,6 @@ TEST_F(ScreenList, KindsAboveSixDrawNothingAndSucceed) {
     EXPECT_EQ(GetErrorCode(), 0);
 }
 
-TEST_F(ScreenList, PresentZeroesTheCounters) {
-    RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    screen->DrawPrimitive(PRIM_QUADS, vertices, 8, 0);
-    screen->DrawPrimitive(PRIM_POINTS, vertices, 1, 0);
-    EXPECT_EQ(screen->quads, 2);
-    screen->Present();
-    EXPECT_EQ(Counters(*screen), std::vector<int32_t>(7, 0));
-}
-
 // ---------------------------------------------------------------------------------------
 // DrawPolygons
 
@@ -365,15 +336,6 @@ TEST_F(ScreenList, AReversedListComesOutAscending) {
     }
 }
 
-TEST_F(ScreenList, ASecondGetModeListListsEachModeOnce) {
-    RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    screen->offeredModes = {{640, 480, 16, DISPLAY_FULLSCREEN}, {800, 600, 16, DISPLAY_FULLSCREEN}};
-    screen->GetModeList();
-    screen->GetModeList();
-    EXPECT_EQ(screen->modes.Count(), 2);
-    EXPECT_EQ(screen->modesListed, 1);
-}
-
 TEST_F(ScreenList, InitListedModeOpensTheFirstMatchWithItsOwnDisplayMode) {
     RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
     screen->offeredModes = {{640, 480, 16, DISPLAY_FULLSCREEN},
@@ -451,27 +413,6 @@ TEST_F(ScreenList, InitModeBySizeOpensAZeroedMode) {
     screen->initModeResult = 0;
     EXPECT_EQ(screen->InitModeBySize(640, 480, 16, DISPLAY_WINDOW, 0), 0);
     EXPECT_EQ(screen->GetMode(), nullptr);
-}
-
-TEST_F(ScreenList, ExitModeEmptiesTheModeListForGood) {
-    RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    screen->offeredModes = {{640, 480, 16, DISPLAY_FULLSCREEN}};
-    screen->GetModeList();
-    screen->InitModeBySize(640, 480, 16, DISPLAY_FULLSCREEN, 1);
-    screen->ExitMode();
-    EXPECT_EQ(screen->GetMode(), nullptr);
-    EXPECT_EQ(screen->modes.Count(), 0);
-    screen->GetModeList();
-    EXPECT_EQ(screen->modes.Count(), 0);
-    // It can be opened again, by size.
-    EXPECT_EQ(screen->InitModeBySize(640, 480, 16, DISPLAY_FULLSCREEN, 1), 1);
-}
-
-TEST_F(ScreenList, InitInWindowOpensAChildMode) {
-    RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    EXPECT_EQ(screen->InitInWindow(42, 1), 1);
-    EXPECT_EQ(screen->Calls(), "InitInWindow 42 1; InitMode 152x112x0 d4");
-    EXPECT_EQ(screen->GetMode()->displayMode, DISPLAY_CHILD);
 }
 
 TEST_F(ScreenList, DestroyingAScreenFreesItsModes) {

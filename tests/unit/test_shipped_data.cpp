@@ -1,7 +1,9 @@
 // The shipped textures in data/textures, read with the program's own picture readers,
-// and the FXT1 encoder that makes nd.fxt, checked against the FXT1 reader.
+// the editor's layout data/gui.cfg read by the editor's loader, and the FXT1 encoder
+// that makes nd.fxt, checked against the FXT1 reader.
 //
-// Sections: where the data is; star sprite; tiled stars; font; intro atlas; encoder.
+// Sections: where the data is; star sprite; tiled stars; font; intro atlas; editor
+// layout; encoder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,10 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "animator.h"
 #include "ansi/bitmap.h"
+#include "bground.h"
 #include "fxt1_encode.h"
+#include "misc.h"
 #include "picture_test_support.h"
+#include "recording_screen.h"
 #include "test_support.h"
+#include "vxconfig.h"
 
 namespace {
 
@@ -352,6 +359,110 @@ TEST_F(ShippedData, IntroAtlasIsLitInsideEverySpriteAndDarkOutside) {
     EXPECT_LE(brightestOutside, 8);
 }
 
+// ------------------------------------------------------------------ editor layout
+
+namespace {
+
+bool Overlap(const Widget* a, const Widget* b) {
+    return a->x < b->x + b->width && b->x < a->x + a->width && a->y < b->y + b->height &&
+           b->y < a->y + a->height;
+}
+
+}  // namespace
+
+// Loaded as the editor loads it, from the data directory with its textures made on the
+// screen: no error, every slider with its mode button on its page, every widget inside
+// the strip (the properties inside their own panel) and clear of the others, every
+// picture found, and every slider's whole range taken by the star field as it stands.
+TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
+    CapturingScreen screen;
+    MemoryTextureList textures;
+    screen.textureList = &textures;
+    Screen* savedScreen = glb->currentScreen;
+    glb->currentScreen = &screen;
+    const std::string previous = CurrentDirectory();
+    ASSERT_TRUE(Platform().setCurrentDirectory(DataPath("").c_str()));
+    VxAnimator animator;
+    VxConfig config;
+    config.animator = &animator;
+    ClearError();
+    const int loaded = config.LoadGuiConfig(480, 0, 160, 480);
+    const std::string error = PendingError();
+    Platform().setCurrentDirectory(previous.c_str());
+    ASSERT_EQ(loaded, 1) << error;
+    EXPECT_EQ(error, "");
+
+    StarField field;
+    for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
+        if (row->kind != CONTROL_KIND_SLIDER) continue;
+        const bool timing = row->id == CONTROL_TTIME || row->id == CONTROL_DELAY;
+        int found = 0;
+        for (int page : {11, 13, 14}) {
+            Widget* widget = config.pages[page].widgets.FindById(row->id);
+            if (!widget) continue;
+            ++found;
+            EXPECT_EQ(page == 11, timing) << row->keyword;
+            ASSERT_EQ(widget->kind, WIDGET_SLIDER) << row->keyword;
+            EXPECT_GT(std::strlen(widget->text), 10u) << row->keyword;
+            Widget* mode = config.pages[page].widgets.FindById(row->id + MODE_BUTTON_ID_OFFSET);
+            ASSERT_NE(mode, nullptr) << row->keyword;
+            ASSERT_EQ(mode->kind, WIDGET_BUTTON);
+            Button* button = static_cast<Button*>(mode);
+            EXPECT_EQ(button->CycleCount(), timing ? 2 : 5) << row->keyword;
+            for (int cycle = 0; cycle < button->CycleCount(); ++cycle) {
+                ASSERT_NE(button->cycles[cycle].texture, nullptr) << row->keyword;
+                EXPECT_NE(button->cycles[cycle].texture->texture, nullptr) << row->keyword;
+            }
+            if (timing) continue;
+            Slider* slider = static_cast<Slider*>(widget);
+            float lowest, highest;
+            slider->GetValueLimits(&lowest, &highest);
+            for (float end : {lowest, highest}) {
+                ASSERT_TRUE(field.SetParameter(row->id, end)) << row->keyword;
+                ParameterReading reading;
+                ASSERT_TRUE(field.GetParameter(row->id, &reading)) << row->keyword;
+                EXPECT_NEAR(reading.value, end, 1e-3 * std::max(1.0f, std::fabs(end)))
+                    << row->keyword;
+            }
+        }
+        EXPECT_EQ(found, 1) << row->keyword;
+    }
+
+    for (int page : {11, 13, 14}) {
+        WidgetGroup& widgets = config.pages[page].widgets;
+        ASSERT_GT(config.pages[page].polygonCount, 0) << page;
+        // The properties keep to their panel, the first polygon; the pages to the strip.
+        const Vertex* area = config.pages[page].polygons[0].vertices;
+        float left = page == 11 ? area[0].x : 480, top = page == 11 ? area[0].y : 0;
+        float right = page == 11 ? area[2].x : 640, bottom = page == 11 ? area[2].y : 480;
+        for (int i = 0; Widget* widget = widgets.At(i); ++i) {
+            EXPECT_GE(widget->x, left) << page << " " << widget->id;
+            EXPECT_LE(widget->x + widget->width, right) << page << " " << widget->id;
+            EXPECT_GE(widget->y, top) << page << " " << widget->id;
+            EXPECT_LE(widget->y + widget->height, bottom) << page << " " << widget->id;
+            if (widget->kind == WIDGET_BUTTON && widget->id < MODE_BUTTON_ID_OFFSET) {
+                EXPECT_NE(static_cast<Button*>(widget)->baseTexture, nullptr) << widget->id;
+            }
+            for (int j = i + 1; Widget* other = widgets.At(j); ++j)
+                EXPECT_FALSE(Overlap(widget, other))
+                    << page << ": " << widget->id << ", " << other->id;
+        }
+        for (int i = 0; i < config.pages[page].polygonCount; ++i) {
+            const CSurface* surface = config.pages[page].polygons[i].surface;
+            if (surface) {
+                EXPECT_NE(surface->texture, nullptr) << page << " " << i;
+            }
+        }
+    }
+    EXPECT_EQ(config.pages[13].shortcut, '1');
+    EXPECT_EQ(config.pages[14].shortcut, '2');
+    EXPECT_EQ(config.pages[CONTROL_BGROUND].shortcut, 'B');
+
+    config.FreeGuiConfig();
+    textures.DeleteAll();
+    glb->currentScreen = savedScreen;
+}
+
 // ------------------------------------------------------------------ encoder
 
 uint32_t Opaque(int red, int green, int blue) {
@@ -416,26 +527,27 @@ TEST(Fxt1Encoder, RoundTripThroughTheReaderStaysClose) {
     EXPECT_LE(worst, 24);
 }
 
-TEST(Fxt1Encoder, ContainerHeaderAndPaddedBlocks) {
+TEST(Fxt1Encoder, ContainerHeaderAndWholeBlocks) {
     ScratchDirectory scratch;
-    std::vector<uint32_t> source(10 * 6, Opaque(255, 0, 0));
-    ASSERT_EQ(Fxt1WriteFile("small.fxt", source.data(), 10, 6), 1);
+    std::vector<uint32_t> source(16 * 8, Opaque(255, 0, 0));
+    ASSERT_EQ(Fxt1WriteFile("small.fxt", source.data(), 16, 8), 1);
     std::string bytes = ReadWholeFile("small.fxt");
-    // 16-byte header and 2 x 2 blocks: the edge blocks are written too.
     ASSERT_EQ(bytes.size(), size_t(16 + 4 * 16));
     EXPECT_EQ(bytes.substr(0, 4), "CXET");
     EXPECT_EQ(bytes.substr(4, 4), std::string(4, '\0'));
-    EXPECT_EQ(bytes.substr(8, 4), std::string("\x0A\0\0\0", 4));
-    EXPECT_EQ(bytes.substr(12, 4), std::string("\x06\0\0\0", 4));
-    EXPECT_EQ(Fxt1EncodedBytes(12, 6), 64);
+    EXPECT_EQ(bytes.substr(8, 4), std::string("\x10\0\0\0", 4));
+    EXPECT_EQ(bytes.substr(12, 4), std::string("\x08\0\0\0", 4));
+    EXPECT_EQ(Fxt1EncodedBytes(12, 6), 16);
     EXPECT_EQ(Fxt1EncodedBytes(8, 4), 16);
     EXPECT_EQ(Fxt1EncodedBytes(256, 256), 32768);
+    // A size the blocks do not cover would lose its edge: not written.
+    EXPECT_EQ(Fxt1WriteFile("edge.fxt", source.data(), 10, 6), 0);
 
     PictureRegistry registry;
     Bitmap decoded;
     ASSERT_EQ(decoded.Load("small.fxt"), 1) << PendingError();
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 10; ++x) {
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
             Rgb p = PixelAt(decoded, x, y);
             EXPECT_TRUE(p.red == 255 && p.green == 0 && p.blue == 0) << x << "," << y;
         }

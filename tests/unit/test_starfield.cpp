@@ -3,6 +3,7 @@
 // frame, and the plain saver's frame (vx_init, EditorFrame, EditorExit).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -13,9 +14,13 @@
 #include "animator.h"
 #include "ansi/bitmap.h"
 #include "ansi/memory.h"
+#include "bgfile.h"
 #include "bground.h"
 #include "editor.h"
+#include "fxt1_encode.h"
+#include "gui/bitmapfont.h"
 #include "gui/keyboard.h"
+#include "intro.h"
 #include "misc.h"
 #include "noise.h"
 #include "picture_test_support.h"
@@ -24,66 +29,6 @@
 #include "test_support.h"
 
 namespace {
-
-// ---------------------------------------------------------------- test devices
-
-// Textures kept in memory: the device half only counts its uploads.
-class MemoryTexture : public Texture {
-public:
-    explicit MemoryTexture(TextureList* owner) : Texture(owner) {}
-    int Upload() override {
-        ++uploads;
-        return 1;
-    }
-    void ReleaseDeviceTexture() override {}
-    int uploads = 0;
-};
-
-class MemoryTextureList : public TextureList {
-public:
-    int RestoreAll() override { return 1; }
-    int ReleaseAll() override { return 1; }
-    int Count() {
-        int n = 0;
-        for (Texture* t = First(); t; t = t->next) ++n;
-        return n;
-    }
-
-protected:
-    Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
-};
-
-// A recording screen that also keeps what each call carried: the vertices drawn, the
-// surface modes applied and the clear colours.
-class CapturingScreen : public RecordingScreen {
-public:
-    CapturingScreen() : RecordingScreen("Recording", SCREEN_OPENGL) {}
-    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override {
-        if (vertices && count > 0) drawn.emplace_back(vertices, vertices + count);
-        return RecordingScreen::DrawPrimitive(kind, vertices, count, flags);
-    }
-    int SetSurface(const CSurface* surface) override {
-        applied.push_back(surface ? *surface : CSurface());
-        return RecordingScreen::SetSurface(surface);
-    }
-    int Clear(const Rgba* colour, float fade, int32_t flags) override {
-        clearColours.push_back(colour ? *colour : Rgba{0, 0, 0, 0});
-        clearFlags.push_back(flags);
-        return RecordingScreen::Clear(colour, fade, flags);
-    }
-    void Forget() {
-        ForgetCalls();
-        drawn.clear();
-        applied.clear();
-        clearColours.clear();
-        clearFlags.clear();
-        surfaces.clear();
-    }
-    std::vector<std::vector<Vertex>> drawn;
-    std::vector<CSurface> applied;
-    std::vector<Rgba> clearColours;
-    std::vector<int32_t> clearFlags;
-};
 
 // A small picture for the star sprite and the tiled layer.
 void WriteTexture(BmpCodec* codec, const char* path) {
@@ -98,19 +43,12 @@ void WriteTexture(BmpCodec* codec, const char* path) {
 class StarFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedScreen = glb->currentScreen;
-        glb->currentScreen = &screen;
-        screen.textureList = &textures;
         WriteTexture(registry.bmp, "textures/star.bmp");
         WriteTexture(registry.bmp, "textures/stars.bmp");
         std::srand(1);
         ClearError();
     }
-    void TearDown() override {
-        textures.DeleteAll();
-        glb->currentScreen = savedScreen;
-        ClearError();
-    }
+    void TearDown() override { ClearError(); }
 
     // The field as vx_init leaves it: created, with the stars' placement known.
     void Ready(StarField& field) {
@@ -133,9 +71,9 @@ protected:
 
     ScratchDirectory scratch;
     PictureRegistry registry;
-    MemoryTextureList textures;
-    CapturingScreen screen;
-    Screen* savedScreen = nullptr;
+    CurrentTestScreen current;
+    MemoryTextureList& textures = current.textures;
+    CapturingScreen& screen = current.screen;
 };
 
 // ---------------------------------------------------------------- create, release
@@ -694,6 +632,12 @@ protected:
         savedBackground = Settings.backgroundNumber;
         Settings.backgroundNumber = 0;
         ASSERT_EQ(Scenes().Count(), 0);
+        // The intro's atlas, without which the run does not start, and the font.
+        const std::vector<uint32_t> atlas(16 * 8, 0xFF808080u);
+        ASSERT_EQ(Fxt1WriteFile("textures/nd.fxt", atlas.data(), 16, 8), 1);
+        Bitmap font;
+        ASSERT_EQ(font.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+        ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", font, 0, 0, 0), 1);
     }
     void TearDown() override {
         if (EditorAnimator()) EditorExit();
@@ -717,7 +661,9 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     ASSERT_EQ(vx_init(1), 1);
     ASSERT_NE(EditorAnimator(), nullptr);
     EXPECT_EQ(Scenes().Current(), field);
-    EXPECT_EQ(field->starCapacity, 200);
+    // The background's values reach the scene before the first frame: 500 stars.
+    EXPECT_EQ(field->starCount, 500);
+    EXPECT_EQ(field->starCapacity, 600);
     EXPECT_NE(field->starSprite.texture, nullptr);
     EXPECT_EQ(EditorAnimator()->camera.position[2], -160.0f);
 
@@ -743,7 +689,8 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     EXPECT_GT(field->starSize, 0.0f);
     EXPECT_EQ(field->worldSizeZ, 50.0f);
     EXPECT_EQ(field->camera.viewWidth, 640.0f);
-    EXPECT_EQ(int(screen.drawn.size()), 2 + field->starCount);
+    // The intro's sprites follow the stars.
+    EXPECT_EQ(int(screen.drawn.size()), 2 + field->starCount + INTRO_SPRITE_COUNT);
 
     // Frames go on; the animated parameters move.
     float roll = field->rotationZ;
@@ -801,7 +748,7 @@ TEST_F(SaverFrameTest, TheSceneSavedAtTheLastExitIsChosenAndRemembered) {
     ASSERT_EQ(vx_init(0), 1);
     EXPECT_EQ(Scenes().Current(), field);
     EXPECT_EQ(other->created, 0);
-    EXPECT_EQ(field->starCount, 200);
+    EXPECT_EQ(field->starCount, 500);
     EditorExit();
     EXPECT_EQ(Settings.backgroundNumber, 0);
 }
@@ -817,6 +764,94 @@ TEST_F(SaverFrameTest, MissingTexturesDoNotStopTheRun) {
     for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
     EXPECT_EQ(PendingError(), "");
     EditorExit();
+}
+
+TEST_F(SaverFrameTest, ALoadedBackgroundStartsFromItsValuesAndStaysInItsRanges) {
+    {
+        VxAnimator saved;
+        saved.SetDefaultBackground();
+        saved.SetMode(CONTROL_BGSNUMS, ANIM_PING_PONG);
+        saved.SetLow(CONTROL_BGSNUMS, 100.0f);
+        saved.SetHigh(CONTROL_BGSNUMS, 300.0f);
+        saved.SetValue(CONTROL_BGSNUMS, 200.0f, 1, 1);
+        saved.SetMode(CONTROL_BGSSZ, ANIM_RANDOM);
+        saved.SetLow(CONTROL_BGSSZ, 1.0f);
+        saved.SetHigh(CONTROL_BGSSZ, 2.0f);
+        saved.SetValue(CONTROL_BGSSZ, 1.5f, 1, 1);
+        saved.SetMode(CONTROL_BGSBCR, ANIM_NONE);
+        saved.SetValue(CONTROL_BGSBCR, 77.0f, 1, 1);
+        ASSERT_EQ(SaveBackground(&saved, BACKGROUND_FILE_NAME), 1);
+    }
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(1), 1);
+    VxAnimator* animator = EditorAnimator();
+    // The scene has every loaded value before the first frame.
+    EXPECT_EQ(field->starCount, 200);
+    EXPECT_EQ(field->backgroundColour[0], 77);
+    EXPECT_FLOAT_EQ(field->speedZ, -1.5f);
+
+    VxAnimator file;
+    file.SetDefaultBackground();
+    ASSERT_EQ(LoadBackground(&file, BACKGROUND_FILE_NAME), 1);
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    // A new transition leaves from the loaded value at full speed: one step away.
+    EXPECT_NEAR(animator->Channel(CONTROL_BGSNUMS)->value, 200.0f, 5.0f);
+    EXPECT_NEAR(animator->Channel(CONTROL_BGSSZ)->value, 1.5f, 0.05f);
+    for (int frame = 0; frame < 400; ++frame) {
+        ASSERT_EQ(EditorFrame(0.02f), 1);
+        for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
+            if (row->storage != CONTROL_SAVED) continue;
+            const SliderChannel* now = animator->Channel(row->id);
+            const SliderChannel* loaded = file.Channel(row->id);
+            if (loaded->mode == ANIM_NONE) {
+                ASSERT_EQ(now->value, loaded->value) << row->keyword << " frame " << frame;
+                continue;
+            }
+            float low = std::min(loaded->low, loaded->high);
+            float high = std::max(loaded->low, loaded->high);
+            ASSERT_GE(now->value, low) << row->keyword << " frame " << frame;
+            ASSERT_LE(now->value, high) << row->keyword << " frame " << frame;
+        }
+    }
+    EXPECT_GE(field->starCount, 100);
+    EXPECT_LE(field->starCount, 300);
+}
+
+TEST_F(SaverFrameTest, AStarCountNoFieldCanHaveIsRefusedOnceAndTheRunGoesOn) {
+    ScratchLog log(scratch.Path());
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), 1e12f}) {
+        VxAnimator saved;
+        saved.SetDefaultBackground();
+        saved.Channel(CONTROL_BGSNUMS)->value = bad;
+        ASSERT_EQ(SaveBackground(&saved, BACKGROUND_FILE_NAME), 1);
+        StarField* field = XNEW(StarField);
+        ASSERT_EQ(vx_init(1), 1);
+        // The channel keeps the built-in default; the other channels are loaded.
+        EXPECT_GE(field->starCount, 350) << bad;
+        EXPECT_LE(field->starCount, 650) << bad;
+        // A bad count pushed every frame is refused, with one warning and no error.
+        EditorAnimator()->SetMode(CONTROL_BGSNUMS, ANIM_NONE);
+        EditorAnimator()->SetValue(CONTROL_BGSNUMS, bad, 1, 0);
+        int32_t kept = field->starCount;
+        for (int frame = 0; frame < 50; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+        EXPECT_EQ(field->starCount, kept);
+        EXPECT_EQ(PendingError(), "");
+        EditorAnimator()->SetValue(CONTROL_BGSNUMS, 321.0f, 1, 0);
+        EXPECT_EQ(field->starCount, 321);
+        EditorExit();
+    }
+    std::string text = log.Text();
+    auto count = [&text](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("WARNING : Background channel \"BGSNUMS\" refused"), 2u) << text;
+    // One for each bad value (how NaN is printed is the C library's business).
+    EXPECT_EQ(count("WARNING : Star count "), 2u) << text;
+    EXPECT_EQ(count("WARNING : Star count 1e+12 refused"), 1u) << text;
+    EXPECT_EQ(count("Error"), 0u) << text;
 }
 
 TEST_F(SaverFrameTest, EscapeLeavesWhenNothingChanged) {
@@ -867,6 +902,65 @@ TEST_F(SaverFrameTest, EscapeStaysWhileASavedChannelDiffers) {
     SnapshotChannels();
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 0);
+}
+
+// The first drawn list that starts at (x, y); null when none does.
+const std::vector<Vertex>* DrawnAt(const CapturingScreen& screen, float x, float y) {
+    for (const std::vector<Vertex>& list : screen.drawn)
+        if (list[0].x == x && list[0].y == y) return &list;
+    return nullptr;
+}
+
+// The overlays' pixels are checked in the real program (tests/win); here, that they
+// come after the intro, F5 switches the slider numbers' box, and a second press hides
+// each again.
+TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnAfterTheSceneAndTheIntro) {
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(0), 1);
+    auto sceneLists = [field] { return size_t(2 + field->starCount + INTRO_SPRITE_COUNT); };
+    for (int press = 1; press <= 2; ++press) {
+        for (int key : {int('f'), int('u'), KEY_F1 + 0, KEY_F1 + 4}) keyboard.AddEvent(key, 1, 0);
+        keyboard.AddEvent('f', 0, 0);  // a release toggles nothing
+        screen.Forget();
+        ASSERT_EQ(EditorFrame(0.02f), 1);
+        EXPECT_EQ(EditorInfoLine()->sliderInfoDisplay, press == 1);
+        if (press == 2) {
+            EXPECT_EQ(screen.drawn.size(), sceneLists());
+            break;
+        }
+        // The help box with its divided outline right after the intro's last sprite.
+        const size_t scene = sceneLists();
+        ASSERT_GT(screen.drawn.size(), scene + 2);
+        EXPECT_EQ(&screen.drawn[scene], DrawnAt(screen, 70, 115));
+        EXPECT_EQ(screen.drawn[scene][0].b, 50);
+        EXPECT_EQ(screen.drawn[scene + 1].size(), 7u);
+        EXPECT_EQ(DrawnAt(screen, 180, 120)->size(), 4 * std::strlen("Novadrift v1.0 help"));
+        EXPECT_NE(DrawnAt(screen, 1, 1), nullptr);          // the frame rate
+        EXPECT_FLOAT_EQ(screen.drawn.back().back().y, 88);  // the statistics' last line
+    }
+    EditorExit();
+    EXPECT_EQ(EditorFont()->loaded, 0);
+}
+
+TEST_F(SaverFrameTest, WithoutItsFontTheRunGoesOnWithoutTextAndWithoutItsAtlasItStops) {
+    WriteWholeFile("textures/font8x8.bmp", "BM broken");
+    StarField* field = XNEW(StarField);
+    ASSERT_EQ(vx_init(0), 1);
+    EXPECT_EQ(PendingError(), "");
+    keyboard.AddEvent(KEY_F1, 1, 0);
+    screen.Forget();
+    ASSERT_EQ(EditorFrame(0.02f), 1);
+    // The help box and its outline, and no glyph.
+    EXPECT_EQ(screen.drawn.size(), size_t(2 + field->starCount + INTRO_SPRITE_COUNT + 2));
+    EditorExit();
+
+    std::remove("textures/nd.fxt");
+    XNEW(StarField);
+    EXPECT_EQ(vx_init(1), 0);
+    // What the end of the run shows in its error box.
+    EXPECT_EQ(PendingError(), "FXT - Unable to open \"./textures/nd.fxt\"");
+    EditorExit();
+    EXPECT_EQ(textures.Count(), 0);
 }
 
 // ---------------------------------------------------------------- default background

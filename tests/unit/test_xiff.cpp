@@ -126,9 +126,14 @@ TEST_F(XiffTest, BigEndianSwapsLengthsAndValues) {
     EXPECT_EQ(f, 1.0f);
     xiff.Close();
 
-    // Read in the machine's order, the "XIFF" length claims far more than the file has.
-    EXPECT_EQ(xiff.Open("big.xif", FILE_READ), 0);
-    EXPECT_NE(ErrorMessage(), "");
+    // Read in the machine's order, the lengths claim far more than the file has: the
+    // chunks read as cut short, and the values come back swapped.
+    ASSERT_EQ(xiff.Open("big.xif", FILE_READ), 1);
+    ASSERT_EQ(xiff.FindChunk("V", &length, 0), 1);
+    EXPECT_EQ(length, 10);
+    ASSERT_EQ(xiff.EnterChunk(), 1);
+    EXPECT_EQ(xiff.ReadLong(&l), 1);
+    EXPECT_EQ(l, 0x01000000);
 }
 
 TEST_F(XiffTest, AppendWritesOnlyIntoAnEmptyFile) {
@@ -343,12 +348,46 @@ TEST_F(XiffTest, ChunkLongerThanTheFileIsRefused) {
         EXPECT_NE(GetErrorCode(), 0) << length;
         ClearError();
     }
-    // A "XIFF" chunk cut short.
-    WriteWholeFile("cut.xif", Chunk("XIFF", Chunk("A", "abcdef")).substr(0, 14));
+}
+
+TEST_F(XiffTest, AFileCutShortKeepsItsCompleteChunks) {
+    const std::string whole =
+        Chunk("XIFF", Chunk("P", Chunk("A", "abcd") + Chunk("B", "efgh") + Chunk("C", "ijkl")));
+    // Cut inside "C"'s content, inside its length field, inside its name, and right
+    // after "B": the chunks before the cut read, the cut one is missing or short.
+    for (size_t cut : {whole.size() - 2, whole.size() - 6, whole.size() - 9, whole.size() - 10}) {
+        WriteWholeFile("cut.xif", whole.substr(0, cut));
+        XiffFile xiff;
+        ASSERT_EQ(xiff.Open("cut.xif", FILE_READ), 1) << cut;
+        ASSERT_EQ(xiff.FindChunk("P", nullptr, 0), 1) << cut;
+        ASSERT_EQ(xiff.EnterChunk(), 1) << cut;
+        int32_t length = 0;
+        ASSERT_EQ(xiff.FindChunk("B", &length, 0), 1) << cut;
+        EXPECT_EQ(length, 4);
+        ASSERT_EQ(xiff.EnterChunk(), 1);
+        char text[5] = {};
+        ASSERT_EQ(xiff.Read(text, 4), 1);
+        EXPECT_STREQ(text, "efgh");
+        xiff.LeaveChunk();
+        if (cut == whole.size() - 2) {
+            ASSERT_EQ(xiff.FindChunk("C", &length, 0), 1);
+            EXPECT_EQ(length, 2) << "what is left of the cut chunk";
+        } else {
+            EXPECT_EQ(xiff.FindChunk("C", nullptr, 0), 0) << cut;
+        }
+        EXPECT_EQ(GetErrorCode(), 0) << cut;
+    }
+    // A length that runs past a parent the file holds whole is still malformed.
+    WriteWholeFile("inner.xif", Chunk("XIFF", std::string("P\0", 2) + Le32(6) +
+                                                  std::string("A\0", 2) + Le32(9) + "x") +
+                                    std::string(20, 'z'));
     XiffFile xiff;
-    EXPECT_EQ(xiff.Open("cut.xif", FILE_READ), 0);
-    EXPECT_EQ(xiff.Depth(), 0);
-    EXPECT_NE(GetErrorCode(), 0);
+    ASSERT_EQ(xiff.Open("inner.xif", FILE_READ), 1);
+    ASSERT_EQ(xiff.FindChunk("P", nullptr, 0), 1);
+    ASSERT_EQ(xiff.EnterChunk(), 1);
+    EXPECT_EQ(xiff.FindChunk("A", nullptr, 0), 0);
+    EXPECT_EQ(ErrorMessage(),
+              "Chunk runs past the end of its parent in the XIFF file \"inner.xif\"");
 }
 
 TEST_F(XiffTest, NameWithoutItsZeroIsRefused) {

@@ -2,12 +2,18 @@
 
 #include <windows.h>
 
+#include <gdiplus.h>
+
 #include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 namespace {
+
+bool IsProgramDialog(const std::string& caption) {
+    return caption == "Novadrift" || caption == "About";
+}
 
 struct BoxSearch {
     DWORD processId;
@@ -22,6 +28,10 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
     char className[64] = {};
     GetClassNameA(window, className, sizeof className);
     if (std::string(className) != "#32770") return TRUE;
+    // The program's own dialogs are worked by the tests, not dismissed.
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (IsProgramDialog(caption)) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -52,9 +62,16 @@ bool CloseScrWindow() {
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
               const std::string& workingDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
+    return RunScrAt(TestProgramDirectory() + "Novadrift.scr", arguments, timeoutMs,
+                    workingDirectory, whileRunning);
+}
+
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
+                unsigned timeoutMs, const std::string& workingDirectory,
+                const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrRun run;
-    std::string directory = TestProgramDirectory();
-    std::string commandLine = "\"" + directory + "Novadrift.scr\"" + arguments;
+    std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
+    std::string commandLine = "\"" + programPath + "\"" + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
     STARTUPINFOA startup = {};
@@ -122,6 +139,34 @@ DisabledLibraries::~DisabledLibraries() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey);
 }
 
+namespace {
+
+const char* const kHttpsCommand = "Software\\Classes\\https\\shell\\open\\command";
+
+void SetHttpsCommand(const std::string& command) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHttpsCommand, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   DWORD(command.size() + 1));
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+NoWebBrowser::NoWebBrowser() {
+    char command[1024] = {};
+    LONG size = sizeof command - 1;
+    if (RegQueryValueA(HKEY_LOCAL_MACHINE, kHttpsCommand, command, &size) == ERROR_SUCCESS)
+        savedCommand = command;
+    SetHttpsCommand("\"C:\\no web browser\\browser.exe\" \"%1\"");
+}
+
+NoWebBrowser::~NoWebBrowser() {
+    if (!savedCommand.empty()) SetHttpsCommand(savedCommand);
+}
+
 std::vector<std::string> LogBodies(const std::string& log) {
     std::vector<std::string> bodies;
     std::regex stamped("^ *[0-9]+\\.[0-9]{3} : (.*)$");
@@ -138,44 +183,6 @@ std::vector<std::string> LogBodies(const std::string& log) {
     return bodies;
 }
 
-namespace {
-
-std::string Le32Bytes(uint32_t value) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
-    return bytes;
-}
-
-std::string Le16(uint32_t value) {
-    return Le32Bytes(value).substr(0, 2);
-}
-
-// The 128-byte screen choice: valid, kind, display mode and size, then a device part
-// that every screen accepts (its first 16 bits 1).
-std::string Selection(int32_t kind, int32_t displayMode, const SettingsFile& settings) {
-    if (kind == 0) return std::string(128, '\0');
-    std::string block = Le16(1) + Le16(0) + Le16(uint32_t(kind)) + Le16(uint32_t(displayMode)) +
-                        Le16(uint32_t(settings.width)) + Le16(uint32_t(settings.height)) +
-                        Le16(uint32_t(settings.bits)) + std::string(50, '\0') + Le16(1);
-    return block + std::string(128 - block.size(), '\0');
-}
-
-}  // namespace
-
-void WriteSettingsFile(const std::string& path, const SettingsFile& settings) {
-    std::string header(1, '\1');
-    header += Le32Bytes(0) + std::string(64, '\0');
-    for (int32_t value : {settings.width, settings.height, settings.bits, 1, 0, settings.priority})
-        header += Le32Bytes(uint32_t(value));
-    header +=
-        Selection(settings.screenKind, 1, settings) + Selection(settings.previewKind, 4, settings);
-    std::string inner = std::string("HEADER", 7) + Le32Bytes(uint32_t(header.size())) + header;
-    std::string outer = std::string("NOVADRIFTCFG", 13) + Le32Bytes(uint32_t(inner.size())) + inner;
-    std::string file = std::string("XIFF", 5) + Le32Bytes(uint32_t(outer.size())) + outer;
-    std::ofstream out(path, std::ios::binary);
-    out << file;
-}
-
 std::vector<std::string> RunLog() {
     return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
 }
@@ -188,12 +195,112 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-void PressKey(unsigned short virtualKey) {
+void PressKey(WORD virtualKey) {
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
     inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, inputs, sizeof(INPUT));
+}
+
+bool SaverWindowActive() {
+    HWND window = FindWindowA("Novadrift", nullptr);
+    return window && GetForegroundWindow() == window;
+}
+
+Shot CaptureScrWindow() {
+    return CaptureWindow(FindWindowA("Novadrift", nullptr));
+}
+
+Shot CaptureWindow(HWND window) {
+    Shot shot;
+    if (!window) return shot;
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    shot.width = rect.right - rect.left;
+    shot.height = rect.bottom - rect.top;
+    if (shot.width <= 0 || shot.height <= 0) return Shot();
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot.width;
+    info.bmiHeader.biHeight = -shot.height;  // rows top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (section && bits) {
+        HGDIOBJ old = SelectObject(memory, section);
+        BitBlt(memory, 0, 0, shot.width, shot.height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        const uint8_t* p = static_cast<const uint8_t*>(bits);
+        shot.pixels.resize(size_t(shot.width) * size_t(shot.height));
+        for (Pixel& pixel : shot.pixels) {
+            pixel = {p[2], p[1], p[0]};  // stored blue, green, red, unused
+            p += 4;
+        }
+        SelectObject(memory, old);
+    }
+    if (section) DeleteObject(section);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+namespace {
+
+// A binary PPM (P6) of 8-bit channels.
+Shot ReadPpm(const std::string& bytes) {
+    Shot shot;
+    std::istringstream header(bytes);
+    std::string magic;
+    int maximum = 0;
+    header >> magic >> shot.width >> shot.height >> maximum;
+    if (magic != "P6" || maximum != 255 || shot.width <= 0 || shot.height <= 0) return Shot();
+    size_t start = size_t(header.tellg()) + 1;  // one white-space byte ends the header
+    size_t count = size_t(shot.width) * size_t(shot.height);
+    if (bytes.size() < start + count * 3) return Shot();
+    shot.pixels.resize(count);
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(bytes.data()) + start;
+    for (Pixel& pixel : shot.pixels) {
+        pixel = {p[0], p[1], p[2]};
+        p += 3;
+    }
+    return shot;
+}
+
+}  // namespace
+
+Shot CaptureXRoot(unsigned timeoutMs) {
+    // Wine runs a Unix program given to CreateProcess, but gives no handle to wait on:
+    // the picture is written under a temporary name and renamed when complete. Z: is
+    // Wine's drive for the Unix root.
+    std::string name = "novadrift-root-" + std::to_string(GetCurrentProcessId());
+    std::string unixPath = "/tmp/" + name + ".ppm";
+    std::string windowsPath = "Z:\\tmp\\" + name + ".ppm";
+    DeleteFileA(windowsPath.c_str());
+    // The Unix side gets Wine's PATH, which names no Unix directories.
+    std::string command = "/bin/sh -c \"/usr/bin/import -window root -depth 8 ppm:" + unixPath +
+                          ".part && /bin/mv " + unixPath + ".part " + unixPath + "\"";
+    std::vector<char> buffer(command.begin(), command.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA("Z:\\bin\\sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return Shot();
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
+        if (GetFileAttributesA(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        Shot shot = ReadPpm(ReadFileText(windowsPath));
+        DeleteFileA(windowsPath.c_str());
+        return shot;
+    }
+    return Shot();
 }
 
 std::vector<std::string> Screenshots() {
@@ -207,7 +314,95 @@ std::vector<std::string> Screenshots() {
     return names;
 }
 
+bool SavePng(const Shot& shot, const std::string& path) {
+    if (shot.pixels.empty()) return false;
+    std::vector<uint8_t> rows;
+    rows.reserve(shot.pixels.size() * 4);
+    for (const Pixel& pixel : shot.pixels)
+        rows.insert(rows.end(), {uint8_t(pixel.b), uint8_t(pixel.g), uint8_t(pixel.r), 0xFF});
+    std::wstring widePath(path.begin(), path.end());
+    // GDI+'s PNG encoder.
+    const CLSID png = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    bool saved;
+    {
+        Gdiplus::Bitmap bitmap(shot.width, shot.height, shot.width * 4, PixelFormat32bppRGB,
+                               rows.data());
+        saved = bitmap.Save(widePath.c_str(), &png, nullptr) == Gdiplus::Ok;
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
+}
+
+HWND FindProgramDialog(const char* caption) {
+    HWND dialog = FindWindowA("#32770", caption);
+    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+// Strings cross to the other process as wide text.
+std::vector<std::string> ListTexts(HWND dialog, int id) {
+    std::vector<std::string> texts;
+    HWND list = GetDlgItem(dialog, id);
+    LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(i), 0) >= LRESULT(256)) break;
+        SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        char narrow[256] = {};
+        WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+        texts.push_back(narrow);
+    }
+    return texts;
+}
+
+int SelectedPosition(HWND dialog, int id) {
+    LRESULT position = SendMessageA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
+    return position == CB_ERR ? -1 : int(position);
+}
+
+void ChooseListEntry(HWND dialog, int id, int position) {
+    HWND list = GetDlgItem(dialog, id);
+    SendMessageA(list, CB_SETCURSEL, WPARAM(position), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+void ClickButton(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
 uint32_t Le32(const std::string& bytes, size_t at) {
     return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
            uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+}
+
+void WriteSettingsFile(const std::string& path, const SettingsValues& values) {
+    auto le32 = [](uint32_t value) {
+        std::string bytes(4, '\0');
+        for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
+        return bytes;
+    };
+    std::string header(1, '\1');
+    header += le32(values.reservedWord) + std::string(64, '\0');
+    for (int32_t value : {values.width, values.height, values.bits, values.displayMode,
+                          values.background, values.priority})
+        header += le32(uint32_t(value));
+    // A screen choice: valid, kind, display mode and size, then a device part that every
+    // screen accepts (its first 16 bits 1).
+    auto selection = [&](int32_t kind, int32_t displayMode) {
+        if (kind == 0) return std::string(128, '\0');
+        std::string block;
+        for (int32_t value : {1, 0, kind, displayMode, values.width, values.height, values.bits})
+            block += le32(uint32_t(value)).substr(0, 2);
+        block += std::string(50, '\0') + le32(1).substr(0, 2);
+        return block + std::string(128 - block.size(), '\0');
+    };
+    header += selection(values.screenKind, 1) + selection(values.previewKind, 4);
+    std::string inner = std::string("HEADER", 7) + le32(uint32_t(header.size())) + header;
+    std::string outer = std::string("NOVADRIFTCFG", 13) + le32(uint32_t(inner.size())) + inner;
+    std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;
+    std::ofstream out(path, std::ios::binary);
+    out << file;
 }

@@ -1,6 +1,9 @@
 // Starts Novadrift.scr as a child process, dismisses the message boxes it shows
-// (recording caption and text) and never waits longer than its time-out.
+// (recording caption and text; its settings and about dialogs are left to the test)
+// and never waits longer than its time-out.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 #include <functional>
@@ -32,13 +35,19 @@ std::string ReadFileText(const std::string& path);
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
               const std::string& workingDirectory = "",
               const std::function<void(unsigned elapsedMs)>& whileRunning = {});
+// The same for a program at another path; the working directory is the program's own
+// directory when none is given.
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
+                unsigned timeoutMs = 30000, const std::string& workingDirectory = "",
+                const std::function<void(unsigned elapsedMs)>& whileRunning = {});
 
 // Posts a close request to the program's main window (class "Novadrift"); false when
 // there is none.
 bool CloseScrWindow();
 
 // While it lives, Novadrift.scr runs without the named libraries: Wine's per-program
-// DLL overrides disable them for it.
+// DLL overrides disable them for it. (WINEDLLOVERRIDES set inside Wine does not reach a
+// child process: Wine takes its own variables from the Unix environment.)
 class DisabledLibraries {
 public:
     explicit DisabledLibraries(std::initializer_list<const char*> libraries);
@@ -57,32 +66,77 @@ public:
     NoDirectDraw() : DisabledLibraries({"ddraw"}) {}
 };
 
+// While it lives, https addresses open with a program that is not there, as on a
+// machine without a web browser (Wine's own browser bridge is registered otherwise).
+class NoWebBrowser {
+public:
+    NoWebBrowser();
+    ~NoWebBrowser();
+
+private:
+    std::string savedCommand;
+};
+
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
 // without a stamp come as "RAW:" and the text.
 std::vector<std::string> LogBodies(const std::string& log);
-// The lines of Novadrift.log beside the program, as LogBodies gives them.
+// The log of the last run beside the test program, as LogBodies gives it.
 std::vector<std::string> RunLog();
 // Removes the log of an earlier run, so a test that waits for a line of the next run
 // does not find it there before that run has begun.
 void RemoveRunLog();
 bool HasLine(const std::vector<std::string>& lines, const std::string& line);
 
-// A key pressed and released through the system's input queue, as a user's would.
-void PressKey(unsigned short virtualKey);
+// A key pressed and released through the system's input queue, as a user's would be;
+// it goes to the window with the input focus.
+void PressKey(WORD virtualKey);
+// Whether the saver's window is up and has the input focus.
+bool SaverWindowActive();
+
+// Pixels read back from the desktop.
+struct Pixel {
+    int r, g, b;
+};
+
+struct Shot {
+    int width = 0;
+    int height = 0;
+    std::vector<Pixel> pixels;
+    const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// The window as it is on the desktop now, frame included; empty without a window.
+Shot CaptureWindow(HWND window);
+// The saver's window (class "Novadrift") as it is now.
+Shot CaptureScrWindow();
+// The X display's root window, taken by ImageMagick outside Wine; empty when that
+// failed within the time-out.
+Shot CaptureXRoot(unsigned timeoutMs = 15000);
+// Writes the shot as a PNG picture; false when it could not.
+bool SavePng(const Shot& shot, const std::string& path);
 // The names of the screenshots (ScrShots\qv*.bmp) beside the program.
 std::vector<std::string> Screenshots();
-// A little-endian 32-bit value in a file's bytes.
-uint32_t Le32(const std::string& bytes, size_t at);
 
-// A settings file (novadrift.cfg) as the settings dialog would leave it.
-struct SettingsFile {
-    int32_t width = 640;
-    int32_t height = 480;
-    int32_t bits = 16;
+// A dialog of the program by its caption ("Novadrift", "About"), once it is shown.
+HWND FindProgramDialog(const char* caption);
+// The texts of a drop-down list of a dialog, and its selected position (-1: none).
+std::vector<std::string> ListTexts(HWND dialog, int id);
+int SelectedPosition(HWND dialog, int id);
+// Selects a position of a drop-down list and tells the dialog, as a user's choice does.
+void ChooseListEntry(HWND dialog, int id, int position);
+// Clicks a button of a dialog. Posted, so a click that opens a modal window does not
+// hold the test.
+void ClickButton(HWND dialog, int id);
+
+// The values of a settings file ("novadrift.cfg") that a test chooses. The screens for
+// the screensaver and for the preview by kind (1 the standard OpenGL screen, 3 the
+// Direct3D screen); 0 leaves the choice empty, to the program.
+struct SettingsValues {
+    uint32_t reservedWord = 0;
+    int32_t width = 640, height = 480, bits = 16, displayMode = 1, background = 0;
     int32_t priority = 100;
-    // The screens chosen for the screensaver and for the preview by kind: 1 the
-    // standard OpenGL screen, 3 the Direct3D screen; 0 leaves the choice to the program.
-    int32_t screenKind = 0;
-    int32_t previewKind = 0;
+    int32_t screenKind = 0, previewKind = 0;
 };
-void WriteSettingsFile(const std::string& path, const SettingsFile& settings);
+void WriteSettingsFile(const std::string& path, const SettingsValues& values);
+// A little-endian 32-bit value of a file's bytes.
+uint32_t Le32(const std::string& bytes, size_t at);

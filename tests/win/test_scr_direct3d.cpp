@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "scr_driver.h"
-#include "scr_shots.h"
+#include "starfield_pixels.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "scr_driver.h"
-#include "scr_shots.h"
+#include "starfield_pixels.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ void ExpectSceneOverTheWholeScreen(const Shot& root) {
     ASSERT_EQ(root.height, 768);
     for (int quarter = 0; quarter < 4; ++quarter) {
         int left = (quarter % 2) * 512, top = (quarter / 2) * 384;
-        Shot part = root.Part(left, top, left + 512, top + 384);
+        Shot part = PartOf(root, left, top, left + 512, top + 384);
         StarCount stars = CountStars(part);
         double cloud = CloudShare(part);
         EXPECT_GE(stars.pixels, 20) << "quarter at " << left << ", " << top;
@@ -70,36 +70,31 @@ void ExpectEndedByTheKeyWithoutABox(const DesktopRun& result) {
     EXPECT_FALSE(HasLine(result.log, "EXIT : Restoring screen resolution"));
 }
 
-// The default settings: the Direct3D screen, first under Wine, at 640x480x16.
-TEST(PlainXvfb, DefaultSettingsDrawOverTheWholeScreen) {
-    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+// The saver on the named screen in the mode the display lacks: over the whole screen.
+void ExpectDrawnOverTheDesktop(const std::string& screenName, const std::string& modeName) {
     DesktopRun result = RunSaverOnThePlainDesktop();
     ExpectEndedByTheKeyWithoutABox(result);
-    EXPECT_TRUE(HasLine(result.log,
-                        "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using "
-                        "Direct 3d"));
-    EXPECT_TRUE(HasLine(result.log,
-                        "WARNING : Unable to change the display to 640x480x16, drawing over "
-                        "the desktop at 1024x768"));
+    EXPECT_TRUE(HasLine(result.log, "SCREEN : Starting video mode : " + modeName +
+                                        " in fullscreen mode using " + screenName));
+    EXPECT_TRUE(HasLine(result.log, "WARNING : Unable to change the display to " + modeName +
+                                        ", drawing over the desktop at 1024x768"));
     ExpectSceneOverTheWholeScreen(result.root);
 }
 
+// The default settings: the Direct3D screen, first under Wine, at 640x480x16.
+TEST(PlainXvfb, DefaultSettingsDrawOverTheWholeScreen) {
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    ExpectDrawnOverTheDesktop("Direct 3d", "640x480x16");
+}
+
 TEST(PlainXvfb, AModeTheDisplayLacksDrawsOverTheWholeScreenWithOpenGl) {
-    SettingsFile settings;
+    SettingsValues settings;
     settings.width = 800;
     settings.height = 600;
     settings.bits = 32;
     settings.screenKind = 1;
     WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", settings);
-    DesktopRun result = RunSaverOnThePlainDesktop();
-    ExpectEndedByTheKeyWithoutABox(result);
-    EXPECT_TRUE(HasLine(result.log,
-                        "SCREEN : Starting video mode : 800x600x32 in fullscreen mode using "
-                        "Standard opengl"));
-    EXPECT_TRUE(HasLine(result.log,
-                        "WARNING : Unable to change the display to 800x600x32, drawing over "
-                        "the desktop at 1024x768"));
-    ExpectSceneOverTheWholeScreen(result.root);
+    ExpectDrawnOverTheDesktop("Standard opengl", "800x600x32");
     DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
 }
 

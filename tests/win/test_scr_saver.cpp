@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <fstream>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,12 +31,6 @@ void ClickLeft() {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
-// Whether the saver's window is up and has the input focus.
-bool SaverWindowActive() {
-    HWND window = FindWindowA("Novadrift", nullptr);
-    return window && GetForegroundWindow() == window;
-}
-
 // A screensaver run that gets one action at a chosen time; returns when the program
 // has ended, with the time it ended.
 struct SaverResult {
@@ -43,20 +38,20 @@ struct SaverResult {
     unsigned endedMs;
 };
 
-// Settings that choose the OpenGL screen for the screensaver and the preview (under
-// Wine the Direct3D screen would come first); the Direct3D screen has its own tests.
-void ChooseOpenGl(SettingsFile settings = SettingsFile()) {
-    settings.screenKind = 1;
-    settings.previewKind = 1;
-    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", settings);
-}
-
 SaverResult RunSaver(unsigned timeoutMs, const std::function<void(unsigned)>& act) {
     SaverResult result;
     DWORD start = GetTickCount();
     result.run = RunScr(" /s", timeoutMs, "", act);
     result.endedMs = GetTickCount() - start;
     return result;
+}
+
+// Settings that choose the OpenGL screen for the screensaver and the preview (under
+// Wine the Direct3D screen would come first); the Direct3D screen has its own tests.
+void ChooseOpenGl(SettingsValues values = SettingsValues()) {
+    values.screenKind = 1;
+    values.previewKind = 1;
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", values);
 }
 
 TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
@@ -103,21 +98,24 @@ TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
     EXPECT_EQ(bmp.size(), 54u + 640u * 3u * 480u);
 }
 
-TEST(ScrSaver, MovementEndsItOnlyAfterThreeSeconds) {
+TEST(ScrSaver, MovementEitherWayEndsItOnlyAfterThreeSeconds) {
     ChooseOpenGl();
-    unsigned lastMove = 0;
-    SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
-        // Small steps often, so every frame sees more than the threshold.
-        if (elapsed >= 500 && elapsed - lastMove >= 100 && SaverWindowActive()) {
-            MoveMouse(40, 40);
-            lastMove = elapsed;
-        }
-    });
-    ASSERT_TRUE(result.run.started);
-    EXPECT_FALSE(result.run.timedOut);
-    EXPECT_GE(result.endedMs, 3000u) << "movement in the first 3 s must not end it";
-    EXPECT_LT(result.endedMs, 15000u);
-    EXPECT_TRUE(HasLine(RunLog(), "EXIT : Screensaver - WM_CLOSE"));
+    // Down and right, then up and left: the size of the movement counts.
+    for (LONG step : {40, -40}) {
+        unsigned lastMove = 0;
+        SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
+            // Small steps often, so every frame sees more than the threshold.
+            if (elapsed >= 500 && elapsed - lastMove >= 100 && SaverWindowActive()) {
+                MoveMouse(step, step);
+                lastMove = elapsed;
+            }
+        });
+        ASSERT_TRUE(result.run.started) << step;
+        EXPECT_FALSE(result.run.timedOut) << step;
+        EXPECT_GE(result.endedMs, 3000u) << "movement in the first 3 s must not end it";
+        EXPECT_LT(result.endedMs, 15000u) << step;
+        EXPECT_TRUE(HasLine(RunLog(), "EXIT : Screensaver - WM_CLOSE")) << step;
+    }
 }
 
 TEST(ScrSaver, AButtonEndsItAtOnce) {
@@ -190,8 +188,8 @@ void ExpectPreviewInsideTheHost(const std::string& screenName) {
     EXPECT_EQ(childRect.bottom - childRect.top, 112);
     std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLine(log, "INIT : Trying to setup preview window from config file"));
-    EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : 152x112x0 in window mode using " +
-                                 screenName));
+    EXPECT_TRUE(HasLine(
+        log, "SCREEN : Starting video mode : 152x112x0 in window mode using " + screenName));
     EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
     UnregisterClassA("NovadriftPreviewHost", GetModuleHandleA(nullptr));
 }
@@ -215,7 +213,10 @@ TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     for (const char* arguments : {" /a 0", " /r"}) {
         DeleteFileA(settingsPath.c_str());
-        ScrRun run = RunScr(arguments, 30000);
+        // The settings dialog is left with Cancel.
+        ScrRun run = RunScr(arguments, 30000, "", [](unsigned) {
+            if (HWND dialog = FindProgramDialog("Novadrift")) ClickButton(dialog, IDCANCEL);
+        });
         ASSERT_TRUE(run.started) << arguments;
         EXPECT_FALSE(run.timedOut) << arguments;
         EXPECT_TRUE(run.boxes.empty()) << arguments;
@@ -247,9 +248,9 @@ TEST(ScrSaver, TheScreensaverRunsAtTheChosenPriority) {
         DWORD priorityClass;
     } cases[] = {{0, IDLE_PRIORITY_CLASS}, {200, HIGH_PRIORITY_CLASS}};
     for (const Case& c : cases) {
-        SettingsFile settings;
-        settings.priority = c.setting;
-        ChooseOpenGl(settings);
+        SettingsValues values;
+        values.priority = c.setting;
+        ChooseOpenGl(values);
         DWORD seen = 0;
         bool clicked = false;
         SaverResult result = RunSaver(30000, [&](unsigned elapsed) {

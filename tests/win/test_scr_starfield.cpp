@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "scr_driver.h"
-#include "scr_shots.h"
+#include "starfield_pixels.h"
 
 namespace {
 
 TEST(ScrStarField, TheMovingStarFieldIsDrawnOverTheCloudAndTiledLayers) {
-    SettingsFile openGl;
+    SettingsValues openGl;
     openGl.screenKind = 1;
     WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", openGl);
     Shot first, second;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
 #include <fstream>
 #include <regex>
@@ -83,6 +85,61 @@ TEST(ScrStart, WithoutAnyScreenEndsWithTheErrorBox) {
                               "EXIT : Entering ExitCode"}));
     // Init failed: no main loop.
     EXPECT_FALSE(Contains(log, "INIT :  ----- Entering main loop -----"));
+}
+
+}  // namespace
+
+namespace {
+
+const char kProgramKey[] = "SOFTWARE\\Novadrift";
+
+void SetDataPath(const std::string& path) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "DataPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   DWORD(path.size() + 1));
+    RegCloseKey(key);
+}
+
+// Without gui.cfg beside it, the program takes its data folder from the registry: the
+// settings file of the run is written there.
+TEST(ScrStart, TheDataFolderComesFromTheRegistryWhenGuiCfgIsNotBesideTheProgram) {
+    std::string elsewhere = TestProgramDirectory() + "elsewhere\\";
+    std::string data = TestProgramDirectory() + "regdata";
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    CreateDirectoryA(data.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA((TestProgramDirectory() + "Novadrift.scr").c_str(),
+                          (elsewhere + "Novadrift.scr").c_str(), FALSE));
+    DeleteFileA((data + "\\novadrift.cfg").c_str());
+    DeleteFileA((elsewhere + "novadrift.cfg").c_str());
+
+    SetDataPath(data);
+    ScrRun run = RunScrAt(elsewhere + "Novadrift.scr", " /a");
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+    std::vector<std::string> log = LogBodies(ReadFileText(elsewhere + "Novadrift.log"));
+    EXPECT_TRUE(InOrder(log, {"INIT : Didn't find gui.cfg. Getting real dir",
+                              "INIT : Setting dir to " + data, "INIT : Dir change ok"}));
+    EXPECT_EQ(ReadFileText(data + "\\novadrift.cfg").size(), 386u);
+    EXPECT_EQ(GetFileAttributesA((elsewhere + "novadrift.cfg").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A folder that is not there: the run stays where it is and says why at the end.
+    SetDataPath("C:\\no\\such\\folder");
+    run = RunScrAt(elsewhere + "Novadrift.scr", " /a");
+    ASSERT_TRUE(run.started);
+    log = LogBodies(ReadFileText(elsewhere + "Novadrift.log"));
+    EXPECT_TRUE(InOrder(log, {"INIT : Setting dir to C:\\no\\such\\folder",
+                              "RAW:Error : Unable to change dir"}));
+    EXPECT_FALSE(Contains(log, "INIT : Dir change ok"));
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, "Error");
+    EXPECT_EQ(run.boxes[0].text, "Unable to change dir");
+
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramKey);
+    DeleteFileA((elsewhere + "Novadrift.scr").c_str());
 }
 
 }  // namespace

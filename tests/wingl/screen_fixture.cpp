@@ -173,3 +173,35 @@ std::string DatedShotName(int number) {
                   date->tm_mon + 1, date->tm_mday, number);
     return name;
 }
+
+void DrawScreenshotScene(Screen* screen, const Rgba& background) {
+    StartFrame(screen, background);
+    ASSERT_EQ(DrawOverlayQuad(screen, 0, 0, 100, 80, kRed), 1);
+    ASSERT_EQ(DrawOverlayQuad(screen, 540, 400, 640, 480, kGreen), 1);
+    ASSERT_EQ(DrawOverlayQuad(screen, 200, 0, 440, 1, kWhite), 1);
+}
+
+void ExpectShotOfTheFrame(const std::string& path, const Frame& frame, Colour background,
+                          int backgroundTolerance) {
+    Bitmap shot;
+    ASSERT_EQ(shot.Load(path.c_str()), 1) << PendingError();
+    ASSERT_EQ(shot.width, frame.width);
+    ASSERT_EQ(shot.height, frame.height);
+    EXPECT_EQ(shot.bitsPerPixel, 24);
+    // The picture's rows top-down are the frame's rows top-down, pixel for pixel.
+    int mismatches = 0;
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x) {
+            Colour inFile = BitmapPixel(shot, x, y), inFrame = frame.At(x, y);
+            if (inFile.r == inFrame.r && inFile.g == inFrame.g && inFile.b == inFrame.b) continue;
+            if (mismatches++ < 5)
+                ADD_FAILURE() << "pixel " << x << ", " << y << ": file (" << inFile.r << ", "
+                              << inFile.g << ", " << inFile.b << "), frame (" << inFrame.r << ", "
+                              << inFrame.g << ", " << inFrame.b << ")";
+        }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_COLOUR(BitmapPixel(shot, 10, 10), kRed, 0);
+    EXPECT_COLOUR(BitmapPixel(shot, frame.width - 10, frame.height - 10), kGreen, 0);
+    EXPECT_COLOUR(BitmapPixel(shot, 320, 0), kWhite, 0);
+    EXPECT_COLOUR(BitmapPixel(shot, 320, 1), background, backgroundTolerance);
+}

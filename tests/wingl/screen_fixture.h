@@ -95,6 +95,14 @@ private:
 // The dated name of the number-th screenshot saved today as "shot.bmp".
 std::string DatedShotName(int number);
 
+// A frame for screenshots: top left red, bottom right green, and a white bar across the
+// top row of pixels, so rows turned upside down or shifted show.
+void DrawScreenshotScene(Screen* screen, const Rgba& background);
+// The saved picture is a 24-bit picture of the frame, pixel for pixel, with the
+// screenshot scene's colours where they belong (the background's within the tolerance).
+void ExpectShotOfTheFrame(const std::string& path, const Frame& frame, Colour background,
+                          int backgroundTolerance);
+
 // A real screen of the kind in a 640 x 480 window, set up the way the program's start-up
 // sets up its screen. The derived fixtures read the frame back their own way.
 template <class DeviceScreen, int Kind>

@@ -111,12 +111,7 @@ TEST_F(OglScreenTest, PresentedFramesGoOnDrawing) {
 
 TEST_F(OglScreenTest, ScreenshotIsADatedBmpOfTheFrame) {
     ScratchDirectory scratch;
-    StartFrame(kNavy);
-    // Top left red, bottom right green, and a white bar across the top row of pixels,
-    // so rows turned upside down or shifted show.
-    ASSERT_EQ(DrawOverlayQuad(0, 0, 100, 80, kRed), 1);
-    ASSERT_EQ(DrawOverlayQuad(540, 400, 640, 480, kGreen), 1);
-    ASSERT_EQ(DrawOverlayQuad(200, 0, 440, 1, kWhite), 1);
+    DrawScreenshotScene(screen, kNavy);
     ReadFrame();
 
     EXPECT_EQ(screen->SaveScreenshot("ScrShots/shot.bmp", 0), 1);
@@ -126,26 +121,61 @@ TEST_F(OglScreenTest, ScreenshotIsADatedBmpOfTheFrame) {
     ASSERT_EQ(saved.size(), 2u);
     EXPECT_EQ(saved[0], DatedShotName(1));
     EXPECT_EQ(saved[1], DatedShotName(2));
-
-    Bitmap shot;
-    ASSERT_EQ(shot.Load(("ScrShots/" + DatedShotName(1)).c_str()), 1) << PendingError();
-    ASSERT_EQ(shot.width, Width());
-    ASSERT_EQ(shot.height, Height());
-    EXPECT_EQ(shot.bitsPerPixel, 24);
-    // The picture's rows top-down are the frame's rows top-down, pixel for pixel.
-    int mismatches = 0;
-    for (int y = 0; y < Height(); ++y)
-        for (int x = 0; x < Width(); ++x) {
-            Colour inFile = BitmapPixel(shot, x, y), inFrame = At(x, y);
-            if (inFile.r == inFrame.r && inFile.g == inFrame.g && inFile.b == inFrame.b) continue;
-            if (mismatches++ < 5)
-                ADD_FAILURE() << "pixel " << x << ", " << y << ": file (" << inFile.r << ", "
-                              << inFile.g << ", " << inFile.b << "), frame (" << inFrame.r << ", "
-                              << inFrame.g << ", " << inFrame.b << ")";
-        }
-    EXPECT_EQ(mismatches, 0);
-    EXPECT_COLOUR(BitmapPixel(shot, 10, 10), kRed, 0);
-    EXPECT_COLOUR(BitmapPixel(shot, Width() - 10, Height() - 10), kGreen, 0);
-    EXPECT_COLOUR(BitmapPixel(shot, 320, 0), kWhite, 0);
-    EXPECT_COLOUR(BitmapPixel(shot, 320, 1), ClearedColour(kNavy), 1);
+    ExpectShotOfTheFrame("ScrShots/" + DatedShotName(1), frame, ClearedColour(kNavy), 1);
 }
+
+namespace {
+
+std::vector<std::string> ListedModeNames(Screen& screen) {
+    std::vector<std::string> names;
+    for (int more = screen.ModeFirst(); more && screen.ModeValid(); more = screen.ModeNext())
+        names.push_back(std::string(screen.ModeCurrent()->modeName) + "/" +
+                        std::to_string(screen.ModeCurrent()->displayMode));
+    return names;
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(OglScreenTest, ModesAreListedOnceEmptiedForGoodAndAPreviewOpensAsAChild) {
+    ASSERT_EQ(screen->GetModeList(), 1);
+    std::vector<std::string> first = ListedModeNames(*screen);
+    ASSERT_FALSE(first.empty());
+    ASSERT_EQ(screen->GetModeList(), 1);
+    EXPECT_EQ(ListedModeNames(*screen), first) << "a second listing adds nothing";
+    std::vector<std::string> unique = first;
+    std::sort(unique.begin(), unique.end());
+    EXPECT_EQ(std::unique(unique.begin(), unique.end()), unique.end());
+
+    // Closing empties the list, and it stays empty for the rest of the run.
+    ASSERT_EQ(screen->ExitMode(), 1);
+    EXPECT_EQ(screen->GetMode(), nullptr);
+    EXPECT_TRUE(ListedModeNames(*screen).empty());
+    screen->GetModeList();
+    EXPECT_TRUE(ListedModeNames(*screen).empty());
+
+    // A preview host, as the system's settings page has: the screen opens inside it.
+    WNDCLASSA hostClass = {};
+    hostClass.lpfnWndProc = PlainWindowProc;
+    hostClass.hInstance = GetModuleHandleA(nullptr);
+    hostClass.lpszClassName = "NovadriftTestHost";
+    RegisterClassA(&hostClass);
+    HWND host = CreateWindowExA(0, "NovadriftTestHost", "host", WS_POPUP | WS_VISIBLE, 10, 10, 152,
+                                112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(host, nullptr);
+    ASSERT_EQ(screen->InitInWindow(reinterpret_cast<WindowHandle>(host), 1), 1) << PendingError();
+    ASSERT_NE(screen->GetMode(), nullptr);
+    EXPECT_EQ(screen->GetMode()->displayMode, DISPLAY_CHILD);
+    EXPECT_EQ(screen->GetMode()->width, 152);
+    EXPECT_EQ(screen->GetMode()->height, 112);
+    HWND child = reinterpret_cast<HWND>(sglb->mainWindow);
+    EXPECT_EQ(GetParent(child), host);
+    screen->ExitMode();
+    DestroyWindow(host);
+    UnregisterClassA("NovadriftTestHost", GetModuleHandleA(nullptr));
+    // Open again by size for the teardown, as the program can.
+    EXPECT_EQ(screen->InitModeBySize(640, 480, 32, DISPLAY_WINDOW, 1), 1);
+}
+
+}  // namespace

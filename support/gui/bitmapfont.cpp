@@ -1,0 +1,299 @@
+#include "gui/bitmapfont.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "misc.h"
+#include "xsystem.h"
+
+namespace {
+
+// Overlays lie on the 2-D view's plane z = 1, like the screens' fading clear.
+const float kOverlayDepth = 1.0f;
+// The box behind the caption and the slider numbers.
+const uint8_t kBoxRed = 70, kBoxGreen = 80, kBoxBlue = 90;
+const float kSliderBoxLeft = 402, kSliderBoxTop = 0, kSliderBoxRight = 480, kSliderBoxBottom = 33;
+const float kSliderTextX = 405, kSliderTextY = 2;
+// Components at or below this stop fading: the caption stays readable to its end.
+const int kFadeFloor = 10;
+const int kFadeStep = 10;
+const int kMaxDividers = 4;
+
+Screen* CurrentScreen() {
+    return glb ? glb->currentScreen : nullptr;
+}
+
+void SetPoint(Vertex& vertex, float x, float y, uint8_t red, uint8_t green, uint8_t blue) {
+    std::memset(&vertex, 0, sizeof vertex);
+    vertex.x = x;
+    vertex.y = y;
+    vertex.z = kOverlayDepth;
+    vertex.r = red;
+    vertex.g = green;
+    vertex.b = blue;
+    vertex.a = 255;
+}
+
+uint8_t Lighter(uint8_t c) {
+    int v = 2 * c + 20;
+    return uint8_t(v > 255 ? 255 : v);
+}
+
+}  // namespace
+
+void SetOverlayCamera(Camera& camera) {
+    camera.SetPosition(0.0f, 0.0f, -500.0f);
+    camera.SetViewport(640.0f, 480.0f, 60.0f, 0.0f, 0.0f, CAMERA_2D);
+}
+
+void DrawOverlayBox(Screen* screen, float left, float top, float right, float bottom, uint8_t red,
+                    uint8_t green, uint8_t blue, const float* dividers, int dividerCount) {
+    if (!screen) return;
+    screen->SetSurface(nullptr);
+    Vertex quad[4];
+    SetPoint(quad[0], left, top, red, green, blue);
+    SetPoint(quad[1], right, top, red, green, blue);
+    SetPoint(quad[2], right, bottom, red, green, blue);
+    SetPoint(quad[3], left, bottom, red, green, blue);
+    screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+
+    // Round the edge from the top left, then up through the dividers from the lowest,
+    // zigzagging across, and back up the side the last one ended on.
+    if (dividerCount < 0 || !dividers) dividerCount = 0;
+    if (dividerCount > kMaxDividers) dividerCount = kMaxDividers;
+    const uint8_t r = Lighter(red), g = Lighter(green), b = Lighter(blue);
+    Vertex strip[5 + 2 * kMaxDividers];
+    int n = 0;
+    SetPoint(strip[n++], left, top, r, g, b);
+    SetPoint(strip[n++], right, top, r, g, b);
+    SetPoint(strip[n++], right, bottom, r, g, b);
+    SetPoint(strip[n++], left, bottom, r, g, b);
+    float side = left, other = right;
+    for (int i = dividerCount - 1; i >= 0; --i) {
+        SetPoint(strip[n++], side, dividers[i], r, g, b);
+        SetPoint(strip[n++], other, dividers[i], r, g, b);
+        float swap = side;
+        side = other;
+        other = swap;
+    }
+    SetPoint(strip[n++], side, top, r, g, b);
+    screen->DrawPrimitive(PRIM_LINE_STRIP, strip, n, 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// BitmapFont
+
+BitmapFont::BitmapFont()
+    : glyphWidth(0),
+      glyphHeight(0),
+      lineHeight(0),
+      uStep(0),
+      vStep(0),
+      glyphsPerRow(0),
+      glyphRows(0),
+      loaded(0),
+      red(255),
+      green(255),
+      blue(255) {
+    SetOverlayCamera(camera);
+    std::memset(vertices, 0, sizeof vertices);
+    SetColour(255, 255, 255);
+}
+
+int BitmapFont::Load(const char* fileName, int32_t width, int32_t height) {
+    loaded = 0;
+    if (width <= 0 || height <= 0) return SetError(ERR_BAD_ARGUMENTS, __FILE__, __LINE__);
+    if (!picture.Load(fileName)) return 0;
+    // One glyph row needs its empty pixel row above it.
+    if (picture.width < width || picture.height < height + 1) {
+        picture.Release();
+        return SetErrorText("Font picture %s holds no %ldx%ld glyph", fileName, long(width),
+                            long(height));
+    }
+    if (!surface.SetTexture(&picture)) {
+        picture.Release();
+        return 0;
+    }
+    glyphWidth = width;
+    glyphHeight = height;
+    lineHeight = height + 2;
+    uStep = float(width) / float(picture.width);
+    vStep = float(height) / float(picture.height);
+    glyphsPerRow = picture.width / width;
+    glyphRows = (picture.height - 1) / (height + 1);
+    SetColour(255, 255, 255);
+    loaded = 1;
+    return 1;
+}
+
+void BitmapFont::SetColour(uint8_t r, uint8_t g, uint8_t b) {
+    red = r;
+    green = g;
+    blue = b;
+    for (Vertex& vertex : vertices) {
+        vertex.r = r;
+        vertex.g = g;
+        vertex.b = b;
+        vertex.a = 0;
+    }
+}
+
+void BitmapFont::AddGlyph(int32_t glyph, float x, float y, int32_t* used) {
+    const float texelU = 1.0f / float(picture.width), texelV = 1.0f / float(picture.height);
+    const int32_t column = glyph % glyphsPerRow, row = glyph / glyphsPerRow;
+    const float uLeft = float(column) * uStep;
+    const float uRight = uLeft + uStep - texelU;
+    const float vTop = texelV + float(row) * (texelV + vStep);
+    const float vBottom = vTop + vStep;
+    const float corners[4][4] = {{x, y, uLeft, vTop},
+                                 {x + float(glyphWidth), y, uRight, vTop},
+                                 {x + float(glyphWidth), y + float(glyphHeight), uRight, vBottom},
+                                 {x, y + float(glyphHeight), uLeft, vBottom}};
+    for (const float* corner : corners) {
+        Vertex& vertex = vertices[(*used)++];
+        vertex.x = corner[0];
+        vertex.y = corner[1];
+        vertex.z = kOverlayDepth;
+        vertex.u = corner[2];
+        vertex.v = corner[3];
+    }
+}
+
+int BitmapFont::DrawText(const char* text, float x, float y) {
+    Screen* screen = CurrentScreen();
+    if (!loaded || !text || !screen) return 1;
+    surface.SetBlendMode(SURFACE_ADDITIVE);
+    screen->SetView(&camera);
+    screen->SetSurface(&surface);
+    const int32_t glyphCount = glyphsPerRow * glyphRows;
+    float penX = x, penY = y;
+    int32_t used = 0;
+    for (const char* p = text; *p; ++p) {
+        // Unsigned, so that characters above 127 are glyphs past '~' and not below ' '.
+        const int32_t code = static_cast<unsigned char>(*p);
+        if (code == '\n') {
+            penX = x;
+            penY += float(lineHeight);
+            continue;
+        }
+        if (code < 32) continue;
+        const int32_t glyph = code - 32;
+        if (glyph < glyphCount) AddGlyph(glyph, penX, penY, &used);
+        penX += float(glyphWidth + 1);
+        if (used > FONT_VERTEX_COUNT - 1) {
+            screen->DrawPrimitive(PRIM_QUADS, vertices, used, 0);
+            used = 0;
+        }
+    }
+    if (used > 0) screen->DrawPrimitive(PRIM_QUADS, vertices, used, 0);
+    return 1;
+}
+
+void BitmapFont::Release() {
+    surface.FreeTexture();
+    picture.Release();
+    loaded = 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// InfoLine
+
+InfoLine::InfoLine()
+    : font(nullptr),
+      left(0),
+      top(0),
+      right(0),
+      bottom(0),
+      countdown(0),
+      red(255),
+      green(255),
+      blue(255),
+      alpha(0),
+      sliderInfoActive(0),
+      sliderInfoDisplay(0),
+      low(0),
+      high(0),
+      value(0) {
+    text[0] = 0;
+    sliderFormat[0] = 0;
+    SetOverlayCamera(camera);
+}
+
+void InfoLine::Setup(BitmapFont* textFont, int32_t x, int32_t y, int32_t width, int32_t height) {
+    font = textFont;
+    left = x;
+    top = y;
+    right = x + width;
+    bottom = y + height;
+}
+
+void InfoLine::SetText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    countdown = INFO_SHOW_FRAMES;
+    red = green = blue = 255;
+}
+
+void InfoLine::ShowSliderInfo(float newValue, float newLow, float newHigh) {
+    value = newValue;
+    low = newLow;
+    high = newHigh;
+    sliderInfoActive = 1;
+    sliderFormat[0] = 0;
+    for (float number : {high, value, low})
+        std::strncat(sliderFormat, number > 9999.0f ? "%.0f\n" : "%03.03f\n",
+                     sizeof sliderFormat - std::strlen(sliderFormat) - 1);
+}
+
+void InfoLine::FormatSliderInfo(char* buffer, int size) const {
+    if (!buffer || size <= 0) return;
+    // The format holds just the three number conversions ShowSliderInfo put together.
+    std::snprintf(buffer, size_t(size), sliderFormat, double(high), double(value), double(low));
+}
+
+void InfoLine::Tick() {
+    if (countdown <= 0) return;
+    --countdown;
+    if (countdown == 0) {
+        text[0] = 0;
+        sliderInfoActive = 0;
+        return;
+    }
+    if (countdown <= INFO_FADE_FRAMES) {
+        for (uint8_t* c : {&red, &green, &blue})
+            if (*c > kFadeFloor) *c = uint8_t(*c - kFadeStep);
+    }
+}
+
+void InfoLine::Draw(int drawSliderInfo, int drawLine) {
+    Screen* screen = CurrentScreen();
+    if (!screen) return;
+    screen->SetView(&camera);
+    uint8_t fontRed = 255, fontGreen = 255, fontBlue = 255;
+    if (font) {
+        fontRed = font->red;
+        fontGreen = font->green;
+        fontBlue = font->blue;
+        font->SetColour(red, green, blue);
+    }
+    if (drawLine) {
+        DrawOverlayBox(screen, float(left), float(top), float(right), float(bottom), kBoxRed,
+                       kBoxGreen, kBoxBlue);
+        if (font) font->DrawText(text, float(left + 2), float(top + 2));
+    }
+    if (drawSliderInfo && sliderInfoDisplay) {
+        screen->SetView(&camera);
+        DrawOverlayBox(screen, kSliderBoxLeft, kSliderBoxTop, kSliderBoxRight, kSliderBoxBottom,
+                       kBoxRed, kBoxGreen, kBoxBlue);
+        if (sliderInfoActive && font) {
+            char numbers[3 * 48];
+            FormatSliderInfo(numbers, sizeof numbers);
+            font->DrawText(numbers, kSliderTextX, kSliderTextY);
+        }
+    }
+    if (font) font->SetColour(fontRed, fontGreen, fontBlue);
+}

@@ -1,0 +1,194 @@
+// The intro and the frame's overlays as the user sees them: Novadrift.scr runs full
+// screen without a switch, gets its keys through the system's input queue, and its
+// window is read back from the desktop. And a run whose intro atlas is missing.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "scr_driver.h"
+
+namespace {
+
+// A rectangle of the virtual 640 x 480 screen.
+struct Area {
+    float left, top, right, bottom;
+};
+
+// The logo: 90 x 35 units at depth 350 through a 60-degree square frustum.
+const Area kLogo = {178, 199, 462, 281};
+const Area kFrameRate = {0, 0, 40, 10};
+const Area kStatistics = {10, 10, 210, 90};
+const Area kHelpTitle = {180, 120, 360, 128};
+// The help box below its divider, clear of its outline.
+const Area kHelpBody = {72, 137, 448, 342};
+
+// Text and the logo's letters are white or near it; the backdrop never is in every
+// channel. Stars are, but they are few and small.
+bool IsWhite(const Pixel& p) {
+    return std::min({p.r, p.g, p.b}) >= 160;
+}
+
+bool IsHelpFill(const Pixel& p) {
+    return std::abs(p.r - 30) <= 4 && std::abs(p.g - 40) <= 4 && std::abs(p.b - 50) <= 4;
+}
+
+template <typename Test>
+int Count(const Shot& shot, const Area& area, Test test) {
+    if (shot.pixels.empty()) return 0;
+    int left = int(area.left * shot.width / 640), right = int(area.right * shot.width / 640);
+    int top = int(area.top * shot.height / 480), bottom = int(area.bottom * shot.height / 480);
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) n += test(shot.At(x, y));
+    return n;
+}
+
+int Whites(const Shot& shot, const Area& area) {
+    return Count(shot, area, IsWhite);
+}
+
+// The three overlays each key toggles, told apart by their own regions.
+bool FrameRateShown(const Shot& shot) {
+    return Whites(shot, kFrameRate) >= 8;
+}
+bool StatisticsShown(const Shot& shot) {
+    return Whites(shot, kStatistics) >= 300;
+}
+bool HelpShown(const Shot& shot) {
+    return Count(shot, kHelpBody, IsHelpFill) >
+               Count(shot, kHelpBody, [](const Pixel&) { return 1; }) / 2 &&
+           Whites(shot, kHelpTitle) >= 40;
+}
+
+// A key to press and the overlay it shows.
+struct Step {
+    const char* name;
+    unsigned short key;
+    bool (*shown)(const Shot&);
+};
+
+}  // namespace
+
+TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
+    const Step steps[] = {{"frame rate", 'F', FrameRateShown},
+                          {"statistics", 'U', StatisticsShown},
+                          {"help", VK_F1, HelpShown}};
+    unsigned loadedAt = 0, pressedAt = 0;
+    size_t step = 0;
+    Shot intro, beforeKeys, withAll, ended;
+    std::string stuck;
+    bool closed = false;
+    // The OpenGL screen: its 32-bit pixel format keeps the overlay's colours exact, where
+    // the Direct3D screen's 16-bit display mode rounds them.
+    SettingsValues openGl;
+    openGl.screenKind = 1;
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", openGl);
+    RemoveRunLog();
+    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
+        if (!loadedAt) {
+            if (HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;
+        } else if (intro.pixels.empty()) {
+            // Within the intro's first three seconds: the logo is in.
+            if (elapsed >= loadedAt + 2500) intro = CaptureScrWindow();
+        } else if (step < 3 && !pressedAt) {
+            if (!SaverWindowActive()) return;
+            if (step == 0) beforeKeys = CaptureScrWindow();
+            PressKey(steps[step].key);
+            pressedAt = elapsed;
+        } else if (step < 3) {
+            // A frame or two after the key, the overlay shows.
+            Shot shot = CaptureScrWindow();
+            if (steps[step].shown(shot)) {
+                withAll = shot;
+                ++step;
+                pressedAt = 0;
+            } else if (elapsed > pressedAt + 4000) {
+                stuck = steps[step].name;
+                step = 3;
+            }
+        } else if (ended.pixels.empty()) {
+            // The longest script ends 19 s after its start.
+            if (elapsed >= loadedAt + 21000) ended = CaptureScrWindow();
+        } else if (!closed) {
+            closed = CloseScrWindow();
+        }
+    });
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+    EXPECT_EQ(stuck, "") << "the frame did not show that";
+    ASSERT_FALSE(intro.pixels.empty());
+    ASSERT_FALSE(ended.pixels.empty());
+
+    // The logo's rectangle is lit white by the intro, far more than the star field
+    // lights an area of its size above or below it; after the end it is not.
+    const Area above = {kLogo.left, kLogo.top - 90, kLogo.right, kLogo.bottom - 90};
+    const Area below = {kLogo.left, kLogo.top + 90, kLogo.right, kLogo.bottom + 90};
+    int logo = Whites(intro, kLogo);
+    EXPECT_GE(logo, 1500);
+    EXPECT_GT(logo, 5 * std::max(Whites(intro, above), Whites(intro, below)));
+    EXPECT_LT(Whites(ended, kLogo), 300);
+    // Over the star field: the cloud lights a good part of the frame around it.
+    int cloud = 0;
+    for (const Pixel& p : intro.pixels) cloud += p.b >= 30 && p.b > p.r;
+    EXPECT_GT(cloud, int(intro.pixels.size() / 8));
+    // Each overlay against the shot without it; the opaque help box hides the logo.
+    EXPECT_FALSE(FrameRateShown(beforeKeys));
+    EXPECT_FALSE(StatisticsShown(beforeKeys));
+    EXPECT_FALSE(HelpShown(beforeKeys));
+    EXPECT_TRUE(FrameRateShown(withAll) && StatisticsShown(withAll) && HelpShown(withAll));
+    EXPECT_LT(Whites(withAll, {200, 250, 440, 281}), 50);
+
+    std::vector<std::string> log = RunLog();
+    EXPECT_TRUE(HasLine(log, "INIT : Initializing intro"));
+    EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
+    for (const std::string& line : log)
+        EXPECT_EQ(line.find("WARNING : Unable to load font"), std::string::npos) << line;
+}
+
+// A copy of the program and its shipped textures without the atlas, in a folder of its
+// own (the program reads its data beside itself).
+class WithoutAtlas : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "novadrift_no_atlas\\";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CreateDirectoryA((folder + "textures").c_str(), nullptr);
+        for (const std::string& name : kCopied)
+            ASSERT_TRUE(
+                CopyFileA((TestProgramDirectory() + name).c_str(), (folder + name).c_str(), FALSE))
+                << name;
+    }
+    void TearDown() override {
+        for (const std::string& name : kCopied) DeleteFileA((folder + name).c_str());
+        for (const char* name : {"Novadrift.log", "novadrift.cfg"})
+            DeleteFileA((folder + name).c_str());
+        RemoveDirectoryA((folder + "textures").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+    const std::vector<std::string> kCopied = {"Novadrift.scr", "textures\\star.bmp",
+                                              "textures\\stars.bmp", "textures\\font8x8.bmp"};
+    std::string folder;
+};
+
+TEST_F(WithoutAtlas, TheRunEndsWithTheErrorBoxNamingTheFile) {
+    ScrRun run = RunScrAt(folder + "Novadrift.scr", "", 30000);
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, "Error");
+    EXPECT_EQ(run.boxes[0].text, "FXT - Unable to open \"./textures/nd.fxt\"");
+    std::vector<std::string> log = LogBodies(ReadFileText(folder + "Novadrift.log"));
+    EXPECT_TRUE(HasLine(log, "INIT : Initializing intro"));
+    // Nothing after the failed start: no background, no frames; an orderly teardown.
+    EXPECT_FALSE(HasLine(log, "INIT : Loading background"));
+    EXPECT_TRUE(HasLine(log, "EXIT : Freeing VxAnimator"));
+    EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
+}
