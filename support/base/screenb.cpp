@@ -299,6 +299,18 @@ void Screen::FreeMode() {
     mode = nullptr;
 }
 
+void Screen::ForgetMode() {
+    if (!mode) return;
+    LogMessage(LOG_EXIT, "Freeing active mode\n");
+    FreeMode();
+}
+
+void Screen::CleanUpScreen() {
+    LogMessage(LOG_EXIT, "Cleaning up screen\n");
+    if (TextureList* textures = GetTextureList()) textures->DeleteAll();
+    FreeModeList();
+}
+
 // ---------------------------------------------------------------------------------------
 // The screen list
 

@@ -436,14 +436,9 @@ int D3dScreen::ExitMode() {
     TakeFromFramework();
     FreeD3dDeviceModes();
     CloseScreenWindow();
-    if (mode) {
-        LogMessage(LOG_EXIT, "Freeing active mode\n");
-        FreeMode();
-    }
+    ForgetMode();
     messageHandler.UnregisterAll();
-    LogMessage(LOG_EXIT, "Cleaning up screen\n");
-    textures.DeleteAll();
-    FreeModeList();
+    CleanUpScreen();
     if (scratch) xFree(scratch);
     scratch = nullptr;
     return 1;

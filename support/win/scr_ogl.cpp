@@ -264,14 +264,9 @@ int OglScreen::ExitMode() {
     }
     LogMessage(LOG_EXIT, "Releasing DC\n");
     CloseScreenWindow();
-    if (mode) {
-        LogMessage(LOG_EXIT, "Freeing active mode\n");
-        FreeMode();
-    }
+    ForgetMode();
     messageHandler.UnregisterAll();
-    LogMessage(LOG_EXIT, "Cleaning up screen\n");
-    textures.DeleteAll();
-    FreeModeList();
+    CleanUpScreen();
     LogMessage(LOG_EXIT, "Exiting ogl\n");
     int released = 1;
     if (driver) released = FreeLibrary(driver) != 0;
