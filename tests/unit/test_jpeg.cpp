@@ -235,7 +235,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ReferenceFile{"grey", 16, 16, true},
                       ReferenceFile{"grey_13x7", 13, 7, true},
                       ReferenceFile{"restart420", 64, 48, false},
-                      ReferenceFile{"grey_restart", 64, 48, true}),
+                      ReferenceFile{"grey_restart", 64, 48, true},
+                      ReferenceFile{"photo420", 100, 75, false},
+                      ReferenceFile{"photo444", 100, 75, false},
+                      ReferenceFile{"photogrey", 100, 75, true}),
     [](const ::testing::TestParamInfo<ReferenceFile>& info) { return std::string(info.param.name); });
 
 TEST(JpegFiles, ProgressiveIsRefusedWithItsMessage) {

@@ -59,15 +59,14 @@ bool CloseScrWindow() {
     return true;
 }
 
-ScrRun RunScr(const std::string& arguments, unsigned timeoutMs,
-              const std::string& workingDirectory,
+ScrRun RunScr(const std::string& arguments, unsigned timeoutMs, const std::string& workingDirectory,
               const std::function<void(unsigned elapsedMs)>& whileRunning) {
     return RunScrAt(TestProgramDirectory() + "Novadrift.scr", arguments, timeoutMs,
                     workingDirectory, whileRunning);
 }
 
-ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
-                unsigned timeoutMs, const std::string& workingDirectory,
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments, unsigned timeoutMs,
+                const std::string& workingDirectory,
                 const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrRun run;
     std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
@@ -213,10 +212,14 @@ Shot CaptureScrWindow() {
 }
 
 Shot CaptureWindow(HWND window) {
-    Shot shot;
-    if (!window) return shot;
+    if (!window) return Shot();
     RECT rect = {};
     GetWindowRect(window, &rect);
+    return CaptureScreen(rect);
+}
+
+Shot CaptureScreen(const RECT& rect) {
+    Shot shot;
     shot.width = rect.right - rect.left;
     shot.height = rect.bottom - rect.top;
     if (shot.width <= 0 || shot.height <= 0) return Shot();

@@ -107,6 +107,8 @@ struct Shot {
 
 // The window as it is on the desktop now, frame included; empty without a window.
 Shot CaptureWindow(HWND window);
+// A rectangle of the desktop as it is now.
+Shot CaptureScreen(const RECT& rect);
 // The saver's window (class "Novadrift") as it is now.
 Shot CaptureScrWindow();
 // The X display's root window, taken by ImageMagick outside Wine; empty when that
