@@ -75,6 +75,7 @@ int RecordingScreen::ExitMode() {
 
 int RecordingScreen::GetModeList() {
     Record("GetModeList");
+    if (!modeListResult) return SetErrorText("Mode list failed");
     if (modesListed) return 1;
     modesListed = 1;
     for (const OfferedMode& offered : offeredModes)

@@ -58,6 +58,7 @@ public:
     };
     std::vector<OfferedMode> offeredModes;  // appended in this order by GetModeList
     int available = 1;
+    int modeListResult = 1;  // 0: GetModeList fails with "Mode list failed"
     int supportsResult[5] = {0, 1, 1, 1, 1};  // by display mode 0..4; others 0
     int matchResult = 1;
     int initModeResult = 1;

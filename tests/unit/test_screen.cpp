@@ -439,6 +439,19 @@ TEST_F(ScreenList, GetScreenModeListsAsksEveryScreenInListOrder) {
                                         "3dfx opengl:GetModeList"}));
 }
 
+TEST_F(ScreenList, AScreenThatCannotListItsModesLeavesNoErrorForTheRun) {
+    // The Direct3D screen when its enumeration finds no device: the run goes on with
+    // OpenGL, and no message box at its end speaks of the failure.
+    RecordingScreen* d3d = MakeScreen("Direct 3d", SCREEN_D3D);
+    MakeScreen("Standard opengl", SCREEN_OPENGL);
+    d3d->modeListResult = 0;
+    ClearError();
+    EXPECT_EQ(GetScreenModeLists(), 1);
+    char message[ERROR_MESSAGE_SIZE];
+    EXPECT_FALSE(GetErrorMessage(message, sizeof message)) << message;
+    EXPECT_EQ(RecordingScreen::SharedLog().back(), "Standard opengl:GetModeList");
+}
+
 TEST_F(ScreenList, FindScreenByKindTakesTheFirstOfThatKind) {
     RecordingScreen* d3d = MakeScreen("Direct 3d", SCREEN_D3D);
     RecordingScreen* ogl = MakeScreen("Standard opengl", SCREEN_OPENGL);

@@ -125,17 +125,17 @@ const char* const kOverrideKey = "Software\\Wine\\AppDefaults\\Novadrift.scr\\Dl
 
 }  // namespace
 
-NoRenderDrivers::NoRenderDrivers() {
+DisabledLibraries::DisabledLibraries(std::initializer_list<const char*> libraries) {
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kOverrideKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
-    for (const char* library : {"opengl32", "ddraw"})
+    for (const char* library : libraries)
         RegSetValueExA(key, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
     RegCloseKey(key);
 }
 
-NoRenderDrivers::~NoRenderDrivers() {
+DisabledLibraries::~DisabledLibraries() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey);
 }
 
@@ -185,6 +185,10 @@ std::vector<std::string> LogBodies(const std::string& log) {
 
 std::vector<std::string> RunLog() {
     return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+}
+
+void RemoveRunLog() {
+    DeleteFileA((TestProgramDirectory() + "Novadrift.log").c_str());
 }
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
@@ -247,6 +251,71 @@ Shot CaptureScreen(const RECT& rect) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return shot;
+}
+
+namespace {
+
+// A binary PPM (P6) of 8-bit channels.
+Shot ReadPpm(const std::string& bytes) {
+    Shot shot;
+    std::istringstream header(bytes);
+    std::string magic;
+    int maximum = 0;
+    header >> magic >> shot.width >> shot.height >> maximum;
+    if (magic != "P6" || maximum != 255 || shot.width <= 0 || shot.height <= 0) return Shot();
+    size_t start = size_t(header.tellg()) + 1;  // one white-space byte ends the header
+    size_t count = size_t(shot.width) * size_t(shot.height);
+    if (bytes.size() < start + count * 3) return Shot();
+    shot.pixels.resize(count);
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(bytes.data()) + start;
+    for (Pixel& pixel : shot.pixels) {
+        pixel = {p[0], p[1], p[2]};
+        p += 3;
+    }
+    return shot;
+}
+
+}  // namespace
+
+Shot CaptureXRoot(unsigned timeoutMs) {
+    // Wine runs a Unix program given to CreateProcess, but gives no handle to wait on:
+    // the picture is written under a temporary name and renamed when complete. Z: is
+    // Wine's drive for the Unix root.
+    std::string name = "novadrift-root-" + std::to_string(GetCurrentProcessId());
+    std::string unixPath = "/tmp/" + name + ".ppm";
+    std::string windowsPath = "Z:\\tmp\\" + name + ".ppm";
+    DeleteFileA(windowsPath.c_str());
+    // The Unix side gets Wine's PATH, which names no Unix directories.
+    std::string command = "/bin/sh -c \"/usr/bin/import -window root -depth 8 ppm:" + unixPath +
+                          ".part && /bin/mv " + unixPath + ".part " + unixPath + "\"";
+    std::vector<char> buffer(command.begin(), command.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA("Z:\\bin\\sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return Shot();
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
+        if (GetFileAttributesA(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        Shot shot = ReadPpm(ReadFileText(windowsPath));
+        DeleteFileA(windowsPath.c_str());
+        return shot;
+    }
+    return Shot();
+}
+
+std::vector<std::string> Screenshots() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((TestProgramDirectory() + "ScrShots\\qv*.bmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 bool SavePng(const Shot& shot, const std::string& path) {
@@ -324,7 +393,17 @@ void WriteSettingsFile(const std::string& path, const SettingsValues& values) {
     for (int32_t value : {values.width, values.height, values.bits, values.displayMode,
                           values.background, values.priority})
         header += le32(uint32_t(value));
-    header += std::string(256, '\0');
+    // A screen choice: valid, kind, display mode and size, then a device part that every
+    // screen accepts (its first 16 bits 1).
+    auto selection = [&](int32_t kind, int32_t displayMode) {
+        if (kind == 0) return std::string(128, '\0');
+        std::string block;
+        for (int32_t value : {1, 0, kind, displayMode, values.width, values.height, values.bits})
+            block += le32(uint32_t(value)).substr(0, 2);
+        block += std::string(50, '\0') + le32(1).substr(0, 2);
+        return block + std::string(128 - block.size(), '\0');
+    };
+    header += selection(values.screenKind, 1) + selection(values.previewKind, 4);
     std::string inner = std::string("HEADER", 7) + le32(uint32_t(header.size())) + header;
     std::string outer = std::string("NOVADRIFTCFG", 13) + le32(uint32_t(inner.size())) + inner;
     std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;

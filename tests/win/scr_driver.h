@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -44,12 +45,25 @@ ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
 // there is none.
 bool CloseScrWindow();
 
-// While it lives, Novadrift.scr runs as on a machine without render drivers: Wine's
-// per-program DLL overrides disable opengl32.dll and ddraw.dll for it.
-class NoRenderDrivers {
+// While it lives, Novadrift.scr runs without the named libraries: Wine's per-program
+// DLL overrides disable them for it. (WINEDLLOVERRIDES set inside Wine does not reach a
+// child process: Wine takes its own variables from the Unix environment.)
+class DisabledLibraries {
 public:
-    NoRenderDrivers();
-    ~NoRenderDrivers();
+    explicit DisabledLibraries(std::initializer_list<const char*> libraries);
+    ~DisabledLibraries();
+};
+
+// As on a machine without render drivers: no opengl32.dll and no ddraw.dll.
+class NoRenderDrivers : public DisabledLibraries {
+public:
+    NoRenderDrivers() : DisabledLibraries({"opengl32", "ddraw"}) {}
+};
+
+// As on a machine without DirectX: no ddraw.dll.
+class NoDirectDraw : public DisabledLibraries {
+public:
+    NoDirectDraw() : DisabledLibraries({"ddraw"}) {}
 };
 
 // While it lives, https addresses open with a program that is not there, as on a
@@ -68,6 +82,9 @@ private:
 std::vector<std::string> LogBodies(const std::string& log);
 // The log of the last run beside the test program, as LogBodies gives it.
 std::vector<std::string> RunLog();
+// Removes the log of an earlier run, so a test that waits for a line of the next run
+// does not find it there before that run has begun.
+void RemoveRunLog();
 bool HasLine(const std::vector<std::string>& lines, const std::string& line);
 
 // A key pressed and released through the system's input queue, as a user's would be;
@@ -94,8 +111,13 @@ Shot CaptureWindow(HWND window);
 Shot CaptureScreen(const RECT& rect);
 // The saver's window (class "Novadrift") as it is now.
 Shot CaptureScrWindow();
+// The X display's root window, taken by ImageMagick outside Wine; empty when that
+// failed within the time-out.
+Shot CaptureXRoot(unsigned timeoutMs = 15000);
 // Writes the shot as a PNG picture; false when it could not.
 bool SavePng(const Shot& shot, const std::string& path);
+// The names of the screenshots (ScrShots\qv*.bmp) beside the program.
+std::vector<std::string> Screenshots();
 
 // A dialog of the program by its caption ("Novadrift", "About"), once it is shown.
 HWND FindProgramDialog(const char* caption);
@@ -108,12 +130,14 @@ void ChooseListEntry(HWND dialog, int id, int position);
 // hold the test.
 void ClickButton(HWND dialog, int id);
 
-// The values of a settings file ("novadrift.cfg") that a test chooses; the screen
-// choices are left empty.
+// The values of a settings file ("novadrift.cfg") that a test chooses. The screens for
+// the screensaver and for the preview by kind (1 the standard OpenGL screen, 3 the
+// Direct3D screen); 0 leaves the choice empty, to the program.
 struct SettingsValues {
     uint32_t reservedWord = 0;
     int32_t width = 640, height = 480, bits = 16, displayMode = 1, background = 0;
     int32_t priority = 100;
+    int32_t screenKind = 0, previewKind = 0;
 };
 void WriteSettingsFile(const std::string& path, const SettingsValues& values);
 // A little-endian 32-bit value of a file's bytes.

@@ -91,6 +91,12 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     Shot intro, beforeKeys, withAll, ended;
     std::string stuck;
     bool closed = false;
+    // The OpenGL screen: its 32-bit pixel format keeps the overlay's colours exact, where
+    // the Direct3D screen's 16-bit display mode rounds them.
+    SettingsValues openGl;
+    openGl.screenKind = 1;
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", openGl);
+    RemoveRunLog();
     ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
         if (!loadedAt) {
             if (HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;

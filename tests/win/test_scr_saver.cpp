@@ -46,18 +46,16 @@ SaverResult RunSaver(unsigned timeoutMs, const std::function<void(unsigned)>& ac
     return result;
 }
 
-std::vector<std::string> Screenshots() {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((TestProgramDirectory() + "ScrShots\\qv*.bmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
+// Settings that choose the OpenGL screen for the screensaver and the preview (under
+// Wine the Direct3D screen would come first); the Direct3D screen has its own tests.
+void ChooseOpenGl(SettingsValues values = SettingsValues()) {
+    values.screenKind = 1;
+    values.previewKind = 1;
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", values);
 }
 
 TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
+    ChooseOpenGl();
     std::vector<std::string> shotsBefore = Screenshots();
     int presses = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
@@ -101,6 +99,7 @@ TEST(ScrSaver, AKeyEndsTheScreensaverButF12DoesNot) {
 }
 
 TEST(ScrSaver, MovementEitherWayEndsItOnlyAfterThreeSeconds) {
+    ChooseOpenGl();
     // Down and right, then up and left: the size of the movement counts.
     for (LONG step : {40, -40}) {
         unsigned lastMove = 0;
@@ -120,6 +119,7 @@ TEST(ScrSaver, MovementEitherWayEndsItOnlyAfterThreeSeconds) {
 }
 
 TEST(ScrSaver, AButtonEndsItAtOnce) {
+    ChooseOpenGl();
     bool clicked = false;
     unsigned clickedAt = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
@@ -152,11 +152,15 @@ HWND MakeHostWindow() {
                            100, 152, 112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
+// The preview on the named screen: a child window covering the host, ended by the
+// host's end.
+void ExpectPreviewInsideTheHost(const std::string& screenName) {
     HWND host = MakeHostWindow();
     ASSERT_NE(host, nullptr);
     std::string arguments = " /p " + std::to_string(reinterpret_cast<uintptr_t>(host));
+    RemoveRunLog();
     bool childSeen = false, destroyed = false;
+    unsigned drawingAt = 0;
     RECT childRect = {};
     ScrRun run = RunScr(arguments, 30000, "", [&](unsigned elapsed) {
         HWND child = GetWindow(host, GW_CHILD);
@@ -164,7 +168,9 @@ TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
             childSeen = true;
             GetWindowRect(child, &childRect);
         }
-        if (!destroyed && childSeen && elapsed >= 3000) {
+        if (!drawingAt && HasLine(RunLog(), "INIT :  ----- Entering main loop -----"))
+            drawingAt = elapsed;
+        if (!destroyed && childSeen && drawingAt && elapsed >= drawingAt + 1000) {
             DestroyWindow(host);
             destroyed = true;
         }
@@ -182,10 +188,21 @@ TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
     EXPECT_EQ(childRect.bottom - childRect.top, 112);
     std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLine(log, "INIT : Trying to setup preview window from config file"));
-    EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : 152x112x0 in window mode using "
-                             "Standard opengl"));
+    EXPECT_TRUE(HasLine(
+        log, "SCREEN : Starting video mode : 152x112x0 in window mode using " + screenName));
     EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
     UnregisterClassA("NovadriftPreviewHost", GetModuleHandleA(nullptr));
+}
+
+TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
+    ChooseOpenGl();
+    ExpectPreviewInsideTheHost("Standard opengl");
+}
+
+TEST(ScrSaver, PreviewOnDirect3DDrawsInsideTheHostAndEndsWithIt) {
+    // Without settings the first screen that draws in a window: Direct3D under Wine.
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    ExpectPreviewInsideTheHost("Direct 3d");
 }
 
 }  // namespace
@@ -233,7 +250,7 @@ TEST(ScrSaver, TheScreensaverRunsAtTheChosenPriority) {
     for (const Case& c : cases) {
         SettingsValues values;
         values.priority = c.setting;
-        WriteSettingsFile(settingsPath, values);
+        ChooseOpenGl(values);
         DWORD seen = 0;
         bool clicked = false;
         SaverResult result = RunSaver(30000, [&](unsigned elapsed) {

@@ -66,7 +66,7 @@ std::vector<std::string> OfferedFullScreenModes() {
 
 TEST(ScrSettings, TheChosenRendererModeAndPriorityAreSavedAndUsedByTheScreensaver) {
     DeleteFileA(SettingsPath().c_str());
-    std::vector<std::string> renderers, priorities, resolutions;
+    std::vector<std::string> renderers, priorities, resolutions, firstResolutions;
     std::string preselected;
     int prioritySelected = -1;
     bool chosen = false, accepted = false;
@@ -78,6 +78,7 @@ TEST(ScrSettings, TheChosenRendererModeAndPriorityAreSavedAndUsedByTheScreensave
             priorities = ListTexts(dialog, kPriority);
             prioritySelected = SelectedPosition(dialog, kPriority);
             std::vector<std::string> shown = ListTexts(dialog, kResolution);
+            firstResolutions = shown;
             int at = SelectedPosition(dialog, kResolution);
             preselected = at >= 0 && at < int(shown.size()) ? shown[size_t(at)] : "";
             // An entry that only a refill takes away.
@@ -105,6 +106,11 @@ TEST(ScrSettings, TheChosenRendererModeAndPriorityAreSavedAndUsedByTheScreensave
     EXPECT_NE(Find(renderers, "Standard opengl"), -1);
     for (const std::string& name : renderers)
         EXPECT_TRUE(name == "Standard opengl" || name == "Direct 3d") << name;
+    // Under Wine the Direct3D screen comes first, selected without a settings file, with
+    // its own full-screen modes.
+    ASSERT_FALSE(renderers.empty());
+    EXPECT_EQ(renderers[0], "Direct 3d");
+    EXPECT_NE(Find(firstResolutions, "640x480x16"), -1);
     // Full-screen modes only, each once: the window entries are left out.
     EXPECT_EQ(resolutions, OfferedFullScreenModes());
     EXPECT_NE(Find(resolutions, "800x600x32"), -1);
