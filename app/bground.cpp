@@ -8,7 +8,6 @@
 #include "ansi/memory.h"
 #include "base/screenb.h"
 #include "misc.h"
-#include "noise.h"
 #include "slidertable.h"
 #include "xrandom.h"
 #include "xsystem.h"
@@ -541,23 +540,15 @@ int MakeCloudImage() {
 int GenerateCloudImage(float drift) {
     if (!MakeCloudImage()) return 0;
     Bitmap& image = CloudImage();
-    const float step = 5.0f / CLOUD_IMAGE_SIZE;
+    float sums[CLOUD_PIXELS];
+    uint8_t greys[CLOUD_PIXELS];
+    CloudSums(cloudOffset, sums);
+    CloudGreys(sums, greys);
     for (int j = 0; j < CLOUD_IMAGE_SIZE; ++j) {
         uint8_t* pixel = image.pixels + j * image.pitch;
-        for (int i = 0; i < CLOUD_IMAGE_SIZE; ++i, pixel += 3) {
-            const float p[3] = {i * step, j * step, cloudOffset};
-            // Five octaves, each finer one weaker.
-            float n = 0.0f;
-            for (int f = 16; f >= 1; f /= 2) {
-                const float q[3] = {f * p[0], f * p[1], f * p[2]};
-                n += Noise3(q) / float(f);
-            }
-            float e = std::min((2.0f * n + 1.0f) * 0.5f, 1.0f);
-            e = std::max(e, 0.0f) - 0.5f;
-            // 0 up to the middle of the noise's range, then up to 230 (1 - 0.01^0.5).
-            uint8_t grey = uint8_t((1.0f - std::pow(0.01f, std::max(e, 0.0f))) * 256.0f);
-            pixel[0] = pixel[1] = pixel[2] = grey;
-        }
+        const uint8_t* grey = greys + j * CLOUD_IMAGE_SIZE;
+        for (int i = 0; i < CLOUD_IMAGE_SIZE; ++i, pixel += 3)
+            pixel[0] = pixel[1] = pixel[2] = grey[i];
     }
     if (std::isfinite(drift)) {
         // Wrapped into one period of the noise, which gives the same clouds.

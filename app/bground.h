@@ -10,6 +10,7 @@
 
 #include "base/camera.h"
 #include "base/texture.h"
+#include "cloud.h"
 #include "llist.h"
 
 class Bitmap;
@@ -107,7 +108,6 @@ uint8_t ParameterByte(float value);
 // The cloud noise repeats after this along its drift axis; the offset is kept within
 // one period so that hours of drift do not eat its float precision.
 #define CLOUD_NOISE_PERIOD 256.0f
-#define CLOUD_IMAGE_SIZE 64
 // A star this far (Manhattan, truncated) from the camera's axis is drawn as one quad;
 // nearer ones as three crossed quads, so they keep a cross-section from any side.
 #define STAR_FAR_DISTANCE 30

@@ -106,12 +106,10 @@ void SetBackground() {
     CreateScene(scenes.Current());
 }
 
-// Without the font the run goes on, only without text.
+// Without the font the run goes on, only without text; the reason is in the log already.
 void LoadFont() {
     if (font.Load(FONT_FILE_NAME, FONT_GLYPH_WIDTH, FONT_GLYPH_HEIGHT)) return;
-    char message[ERROR_MESSAGE_SIZE];
-    if (GetErrorMessage(message, sizeof message))
-        LogMessage(LOG_WARNING, "Unable to load font %s : %s\n", FONT_FILE_NAME, message);
+    LogMessage(LOG_WARNING, "Unable to load font %s: no text is drawn\n", FONT_FILE_NAME);
     ClearError();
 }
 

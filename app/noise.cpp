@@ -14,6 +14,7 @@ const float kOffset = 4096.0f;  // keeps negative coordinates positive before tr
 int permutation[kSize + kSize + 2];
 float gradients[kSize + kSize + 2][3];
 bool built;
+uint32_t generation;
 
 // The Windows runtime's rand() gives 15 bits; only those are taken so every build
 // draws the same tables for a seed.
@@ -43,34 +44,7 @@ void BuildTables() {
         for (int c = 0; c < 3; ++c) gradients[kSize + i][c] = gradients[i][c];
     }
     built = true;
-}
-
-float SCurve(float t) {
-    return t * t * (3.0f - 2.0f * t);
-}
-
-float Lerp(float t, float a, float b) {
-    return a + t * (b - a);
-}
-
-// One axis: the two lattice cells around the coordinate and the distances to them.
-struct Axis {
-    int low, high;
-    float fromLow, fromHigh;
-};
-
-Axis Setup(float coordinate) {
-    float t = coordinate + kOffset;
-    // Beyond the offset (or no number) the truncation below would be undefined; such
-    // coordinates sit at the lattice origin instead.
-    if (!(t >= 0.0f && t < 2147483520.0f)) t = 0.0f;
-    int whole = int(t);
-    Axis axis;
-    axis.low = whole & kMask;
-    axis.high = (axis.low + 1) & kMask;
-    axis.fromLow = t - float(whole);
-    axis.fromHigh = axis.fromLow - 1.0f;
-    return axis;
+    ++generation;
 }
 
 float At(int index, float rx, float ry, float rz) {
@@ -80,15 +54,35 @@ float At(int index, float rx, float ry, float rz) {
 
 }  // namespace
 
+// One axis: the two lattice cells around the coordinate and the distances to them.
+NoiseAxis NoiseSetupAxis(float coordinate) {
+    float t = coordinate + kOffset;
+    // Beyond the offset (or no number) the truncation below would be undefined; such
+    // coordinates sit at the lattice origin instead.
+    if (!(t >= 0.0f && t < 2147483520.0f)) t = 0.0f;
+    int whole = int(t);
+    NoiseAxis axis;
+    axis.low = whole & kMask;
+    axis.high = (axis.low + 1) & kMask;
+    axis.fromLow = t - float(whole);
+    axis.fromHigh = axis.fromLow - 1.0f;
+    return axis;
+}
+
+NoiseLattice GetNoiseLattice() {
+    if (!built) BuildTables();
+    return NoiseLattice{permutation, gradients, generation};
+}
+
 void ResetNoise() {
     built = false;
 }
 
 float Noise3(const float point[3]) {
     if (!built) BuildTables();
-    Axis x = Setup(point[0]);
-    Axis y = Setup(point[1]);
-    Axis z = Setup(point[2]);
+    NoiseAxis x = NoiseSetupAxis(point[0]);
+    NoiseAxis y = NoiseSetupAxis(point[1]);
+    NoiseAxis z = NoiseSetupAxis(point[2]);
 
     int i = permutation[x.low];
     int j = permutation[x.high];
@@ -97,25 +91,25 @@ float Noise3(const float point[3]) {
     int b01 = permutation[i + y.high];
     int b11 = permutation[j + y.high];
 
-    float t = SCurve(x.fromLow);
-    float sy = SCurve(y.fromLow);
-    float sz = SCurve(z.fromLow);
+    float t = NoiseSCurve(x.fromLow);
+    float sy = NoiseSCurve(y.fromLow);
+    float sz = NoiseSCurve(z.fromLow);
 
     float u = At(b00 + z.low, x.fromLow, y.fromLow, z.fromLow);
     float v = At(b10 + z.low, x.fromHigh, y.fromLow, z.fromLow);
-    float a = Lerp(t, u, v);
+    float a = NoiseLerp(t, u, v);
     u = At(b01 + z.low, x.fromLow, y.fromHigh, z.fromLow);
     v = At(b11 + z.low, x.fromHigh, y.fromHigh, z.fromLow);
-    float b = Lerp(t, u, v);
-    float c = Lerp(sy, a, b);
+    float b = NoiseLerp(t, u, v);
+    float c = NoiseLerp(sy, a, b);
 
     u = At(b00 + z.high, x.fromLow, y.fromLow, z.fromHigh);
     v = At(b10 + z.high, x.fromHigh, y.fromLow, z.fromHigh);
-    a = Lerp(t, u, v);
+    a = NoiseLerp(t, u, v);
     u = At(b01 + z.high, x.fromLow, y.fromHigh, z.fromHigh);
     v = At(b11 + z.high, x.fromHigh, y.fromHigh, z.fromHigh);
-    b = Lerp(t, u, v);
-    float d = Lerp(sy, a, b);
+    b = NoiseLerp(t, u, v);
+    float d = NoiseLerp(sy, a, b);
 
-    return Lerp(sz, c, d);
+    return NoiseLerp(sz, c, d);
 }

@@ -7,7 +7,32 @@
 // random seed.
 #pragma once
 
+#include <cstdint>
+
 float Noise3(const float point[3]);
 
 // The next Noise3 builds the tables again from rand(); for a fresh seed.
 void ResetNoise();
+
+// The pieces of Noise3, for code that evaluates it many times over a fixed grid and
+// has to give the same bits: one axis's lattice cells and distances, the s-curve, the
+// blend, and the tables themselves.
+struct NoiseAxis {
+    int low, high;
+    float fromLow, fromHigh;
+};
+NoiseAxis NoiseSetupAxis(float coordinate);
+inline float NoiseSCurve(float t) {
+    return t * t * (3.0f - 2.0f * t);
+}
+inline float NoiseLerp(float t, float a, float b) {
+    return a + t * (b - a);
+}
+// The permutation (514 entries) and the gradients, built when needed; `generation`
+// changes whenever they are built again.
+struct NoiseLattice {
+    const int* permutation;
+    const float (*gradients)[3];
+    uint32_t generation;
+};
+NoiseLattice GetNoiseLattice();

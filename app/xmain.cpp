@@ -18,6 +18,7 @@
 #include "platform.h"
 #include "saverstate.h"
 #include "settings.h"
+#include "settingsdialog.h"
 #include "startup.h"
 #include "xsystem.h"
 
@@ -44,6 +45,14 @@ void SetSettingsDefaults() {
     Settings.displayMode = DISPLAY_FULLSCREEN;
     Settings.backgroundNumber = 0;
     Settings.priority = 100;
+}
+
+// The settings dialog on the mode lists of every screen; OK also keeps the chosen
+// screen's choice for the next screensaver run.
+void ChooseSettings(WindowHandle owner) {
+    GetScreenModeLists();
+    if (ShowSettingsDialog(owner) != 1) return;
+    SaveScreenChoice(FindScreenByKind(Settings.screenKind), &Settings.screenSelection);
 }
 
 }  // namespace
@@ -164,6 +173,7 @@ int Init(int32_t count, char** words) {
                 ApplyPriority(Settings.priority);
                 break;
             case SAVER_SETTINGS:
+                ChooseSettings(state->parentWindow);
                 return 2;
             default:
                 break;

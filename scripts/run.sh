@@ -15,7 +15,8 @@ trap stop_wine_and_display EXIT
 if [ -z "${DISPLAY:-}" ]; then
     start_private_display
     start_box_watcher
-    prepare_wine_prefix
+    # The plain X display, as a desktop has: the saver covers the whole screen.
+    prepare_wine_prefix real
     (cd build/win32/bin && wine Novadrift.scr "$@") &
     sleep "${RUN_SECONDS:-8}"
     import -window root build/screenshot.png

@@ -55,6 +55,23 @@ void Write16(uint8_t* p, uint16_t value) {
     std::memcpy(p, &value, 2);
 }
 
+uint32_t Read16(const uint8_t* p) {
+    uint16_t value;
+    std::memcpy(&value, p, 2);
+    return value;
+}
+
+// A channel of fewer than 8 bits widened to 8, its top bits repeated below it, so the
+// largest value becomes 255.
+uint32_t Widen(uint32_t pixel, uint32_t mask, int shift, int loss) {
+    uint32_t value = (pixel & mask) >> shift;
+    int width = 8 - loss;
+    if (loss <= 0 || width <= 0) return value & 255;
+    uint32_t wide = 0;
+    for (int at = loss; at > -width; at -= width) wide |= at >= 0 ? value << at : value >> -at;
+    return wide & 255;
+}
+
 uint32_t Channel(uint32_t pixel, int shift) {
     return (pixel >> shift) & 255;
 }
@@ -148,7 +165,8 @@ int Convert(PixelFormat* converter, const void* sourcePixels, void* destinationP
     if (!converter || !sourceFormat || !Analyse(sourceFormat)) return 0;
     const PixelFormat& to = *converter;
     const PixelFormat& from = *sourceFormat;
-    if (from.bits != 8 && from.bits != 24 && from.bits != 32)
+    // 16-bit sources are the back buffers of 16-bit display modes, read for screenshots.
+    if (from.bits != 8 && from.bits != 24 && from.bits != 32 && !(from.bits == 16 && to.bits == 24))
         return SetErrorText("Unsupported source pixel depth (%ld)", long(from.bits));
     if (to.bits == 16) destinationPitch &= ~1;
     if (to.bits == 32) destinationPitch &= ~3;
@@ -190,6 +208,19 @@ int Convert(PixelFormat* converter, const void* sourcePixels, void* destinationP
             // Black stays 0: no alpha bit for it.
             if (value) value = uint16_t(value | opaque);
             Write16(d, value);
+        });
+        return 1;
+    }
+    if (from.bits == 16 && to.bits == 24) {
+        if (!EightBitRgb(to))
+            return SetErrorText(
+                "Color conversion : 16 to 24 conversions must have 8 bits per element");
+        eachPixel(2, 3, [&](const uint8_t* s, uint8_t* d) {
+            uint32_t p = Read16(s);
+            Write24(d, Widen(p, from.redMask, from.redShift, from.redLoss) << to.redShift |
+                           Widen(p, from.greenMask, from.greenShift, from.greenLoss)
+                               << to.greenShift |
+                           Widen(p, from.blueMask, from.blueShift, from.blueLoss) << to.blueShift);
         });
         return 1;
     }

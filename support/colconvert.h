@@ -32,7 +32,8 @@ int Analyse(PixelFormat* format);
 // Makes converter the destination format (with a new table for 16 bits); refuses 8 bits.
 int PrepareDestination(PixelFormat* converter, const PixelFormat* destination);
 // Converts width x height pixels from source (sourceFormat) to destination (the
-// converter's format). Unsupported pairs are logged and return 1 unconverted.
+// converter's format). Sources of 8, 24 and 32 bits, and 16 bits into 24 (screenshots of
+// 16-bit display modes). Unsupported pairs are logged and return 1 unconverted.
 int Convert(PixelFormat* converter, const void* source, void* destination, int32_t width,
             int32_t height, int32_t sourcePitch, int32_t destinationPitch,
             PixelFormat* sourceFormat, int32_t reserved);

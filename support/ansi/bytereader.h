@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "ansi/file.h"
 
@@ -14,6 +15,18 @@ public:
     int Next(uint8_t* value) {
         if (position == filled && !Refill()) return 0;
         *value = buffer[position++];
+        return 1;
+    }
+    // The next count bytes in one go: the buffered ones, then straight from the file.
+    int Take(uint8_t* out, int32_t count) {
+        if (count < 0 || count > Left()) return 0;
+        int32_t buffered = filled - position < count ? filled - position : count;
+        std::memcpy(out, buffer + position, size_t(buffered));
+        position += buffered;
+        count -= buffered;
+        if (count == 0) return 1;
+        if (!file.Read(out + buffered, count)) return 0;
+        remaining -= count;
         return 1;
     }
     // Bytes not yet handed out.

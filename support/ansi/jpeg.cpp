@@ -11,9 +11,14 @@
 // or allocate: picture sizes against the bitmap limits, and the entropy-coded data
 // against the blocks it has to hold (at least two bits a block), so a short file
 // claiming a huge picture is refused before the pixels are allocated.
-// Allocates: the 24-bit pixel block, one MCU row of samples for each component, a
-// row of upsampled samples for each colour component, the colour tables, the shared
-// clamping table and the quantisation tables (kept in the loader).
+// Allocates: the 24-bit pixel block, a copy of the file from the scan on, one MCU row
+// of samples for each component, a row of upsampled samples for each colour
+// component, the colour tables, the shared clamping table and the quantisation tables
+// (kept in the loader).
+// Speed: the bit reader works from memory, AC coefficients whose code and value bits
+// fit in 9 come from one table look-up, flat blocks skip the transform, and the
+// transform and the colour conversion are SSE2 (jpegdsp), with the same bytes as the
+// portable arithmetic.
 #include "ansi/jpeg.h"
 
 #include <cstring>
@@ -21,6 +26,7 @@
 #include "ansi/bitmap.h"
 #include "ansi/bytereader.h"
 #include "ansi/file.h"
+#include "ansi/jpegdsp.h"
 #include "ansi/memory.h"
 #include "misc.h"
 #include "xsystem.h"
@@ -47,23 +53,13 @@ const int32_t kCoefficientLimit = 8192;
 // 256 zeros, 0..255, 384 x 255, 384 zeros, 0..127. Indexed from the identity part, so
 // a value a little outside 0..255 clamps; the transform masks its output to 10 bits
 // from the identity's middle, which the last two parts wrap back into range.
-const int kRangeIdentity = 256;
-const int kRangeSize = 256 + 256 + 384 + 384 + 128;
 uint8_t* rangeTable = nullptr;
 int rangeUsers = 0;
 
 void TakeRangeTable() {
     if (rangeUsers++ > 0) return;
-    rangeTable = static_cast<uint8_t*>(XALLOC(kRangeSize));
-    uint8_t* p = rangeTable;
-    std::memset(p, 0, 256);
-    p += 256;
-    for (int i = 0; i < 256; ++i) *p++ = uint8_t(i);
-    std::memset(p, 255, 384);
-    p += 384;
-    std::memset(p, 0, 384);
-    p += 384;
-    for (int i = 0; i < 128; ++i) *p++ = uint8_t(i);
+    rangeTable = static_cast<uint8_t*>(XALLOC(JPEG_RANGE_TABLE_SIZE));
+    JpegMakeRangeTable(rangeTable);
 }
 
 void DropRangeTable() {
@@ -98,6 +94,7 @@ public:
         return 1;
     }
     int32_t Left() const { return bytes.Left(); }
+    int Take(uint8_t* out, int32_t count) { return bytes.Take(out, count); }
     // The next marker code: bytes up to 0xFF, further 0xFF fill bytes, then a non-zero
     // byte (0xFF 0x00 is a stuffed data byte, not a marker).
     int FindMarker(int* marker) {
@@ -119,40 +116,68 @@ private:
     ByteReader bytes;
 };
 
+// What stopped the entropy-coded data, and the zero bits fed in past it.
+struct DataEnd {
+    int marker = 0;                         // the marker met, 0 while none
+    const uint8_t* behindMarker = nullptr;  // where the data goes on when it is consumed
+    bool ended = false;
+    int padding = 0;
+};
+
+struct ByteAndNext {
+    uint32_t value;
+    const uint8_t* next;
+};
+
+// The byte at next when it is 0xFF (a stuffed 0xFF, or a marker) or when next is the
+// end: zeros from there on, and next moves to the end so the quick path stops.
+ByteAndNext SpecialByte(DataEnd& stopped, const uint8_t* next, const uint8_t* end) {
+    if (next < end) {
+        ++next;  // the 0xFF
+        while (next < end && *next == 0xFF) ++next;
+        if (next < end) {
+            uint8_t code = *next++;
+            if (code == 0) return {0xFF, next};
+            stopped.marker = code;
+            stopped.behindMarker = next;
+        } else {
+            stopped.ended = true;
+        }
+    } else if (!stopped.marker) {
+        stopped.ended = true;
+    }
+    stopped.padding += 8;
+    return {0, end};
+}
+
+// The entropy-coded data, read into memory when the scan starts. Bits come out of a
+// left-aligned 32-bit buffer; plain bytes go straight in, and 0xFF (a stuffed byte or
+// a marker) takes the careful path. The reader is small and its careful path gets no
+// pointer to it, so a copy of it lives in registers while a block is decoded.
 class BitReader {
 public:
-    explicit BitReader(ByteSource& source) : source(source) {}
+    BitReader(const uint8_t* data, int32_t length, DataEnd* stopped)
+        : next(data), end(data + length), stopped(stopped) {}
 
     // At least 25 bits in the buffer afterwards.
     void Fill() {
         while (count <= 24) {
-            uint8_t value = 0;
-            if (marker || ended || !source.Byte(&value)) {
-                if (!marker) ended = true;
-                value = 0;
-                padding += 8;
-            } else if (value == 0xFF) {
-                uint8_t next = 0xFF;
-                bool got;
-                while ((got = source.Byte(&next) != 0) && next == 0xFF) {
-                }
-                if (!got || next != 0) {
-                    // The data ends here; 0xFF 0x00 would have been a stuffed 0xFF.
-                    if (got) marker = next;
-                    else ended = true;
-                    value = 0;
-                    padding += 8;
-                }
+            uint32_t value;
+            if (next < end && *next != 0xFF) {
+                value = *next++;
+            } else {
+                ByteAndNext special = SpecialByte(*stopped, next, end);
+                value = special.value;
+                next = special.next;
             }
-            bits |= uint32_t(value) << (24 - count);
+            bits |= value << (24 - count);
             count += 8;
         }
     }
-    uint32_t Peek(int n) { return n == 0 ? 0 : bits >> (32 - n); }
+    uint32_t Peek(int n) const { return n == 0 ? 0 : bits >> (32 - n); }
     void Skip(int n) {
         bits <<= n;
         count -= n;
-        if (count < padding) overrun = true;
     }
     int32_t Get(int n) {
         if (n == 0) return 0;
@@ -161,40 +186,75 @@ public:
         Skip(n);
         return value;
     }
+    // Bits were taken from the zeros past the data's end: the data was short. (Once
+    // zeros come in no data follows them, so this stays true until a restart.)
+    bool Overrun() const { return count < stopped->padding; }
+    int Marker() const { return stopped->marker; }
+    // Moves on to the next marker in the data and holds it: bytes up to 0xFF, further
+    // 0xFF fill bytes, then a non-zero byte (0xFF 0x00 is a stuffed data byte).
+    int SeekMarker() {
+        while (next < end) {
+            if (*next++ != 0xFF) continue;
+            while (next < end && *next == 0xFF) ++next;
+            if (next == end) return 0;
+            uint8_t code = *next++;
+            if (code != 0) {
+                stopped->marker = code;
+                stopped->behindMarker = next;
+                next = end;
+                return 1;
+            }
+        }
+        return 0;
+    }
     // Drops the bits left before a restart marker; a marker already met stays pending.
     void Restart() {
         bits = 0;
         count = 0;
-        padding = 0;
-        overrun = false;
-        ended = false;
+        stopped->padding = 0;
+        stopped->ended = false;
+    }
+    // The marker met was the one expected: the data goes on behind it.
+    void ConsumeMarker() {
+        next = stopped->behindMarker;
+        stopped->marker = 0;
     }
 
-    int marker = 0;  // the marker that stopped the data, 0 while none
-    bool overrun = false;
-
 private:
-    ByteSource& source;
+    const uint8_t* next;
+    const uint8_t* end;
+    DataEnd* stopped;
     uint32_t bits = 0;  // left-aligned
     int count = 0;
-    int padding = 0;  // zero bits fed after the data ended, at the buffer's end
-    bool ended = false;
 };
 
-// The canonical code of a table: the largest code of each length (-1 for none), the
-// offset from a code to its symbol's index, and a 256-entry
-// table decoding every code of up to 8 bits from the next 8 bits.
+// The canonical code of a table: the largest code of each length (-1 for none) and
+// the offset from a code to its symbol's index, and a look-ahead table over the next 9
+// bits that decodes every code of up to 9 bits in one step. For an AC table whose code
+// and the coefficient bits behind it fit in those 9 bits together, the entry holds the
+// whole coefficient too: most coefficients of a typical picture cost one look-up.
+const int kLookBits = 9;
+const int32_t kEndOfBlock = 1 << 15;
+
 struct HuffmanDecoder {
     int32_t maxCode[17];  // [1..16]
     int32_t valueOffset[17];
-    uint8_t lookLength[256];  // 0: the code is longer than 8 bits
-    uint8_t lookSymbol[256];
+    uint16_t look[1 << kLookBits];  // length << 8 | symbol; 0: a longer code
+    // value << 16 | run << 8 | code and value bits, or kEndOfBlock | code bits; 0:
+    // decode the symbol instead
+    int32_t coefficient[1 << kLookBits];
     const uint8_t* symbols;
 };
 
+// The signed value of an s-bit magnitude category.
+int32_t Extend(int32_t value, int s) {
+    return value < (int32_t(1) << (s - 1)) ? value - (int32_t(1) << s) + 1 : value;
+}
+
 // 0 when the counts claim more codes than the lengths can hold.
 int BuildDecoder(const JpegLoader::HuffmanTable& table, HuffmanDecoder* decoder) {
-    std::memset(decoder->lookLength, 0, sizeof decoder->lookLength);
+    std::memset(decoder->look, 0, sizeof decoder->look);
+    std::memset(decoder->coefficient, 0, sizeof decoder->coefficient);
     decoder->symbols = table.symbols;
     int32_t code = 0;
     int32_t index = 0;
@@ -203,12 +263,17 @@ int BuildDecoder(const JpegLoader::HuffmanTable& table, HuffmanDecoder* decoder)
         decoder->valueOffset[length] = index - code;
         for (int i = 0; i < n; ++i, ++code, ++index) {
             if (code >= (int32_t(1) << length)) return 0;
-            if (length <= 8) {
-                int first = code << (8 - length);
-                for (int j = 0; j < (1 << (8 - length)); ++j) {
-                    decoder->lookLength[first + j] = uint8_t(length);
-                    decoder->lookSymbol[first + j] = table.symbols[index];
-                }
+            if (length > kLookBits) continue;
+            int symbol = table.symbols[index];
+            int run = symbol >> 4, size = symbol & 15;
+            int first = code << (kLookBits - length);
+            for (int j = 0; j < (1 << (kLookBits - length)); ++j) {
+                decoder->look[first + j] = uint16_t(length << 8 | symbol);
+                if (symbol == 0) decoder->coefficient[first + j] = kEndOfBlock | length;
+                if (size == 0 || length + size > kLookBits) continue;
+                int32_t bits = j >> (kLookBits - length - size);
+                decoder->coefficient[first + j] =
+                    int32_t(uint32_t(Extend(bits, size)) << 16) | run << 8 | (length + size);
             }
         }
         decoder->maxCode[length] = n ? code - 1 : -1;
@@ -217,17 +282,10 @@ int BuildDecoder(const JpegLoader::HuffmanTable& table, HuffmanDecoder* decoder)
     return 1;
 }
 
-// The next symbol, or -1 for a bit pattern that is no code of the table.
-int DecodeSymbol(BitReader& reader, const HuffmanDecoder& decoder) {
-    reader.Fill();
-    uint32_t look = reader.Peek(8);
-    int length = decoder.lookLength[look];
-    if (length) {
-        reader.Skip(length);
-        return decoder.lookSymbol[look];
-    }
-    // Longer codes bit by bit: a canonical code of length l is at most maxCode[l].
-    for (length = 9; length <= 16; ++length) {
+// A code longer than the look-ahead, bit by bit: a canonical code of length l is at
+// most maxCode[l]. -1 for a bit pattern that is no code of the table.
+int DecodeLongSymbol(BitReader& reader, const HuffmanDecoder& decoder) {
+    for (int length = kLookBits + 1; length <= 16; ++length) {
         int32_t code = int32_t(reader.Peek(length));
         if (code <= decoder.maxCode[length]) {
             reader.Skip(length);
@@ -237,119 +295,39 @@ int DecodeSymbol(BitReader& reader, const HuffmanDecoder& decoder) {
     return -1;
 }
 
-// The signed value of an s-bit magnitude category.
-int32_t Extend(int32_t value, int s) {
-    return value < (int32_t(1) << (s - 1)) ? value - (int32_t(1) << s) + 1 : value;
-}
-
-// ------------------------------------------------------------------- inverse DCT
-
-// The Loeffler-Ligtenberg-Moschytz factorisation in 13-bit fixed point, with two extra
-// bits kept between the column and the row pass. Constants are round(c * 8192).
-const int kConstBits = 13;
-const int kPassBits = 2;
-const int32_t kFix0_298631336 = 2446;
-const int32_t kFix0_390180644 = 3196;
-const int32_t kFix0_541196100 = 4433;
-const int32_t kFix0_765366865 = 6270;
-const int32_t kFix0_899976223 = 7373;
-const int32_t kFix1_175875602 = 9633;
-const int32_t kFix1_501321110 = 12299;
-const int32_t kFix1_847759065 = 15137;
-const int32_t kFix1_961570560 = 16069;
-const int32_t kFix2_053119869 = 16819;
-const int32_t kFix2_562915447 = 20995;
-const int32_t kFix3_072711026 = 25172;
-
-// One 8-point pass over in[0], in[step], ... into out[0..7] before descaling. T is
-// int32_t for the columns (inputs bounded by kCoefficientLimit) and int64_t for the
-// rows, whose inputs a hostile block can make large enough to overflow 32 bits.
-template <typename T>
-void Idct8(const T* in, int step, T out[8]) {
-    T z2 = in[2 * step], z3 = in[6 * step];
-    T z1 = (z2 + z3) * kFix0_541196100;
-    T tmp2 = z1 - z3 * kFix1_847759065;
-    T tmp3 = z1 + z2 * kFix0_765366865;
-    T tmp0 = (in[0] + in[4 * step]) * (T(1) << kConstBits);
-    T tmp1 = (in[0] - in[4 * step]) * (T(1) << kConstBits);
-    T tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3;
-    T tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
-
-    T o0 = in[7 * step], o1 = in[5 * step], o2 = in[3 * step], o3 = in[step];
-    T a1 = o0 + o3, a2 = o1 + o2, a3 = o0 + o2, a4 = o1 + o3;
-    T z5 = (a3 + a4) * kFix1_175875602;
-    o0 *= kFix0_298631336;
-    o1 *= kFix2_053119869;
-    o2 *= kFix3_072711026;
-    o3 *= kFix1_501321110;
-    a1 *= -kFix0_899976223;
-    a2 *= -kFix2_562915447;
-    a3 = a3 * -kFix1_961570560 + z5;
-    a4 = a4 * -kFix0_390180644 + z5;
-    o0 += a1 + a3;
-    o1 += a2 + a4;
-    o2 += a2 + a3;
-    o3 += a1 + a4;
-
-    out[0] = tmp10 + o3;
-    out[7] = tmp10 - o3;
-    out[1] = tmp11 + o2;
-    out[6] = tmp11 - o2;
-    out[2] = tmp12 + o1;
-    out[5] = tmp12 - o1;
-    out[3] = tmp13 + o0;
-    out[4] = tmp13 - o0;
-}
-
-// Dequantised coefficients (natural order) to 8 x 8 samples at out, rows stride apart.
-void InverseDct(const int32_t coefficients[64], uint8_t* out, int32_t stride) {
-    int32_t work[64];
-    for (int column = 0; column < 8; ++column) {
-        const int32_t* in = coefficients + column;
-        bool dcOnly = true;
-        for (int k = 1; k < 8 && dcOnly; ++k) dcOnly = in[k * 8] == 0;
-        if (dcOnly) {
-            for (int k = 0; k < 8; ++k) work[k * 8 + column] = in[0] * (1 << kPassBits);
-            continue;
-        }
-        int32_t result[8];
-        Idct8<int32_t>(in, 8, result);
-        const int shift = kConstBits - kPassBits;
-        for (int k = 0; k < 8; ++k)
-            work[k * 8 + column] = (result[k] + (int32_t(1) << (shift - 1))) >> shift;
-    }
-    // Output level-shifted by 128 and clamped: the identity's middle, 10 bits of range.
-    const uint8_t* limit = rangeTable + kRangeIdentity + 128;
-    const int shift = kConstBits + kPassBits + 3;
-    for (int row = 0; row < 8; ++row, out += stride) {
-        int64_t in[8], result[8];
-        for (int k = 0; k < 8; ++k) in[k] = work[row * 8 + k];
-        Idct8<int64_t>(in, 1, result);
-        for (int k = 0; k < 8; ++k)
-            out[k] = limit[int32_t((result[k] + (int64_t(1) << (shift - 1))) >> shift) & 1023];
-    }
+// The next symbol, or -1 for a bit pattern that is no code of the table.
+inline int DecodeSymbol(BitReader& reader, const HuffmanDecoder& decoder) {
+    reader.Fill();
+    uint32_t entry = decoder.look[reader.Peek(kLookBits)];
+    if (!entry) return DecodeLongSymbol(reader, decoder);
+    reader.Skip(int(entry >> 8));
+    return int(entry & 0xFF);
 }
 
 // -------------------------------------------------------------------------- decoder
 
 struct Component {
     int id;
-    int h, v;              // sampling factors
+    int h, v;  // sampling factors
     int quantTable;
-    int dcTable, acTable;  // of the scan
+    int dcTable, acTable;        // of the scan
     int blocksWide, blocksHigh;  // per MCU
     int hRepeat, vRepeat;        // upsampling
     int32_t stride;              // bytes of a plane row
     uint8_t* plane;              // one MCU row of samples
     uint8_t* row;                // one upsampled row (colour components only)
     int32_t predictor;
+    int32_t dequantise[JPEG_BLOCK_SIZE];  // the quantiser of each zig-zag position
 };
 
 class Decoder {
 public:
     Decoder(File& file, int32_t length, uint16_t** quantTables,
             JpegLoader::HuffmanTable (*huffman)[JPEG_TABLES])
-        : source(file, length), bits(source), quantTables(quantTables), huffman(huffman) {
+        : source(file, length),
+          bits(nullptr, 0, &dataEnd),
+          quantTables(quantTables),
+          huffman(huffman) {
         std::memset(components, 0, sizeof components);
     }
     ~Decoder() {
@@ -359,6 +337,7 @@ public:
         }
         xFree(pixels);
         xFree(colourTables);
+        xFree(data);
         if (holdsRange) DropRangeTable();
     }
     Decoder(const Decoder&) = delete;
@@ -379,14 +358,18 @@ private:
     int ReadScan();
     int SetUp();
     int DecodeBlock(Component& c, uint8_t* out);
+    int DecodeCoefficients(BitReader& reader, Component& c, int16_t coefficients[JPEG_BLOCK_SIZE]);
     int Restart();
     void OutputRows(int32_t firstRow, int rows);
 
     ByteSource source;
+    uint8_t* data = nullptr;  // the rest of the file from the scan on
+    DataEnd dataEnd;
     BitReader bits;
     uint16_t** quantTables;
     JpegLoader::HuffmanTable (*huffman)[JPEG_TABLES];
     bool holdsRange = false;
+    uint8_t zigZag[JPEG_BLOCK_SIZE];  // natural-order position of each zig-zag index
 
     Component components[kMaxFrameComponents];
     int componentCount = 0;
@@ -525,8 +508,8 @@ int Decoder::ReadFrame() {
 int Decoder::ReadScan() {
     uint16_t length;
     uint8_t count;
-    if (!source.Word(&length) || !source.Byte(&count) || count < 1 ||
-        count > kMaxScanComponents || length != 6 + 2 * count)
+    if (!source.Word(&length) || !source.Byte(&count) || count < 1 || count > kMaxScanComponents ||
+        length != 6 + 2 * count)
         return 0;
     scanCount = count;
     for (int i = 0; i < count; ++i) {
@@ -560,6 +543,10 @@ int Decoder::SetUp() {
         if (c.h > maxH) maxH = c.h;
         if (c.v > maxV) maxV = c.v;
     }
+    for (int k = 0; k < JPEG_BLOCK_SIZE; ++k) zigZag[k] = uint8_t(glb->zigZag[k]);
+    for (int i = 0; i < componentCount; ++i)
+        for (int k = 0; k < JPEG_BLOCK_SIZE; ++k)
+            components[i].dequantise[k] = quantTables[components[i].quantTable][zigZag[k]];
     int blocksPerMcu = 0;
     for (int i = 0; i < componentCount; ++i) {
         Component& c = components[i];
@@ -600,7 +587,6 @@ int Decoder::SetUp() {
     }
 
     pixels = static_cast<uint8_t*>(XALLOC(size_t(totalBytes)));
-    std::memset(pixels, 0, size_t(totalBytes));  // the rows' padding bytes
     int colourComponents = componentCount == 1 ? 1 : 3;
     for (int i = 0; i < componentCount; ++i) {
         Component& c = components[i];
@@ -611,108 +597,138 @@ int Decoder::SetUp() {
     }
     if (componentCount > 1) {
         colourTables = static_cast<int32_t*>(XALLOC(4 * 256 * sizeof(int32_t)));
-        int32_t* crRed = colourTables;
-        int32_t* cbBlue = colourTables + 256;
-        int32_t* crGreen = colourTables + 512;
-        int32_t* cbGreen = colourTables + 768;
-        const int32_t half = int32_t(1) << 15;
-        for (int32_t i = 0; i < 256; ++i) {
-            int32_t x = i - 128;
-            crRed[i] = (91881 * x + half) >> 16;
-            cbBlue[i] = (116130 * x + half) >> 16;
-            crGreen[i] = -46802 * x;
-            cbGreen[i] = -22554 * x + half;
-        }
+        JpegMakeColourTables(colourTables);
     }
+    // The entropy-coded data in one piece, for the bit reader's quick path.
+    int32_t left = source.Left();
+    data = static_cast<uint8_t*>(XALLOC(size_t(left > 0 ? left : 1)));
+    if (!source.Take(data, left)) return 0;
+    bits = BitReader(data, left, &dataEnd);
     return 1;
 }
 
 int Decoder::DecodeBlock(Component& c, uint8_t* out) {
-    const int16_t* zigZag = glb->zigZag;
-    const uint16_t* quant = quantTables[c.quantTable];
-    int32_t coefficients[JPEG_BLOCK_SIZE] = {};
-    auto dequantise = [&](int32_t value, int index) {
-        int32_t product = value * int32_t(quant[index]);
-        if (product > kCoefficientLimit) return kCoefficientLimit;
-        if (product < -kCoefficientLimit) return -kCoefficientLimit;
-        return product;
-    };
-
-    int s = DecodeSymbol(bits, dcDecoders[c.dcTable]);
-    if (s < 0 || s > 11) return 0;  // baseline DC differences have at most 11 bits
-    if (s) c.predictor += Extend(bits.Get(s), s);
-    // A valid predictor stays far inside 16 bits; a hostile one must not overflow.
-    if (c.predictor > 32767 || c.predictor < -32768) return 0;
-    coefficients[0] = dequantise(c.predictor, 0);
-
-    const HuffmanDecoder& ac = acDecoders[c.acTable];
-    for (int k = 1; k < JPEG_BLOCK_SIZE;) {
-        int symbol = DecodeSymbol(bits, ac);
-        if (symbol < 0) return 0;
-        int run = symbol >> 4, size = symbol & 15;
-        if (size == 0) {
-            if (run != 15) break;  // end of block
-            k += 16;
-            continue;
-        }
-        k += run;
-        if (k >= JPEG_BLOCK_SIZE || size > 10) return 0;
-        int index = zigZag[k];
-        coefficients[index] = dequantise(Extend(bits.Get(size), size), index);
-        ++k;
+    int16_t coefficients[JPEG_BLOCK_SIZE] = {};
+    // A copy of the reader that the compiler can keep in registers.
+    BitReader reader = bits;
+    int coded = DecodeCoefficients(reader, c, coefficients);
+    bits = reader;
+    if (coded < 0 || bits.Overrun()) return 0;
+    if (coded) {
+        JpegIdct(coefficients, out, c.stride, rangeTable);
+        return 1;
     }
-    if (bits.overrun) return 0;
-    InverseDct(coefficients, out, c.stride);
+    // A flat block: the transform gives (DC + 4) / 8 + 128 everywhere, clamped as it
+    // clamps.
+    const uint8_t* limit = rangeTable + JPEG_RANGE_IDENTITY + 128;
+    uint8_t flat = limit[((int32_t(coefficients[0]) * 32768 + (1 << 17)) >> 18) & 1023];
+    for (int row = 0; row < 8; ++row, out += c.stride) std::memset(out, flat, 8);
     return 1;
 }
 
-int Decoder::Restart() {
-    if (!bits.marker) {
-        int marker;
-        if (!source.FindMarker(&marker)) return 0;
-        bits.marker = marker;
+// -1 for data that is no block, 0 for a block of only a DC coefficient, 1 otherwise.
+inline int Decoder::DecodeCoefficients(BitReader& reader, Component& c,
+                                       int16_t coefficients[JPEG_BLOCK_SIZE]) {
+    auto dequantise = [&c](int32_t value, int k) {
+        int32_t product = value * c.dequantise[k];
+        if (product > kCoefficientLimit) return int16_t(kCoefficientLimit);
+        if (product < -kCoefficientLimit) return int16_t(-kCoefficientLimit);
+        return int16_t(product);
+    };
+
+    int s = DecodeSymbol(reader, dcDecoders[c.dcTable]);
+    if (s < 0 || s > 11) return -1;  // baseline DC differences have at most 11 bits
+    if (s) c.predictor += Extend(reader.Get(s), s);
+    // A valid predictor stays far inside 16 bits; a hostile one must not overflow.
+    if (c.predictor > 32767 || c.predictor < -32768) return -1;
+    coefficients[0] = dequantise(c.predictor, 0);
+
+    const HuffmanDecoder& ac = acDecoders[c.acTable];
+    int coded = 0;
+    for (int k = 1; k < JPEG_BLOCK_SIZE;) {
+        reader.Fill();
+        int32_t entry = ac.coefficient[reader.Peek(kLookBits)];
+        int32_t value;
+        if (entry) {
+            reader.Skip(entry & 0xFF);
+            if (entry & kEndOfBlock) break;
+            k += (entry >> 8) & 15;
+            value = entry >> 16;
+        } else {
+            int symbol = DecodeSymbol(reader, ac);
+            if (symbol < 0) return -1;
+            int run = symbol >> 4, size = symbol & 15;
+            if (size == 0) {
+                if (run != 15) break;  // end of block
+                k += 16;
+                continue;
+            }
+            k += run;
+            if (size > 10) return -1;
+            value = Extend(reader.Get(size), size);
+        }
+        if (k >= JPEG_BLOCK_SIZE) return -1;
+        coefficients[zigZag[k]] = dequantise(value, k);
+        coded = 1;
+        ++k;
     }
+    return coded;
+}
+
+int Decoder::Restart() {
+    if (!bits.Marker() && !bits.SeekMarker()) return 0;
     bits.Restart();
-    if (bits.marker == 0xD0 + nextRestart) {
-        bits.marker = 0;
+    if (bits.Marker() == 0xD0 + nextRestart) {
+        bits.ConsumeMarker();
         nextRestart = (nextRestart + 1) & 7;
     }
     for (Component& c : components) c.predictor = 0;
     return 1;
 }
 
+// A row of samples with each repeated `repeat` times across.
+void Repeat(const uint8_t* source, int repeat, int32_t width, uint8_t* row) {
+    for (int32_t x = 0; x < width; ++source)
+        for (int k = 0; k < repeat && x < width; ++k) row[x++] = *source;
+}
+
 void Decoder::OutputRows(int32_t firstRow, int rows) {
-    const uint8_t* limit = rangeTable + kRangeIdentity;
     int colourComponents = componentCount == 1 ? 1 : 3;
-    for (int r = 0; r < rows; ++r) {
+    // Chroma at half the width is doubled while converting; other ratios are repeated
+    // into a row first. Chroma at half the height serves two rows at once.
+    int chromaShift =
+        colourComponents == 3 && components[1].hRepeat == 2 && components[2].hRepeat == 2;
+    bool rowPairs = colourComponents == 3 && components[0].hRepeat == 1 &&
+                    components[0].vRepeat == 1 && components[1].vRepeat == 2 &&
+                    components[2].vRepeat == 2;
+    for (int r = 0; r < rows;) {
+        const uint8_t* samples[3];
         for (int i = 0; i < colourComponents; ++i) {
             Component& c = components[i];
             const uint8_t* source = c.plane + intptr_t(r / c.vRepeat) * c.stride;
-            if (c.hRepeat == 1) {
-                std::memcpy(c.row, source, size_t(width));
+            if (c.hRepeat == 1 || (i > 0 && chromaShift)) {
+                samples[i] = source;
             } else {
-                for (int32_t x = 0; x < width; ++x) c.row[x] = source[x / c.hRepeat];
+                Repeat(source, c.hRepeat, width, c.row);
+                samples[i] = c.row;
             }
         }
         uint8_t* out = pixels + intptr_t(firstRow + r) * pitch;
-        if (componentCount == 1) {
-            const uint8_t* y = components[0].row;
-            for (int32_t x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = y[x];
+        size_t padding = size_t(pitch - width * 3);
+        std::memset(out + width * 3, 0, padding);
+        if (rowPairs && r + 1 < rows) {
+            std::memset(out + pitch + width * 3, 0, padding);
+            JpegColourRowPair(samples[0], samples[0] + components[0].stride, samples[1], samples[2],
+                              chromaShift, width, colourTables, rangeTable, out, out + pitch);
+            r += 2;
             continue;
         }
-        const uint8_t* y = components[0].row;
-        const uint8_t* cb = components[1].row;
-        const uint8_t* cr = components[2].row;
-        const int32_t* crRed = colourTables;
-        const int32_t* cbBlue = colourTables + 256;
-        const int32_t* crGreen = colourTables + 512;
-        const int32_t* cbGreen = colourTables + 768;
-        for (int32_t x = 0; x < width; ++x, out += 3) {
-            int luma = y[x];
-            out[0] = limit[luma + cbBlue[cb[x]]];
-            out[1] = limit[luma + ((cbGreen[cb[x]] + crGreen[cr[x]]) >> 16)];
-            out[2] = limit[luma + crRed[cr[x]]];
-        }
+        if (colourComponents == 1)
+            JpegGreyRow(samples[0], width, out);
+        else
+            JpegColourRow(samples[0], samples[1], samples[2], chromaShift, width, colourTables,
+                          rangeTable, out);
+        ++r;
     }
 }
 

@@ -5,7 +5,6 @@
 
 #include "ansi/memory.h"
 #include "base/screenb.h"
-#include "colconvert.h"
 #include "misc.h"
 #include "xsystem.h"
 
@@ -72,33 +71,38 @@ void Texture::ConvertToUploadLayout() {
     PixelFormat source = {};
     if (!ColConvert::FormatFromBitmap(image, &source)) return;
     PixelFormat upload = {};
-    upload.bits = image.bitsPerPixel == 24 ? 24 : 32;
-    if (upload.bits == 24) {
-        upload.redMask = 0xFF0000;
-        upload.greenMask = 0x00FF00;
-        upload.blueMask = 0x0000FF;
-    } else {
-        upload.redMask = 0x000000FF;
-        upload.greenMask = 0x0000FF00;
-        upload.blueMask = 0x00FF0000;
-        upload.alphaMask = 0xFF000000;
-    }
+    UploadLayout(image.bitsPerPixel, &upload);
+    // A picture already in the layout stays as it is (the converter would take its slow
+    // path for two equal 24-bit formats, and say so in the log every time).
+    if (source.redMask == upload.redMask && source.greenMask == upload.greenMask &&
+        source.blueMask == upload.blueMask && source.alphaMask == upload.alphaMask)
+        return;
     PixelFormat converter = {};
     if (!ColConvert::PrepareDestination(&converter, &upload)) return;
     ColConvert::Convert(&converter, image.pixels, image.pixels, image.width, image.height,
                         image.pitch, image.pitch, &source, 0);
     ColConvert::ReleaseTable(&converter);
     // The image now holds the upload layout; its channel record says so.
-    if (upload.bits == 24) {
-        image.redPos = 16;
-        image.greenPos = 8;
-        image.bluePos = 0;
-    } else {
-        image.redPos = 0;
-        image.greenPos = 8;
-        image.bluePos = 16;
-        image.alphaPos = 24;
+    image.redPos = converter.redShift;
+    image.greenPos = converter.greenShift;
+    image.bluePos = converter.blueShift;
+    if (upload.bits == 32) {
+        image.alphaPos = converter.alphaShift;
         if (image.alphaSize == 0) image.alphaSize = 8;
+    }
+}
+
+void Texture::UploadLayout(int32_t bits, PixelFormat* layout) const {
+    layout->bits = bits == 24 ? 24 : 32;
+    if (layout->bits == 24) {
+        layout->redMask = 0xFF0000;
+        layout->greenMask = 0x00FF00;
+        layout->blueMask = 0x0000FF;
+    } else {
+        layout->redMask = 0x000000FF;
+        layout->greenMask = 0x0000FF00;
+        layout->blueMask = 0x00FF0000;
+        layout->alphaMask = 0xFF000000;
     }
 }
 
@@ -123,6 +127,11 @@ void Texture::GiveOpaqueAlpha() {
 int Texture::CreateFromImage(const Bitmap* source) {
     if (!source || !source->pixels) return 0;
     ReleaseDeviceTexture();
+    if (!TakeImage(source)) return 0;
+    return Upload();
+}
+
+int Texture::TakeImage(const Bitmap* source) {
     width = source->width;
     height = source->height;
     bits = source->bitsPerPixel;
@@ -136,7 +145,7 @@ int Texture::CreateFromImage(const Bitmap* source) {
         std::memcpy(image.pixels + y * image.pitch, source->pixels + y * source->pitch,
                     size_t(pitch));
     ConvertToUploadLayout();
-    return Upload();
+    return 1;
 }
 
 // ---------------------------------------------------------------------------------------

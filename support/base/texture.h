@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "ansi/bitmap.h"
+#include "colconvert.h"
 
 class Texture;
 class TextureList;
@@ -56,11 +57,14 @@ public:
     virtual int CreateFromImage(const Bitmap* source);
     virtual ~Texture();
 
-    // The image's pixels rearranged in place into the upload layout: 24 bits as red,
-    // green, blue bytes; 32 bits as red, green, blue, alpha bytes. Other depths stay.
+    // The image's pixels rearranged in place into the upload layout (UploadLayout).
+    // Other depths than 24 and 32 bits stay as they are.
     void ConvertToUploadLayout();
     // A 32-bit image without alpha gets its spare byte as an opaque alpha channel.
     void GiveOpaqueAlpha();
+    // Size, depth and a copy of the source's pixels in the upload layout, without
+    // touching the device texture. 0 when the image cannot be made.
+    int TakeImage(const Bitmap* source);
 
     TextureList* list;
     Texture* next;
@@ -76,6 +80,9 @@ public:
     // The device half: make the device texture from `image` / drop it.
     virtual int Upload() = 0;
     virtual void ReleaseDeviceTexture() = 0;
+    // The layout the device takes an image of 24 or 32 bits in. This one, OpenGL's: 24
+    // bits as red, green, blue bytes; 32 bits as red, green, blue, alpha bytes.
+    virtual void UploadLayout(int32_t bits, PixelFormat* layout) const;
 };
 
 class TextureList {

@@ -10,6 +10,7 @@
 #include "ansi/bitmap.h"
 #include "ansi/memory.h"
 #include "base/camera.h"
+#include "display_win.h"
 #include "misc.h"
 #include "ogl_api.h"
 #include "startup.h"
@@ -23,17 +24,11 @@ const char* const kSplashVariable = "FX_GLIDE_NO_SPLASH";
 PIXELFORMATDESCRIPTOR pixelFormat;
 bool pixelFormatFilled;
 
-const uint32_t kHandledMessages[] = {WM_ACTIVATEAPP, WM_SIZE,  WM_QUIT,
-                                     WM_DESTROY,     WM_CLOSE, WM_ERASEBKGND};
-
 HWND MainWindow() { return reinterpret_cast<HWND>(sglb->mainWindow); }
 HDC MainDc() { return reinterpret_cast<HDC>(sglb->deviceContext); }
 
-int DesktopBits() {
-    HDC screen = GetDC(nullptr);
-    int bits = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    return bits;
+void ActivateScreen(Screen* screen, bool active) {
+    static_cast<OglScreen*>(screen)->Activate(active);
 }
 
 }  // namespace
@@ -43,11 +38,14 @@ int DesktopBits() {
 
 OglScreen::OglScreen(int32_t screenKind)
     : Screen(screenKind == SCREEN_3DFX ? "3dfx opengl" : "Standard opengl", screenKind),
-      messageHandler(this),
+      messageHandler(this, ActivateScreen),
       context(nullptr),
       driver(nullptr),
       ownWgl(0),
-      parentWindow(0) {
+      parentWindow(0),
+      displayChanged(0),
+      targetWidth(0),
+      targetHeight(0) {
     modesListed = 0;
     // Read from the process environment that SetEnvironmentVariableA writes, not the C
     // runtime's copy, so the second screen sees the first one's value.
@@ -102,77 +100,46 @@ int OglScreen::LoadDriver() {
 
 int OglScreen::InitInWindow(WindowHandle parent, int32_t depthBuffer) {
     parentWindow = parent;
-    RECT outer = {};
-    GetWindowRect(reinterpret_cast<HWND>(parent), &outer);
-    ScreenMode childMode = {};
-    childMode.width = outer.right - outer.left;
-    childMode.height = outer.bottom - outer.top;
-    childMode.depthBuffer = depthBuffer;
-    childMode.displayMode = DISPLAY_CHILD;
+    ScreenMode childMode = ChildMode(parent, depthBuffer);
     return InitMode(&childMode);
 }
 
-int OglScreen::CreateMainWindow(const ScreenMode* newMode) {
-    int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
-    int desktopHeight = GetSystemMetrics(SM_CYSCREEN);
-    int x = 0, y = 0, width = newMode->width, height = newMode->height;
-    DWORD style, exStyle = 0;
-    HWND parent = nullptr;
-    switch (newMode->displayMode) {
-        case DISPLAY_FULLSCREEN:
-            style = WS_POPUP;
-            exStyle = WS_EX_TOPMOST;
-            break;
-        case DISPLAY_WINDOW: {
-            style = WS_POPUP | WS_THICKFRAME;
-            // The sizing frame as the system draws it for this style, so the client
-            // area is the mode's size (Wine's frame is a pixel narrower than its
-            // SM_CXSIZEFRAME, which left a 642 x 482 drawable for a 640 x 480 mode).
-            RECT outer = {0, 0, newMode->width, newMode->height};
-            AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-            width = outer.right - outer.left;
-            height = outer.bottom - outer.top;
-            x = (desktopWidth - newMode->width) / 2 + outer.left;
-            y = (desktopHeight - newMode->height) / 2 + outer.top;
-            break;
-        }
-        case DISPLAY_DESKTOP:
-            width = desktopWidth;
-            height = desktopHeight;
-            style = WS_POPUP | WS_MAXIMIZE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-            break;
-        case DISPLAY_CHILD:
-            style = WS_CHILD | WS_VISIBLE;
-            parent = reinterpret_cast<HWND>(parentWindow);
-            break;
-        default:
-            return SetErrorText("Unknown displayMode");
-    }
-    LogMessage(LOG_SCREEN, "Create window\n");
-    HWND window = CreateWindowExA(exStyle, glb->name, glb->name, style, x, y, width, height,
-                                  parent, nullptr, reinterpret_cast<HINSTANCE>(appInstance),
-                                  nullptr);
-    sglb->mainWindow = reinterpret_cast<WindowHandle>(window);
-    if (!window) return SetErrorText("Unable to create main window");
-    return 1;
-}
+namespace {
 
-int OglScreen::ChangeToFullScreen() {
+// A test change first, then the real one; a depth the system wants a restart for is
+// left out of the request.
+bool ChangeDisplay(DWORD width, DWORD height, DWORD bits) {
     DEVMODEA devmode = {};
     devmode.dmSize = sizeof devmode;
-    devmode.dmPelsWidth = DWORD(mode->width);
-    devmode.dmPelsHeight = DWORD(mode->height);
-    devmode.dmBitsPerPel = DWORD(mode->bits);
+    devmode.dmPelsWidth = width;
+    devmode.dmPelsHeight = height;
+    devmode.dmBitsPerPel = bits;
     devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
     LONG test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
     if (test == DISP_CHANGE_RESTART) {
         devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
         test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
     }
-    if (test != DISP_CHANGE_SUCCESSFUL ||
-        ChangeDisplaySettingsA(&devmode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL)
-        return SetErrorText("Failed to change to fullscreen");
-    return 1;
+    return test == DISP_CHANGE_SUCCESSFUL &&
+           ChangeDisplaySettingsA(&devmode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace
+
+int OglScreen::ChangeToFullScreen() {
+    DWORD width = DWORD(mode->width), height = DWORD(mode->height);
+    DWORD desktopBits = DWORD(DesktopBits());
+    displayChanged =
+        ChangeDisplay(width, height, DWORD(mode->bits)) ||
+        (desktopBits != DWORD(mode->bits) && ChangeDisplay(width, height, desktopBits));
+    return displayChanged;
+}
+
+void OglScreen::EnterFullScreen(HWND window) {
+    if (ChangeToFullScreen()) return;
+    CoverDesktop(window, mode);
+    targetWidth = DesktopWidth();
+    targetHeight = DesktopHeight();
 }
 
 int OglScreen::SetupContext(HDC dc) {
@@ -240,7 +207,7 @@ void OglScreen::SetInitialState() {
     gl.glClearDepth(1.0);
     gl.glShadeModel(GL_SMOOTH);
     gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    gl.glViewport(0, 0, mode->width, mode->height);
+    gl.glViewport(0, 0, targetWidth, targetHeight);
     gl.glMatrixMode(GL_PROJECTION);
     gl.glLoadIdentity();
     gl.glMatrixMode(GL_MODELVIEW);
@@ -255,36 +222,16 @@ void OglScreen::SetInitialState() {
 }
 
 int OglScreen::InitMode(const ScreenMode* newMode) {
-    if (!newMode) return SetErrorText("Unable to get the mode to init");
-    LogMessage(LOG_SCREEN, "Starting video mode : %ldx%ldx%ld in %s using %s\n",
-               long(newMode->width), long(newMode->height), long(newMode->bits),
-               newMode->displayMode == DISPLAY_FULLSCREEN ? "fullscreen mode" : "window mode",
-               name);
-    if (newMode->displayMode != DISPLAY_FULLSCREEN) {
-        if (SupportsDisplayMode(DISPLAY_WINDOW) != 1)
-            return SetErrorText("Device isn't window compatible");
-        if (GetSystemMetrics(SM_CXSCREEN) < newMode->width ||
-            GetSystemMetrics(SM_CYSCREEN) < newMode->height)
-            return SetErrorText("Desktop size to small for requested window size (%ldx%ldx%ld)\n",
-                                long(newMode->width), long(newMode->height), long(newMode->bits));
-    }
+    if (!CheckModeToOpen(this, newMode)) return 0;
     if (!LoadDriver()) return SetErrorText("Failed to init opengl");
     KeepMode(newMode);
-    if (!CreateMainWindow(mode)) return 0;
-    if (mode->displayMode == DISPLAY_FULLSCREEN) ChangeToFullScreen();
-    HWND window = MainWindow();
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    SetFocus(window);
-    HDC dc = GetDC(window);
-    sglb->deviceContext = reinterpret_cast<uintptr_t>(dc);
-    if (!dc) return SetErrorText("Unable to get window dc");
-    if (mode->displayMode != DISPLAY_CHILD) ShowCursor(FALSE);
-    if (DesktopBits() == 8)
-        return SetErrorText(
-            "Failed to change screen mode so we are still in 8bpp mode\nThe program cant run "
-            "with so few colors.\nPlease change to a screen mode with more colors than 8 bpp and "
-            "try again");
+    if (!CreateScreenWindow(mode, parentWindow, WS_POPUP, WS_EX_TOPMOST)) return 0;
+    targetWidth = mode->width;
+    targetHeight = mode->height;
+    if (mode->displayMode == DISPLAY_FULLSCREEN) EnterFullScreen(MainWindow());
+    if (!ShowScreenWindow(mode->displayMode)) return 0;
+    HDC dc = MainDc();
+    if (DesktopBits() == 8) return SetErrorText("%s", kTooFewColours);
     if (!SetupContext(dc)) {
         ExitMode();
         return SetErrorText("Failed to setup opengl screen");
@@ -304,9 +251,10 @@ int OglScreen::InitMode(const ScreenMode* newMode) {
 int OglScreen::ExitMode() {
     LogMessage(LOG_EXIT, "ExitMode()\n");
     textures.DeleteAll();
-    if (mode && mode->displayMode == DISPLAY_FULLSCREEN) {
+    if (displayChanged) {
         LogMessage(LOG_EXIT, "Restoring screen resolution\n");
         ChangeDisplaySettingsA(nullptr, 0);
+        displayChanged = 0;
     }
     if (context) {
         LogMessage(LOG_EXIT, "Delete context\n");
@@ -315,18 +263,10 @@ int OglScreen::ExitMode() {
         context = nullptr;
     }
     LogMessage(LOG_EXIT, "Releasing DC\n");
-    if (sglb->deviceContext) ReleaseDC(MainWindow(), MainDc());
-    sglb->deviceContext = 0;
-    if (sglb->mainWindow) DestroyWindow(MainWindow());
-    sglb->mainWindow = 0;
-    if (mode) {
-        LogMessage(LOG_EXIT, "Freeing active mode\n");
-        FreeMode();
-    }
+    CloseScreenWindow();
+    ForgetMode();
     messageHandler.UnregisterAll();
-    LogMessage(LOG_EXIT, "Cleaning up screen\n");
-    textures.DeleteAll();
-    FreeModeList();
+    CleanUpScreen();
     LogMessage(LOG_EXIT, "Exiting ogl\n");
     int released = 1;
     if (driver) released = FreeLibrary(driver) != 0;
@@ -342,20 +282,16 @@ int OglScreen::GetModeList() {
     if (modesListed) return 1;
     modesListed = 1;
     LogMessage(LOG_SCREEN, "Getting screen modes for : %s (%s)\n", name, driverFile);
-    static const int32_t sizes[][2] = {{400, 300},   {512, 384},   {640, 480},  {800, 600},
-                                       {960, 720},   {1024, 768},  {1152, 864}, {1280, 1024},
-                                       {1600, 1200}, {2048, 1536}};
     static const int32_t depths[] = {16, 24, 32};
-    const int sizeCount = sizeof sizes / sizeof sizes[0];
-    bool listed[sizeCount][3] = {};
+    bool listed[CANDIDATE_SIZE_COUNT][3] = {};
     int desktopBits = DesktopBits();
-    int desktopWidth = GetSystemMetrics(SM_CXSCREEN);
-    int desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    int desktopWidth = DesktopWidth();
+    int desktopHeight = DesktopHeight();
     DEVMODEA reported = {};
     reported.dmSize = sizeof reported;
     for (DWORD index = 0; EnumDisplaySettingsA(nullptr, index, &reported); ++index) {
-        for (int s = 0; s < sizeCount; ++s) {
-            int32_t width = sizes[s][0], height = sizes[s][1];
+        for (int s = 0; s < CANDIDATE_SIZE_COUNT; ++s) {
+            int32_t width = kCandidateSizes[s].width, height = kCandidateSizes[s].height;
             if (kind == SCREEN_3DFX && width > 1024) continue;
             if (DWORD(width) != reported.dmPelsWidth || DWORD(height) != reported.dmPelsHeight)
                 continue;
@@ -525,12 +461,12 @@ int OglScreen::SetRenderState(int32_t state, int32_t value) {
 
 int OglScreen::SetView(const Camera* camera) {
     if (!mode) return 0;
-    float width = float(mode->width), height = float(mode->height);
+    float width = float(targetWidth), height = float(targetHeight);
     if (!camera || (camera->flags & CAMERA_2D)) {
         if (camera)
-            gl.glViewport(GLint(camera->viewX), GLint(camera->viewY), mode->width, mode->height);
+            gl.glViewport(GLint(camera->viewX), GLint(camera->viewY), targetWidth, targetHeight);
         else
-            gl.glViewport(0, 0, mode->width, mode->height);
+            gl.glViewport(0, 0, targetWidth, targetHeight);
         gl.glMatrixMode(GL_PROJECTION);
         gl.glLoadIdentity();
         gl.glOrtho(0, 640, 480, 0, viewNear, -viewFar);
@@ -559,9 +495,9 @@ int OglScreen::SetView(const Camera* camera) {
 int OglScreen::SaveScreenshot(const char* fileName, int32_t) {
     if (!mode) return 0;
     Bitmap shot;
-    if (!shot.CreateWithMasks(mode->width, mode->height, 24, 8, 8, 8, 0, 16, 8, 0, 0)) return 0;
+    if (!shot.CreateWithMasks(targetWidth, targetHeight, 24, 8, 8, 8, 0, 16, 8, 0, 0)) return 0;
     gl.glPixelStorei(GL_PACK_ALIGNMENT, shot.pitch % 4 == 0 ? 4 : 1);
-    gl.glReadPixels(0, 0, mode->width, mode->height, GL_RGB, GL_UNSIGNED_BYTE, shot.pixels);
+    gl.glReadPixels(0, 0, targetWidth, targetHeight, GL_RGB, GL_UNSIGNED_BYTE, shot.pixels);
     shot.Save(fileName, nullptr, 0, 0, 1 | 2);
     return 1;
 }
@@ -571,31 +507,15 @@ int OglScreen::SaveScreenshot(const char* fileName, int32_t) {
 
 void OglScreen::Activate(bool active) {
     HWND window = MainWindow();
+    // Only a display mode this screen really changed is given back and taken again.
     if (active) {
         Restore();
-        if (mode && mode->displayMode == DISPLAY_FULLSCREEN) ChangeToFullScreen();
+        if (displayChanged) EnterFullScreen(window);
         ShowWindow(window, SW_RESTORE);
         UpdateWindow(window);
     } else {
         ShowWindow(window, SW_MINIMIZE);
         Release();
-        if (mode && mode->displayMode == DISPLAY_FULLSCREEN) ChangeDisplaySettingsA(nullptr, 0);
+        if (displayChanged) ChangeDisplaySettingsA(nullptr, 0);
     }
-}
-
-int32_t OglMessageHandler::HandleMessage(WindowHandle, uint32_t message, uintptr_t wParam,
-                                         intptr_t) {
-    if (message == WM_DESTROY)
-        PostQuitMessage(0);
-    else if (message == WM_ACTIVATEAPP)
-        screen->Activate(wParam != 0);
-    return 0;
-}
-
-void OglMessageHandler::RegisterAll() {
-    for (uint32_t message : kHandledMessages) RegisterMessageHandler(this, message);
-}
-
-void OglMessageHandler::UnregisterAll() {
-    for (uint32_t message : kHandledMessages) UnregisterMessageHandler(this, message);
 }

@@ -6,23 +6,8 @@
 #include <windows.h>
 
 #include "base/screenb.h"
+#include "display_win.h"
 #include "ogl_textures.h"
-#include "xsystem.h"
-
-class OglScreen;
-
-// Activation, size, quit, destroy, close and erase-background of the screen's window.
-class OglMessageHandler : public MessageHandler {
-public:
-    explicit OglMessageHandler(OglScreen* owner) : screen(owner) {}
-    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                          intptr_t lParam) override;
-    void RegisterAll();
-    void UnregisterAll();
-
-private:
-    OglScreen* screen;
-};
 
 class OglScreen : public Screen {
 public:
@@ -54,7 +39,7 @@ public:
     // Loss and return of the application's activation.
     void Activate(bool active);
 
-    OglMessageHandler messageHandler;
+    ScreenMessageHandler messageHandler;
     char driverFile[SCREEN_NAME_SIZE];
     HGLRC context;
     HMODULE driver;
@@ -62,11 +47,20 @@ public:
     OglTextureList textures;
     char savedSplash[10];
     WindowHandle parentWindow;
+    // 1 while this screen holds the display in a mode it changed to (full screen).
+    int32_t displayChanged;
+    // The size drawn on: the mode's, or the desktop's when full screen could not change
+    // the display mode.
+    int32_t targetWidth;
+    int32_t targetHeight;
 
 private:
     int LoadDriver();
-    int CreateMainWindow(const ScreenMode* newMode);
+    // The mode's size and depth, then its size at the desktop's depth; 1 when the
+    // display changed.
     int ChangeToFullScreen();
+    // The display changed to the mode, or else the window over the whole desktop.
+    void EnterFullScreen(HWND window);
     int SetupContext(HDC dc);
     void SetInitialState();
     // glGetError until clear; 1 when any error was seen.

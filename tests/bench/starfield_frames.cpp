@@ -16,7 +16,7 @@
 #include "ansi/memory.h"
 #include "bground.h"
 #include "misc.h"
-#include "ogl_system.h"
+#include "render_system.h"
 #include "win/scr_ogl.h"
 #include "xsystem.h"
 
@@ -48,7 +48,7 @@ void TimeFrames(Screen* screen, int stars, int frames) {
     const int warmUp = 10;
     double total = 0.0, fastest = 1e30;
     for (int frame = 0; frame < warmUp + frames; ++frame) {
-        PumpOglMessages();
+        PumpRenderMessages();
         QueryPerformanceCounter(&start);
         field->Update(&animator.camera);
         screen->BeginScene();
@@ -74,18 +74,18 @@ int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 100;
     if (frames < 1) frames = 1;
     std::srand(1);
-    OglScreen* screen = OpenOglSystem("NovadriftFrames", 640, 480);
+    Screen* screen = OpenRenderSystem("NovadriftFrames", SCREEN_OPENGL, 640, 480);
     if (!screen) {
         char message[ERROR_MESSAGE_SIZE] = "";
         GetErrorMessage(message, sizeof message);
         std::printf("no OpenGL screen: %s\n", message);
-        CloseOglSystem();
+        CloseRenderSystem();
         return 1;
     }
-    PumpOglMessages();
+    PumpRenderMessages();
     std::printf("OpenGL screen 640x480 in a window\n");
     for (int stars : {200, 2000, 20000}) TimeFrames(screen, stars, frames);
 
-    CloseOglSystem();
+    CloseRenderSystem();
     return 0;
 }

@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ansi/memory.h"
+#include "misc.h"
+#include "xsystem.h"
+
 RecordingScreen::RecordingScreen(const char* screenName, int32_t screenKind)
     : Screen(screenName, screenKind) {}
 
@@ -71,6 +75,7 @@ int RecordingScreen::ExitMode() {
 
 int RecordingScreen::GetModeList() {
     Record("GetModeList");
+    if (!modeListResult) return SetErrorText("Mode list failed");
     if (modesListed) return 1;
     modesListed = 1;
     for (const OfferedMode& offered : offeredModes)
@@ -162,4 +167,26 @@ int RecordingScreen::SetRenderState(int32_t state, int32_t value) {
 int RecordingScreen::BindTexture(Texture* texture) {
     Record("BindTexture");
     return texture ? 1 : 0;
+}
+
+OwnScreenList::OwnScreenList() : savedGlb(glb) {
+    glb = XNEW(AppGlobals);
+    glb->screenList = XNEW(LList);
+    RecordingScreen::SharedLog().clear();
+    ClearError();
+}
+
+OwnScreenList::~OwnScreenList() {
+    for (RecordingScreen* screen : made) XDELETE(screen);
+    XDELETE(glb->screenList);
+    XDELETE(glb);
+    glb = savedGlb;
+    ClearError();
+}
+
+RecordingScreen* OwnScreenList::MakeScreen(const char* name, int32_t kind, bool listed) {
+    RecordingScreen* screen = XNEW(RecordingScreen, name, kind);
+    made.push_back(screen);
+    if (listed) glb->screenList->AddBack(screen);
+    return screen;
 }

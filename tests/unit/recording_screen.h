@@ -12,6 +12,7 @@
 #include "ansi/memory.h"
 #include "base/screenb.h"
 #include "base/texture.h"
+#include "xsystem.h"
 
 class RecordingScreen : public Screen {
 public:
@@ -57,6 +58,7 @@ public:
     };
     std::vector<OfferedMode> offeredModes;  // appended in this order by GetModeList
     int available = 1;
+    int modeListResult = 1;  // 0: GetModeList fails with "Mode list failed"
     int supportsResult[5] = {0, 1, 1, 1, 1};  // by display mode 0..4; others 0
     int matchResult = 1;
     int initModeResult = 1;
@@ -141,4 +143,43 @@ public:
 
 protected:
     Texture* NewTexture() override { return XNEW(MemoryTexture, this); }
+};
+
+// A capturing screen with in-memory textures, made the current screen while it lives;
+// afterwards its textures are gone and the previous screen is current again.
+class CurrentTestScreen {
+public:
+    CurrentTestScreen() : saved(glb->currentScreen) {
+        glb->currentScreen = &screen;
+        screen.textureList = &textures;
+    }
+    ~CurrentTestScreen() {
+        textures.DeleteAll();
+        glb->currentScreen = saved;
+    }
+    CurrentTestScreen(const CurrentTestScreen&) = delete;
+    CurrentTestScreen& operator=(const CurrentTestScreen&) = delete;
+
+    MemoryTextureList textures;
+    CapturingScreen screen;
+
+private:
+    Screen* saved;
+};
+
+// A test's own glb with an empty screen list; the previous glb comes back when it
+// ends. Screens made with MakeScreen are destroyed then.
+class OwnScreenList {
+public:
+    OwnScreenList();
+    ~OwnScreenList();
+    OwnScreenList(const OwnScreenList&) = delete;
+    OwnScreenList& operator=(const OwnScreenList&) = delete;
+    // Creates a screen as the devices do (xAlloc and constructor) and, when listed,
+    // appends it to glb->screenList as a device with its driver present does.
+    RecordingScreen* MakeScreen(const char* name, int32_t kind, bool listed = true);
+
+private:
+    struct AppGlobals* savedGlb;
+    std::vector<RecordingScreen*> made;
 };

@@ -251,6 +251,22 @@ TEST_F(ColConvertTest, UnsupportedSourceDepth) {
     EXPECT_EQ(out[0], 7u);
 }
 
+TEST_F(ColConvertTest, SixteenBitScreenshotsWidenEachChannelTo8Bits) {
+    // White, pure red, mid green (32 of 63) and black of a 5-6-5 back buffer.
+    const uint16_t in[4] = {0xFFFF, 0xF800, 0x0400, 0x0000};
+    uint8_t out[12] = {};
+    ASSERT_EQ(ConvertRow(kRgb24, kRgb565, in, out, 4), 1);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 12),
+              (std::vector<uint8_t>{255, 255, 255, 255, 0, 0, 0, 130, 0, 0, 0, 0}));
+    // A 1-5-5-5 source into blue-first bytes: 5-bit 16 widens to 132.
+    const uint16_t other[1] = {uint16_t(16 << 10 | 0x8000)};
+    ASSERT_EQ(ConvertRow(kBgr24, kArgb1555, other, out, 1), 1);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 3), (std::vector<uint8_t>{0, 0, 132}));
+    EXPECT_EQ(ConvertRow(Format(24, 0xF80000, 0xFF00, 0xFF), kRgb565, in, out, 1), 0);
+    EXPECT_EQ(PendingError(),
+              "Color conversion : 16 to 24 conversions must have 8 bits per element");
+}
+
 TEST_F(ColConvertTest, UnsupportedPairsAreLoggedAndLeftAlone) {
     PaletteEntry palette[256] = {};
     PixelFormat source = Format(8, 0, 0, 0);

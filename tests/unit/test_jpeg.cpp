@@ -84,15 +84,20 @@ Rgb PixelAt(const Bitmap& bitmap, int x, int y) {
                int(value >> bitmap.bluePos & 0xFF)};
 }
 
-// Decodes bytes through a scratch file opened as Load opens it.
-int DecodeBytes(JpegLoader& loader, const std::string& bytes, Bitmap& bitmap) {
-    ScratchDirectory scratch;
+// Decodes bytes through a file in the working directory, opened as Load opens it.
+int DecodeHere(JpegLoader& loader, const std::string& bytes, Bitmap& bitmap) {
     WriteWholeFile("picture.jpg", bytes);
     File file;
     if (!file.Open("picture.jpg", FILE_READ | FILE_BIG_ENDIAN)) return -1;
     int result = loader.LoadFromFile(file, bitmap, 0, 0);
     file.Close();
     return result;
+}
+
+// The same in a scratch directory of its own.
+int DecodeBytes(JpegLoader& loader, const std::string& bytes, Bitmap& bitmap) {
+    ScratchDirectory scratch;
+    return DecodeHere(loader, bytes, bitmap);
 }
 
 // ------------------------------------------------------------ building small files
@@ -230,7 +235,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ReferenceFile{"grey", 16, 16, true},
                       ReferenceFile{"grey_13x7", 13, 7, true},
                       ReferenceFile{"restart420", 64, 48, false},
-                      ReferenceFile{"grey_restart", 64, 48, true}),
+                      ReferenceFile{"grey_restart", 64, 48, true},
+                      ReferenceFile{"photo420", 100, 75, false},
+                      ReferenceFile{"photo444", 100, 75, false},
+                      ReferenceFile{"photogrey", 100, 75, true}),
     [](const ::testing::TestParamInfo<ReferenceFile>& info) { return std::string(info.param.name); });
 
 TEST(JpegFiles, ProgressiveIsRefusedWithItsMessage) {
@@ -256,10 +264,11 @@ TEST(JpegFiles, EveryTruncationBeforeTheEndMarkerIsRefused) {
     EXPECT_EQ(std::string(reinterpret_cast<char*>(withoutEnd.pixels), 16 * 48),
               std::string(reinterpret_cast<char*>(full.pixels), 16 * 48));
     // Cutting into the coded data, or anywhere before it, loses information.
+    ScratchDirectory scratch;
     for (size_t length = 0; length + 2 < whole.size(); ++length) {
         JpegLoader fresh;
         Bitmap bitmap;
-        ASSERT_EQ(DecodeBytes(fresh, whole.substr(0, length), bitmap), 0) << length;
+        ASSERT_EQ(DecodeHere(fresh, whole.substr(0, length), bitmap), 0) << length;
         ASSERT_EQ(bitmap.pixels, nullptr);
     }
 }
@@ -268,10 +277,11 @@ TEST(JpegFiles, EveryTruncationOfARestartFileIsRefused) {
     JpegRegistry registry;
     std::string whole = ReadWholeFile(TestDataPath("restart420.jpg"));
     ASSERT_GT(whole.size(), 1000u);
+    ScratchDirectory scratch;
     for (size_t length = 0; length + 2 < whole.size(); length += 7) {
         JpegLoader fresh;
         Bitmap bitmap;
-        ASSERT_EQ(DecodeBytes(fresh, whole.substr(0, length), bitmap), 0) << length;
+        ASSERT_EQ(DecodeHere(fresh, whole.substr(0, length), bitmap), 0) << length;
     }
 }
 

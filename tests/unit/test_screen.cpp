@@ -28,31 +28,11 @@ std::string LastError() {
 // afterwards. Screens made with MakeScreen are destroyed at the end.
 class ScreenList : public ::testing::Test {
 protected:
-    void SetUp() override {
-        savedGlb = glb;
-        glb = XNEW(AppGlobals);
-        glb->screenList = XNEW(LList);
-        RecordingScreen::SharedLog().clear();
-        ClearError();
-    }
-    void TearDown() override {
-        for (RecordingScreen* screen : made) XDELETE(screen);
-        XDELETE(glb->screenList);
-        XDELETE(glb);
-        glb = savedGlb;
-        ClearError();
-    }
-    // Creates a screen as the devices do (xAlloc and constructor) and, when listed,
-    // appends it to glb->screenList as a device with its driver present does.
     RecordingScreen* MakeScreen(const char* name, int32_t kind, bool listed = true) {
-        RecordingScreen* screen = XNEW(RecordingScreen, name, kind);
-        made.push_back(screen);
-        if (listed) glb->screenList->AddBack(screen);
-        return screen;
+        return screens.MakeScreen(name, kind, listed);
     }
 
-    AppGlobals* savedGlb = nullptr;
-    std::vector<RecordingScreen*> made;
+    OwnScreenList screens;
 };
 
 std::vector<int32_t> Counters(const Screen& screen) {
@@ -457,6 +437,19 @@ TEST_F(ScreenList, GetScreenModeListsAsksEveryScreenInListOrder) {
     EXPECT_EQ(RecordingScreen::SharedLog(),
               (std::vector<std::string>{"Direct 3d:GetModeList", "Standard opengl:GetModeList",
                                         "3dfx opengl:GetModeList"}));
+}
+
+TEST_F(ScreenList, AScreenThatCannotListItsModesLeavesNoErrorForTheRun) {
+    // The Direct3D screen when its enumeration finds no device: the run goes on with
+    // OpenGL, and no message box at its end speaks of the failure.
+    RecordingScreen* d3d = MakeScreen("Direct 3d", SCREEN_D3D);
+    MakeScreen("Standard opengl", SCREEN_OPENGL);
+    d3d->modeListResult = 0;
+    ClearError();
+    EXPECT_EQ(GetScreenModeLists(), 1);
+    char message[ERROR_MESSAGE_SIZE];
+    EXPECT_FALSE(GetErrorMessage(message, sizeof message)) << message;
+    EXPECT_EQ(RecordingScreen::SharedLog().back(), "Standard opengl:GetModeList");
 }
 
 TEST_F(ScreenList, FindScreenByKindTakesTheFirstOfThatKind) {

@@ -1,12 +1,20 @@
 #include "scr_driver.h"
 
+#include <windows.h>
+
+#include <gdiplus.h>
+
 #include <algorithm>
-#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 namespace {
+
+bool IsProgramDialog(const std::string& caption) {
+    return caption == "Novadrift" || caption == "About";
+}
 
 struct BoxSearch {
     DWORD processId;
@@ -21,6 +29,10 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
     char className[64] = {};
     GetClassNameA(window, className, sizeof className);
     if (std::string(className) != "#32770") return TRUE;
+    // The program's own dialogs are worked by the tests, not dismissed.
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (IsProgramDialog(caption)) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -41,13 +53,6 @@ std::string ReadFileText(const std::string& path) {
     return text.str();
 }
 
-RestoredFile::RestoredFile(std::string path)
-    : path(std::move(path)), bytes(ReadFileText(this->path)) {}
-
-RestoredFile::~RestoredFile() {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 bool CloseScrWindow() {
     HWND window = FindWindowA("Novadrift", nullptr);
     if (!window) return false;
@@ -55,9 +60,22 @@ bool CloseScrWindow() {
     return true;
 }
 
-bool SaverWindowActive() {
-    HWND window = FindWindowA("Novadrift", nullptr);
-    return window && GetForegroundWindow() == window;
+ScrRun RunScr(const std::string& arguments, unsigned timeoutMs, const std::string& workingDirectory,
+              const std::function<void(unsigned elapsedMs)>& whileRunning) {
+    return RunScrAt(TestProgramDirectory() + "Novadrift.scr", arguments, timeoutMs,
+                    workingDirectory, whileRunning);
+}
+
+ScrRun RunScrAt(const std::string& programPath, const std::string& arguments, unsigned timeoutMs,
+                const std::string& workingDirectory,
+                const std::function<void(unsigned elapsedMs)>& whileRunning) {
+    ScrSession session;
+    if (!session.Start(programPath, arguments, workingDirectory)) return session.run;
+    while (session.Pump(50)) {
+        if (whileRunning) whileRunning(session.Elapsed());
+        if (session.Elapsed() >= timeoutMs) break;
+    }
+    return session.Finish(0);
 }
 
 // ---------------------------------------------------------------- ScrSession
@@ -156,48 +174,53 @@ ScrRun ScrSession::Finish(unsigned timeoutMs) {
     return run;
 }
 
-ScrRun RunScr(const std::string& arguments, unsigned timeoutMs, const std::string& programDirectory,
-              const std::function<void(unsigned elapsedMs)>& whileRunning) {
-    const std::string& directory =
-        programDirectory.empty() ? TestProgramDirectory() : programDirectory;
-    return RunScrAt(directory + "Novadrift.scr", arguments, timeoutMs, "", whileRunning);
-}
-
-ScrRun RunScrAt(const std::string& programPath, const std::string& arguments, unsigned timeoutMs,
-                const std::string& workingDirectory,
-                const std::function<void(unsigned elapsedMs)>& whileRunning) {
-    ScrSession session;
-    if (!session.Start(programPath, arguments, workingDirectory)) return session.run;
-    while (session.Pump(50)) {
-        if (whileRunning) whileRunning(session.Elapsed());
-        if (session.Elapsed() >= timeoutMs) break;
-    }
-    return session.Finish(0);
-}
-
-// ---------------------------------------------------------------- render drivers
-
 namespace {
 
 const char* const kOverrideKey = "Software\\Wine\\AppDefaults\\Novadrift.scr\\DllOverrides";
 
 }  // namespace
 
-NoRenderDrivers::NoRenderDrivers() {
+DisabledLibraries::DisabledLibraries(std::initializer_list<const char*> libraries) {
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kOverrideKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
-    for (const char* library : {"opengl32", "ddraw"})
+    for (const char* library : libraries)
         RegSetValueExA(key, library, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
     RegCloseKey(key);
 }
 
-NoRenderDrivers::~NoRenderDrivers() {
+DisabledLibraries::~DisabledLibraries() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kOverrideKey);
 }
 
-// ---------------------------------------------------------------- log
+namespace {
+
+const char* const kHttpsCommand = "Software\\Classes\\https\\shell\\open\\command";
+
+void SetHttpsCommand(const std::string& command) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHttpsCommand, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   DWORD(command.size() + 1));
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+NoWebBrowser::NoWebBrowser() {
+    char command[1024] = {};
+    LONG size = sizeof command - 1;
+    if (RegQueryValueA(HKEY_LOCAL_MACHINE, kHttpsCommand, command, &size) == ERROR_SUCCESS)
+        savedCommand = command;
+    SetHttpsCommand("\"C:\\no web browser\\browser.exe\" \"%1\"");
+}
+
+NoWebBrowser::~NoWebBrowser() {
+    if (!savedCommand.empty()) SetHttpsCommand(savedCommand);
+}
 
 std::vector<std::string> LogBodies(const std::string& log) {
     std::vector<std::string> bodies;
@@ -219,37 +242,39 @@ std::vector<std::string> RunLog() {
     return LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
 }
 
+void RemoveRunLog() {
+    DeleteFileA((TestProgramDirectory() + "Novadrift.log").c_str());
+}
+
 bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// ---------------------------------------------------------------- input
-
 namespace {
 
 // A keyboard sends the key's scan code with it, from which the character is made.
-void SendKey(WORD key, DWORD flags) {
+void SendKey(WORD virtualKey, DWORD flags) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = WORD(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = WORD(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = flags;
     SendInput(1, &input, sizeof(INPUT));
 }
 
 }  // namespace
 
-void KeyDown(WORD key) {
-    SendKey(key, 0);
+void KeyDown(WORD virtualKey) {
+    SendKey(virtualKey, 0);
 }
 
-void KeyUp(WORD key) {
-    SendKey(key, KEYEVENTF_KEYUP);
+void KeyUp(WORD virtualKey) {
+    SendKey(virtualKey, KEYEVENTF_KEYUP);
 }
 
-void PressKey(WORD key) {
-    KeyDown(key);
-    KeyUp(key);
+void PressKey(WORD virtualKey) {
+    KeyDown(virtualKey);
+    KeyUp(virtualKey);
 }
 
 void MoveMouse(LONG dx, LONG dy) {
@@ -259,71 +284,6 @@ void MoveMouse(LONG dx, LONG dy) {
     input.mi.dy = dy;
     input.mi.dwFlags = MOUSEEVENTF_MOVE;
     SendInput(1, &input, sizeof(INPUT));
-}
-
-namespace {
-
-// Runs a shell command of the system under Wine to its end; true when it ended with 0,
-// and then its output. start.exe does not wait for such a program: its output is
-// written aside and renamed when complete, which is waited for.
-bool RunUnixCommand(const std::string& command, std::string* output = nullptr) {
-    static int counter = 0;
-    const std::string file = "/tmp/novadrift_unix_" + std::to_string(GetCurrentProcessId()) + "_" +
-                             std::to_string(++counter);
-    std::string line = "start.exe /unix /bin/sh -c \"(" + command + ") > " + file +
-                       ".part 2>&1; echo status=$? >> " + file + ".part; mv " + file + ".part " +
-                       file + "\"";
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back(0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    const std::string windowsPath = "Z:" + file;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(5)) {
-        if (GetFileAttributesA(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        std::string text = ReadFileText(windowsPath);
-        DeleteFileA(windowsPath.c_str());
-        const size_t status = text.rfind("status=");
-        if (output) *output = text.substr(0, status);
-        return status != std::string::npos && text.compare(status, 9, "status=0\n") == 0;
-    }
-    return false;
-}
-
-// Where the screen's top-left corner lies on the X screen: the X pointer's place less
-// the cursor's, taken once.
-bool ScreenOrigin(int* x, int* y) {
-    static bool known = false;
-    static int originX = 0, originY = 0;
-    if (!known) {
-        POINT cursor;
-        std::string place;
-        if (!GetCursorPos(&cursor) || !RunUnixCommand("xdotool getmouselocation --shell", &place))
-            return false;
-        std::smatch match;
-        if (!std::regex_search(place, match, std::regex("X=(-?[0-9]+)\\s+Y=(-?[0-9]+)")))
-            return false;
-        originX = std::stoi(match[1]) - cursor.x;
-        originY = std::stoi(match[2]) - cursor.y;
-        known = true;
-    }
-    *x = originX;
-    *y = originY;
-    return true;
-}
-
-}  // namespace
-
-bool PlacePointer(int x, int y) {
-    int originX, originY;
-    if (!ScreenOrigin(&originX, &originY)) return false;
-    return RunUnixCommand("xdotool mousemove " + std::to_string(originX + x) + " " +
-                          std::to_string(originY + y));
 }
 
 void MouseButton(DWORD flags) {
@@ -338,14 +298,24 @@ void ClickLeft() {
     MouseButton(MOUSEEVENTF_LEFTUP);
 }
 
-// ---------------------------------------------------------------- pixels
+bool SaverWindowActive() {
+    HWND window = FindWindowA("Novadrift", nullptr);
+    return window && GetForegroundWindow() == window;
+}
 
 Shot CaptureScrWindow() {
-    Shot shot;
-    HWND window = FindWindowA("Novadrift", nullptr);
-    if (!window) return shot;
+    return CaptureWindow(FindWindowA("Novadrift", nullptr));
+}
+
+Shot CaptureWindow(HWND window) {
+    if (!window) return Shot();
     RECT rect = {};
     GetWindowRect(window, &rect);
+    return CaptureScreen(rect);
+}
+
+Shot CaptureScreen(const RECT& rect) {
+    Shot shot;
     shot.width = rect.right - rect.left;
     shot.height = rect.bottom - rect.top;
     if (shot.width <= 0 || shot.height <= 0) return Shot();
@@ -378,35 +348,231 @@ Shot CaptureScrWindow() {
     return shot;
 }
 
-bool SaveShotBmp(const Shot& shot, const std::string& path) {
-    if (shot.pixels.empty()) return false;
-    const uint32_t pitch = (uint32_t(shot.width) * 3 + 3) & ~3u;
-    const uint32_t imageSize = pitch * uint32_t(shot.height);
-    std::string bytes(54 + imageSize, '\0');
-    auto put32 = [&bytes](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = char(value >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, uint32_t(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(shot.width));
-    put32(22, uint32_t(shot.height));
-    bytes[26] = 1;
-    bytes[28] = 24;
-    put32(34, imageSize);
-    // Rows bottom-up, each pixel blue, green, red.
-    for (int y = 0; y < shot.height; ++y) {
-        size_t row = 54 + size_t(shot.height - 1 - y) * pitch;
-        for (int x = 0; x < shot.width; ++x) {
-            const Pixel& p = shot.At(x, y);
-            bytes[row + 3 * size_t(x)] = char(p.b);
-            bytes[row + 3 * size_t(x) + 1] = char(p.g);
-            bytes[row + 3 * size_t(x) + 2] = char(p.r);
-        }
+namespace {
+
+// A binary PPM (P6) of 8-bit channels.
+Shot ReadPpm(const std::string& bytes) {
+    Shot shot;
+    std::istringstream header(bytes);
+    std::string magic;
+    int maximum = 0;
+    header >> magic >> shot.width >> shot.height >> maximum;
+    if (magic != "P6" || maximum != 255 || shot.width <= 0 || shot.height <= 0) return Shot();
+    size_t start = size_t(header.tellg()) + 1;  // one white-space byte ends the header
+    size_t count = size_t(shot.width) * size_t(shot.height);
+    if (bytes.size() < start + count * 3) return Shot();
+    shot.pixels.resize(count);
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(bytes.data()) + start;
+    for (Pixel& pixel : shot.pixels) {
+        pixel = {p[0], p[1], p[2]};
+        p += 3;
     }
+    return shot;
+}
+
+// Runs a shell command of the Unix side to its end, within the time-out; its output in
+// `output`. Wine runs a Unix program given to CreateProcess, but gives no handle to wait
+// on: the output is written under a temporary name and renamed when complete, with the
+// command's exit status after it. Z: is Wine's drive for the Unix root. The Unix side
+// gets Wine's PATH, which names no Unix directories.
+bool RunUnixCommand(const std::string& command, std::string* output, unsigned timeoutMs) {
+    static int counter = 0;
+    const std::string name =
+        "novadrift-unix-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    const std::string unixPath = "/tmp/" + name, windowsPath = "Z:\\tmp\\" + name;
+    DeleteFileA(windowsPath.c_str());
+    std::string line = "/bin/sh -c \"PATH=/usr/bin:/bin; (" + command + ") > " + unixPath +
+                       ".part; printf '\\n%s\\n' \"$?\" >> " + unixPath + ".part; mv " + unixPath +
+                       ".part " + unixPath + "\"";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA("Z:\\bin\\sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(5)) {
+        if (GetFileAttributesA(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        std::string text = ReadFileText(windowsPath);
+        DeleteFileA(windowsPath.c_str());
+        // The output, a line feed, the exit status and a line feed.
+        if (text.size() < 3) return false;
+        const size_t end = text.find_last_of('\n', text.size() - 2);
+        if (end == std::string::npos) return false;
+        if (output) *output = text.substr(0, end);
+        return text.compare(end, std::string::npos, "\n0\n") == 0;
+    }
+    return false;
+}
+
+}  // namespace
+
+Shot CaptureXRoot(unsigned timeoutMs) {
+    std::string picture;
+    if (!RunUnixCommand("import -window root -depth 8 ppm:-", &picture, timeoutMs)) return Shot();
+    return ReadPpm(picture);
+}
+
+namespace {
+
+// Where the screen's top-left corner lies on the X screen: the X pointer's place less
+// the cursor's, taken once.
+bool ScreenOrigin(int* x, int* y) {
+    static bool known = false;
+    static int originX = 0, originY = 0;
+    if (!known) {
+        POINT cursor;
+        std::string place;
+        std::smatch match;
+        if (!GetCursorPos(&cursor) ||
+            !RunUnixCommand("xdotool getmouselocation --shell", &place, 10000) ||
+            !std::regex_search(place, match, std::regex("X=(-?[0-9]+)\\s+Y=(-?[0-9]+)")))
+            return false;
+        originX = std::stoi(match[1]) - cursor.x;
+        originY = std::stoi(match[2]) - cursor.y;
+        known = true;
+    }
+    *x = originX;
+    *y = originY;
+    return true;
+}
+
+}  // namespace
+
+bool PlacePointer(int x, int y) {
+    int originX, originY;
+    if (!ScreenOrigin(&originX, &originY)) return false;
+    return RunUnixCommand(
+        "xdotool mousemove " + std::to_string(originX + x) + " " + std::to_string(originY + y),
+        nullptr, 10000);
+}
+
+std::vector<std::string> Screenshots() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((TestProgramDirectory() + "ScrShots\\qv*.bmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+bool SavePng(const Shot& shot, const std::string& path) {
+    if (shot.pixels.empty()) return false;
+    std::vector<uint8_t> rows;
+    rows.reserve(shot.pixels.size() * 4);
+    for (const Pixel& pixel : shot.pixels)
+        rows.insert(rows.end(), {uint8_t(pixel.b), uint8_t(pixel.g), uint8_t(pixel.r), 0xFF});
+    std::wstring widePath(path.begin(), path.end());
+    // GDI+'s PNG encoder.
+    const CLSID png = {
+        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    bool saved;
+    {
+        Gdiplus::Bitmap bitmap(shot.width, shot.height, shot.width * 4, PixelFormat32bppRGB,
+                               rows.data());
+        saved = bitmap.Save(widePath.c_str(), &png, nullptr) == Gdiplus::Ok;
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return saved;
+}
+
+HWND FindProgramDialog(const char* caption) {
+    HWND dialog = FindWindowA("#32770", caption);
+    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+// Strings cross to the other process as wide text.
+std::vector<std::string> ListTexts(HWND dialog, int id) {
+    std::vector<std::string> texts;
+    HWND list = GetDlgItem(dialog, id);
+    LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(i), 0) >= LRESULT(256)) break;
+        SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        char narrow[256] = {};
+        WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+        texts.push_back(narrow);
+    }
+    return texts;
+}
+
+int SelectedPosition(HWND dialog, int id) {
+    LRESULT position = SendMessageA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
+    return position == CB_ERR ? -1 : int(position);
+}
+
+void ChooseListEntry(HWND dialog, int id, int position) {
+    HWND list = GetDlgItem(dialog, id);
+    SendMessageA(list, CB_SETCURSEL, WPARAM(position), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+void ClickButton(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+uint32_t Le32(const std::string& bytes, size_t at) {
+    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+}
+
+void WriteSettingsFile(const std::string& path, const SettingsValues& values) {
+    auto le32 = [](uint32_t value) {
+        std::string bytes(4, '\0');
+        for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
+        return bytes;
+    };
+    std::string header(1, '\1');
+    header += le32(values.reservedWord) + std::string(64, '\0');
+    for (int32_t value : {values.width, values.height, values.bits, values.displayMode,
+                          values.background, values.priority})
+        header += le32(uint32_t(value));
+    // A screen choice: valid, kind, display mode and size, then a device part that every
+    // screen accepts (its first 16 bits 1).
+    auto selection = [&](int32_t kind, int32_t displayMode) {
+        if (kind == 0) return std::string(128, '\0');
+        std::string block;
+        for (int32_t value : {1, 0, kind, displayMode, values.width, values.height, values.bits})
+            block += le32(uint32_t(value)).substr(0, 2);
+        block += std::string(50, '\0') + le32(1).substr(0, 2);
+        return block + std::string(128 - block.size(), '\0');
+    };
+    header += selection(values.screenKind, 1) + selection(values.previewKind, 4);
+    std::string inner = std::string("HEADER", 7) + le32(uint32_t(header.size())) + header;
+    std::string outer = std::string("NOVADRIFTCFG", 13) + le32(uint32_t(inner.size())) + inner;
+    std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;
     std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    return bool(out);
+    out << file;
+}
+
+RestoredFile::RestoredFile(const std::string& path) : path(path), bytes(ReadFileText(path)) {}
+
+RestoredFile::~RestoredFile() {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string BackgroundWithStillChannel(std::string background, const std::string& keyword,
+                                       float value) {
+    // A channel chunk: keyword, zero byte, 32-bit length, then flags, mode, value, low,
+    // high, ... as little-endian words.
+    size_t at = background.find(keyword + std::string(1, '\0'));
+    if (at == std::string::npos || at + keyword.size() + 1 + 4 + 20 > background.size())
+        return background;
+    size_t fields = at + keyword.size() + 1 + 4;
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    const uint32_t words[4] = {0, bits, bits, bits};  // mode, value, low, high
+    for (int w = 0; w < 4; ++w)
+        for (int b = 0; b < 4; ++b)
+            background[fields + 4 + 4 * size_t(w) + size_t(b)] = char((words[w] >> (8 * b)) & 0xFF);
+    return background;
 }

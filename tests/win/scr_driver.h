@@ -1,12 +1,14 @@
 // Starts Novadrift.scr as a child process, dismisses the message boxes it shows
-// (recording caption and text) and never waits longer than its time-out; sends it real
-// input through the system's input queue (SendInput) and reads its window's pixels
-// back from the desktop.
+// (recording caption and text; its settings and about dialogs are left to the test)
+// and never waits longer than its time-out; sends it real input (SendInput, and
+// xdotool for the pointer) and reads its window back from the desktop.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -26,18 +28,6 @@ struct ScrRun {
 std::string TestProgramDirectory();
 std::string ReadFileText(const std::string& path);
 
-// Puts a file back as it was when the guard was made.
-class RestoredFile {
-public:
-    explicit RestoredFile(std::string path);
-    ~RestoredFile();
-    const std::string& Bytes() const { return bytes; }
-
-private:
-    std::string path;
-    std::string bytes;
-};
-
 // One run of the program driven step by step: every wait pumps this thread's messages
 // and records (and answers) the program's message boxes. The destructor ends a program
 // still running.
@@ -50,6 +40,7 @@ public:
 
     // Runs "<programPath><arguments>" (arguments taken as they are, so leading spaces
     // reach the program) in workingDirectory, or the program's own directory when empty.
+    // The log of an earlier run beside the program is removed first.
     bool Start(const std::string& programPath, const std::string& arguments,
                const std::string& workingDirectory = "");
     // Novadrift.scr beside the test program.
@@ -77,14 +68,13 @@ private:
     DWORD startTick = 0;
 };
 
-// Runs "<directory>\Novadrift.scr<arguments>" to its end from that directory:
-// programDirectory (with a trailing backslash), or the test program's own when empty.
-// The program works in its own directory whatever it is started from; a copy of it
-// elsewhere reads the data there.
+// Runs "<directory>\Novadrift.scr<arguments>" (arguments taken as they are, so leading
+// spaces reach the program) with the working directory set to workingDirectory, or
+// the program's directory when empty.
 // whileRunning, when given, is called about every 50 ms with the milliseconds since
 // the start, to act on the running program (send a key, close its window).
 ScrRun RunScr(const std::string& arguments, unsigned timeoutMs = 30000,
-              const std::string& programDirectory = "",
+              const std::string& workingDirectory = "",
               const std::function<void(unsigned elapsedMs)>& whileRunning = {});
 // The same for a program at another path; the working directory is the program's own
 // directory when none is given.
@@ -95,44 +85,69 @@ ScrRun RunScrAt(const std::string& programPath, const std::string& arguments,
 // Posts a close request to the program's main window (class "Novadrift"); false when
 // there is none.
 bool CloseScrWindow();
-// Whether the program's window is up and has the input focus.
-bool SaverWindowActive();
 
-// While it lives, Novadrift.scr runs as on a machine without render drivers: Wine's
-// per-program DLL overrides disable opengl32.dll and ddraw.dll for it.
-class NoRenderDrivers {
+// While it lives, Novadrift.scr runs without the named libraries: Wine's per-program
+// DLL overrides disable them for it. (WINEDLLOVERRIDES set inside Wine does not reach a
+// child process: Wine takes its own variables from the Unix environment.)
+class DisabledLibraries {
 public:
-    NoRenderDrivers();
-    ~NoRenderDrivers();
+    explicit DisabledLibraries(std::initializer_list<const char*> libraries);
+    ~DisabledLibraries();
+};
+
+// As on a machine without render drivers: no opengl32.dll and no ddraw.dll.
+class NoRenderDrivers : public DisabledLibraries {
+public:
+    NoRenderDrivers() : DisabledLibraries({"opengl32", "ddraw"}) {}
+};
+
+// As on a machine without DirectX: no ddraw.dll.
+class NoDirectDraw : public DisabledLibraries {
+public:
+    NoDirectDraw() : DisabledLibraries({"ddraw"}) {}
+};
+
+// While it lives, https addresses open with a program that is not there, as on a
+// machine without a web browser (Wine's own browser bridge is registered otherwise).
+class NoWebBrowser {
+public:
+    NoWebBrowser();
+    ~NoWebBrowser();
+
+private:
+    std::string savedCommand;
 };
 
 // The log's lines with their time stamps taken off ("INIT : StartupCode"); lines
 // without a stamp come as "RAW:" and the text.
 std::vector<std::string> LogBodies(const std::string& log);
-// The log beside the test program, as LogBodies gives it.
+// The log of the last run beside the test program, as LogBodies gives it.
 std::vector<std::string> RunLog();
+// Removes the log of an earlier run, so a test that waits for a line of the next run
+// does not find it there before that run has begun.
+void RemoveRunLog();
 bool HasLine(const std::vector<std::string>& lines, const std::string& line);
 
-// ---------------------------------------------------------------- input
-
-// A key pressed and released through the system's input queue, as a user's would be;
-// it goes to the window with the input focus. key is a virtual-key code.
-void PressKey(WORD key);
-void KeyDown(WORD key);
-void KeyUp(WORD key);
+// A key pressed and released through the system's input queue, as a user's would be,
+// with its scan code; it goes to the window with the input focus.
+void PressKey(WORD virtualKey);
+void KeyDown(WORD virtualKey);
+void KeyUp(WORD virtualKey);
 // Relative mouse movement through the system's input queue.
 void MoveMouse(LONG dx, LONG dy);
-// Puts the pointer at (x, y) of the screen with the X server's input tool (xdotool) on
-// the display Wine draws to: the move reaches the program from the X server as a real
-// mouse's does. (Relative movement, sent with SendInput or made by xdotool, comes to a
-// program that keeps putting the cursor back in the middle once more as raw motion.)
-bool PlacePointer(int x, int y);
 // MOUSEEVENTF_LEFTDOWN and the like.
 void MouseButton(DWORD flags);
 void ClickLeft();
+// Puts the pointer at (x, y) of the screen with the X server's input tool (xdotool) on
+// the display Wine draws to: the move reaches the program from the X server as a real
+// mouse's does. (Relative movement sent with SendInput also warps the X pointer, and a
+// program that keeps putting the cursor back in the middle then sees it more than
+// once.) Under Wine only.
+bool PlacePointer(int x, int y);
+// Whether the saver's window is up and has the input focus.
+bool SaverWindowActive();
 
-// ---------------------------------------------------------------- pixels
-
+// Pixels read back from the desktop.
 struct Pixel {
     int r, g, b;
 };
@@ -144,7 +159,59 @@ struct Shot {
     const Pixel& At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
 
-// The program's window as it is on the desktop now; empty when there is none.
+// The window as it is on the desktop now, frame included; empty without a window.
+Shot CaptureWindow(HWND window);
+// A rectangle of the desktop as it is now.
+Shot CaptureScreen(const RECT& rect);
+// The saver's window (class "Novadrift") as it is now.
 Shot CaptureScrWindow();
-// A 24-bit BMP of the shot.
-bool SaveShotBmp(const Shot& shot, const std::string& path);
+// The X display's root window, taken by ImageMagick outside Wine; empty when that
+// failed within the time-out.
+Shot CaptureXRoot(unsigned timeoutMs = 15000);
+// Writes the shot as a PNG picture; false when it could not.
+bool SavePng(const Shot& shot, const std::string& path);
+// The names of the screenshots (ScrShots\qv*.bmp) beside the program.
+std::vector<std::string> Screenshots();
+
+// A dialog of the program by its caption ("Novadrift", "About"), once it is shown.
+HWND FindProgramDialog(const char* caption);
+// The texts of a drop-down list of a dialog, and its selected position (-1: none).
+std::vector<std::string> ListTexts(HWND dialog, int id);
+int SelectedPosition(HWND dialog, int id);
+// Selects a position of a drop-down list and tells the dialog, as a user's choice does.
+void ChooseListEntry(HWND dialog, int id, int position);
+// Clicks a button of a dialog. Posted, so a click that opens a modal window does not
+// hold the test.
+void ClickButton(HWND dialog, int id);
+
+// The values of a settings file ("novadrift.cfg") that a test chooses. The screens for
+// the screensaver and for the preview by kind (1 the standard OpenGL screen, 3 the
+// Direct3D screen); 0 leaves the choice empty, to the program.
+struct SettingsValues {
+    uint32_t reservedWord = 0;
+    int32_t width = 640, height = 480, bits = 16, displayMode = 1, background = 0;
+    int32_t priority = 100;
+    int32_t screenKind = 0, previewKind = 0;
+};
+void WriteSettingsFile(const std::string& path, const SettingsValues& values);
+// A little-endian 32-bit value of a file's bytes.
+uint32_t Le32(const std::string& bytes, size_t at);
+
+// Puts a file back as it was when the guard was made.
+class RestoredFile {
+public:
+    explicit RestoredFile(const std::string& path);
+    ~RestoredFile();
+    RestoredFile(const RestoredFile&) = delete;
+    RestoredFile& operator=(const RestoredFile&) = delete;
+    const std::string& Bytes() const { return bytes; }
+
+private:
+    std::string path;
+    std::string bytes;
+};
+
+// The background file's bytes with one channel held still at a value (mode none,
+// low = high = value); unchanged when the file has no such channel.
+std::string BackgroundWithStillChannel(std::string background, const std::string& keyword,
+                                       float value);

@@ -17,8 +17,10 @@ bool HasLineStarting(const std::vector<std::string>& lines, const std::string& s
 }
 
 TEST(ScrOpenGl, OpensFullScreenRunsAndShutsDownInOrderWhenClosed) {
-    // No settings from an earlier run: the screen is found afresh.
+    // No settings from an earlier run: the screen is found afresh. Without DirectX the
+    // Direct3D screen, first where it is there, stays out of the list.
     DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    NoDirectDraw withoutDirectX;
     bool closed = false;
     ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
         if (!closed && elapsed >= 3000) closed = CloseScrWindow();
@@ -30,7 +32,7 @@ TEST(ScrOpenGl, OpensFullScreenRunsAndShutsDownInOrderWhenClosed) {
     std::vector<std::string> log =
         LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
     for (const char* start :
-         {"INIT : Found one. Using : Standard opengl",
+         {"INIT : No direct X installed", "INIT : Found one. Using : Standard opengl",
           "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Standard opengl",
           "SCREEN : Successfully loaded OpenGl driver : opengl32.dll", "SCREEN : Vendor     : ",
           "SCREEN : Renderer   : ", "SCREEN : Video mode setup was successfull",
@@ -57,7 +59,11 @@ TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
         };
     };
     bool closed = false;
-    ScrRun first = RunScr("", 60000, "", closeAfterTwoSeconds(&closed));
+    ScrRun first;
+    {
+        NoDirectDraw withoutDirectX;
+        first = RunScr("", 60000, "", closeAfterTwoSeconds(&closed));
+    }
     ASSERT_TRUE(closed);
     ASSERT_FALSE(first.timedOut);
     std::string bytes = ReadFileText(settingsPath);
@@ -74,6 +80,7 @@ TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
     EXPECT_EQ(u16(12), 16);
     EXPECT_EQ(u16(64), 1);   // the OpenGL screen's device part
 
+    // With DirectX there again, the saved choice still opens the OpenGL screen.
     closed = false;
     ScrRun second = RunScr("", 60000, "", closeAfterTwoSeconds(&closed));
     ASSERT_TRUE(closed);
@@ -97,6 +104,7 @@ TEST(ScrOpenGl, AnUnreadableSettingsFileGivesTheInfoBoxAndDefaults) {
         std::ofstream broken(settingsPath, std::ios::binary);
         broken << "width=800 height=600\n";
     }
+    NoDirectDraw withoutDirectX;
     bool closed = false;
     ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
         if (!closed && elapsed >= 3000) closed = CloseScrWindow();
@@ -143,6 +151,9 @@ TEST(ScrOpenGl, DamagedSettingsAndBackgroundFilesLoseOnlyWhatIsDamaged) {
     std::ofstream(TestProgramDirectory() + "BGround.qvb", std::ios::binary)
         << background.Bytes().substr(0, background.Bytes().size() * 2 / 3);
 
+    // Without a settings file to choose it, the OpenGL screen is the first one only
+    // without DirectX.
+    NoDirectDraw withoutDirectX;
     bool closed = false;
     ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
         if (!closed && elapsed >= 3000) closed = CloseScrWindow();

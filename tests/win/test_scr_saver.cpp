@@ -29,23 +29,16 @@ SaverResult RunSaver(unsigned timeoutMs, const std::function<void(unsigned)>& ac
     return result;
 }
 
-std::vector<std::string> Screenshots() {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((TestProgramDirectory() + "ScrShots\\qv*.bmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-uint32_t Le32(const std::string& bytes, size_t at) {
-    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
-           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+// Settings that choose the OpenGL screen for the screensaver and the preview (under
+// Wine the Direct3D screen would come first); the Direct3D screen has its own tests.
+void ChooseOpenGl(SettingsValues values = SettingsValues()) {
+    values.screenKind = 1;
+    values.previewKind = 1;
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", values);
 }
 
 TEST(ScrSaver, SpaceLikeAnyKeyEndsTheScreensaverButF12DoesNot) {
+    ChooseOpenGl();
     std::vector<std::string> shotsBefore = Screenshots();
     int presses = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
@@ -90,6 +83,7 @@ TEST(ScrSaver, SpaceLikeAnyKeyEndsTheScreensaverButF12DoesNot) {
 }
 
 TEST(ScrSaver, MovementEitherWayEndsItOnlyAfterThreeSeconds) {
+    ChooseOpenGl();
     // Down and right, then up and left: the size of the movement counts.
     for (LONG step : {40, -40}) {
         unsigned lastMove = 0;
@@ -109,6 +103,7 @@ TEST(ScrSaver, MovementEitherWayEndsItOnlyAfterThreeSeconds) {
 }
 
 TEST(ScrSaver, AButtonEndsItAtOnce) {
+    ChooseOpenGl();
     bool clicked = false;
     unsigned clickedAt = 0;
     SaverResult result = RunSaver(30000, [&](unsigned elapsed) {
@@ -141,11 +136,15 @@ HWND MakeHostWindow() {
                            100, 152, 112, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
+// The preview on the named screen: a child window covering the host, ended by the
+// host's end.
+void ExpectPreviewInsideTheHost(const std::string& screenName) {
     HWND host = MakeHostWindow();
     ASSERT_NE(host, nullptr);
     std::string arguments = " /p " + std::to_string(reinterpret_cast<uintptr_t>(host));
+    RemoveRunLog();
     bool childSeen = false, destroyed = false;
+    unsigned drawingAt = 0;
     RECT childRect = {};
     ScrRun run = RunScr(arguments, 30000, "", [&](unsigned elapsed) {
         HWND child = GetWindow(host, GW_CHILD);
@@ -153,7 +152,9 @@ TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
             childSeen = true;
             GetWindowRect(child, &childRect);
         }
-        if (!destroyed && childSeen && elapsed >= 3000) {
+        if (!drawingAt && HasLine(RunLog(), "INIT :  ----- Entering main loop -----"))
+            drawingAt = elapsed;
+        if (!destroyed && childSeen && drawingAt && elapsed >= drawingAt + 1000) {
             DestroyWindow(host);
             destroyed = true;
         }
@@ -171,10 +172,21 @@ TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
     EXPECT_EQ(childRect.bottom - childRect.top, 112);
     std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLine(log, "INIT : Trying to setup preview window from config file"));
-    EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : 152x112x0 in window mode using "
-                             "Standard opengl"));
+    EXPECT_TRUE(HasLine(
+        log, "SCREEN : Starting video mode : 152x112x0 in window mode using " + screenName));
     EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
     UnregisterClassA("NovadriftPreviewHost", GetModuleHandleA(nullptr));
+}
+
+TEST(ScrSaver, PreviewDrawsInsideTheHostAndEndsWithIt) {
+    ChooseOpenGl();
+    ExpectPreviewInsideTheHost("Standard opengl");
+}
+
+TEST(ScrSaver, PreviewOnDirect3DDrawsInsideTheHostAndEndsWithIt) {
+    // Without settings the first screen that draws in a window: Direct3D under Wine.
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    ExpectPreviewInsideTheHost("Direct 3d");
 }
 
 }  // namespace
@@ -185,7 +197,10 @@ TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     for (const char* arguments : {" /a 0", " /r"}) {
         DeleteFileA(settingsPath.c_str());
-        ScrRun run = RunScr(arguments, 30000);
+        // The settings dialog is left with Cancel.
+        ScrRun run = RunScr(arguments, 30000, "", [](unsigned) {
+            if (HWND dialog = FindProgramDialog("Novadrift")) ClickButton(dialog, IDCANCEL);
+        });
         ASSERT_TRUE(run.started) << arguments;
         EXPECT_FALSE(run.timedOut) << arguments;
         EXPECT_TRUE(run.boxes.empty()) << arguments;
@@ -197,25 +212,6 @@ TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
         // The settings file is still written at the end of such a run.
         EXPECT_EQ(ReadFileText(settingsPath).size(), 386u) << arguments;
     }
-}
-
-// A settings file of the defaults with another priority, as the settings dialog
-// would leave it.
-void WriteSettingsWithPriority(const std::string& path, int32_t priority) {
-    auto le32 = [](uint32_t value) {
-        std::string bytes(4, '\0');
-        for (int i = 0; i < 4; ++i) bytes[i] = char(value >> (8 * i));
-        return bytes;
-    };
-    std::string header(1, '\1');
-    header += le32(0) + std::string(64, '\0');
-    for (uint32_t value : {640u, 480u, 16u, 1u, 0u, uint32_t(priority)}) header += le32(value);
-    header += std::string(256, '\0');
-    std::string inner = std::string("HEADER", 7) + le32(uint32_t(header.size())) + header;
-    std::string outer = std::string("NOVADRIFTCFG", 13) + le32(uint32_t(inner.size())) + inner;
-    std::string file = std::string("XIFF", 5) + le32(uint32_t(outer.size())) + outer;
-    std::ofstream out(path, std::ios::binary);
-    out << file;
 }
 
 DWORD SaverPriorityClass() {
@@ -236,7 +232,9 @@ TEST(ScrSaver, TheScreensaverRunsAtTheChosenPriority) {
         DWORD priorityClass;
     } cases[] = {{0, IDLE_PRIORITY_CLASS}, {200, HIGH_PRIORITY_CLASS}};
     for (const Case& c : cases) {
-        WriteSettingsWithPriority(settingsPath, c.setting);
+        SettingsValues values;
+        values.priority = c.setting;
+        ChooseOpenGl(values);
         DWORD seen = 0;
         bool clicked = false;
         SaverResult result = RunSaver(30000, [&](unsigned elapsed) {

@@ -20,60 +20,6 @@ namespace {
 
 const Rgba kNavy = {0, 0, 128, 255};
 
-std::vector<int32_t> Counters(const Screen& screen) {
-    return {screen.points,         screen.lines,        screen.lineStrips, screen.triangles,
-            screen.triangleStrips, screen.triangleFans, screen.quads};
-}
-
-// The names of the files in a directory that match a pattern ("dir\\*.bmp").
-std::vector<std::string> FilesMatching(const std::string& pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Works in a fresh directory of its own beside the test program and removes it (with
-// the screenshots in it) when done.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        char current[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, current);
-        previous = current;
-        path = previous + "\\ogl_scratch_" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(path.c_str(), nullptr);
-        SetCurrentDirectoryA(path.c_str());
-    }
-    ~ScratchDirectory() {
-        SetCurrentDirectoryA(previous.c_str());
-        std::string shots = path + "\\ScrShots";
-        for (const std::string& name : FilesMatching(shots + "\\*"))
-            DeleteFileA((shots + "\\" + name).c_str());
-        RemoveDirectoryA(shots.c_str());
-        RemoveDirectoryA(path.c_str());
-    }
-
-private:
-    std::string previous;
-    std::string path;
-};
-
-std::string DatedShotName(int number) {
-    std::time_t now = std::time(nullptr);
-    const std::tm* date = std::localtime(&now);
-    char name[64];
-    std::snprintf(name, sizeof name, "shot%04d-%02d-%02d_%02d.bmp", date->tm_year + 1900,
-                  date->tm_mon + 1, date->tm_mday, number);
-    return name;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -165,12 +111,7 @@ TEST_F(OglScreenTest, PresentedFramesGoOnDrawing) {
 
 TEST_F(OglScreenTest, ScreenshotIsADatedBmpOfTheFrame) {
     ScratchDirectory scratch;
-    StartFrame(kNavy);
-    // Top left red, bottom right green, and a white bar across the top row of pixels,
-    // so rows turned upside down or shifted show.
-    ASSERT_EQ(DrawOverlayQuad(0, 0, 100, 80, kRed), 1);
-    ASSERT_EQ(DrawOverlayQuad(540, 400, 640, 480, kGreen), 1);
-    ASSERT_EQ(DrawOverlayQuad(200, 0, 440, 1, kWhite), 1);
+    DrawScreenshotScene(screen, kNavy);
     ReadFrame();
 
     EXPECT_EQ(screen->SaveScreenshot("ScrShots/shot.bmp", 0), 1);
@@ -180,28 +121,7 @@ TEST_F(OglScreenTest, ScreenshotIsADatedBmpOfTheFrame) {
     ASSERT_EQ(saved.size(), 2u);
     EXPECT_EQ(saved[0], DatedShotName(1));
     EXPECT_EQ(saved[1], DatedShotName(2));
-
-    Bitmap shot;
-    ASSERT_EQ(shot.Load(("ScrShots/" + DatedShotName(1)).c_str()), 1) << PendingError();
-    ASSERT_EQ(shot.width, Width());
-    ASSERT_EQ(shot.height, Height());
-    EXPECT_EQ(shot.bitsPerPixel, 24);
-    // The picture's rows top-down are the frame's rows top-down, pixel for pixel.
-    int mismatches = 0;
-    for (int y = 0; y < Height(); ++y)
-        for (int x = 0; x < Width(); ++x) {
-            Colour inFile = BitmapPixel(shot, x, y), inFrame = At(x, y);
-            if (inFile.r == inFrame.r && inFile.g == inFrame.g && inFile.b == inFrame.b) continue;
-            if (mismatches++ < 5)
-                ADD_FAILURE() << "pixel " << x << ", " << y << ": file (" << inFile.r << ", "
-                              << inFile.g << ", " << inFile.b << "), frame (" << inFrame.r << ", "
-                              << inFrame.g << ", " << inFrame.b << ")";
-        }
-    EXPECT_EQ(mismatches, 0);
-    EXPECT_COLOUR(BitmapPixel(shot, 10, 10), kRed, 0);
-    EXPECT_COLOUR(BitmapPixel(shot, Width() - 10, Height() - 10), kGreen, 0);
-    EXPECT_COLOUR(BitmapPixel(shot, 320, 0), kWhite, 0);
-    EXPECT_COLOUR(BitmapPixel(shot, 320, 1), ClearedColour(kNavy), 1);
+    ExpectShotOfTheFrame("ScrShots/" + DatedShotName(1), frame, ClearedColour(kNavy), 1);
 }
 
 namespace {

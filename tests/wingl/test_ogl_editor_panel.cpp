@@ -23,16 +23,16 @@ const Colour kMarker = {80, 90, 100};
 const int kTexelTolerance = 2;
 
 // The frame as a top-down 24-bit bitmap, saved where the test runs.
-void SaveFrame(const std::vector<uint8_t>& frame, int width, int height, const char* path) {
+void SaveFrame(const Frame& frame, const char* path) {
     Bitmap shot;
-    ASSERT_EQ(shot.CreateWithMasks(width, height, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* from = &frame[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4];
+    ASSERT_EQ(shot.CreateWithMasks(frame.width, frame.height, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x) {
+            const Colour from = frame.At(x, y);
             uint8_t* to = shot.pixels + y * shot.pitch + x * 3;
-            to[0] = from[0];
-            to[1] = from[1];
-            to[2] = from[2];
+            to[0] = uint8_t(from.r);
+            to[1] = uint8_t(from.g);
+            to[2] = uint8_t(from.b);
         }
     EXPECT_EQ(shot.Save(path, nullptr, 0, 0, 0), 1) << PendingError();
 }
@@ -82,7 +82,7 @@ TEST_F(EditorPanelTest, ShippedPageThirteenDrawsItsSlidersAndPictures) {
     StartFrame(Rgba{0, 0, 0, 255});
     ASSERT_EQ(config.DrawPage(13), 1);
     ReadFrame();
-    SaveFrame(frame, Width(), Height(), "editor_page13.bmp");
+    SaveFrame(frame, "editor_page13.bmp");
 
     // The strip's own colour between the wells, the scene area left of it untouched.
     const Vertex& strip = page.polygons[0].vertices[0];

@@ -18,47 +18,6 @@ namespace {
 const Rgba kNavy = {0, 0, 128, 255};
 const Rgba kDarkBlue = {0, 0, 200, 255};
 
-// Blending to an 8-bit buffer rounds once per channel; Mesa's fixed-point blend can
-// land one or two units either side.
-const int kBlendTolerance = 3;
-
-// source x alpha + destination x (1 - alpha), per channel, alpha in 0..255.
-Colour AlphaBlend(Colour source, int alpha, Colour destination) {
-    auto mix = [alpha](int s, int d) {
-        return int(s * alpha / 255.0 + d * (1 - alpha / 255.0) + 0.5);
-    };
-    return {mix(source.r, destination.r), mix(source.g, destination.g),
-            mix(source.b, destination.b)};
-}
-
-Colour Sum(Colour a, Colour b) {
-    auto add = [](int x, int y) { return x + y > 255 ? 255 : x + y; };
-    return {add(a.r, b.r), add(a.g, b.g), add(a.b, b.b)};
-}
-
-// A direct-colour picture of one colour, its channels in the byte order given by the
-// positions (24 bits: the pixel read big-endian; 32 bits: the native word).
-void FillPicture(Bitmap& picture, int bits, int redPos, int greenPos, int bluePos, int alphaPos,
-                 Colour colour, int alpha) {
-    ASSERT_EQ(picture.CreateWithMasks(4, 4, bits, 8, 8, 8, bits == 32 ? 8 : 0, redPos, greenPos,
-                                      bluePos, alphaPos),
-              1);
-    uint32_t value = uint32_t(colour.r) << redPos | uint32_t(colour.g) << greenPos |
-                     uint32_t(colour.b) << bluePos;
-    if (bits == 32) value |= uint32_t(alpha) << alphaPos;
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x) {
-            uint8_t* p = picture.pixels + y * picture.pitch + x * picture.bytesPerPixel;
-            if (bits == 24) {
-                p[0] = uint8_t(value >> 16);
-                p[1] = uint8_t(value >> 8);
-                p[2] = uint8_t(value);
-            } else {
-                std::memcpy(p, &value, 4);
-            }
-        }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-#include "ogl_system.h"
+#include "render_system.h"
 
 #include <windows.h>
 
@@ -9,10 +9,11 @@
 #include "misc.h"
 #include "platform.h"
 #include "startup.h"
+#include "win/scr_d3d.h"
 #include "win/scr_ogl.h"
 #include "xsystem.h"
 
-OglScreen* OpenOglSystem(const char* className, int width, int height) {
+Screen* OpenRenderSystem(const char* className, int kind, int width, int height) {
     appInstance = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
     glb = XNEW(AppGlobals);
     sglb = static_cast<SysGlobals*>(XALLOC(sizeof(SysGlobals)));
@@ -27,17 +28,21 @@ OglScreen* OpenOglSystem(const char* className, int width, int height) {
         SetErrorText("RegisterClass failed : %ld", long(Platform().lastError()));
         return nullptr;
     }
-    OglScreen* screen = XNEW(OglScreen, SCREEN_OPENGL);
+    Screen* screen;
+    if (kind == SCREEN_D3D)
+        screen = XNEW(D3dScreen);
+    else
+        screen = XNEW(OglScreen, kind);
     glb->currentScreen = screen;
     if (glb->screenList->Count() != 1) {
-        SetErrorText("opengl32.dll did not load");
+        SetErrorText("The screen's driver did not load");
         return nullptr;
     }
     if (!screen->InitModeBySize(width, height, 32, DISPLAY_WINDOW, 1)) return nullptr;
     return screen;
 }
 
-void CloseOglSystem() {
+void CloseRenderSystem() {
     if (!glb) return;
     if (Screen* screen = glb->currentScreen) {
         screen->ExitMode();
@@ -45,7 +50,7 @@ void CloseOglSystem() {
         XDELETE(screen);
         glb->currentScreen = nullptr;
     }
-    PumpOglMessages();
+    PumpRenderMessages();
     Platform().unregisterWindowClass(glb->name);
     FreeMessageHandlerList();
     XDELETE(sglb->bmpCodec);
@@ -57,7 +62,7 @@ void CloseOglSystem() {
     sglb = nullptr;
 }
 
-void PumpOglMessages() {
+void PumpRenderMessages() {
     // pumpMessages stops at a quit message and leaves the rest; go on until it is empty.
     for (int round = 0; round < 16 && !Platform().pumpMessages(); ++round) {
     }

@@ -1,0 +1,74 @@
+// The desktop as the screens see it: its size and depth, the sizes the screens offer in
+// their mode lists, the steps of opening a mode that both screens share (checks, the
+// window), and full screen over the desktop when the display mode cannot be changed
+// (modern displays offer no 16-bit modes, and some drivers refuse small ones).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "base/screenb.h"
+#include "xsystem.h"
+
+struct ModeSize {
+    int32_t width;
+    int32_t height;
+};
+
+// The sizes the screens list, smallest first.
+#define CANDIDATE_SIZE_COUNT 10
+extern const ModeSize kCandidateSizes[CANDIDATE_SIZE_COUNT];
+
+// The primary display as it is now.
+int DesktopWidth();
+int DesktopHeight();
+int DesktopBits();
+
+// Why a screen does not open on a display of 8 bits per pixel.
+extern const char* const kTooFewColours;
+
+// A full-screen window whose display mode could not be set: it covers the whole
+// desktop at the desktop's own resolution instead, and the log says so with the mode
+// asked for and the desktop's size.
+void CoverDesktop(HWND window, const ScreenMode* asked);
+
+// The first steps of opening a mode: a mode is given ("Unable to get the mode to init"),
+// the "Starting video mode" line, and for anything but full screen a screen that can
+// draw in a window ("Device isn't window compatible") and a desktop large enough.
+int CheckModeToOpen(Screen* screen, const ScreenMode* mode);
+// The mode of a child window filling the host window (the screensaver preview).
+ScreenMode ChildMode(WindowHandle parent, int32_t depthBuffer);
+// Logs "Create window" and makes the main window (into sglb) for the mode: full screen
+// at (0, 0) of the mode's size in the screen's own styles; a window framed so that its
+// client area is the mode's size, centred on the desktop; the desktop; a child of the
+// parent.
+int CreateScreenWindow(const ScreenMode* mode, WindowHandle parent, DWORD fullScreenStyle,
+                       DWORD fullScreenExStyle);
+// Shows, updates and focuses the main window, takes its device context (into sglb) and
+// hides the cursor unless the window is a child.
+int ShowScreenWindow(int32_t displayMode);
+// Gives back the main window's device context and destroys the window.
+void CloseScreenWindow();
+
+// The messages of a screen's window: destroy posts the quit message (after telling a
+// screen that must let go of the window first); the application's activation and its
+// loss go to the screen. Registered for activate-application, size, quit, destroy, close
+// and erase-background while a mode is open.
+class ScreenMessageHandler : public MessageHandler {
+public:
+    typedef void (*ActivateFunction)(Screen* screen, bool active);
+    typedef void (*WindowGoingFunction)(Screen* screen);
+    ScreenMessageHandler(Screen* owner, ActivateFunction activate,
+                         WindowGoingFunction windowGoing = nullptr)
+        : screen(owner), activate(activate), windowGoing(windowGoing) {}
+    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) override;
+    void RegisterAll();
+    void UnregisterAll();
+
+private:
+    Screen* screen;
+    ActivateFunction activate;
+    WindowGoingFunction windowGoing;
+};

@@ -1,0 +1,747 @@
+// The Direct3D screen. Sections: construction; opening a mode; the 3-D environment;
+// closing; drawing and state; view; screenshot; activation. The enumeration of
+// drivers, devices and modes is in scr_d3denum.
+#include "scr_d3d.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "ansi/bitmap.h"
+#include "ansi/memory.h"
+#include "base/camera.h"
+#include "colconvert.h"
+#include "misc.h"
+
+namespace {
+
+HWND MainWindow() {
+    return reinterpret_cast<HWND>(sglb->mainWindow);
+}
+
+void ActivateScreen(Screen* screen, bool active) {
+    static_cast<D3dScreen*>(screen)->Activate(active);
+}
+
+void WindowGoing(Screen* screen) {
+    static_cast<D3dScreen*>(screen)->LetGoOfWindow();
+}
+
+template <typename Function>
+Function LibraryEntry(HMODULE library, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+D3DMATRIX Identity() {
+    D3DMATRIX matrix;
+    std::memset(&matrix, 0, sizeof matrix);
+    matrix._11 = matrix._22 = matrix._33 = matrix._44 = 1;
+    return matrix;
+}
+
+DDSURFACEDESC2 SurfaceDescription() {
+    DDSURFACEDESC2 description;
+    std::memset(&description, 0, sizeof description);
+    description.dwSize = sizeof description;
+    return description;
+}
+
+// The lit vertex Direct3D is given: position and texture coordinates as they are, the
+// colour as A8R8G8B8, no specular highlight.
+void ToLitVertex(const Vertex& vertex, D3DLVERTEX* lit) {
+    lit->x = vertex.x;
+    lit->y = vertex.y;
+    lit->z = vertex.z;
+    lit->dwReserved = 0;
+    lit->color = D3DCOLOR(uint32_t(vertex.a) << 24 | uint32_t(vertex.r) << 16 |
+                          uint32_t(vertex.g) << 8 | vertex.b);
+    lit->specular = 0xFFFFFFFF;
+    lit->tu = vertex.u;
+    lit->tv = vertex.v;
+}
+
+// A depth format the device offers: the first one, or one of 16 bits when it comes.
+struct DepthSearch {
+    bool found;
+    DDPIXELFORMAT chosen;
+};
+
+HRESULT CALLBACK ConsiderDepthFormat(DDPIXELFORMAT* format, void* context) {
+    DepthSearch* search = static_cast<DepthSearch*>(context);
+    if (!(format->dwFlags & DDPF_ZBUFFER)) return D3DENUMRET_OK;
+    if (!search->found || format->dwZBufferBitDepth == 16) {
+        search->chosen = *format;
+        search->found = true;
+    }
+    return format->dwZBufferBitDepth == 16 ? D3DENUMRET_CANCEL : D3DENUMRET_OK;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Construction
+
+D3dScreen::D3dScreen()
+    : Screen("Direct 3d", SCREEN_D3D),
+      messageHandler(this, ActivateScreen, WindowGoing),
+      library(nullptr),
+      entries(),
+      framework(nullptr),
+      directDraw(nullptr),
+      direct3D(nullptr),
+      device(nullptr),
+      renderTarget(nullptr),
+      frontSurface(nullptr),
+      deviceGuid(),
+      driverGuid(),
+      deviceInfo(nullptr),
+      textures(this),
+      scratch(nullptr),
+      parentWindow(0),
+      enumerationFailed(0) {
+    library = LoadLibraryA("ddraw.dll");
+    if (!library) {
+        LogMessage(LOG_INIT, "No direct X installed\n");
+        return;
+    }
+    entries.createEx = LibraryEntry<DirectDrawCreateExFunction>(library, "DirectDrawCreateEx");
+    entries.enumerateEx =
+        LibraryEntry<DirectDrawEnumerateExFunction>(library, "DirectDrawEnumerateExA");
+    if (!entries.createEx || !entries.enumerateEx) {
+        LogMessage(LOG_INIT,
+                   "DirectDrawEx or DirectDrawEnumerateEx not found. I need DirectX 7.\n");
+        return;
+    }
+    IDirectDraw7* probe = nullptr;
+    if (entries.createEx(nullptr, reinterpret_cast<void**>(&probe), IID_IDirectDraw7, nullptr) !=
+        DD_OK) {
+        LogMessage(LOG_INIT, "DirectX 7 not found\n");
+        return;
+    }
+    probe->Release();
+    if (glb && glb->screenList) glb->screenList->AddBack(this);
+}
+
+D3dScreen::~D3dScreen() {
+    textures.DeleteAll();
+    FreeD3dDevices();
+    if (library) FreeLibrary(library);
+}
+
+int D3dScreen::SupportsDisplayMode(int32_t displayMode) {
+    if (displayMode == DISPLAY_FULLSCREEN || !deviceInfo) return 1;
+    return deviceInfo->canRenderWindowed ? 1 : 0;
+}
+
+int D3dScreen::SaveSelection(void* devicePart) {
+    uint8_t* part = static_cast<uint8_t*>(devicePart);
+    uint16_t one = 1;
+    std::memcpy(part, &one, sizeof one);
+    std::memcpy(part + 4, &deviceGuid, sizeof deviceGuid);
+    std::memcpy(part + 20, &driverGuid, sizeof driverGuid);
+    return 1;
+}
+
+int D3dScreen::MatchSelection(const void* devicePart, int32_t) {
+    const uint8_t* part = static_cast<const uint8_t*>(devicePart);
+    uint16_t first;
+    std::memcpy(&first, part, sizeof first);
+    if (first == 0) return 0;
+    std::memcpy(&deviceGuid, part + 4, sizeof deviceGuid);
+    std::memcpy(&driverGuid, part + 20, sizeof driverGuid);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening a mode
+
+int D3dScreen::InitInWindow(WindowHandle parent, int32_t depthBuffer) {
+    parentWindow = parent;
+    ScreenMode childMode = ChildMode(parent, depthBuffer);
+    return InitMode(&childMode);
+}
+
+int D3dScreen::InitMode(const ScreenMode* newMode) {
+    // The device decides whether a window can be drawn in, so it is chosen first (a
+    // choice from the settings file has not been enumerated yet).
+    if (newMode && !ChooseDevice()) return 0;
+    if (!CheckModeToOpen(this, newMode)) return 0;
+    KeepMode(newMode);
+    if (!framework) framework = static_cast<D3dFramework*>(XALLOC(sizeof(D3dFramework)));
+    std::memset(framework, 0, sizeof *framework);
+    if (!CreateScreenWindow(mode, parentWindow, WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0))
+        return 0;
+    if (!ShowScreenWindow(mode->displayMode)) return 0;
+    if (!Initialize3DEnvironment()) {
+        // The reason stays in the log; the caller's message takes its place.
+        char reason[ERROR_MESSAGE_SIZE];
+        if (GetErrorMessage(reason, sizeof reason)) LogMessage(LOG_WARNING, "%s\n", reason);
+        return SetErrorText("Initialize3DEnvironment failed");
+    }
+    messageHandler.RegisterAll();
+    if (!scratch)
+        scratch = static_cast<D3DLVERTEX*>(XALLOC(sizeof(D3DLVERTEX) * D3D_SCRATCH_VERTICES));
+    SetViewDistances(1.0f, 1000.0f);
+    Rgba black = {0, 0, 0, 255};
+    Clear(&black, 0, 0);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// The 3-D environment
+
+int D3dScreen::Initialize3DEnvironment() {
+    LogMessage(LOG_SCREEN, "Creating 3d enviroment\n");
+    D3dFramework& f = *framework;
+    f.window = MainWindow();
+    if (!f.window || !deviceInfo || IsZeroGuid(deviceGuid))
+        return SetErrorText("Invalid argument to framwork init");
+    f.fullScreen = mode->displayMode == DISPLAY_FULLSCREEN;
+    f.depthMemory = deviceInfo->hardware ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
+    int made = CreateDirectDraw() &&
+               (f.fullScreen ? CreateFullScreenBuffers() : CreateWindowBuffers()) &&
+               CreateDevice() && (mode->depthBuffer != 1 || CreateDepthBuffer());
+    if (!made) {
+        Release3DEnvironment();
+        return 0;
+    }
+    TakeFromFramework();
+    SetInitialState();
+    return 1;
+}
+
+int D3dScreen::CreateDirectDraw() {
+    D3dFramework& f = *framework;
+    LogMessage(LOG_SCREEN, "Create direct draw\n");
+    GUID* driver = IsZeroGuid(driverGuid) ? nullptr : &driverGuid;
+    if (entries.createEx(driver, reinterpret_cast<void**>(&f.directDraw), IID_IDirectDraw7,
+                         nullptr) != DD_OK) {
+        f.directDraw = nullptr;
+        return SetErrorText("Could not create DirectDraw");
+    }
+    DWORD level =
+        f.fullScreen ? DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT : DDSCL_NORMAL;
+    if (f.directDraw->SetCooperativeLevel(f.window, level | DDSCL_FPUSETUP) != DD_OK)
+        return SetErrorText("Couldn't set coop level");
+    if (DesktopBits() < 9) return SetErrorText("%s", kTooFewColours);
+    return 1;
+}
+
+int D3dScreen::CreateFullScreenBuffers() {
+    D3dFramework& f = *framework;
+    LogMessage(LOG_SCREEN, "Create fullscreen buffers\n");
+    LogMessage(LOG_SCREEN, "Setting display mode\n");
+    DWORD width = DWORD(mode->width), height = DWORD(mode->height), bits = DWORD(mode->bits);
+    DWORD desktopBits = DWORD(DesktopBits());
+    DWORD flags = width == 320 && height == 200 && bits == 8 ? DDSDM_STANDARDVGAMODE : 0;
+    // The mode's depth, else its size at the desktop's depth (current displays have no
+    // 16-bit modes), else the desktop as it is.
+    f.displayChanged = f.directDraw->SetDisplayMode(width, height, bits, 0, flags) == DD_OK ||
+                       (bits != desktopBits &&
+                        f.directDraw->SetDisplayMode(width, height, desktopBits, 0, 0) == DD_OK);
+    if (!f.displayChanged) CoverDesktop(f.window, mode);
+
+    LogMessage(LOG_SCREEN, "Create primary surface\n");
+    DDSURFACEDESC2 description = SurfaceDescription();
+    description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    description.ddsCaps.dwCaps =
+        DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+    description.dwBackBufferCount = 1;
+    HRESULT result = f.directDraw->CreateSurface(&description, &f.front, nullptr);
+    if (result != DD_OK) {
+        f.front = nullptr;
+        return SetErrorText(result == DDERR_OUTOFVIDEOMEMORY ? "Out of video memory"
+                                                             : "Can't create primary surface");
+    }
+    DDSCAPS2 backCaps;
+    std::memset(&backCaps, 0, sizeof backCaps);
+    backCaps.dwCaps = DDSCAPS_BACKBUFFER;
+    if (f.front->GetAttachedSurface(&backCaps, &f.backBuffer) != DD_OK) {
+        f.backBuffer = nullptr;
+        return SetErrorText("Can't get the backbuffer");
+    }
+    DDSURFACEDESC2 primary = SurfaceDescription();
+    f.front->GetSurfaceDesc(&primary);
+    f.width = int32_t(primary.dwWidth);
+    f.height = int32_t(primary.dwHeight);
+    SetRect(&f.target, 0, 0, f.width, f.height);
+    return 1;
+}
+
+void D3dScreen::UpdateWindowTarget() {
+    D3dFramework& f = *framework;
+    RECT client = {};
+    GetClientRect(f.window, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(f.window, &origin);
+    SetRect(&f.target, origin.x, origin.y, origin.x + client.right, origin.y + client.bottom);
+}
+
+int D3dScreen::CreateWindowBuffers() {
+    D3dFramework& f = *framework;
+    LogMessage(LOG_SCREEN, "Create window buffers\n");
+    LogMessage(LOG_SCREEN, "Create window surface\n");
+    UpdateWindowTarget();
+    f.width = f.target.right - f.target.left;
+    f.height = f.target.bottom - f.target.top;
+    DDSURFACEDESC2 description = SurfaceDescription();
+    description.dwFlags = DDSD_CAPS;
+    description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    HRESULT result = f.directDraw->CreateSurface(&description, &f.front, nullptr);
+    if (result != DD_OK) {
+        f.front = nullptr;
+        return SetErrorText(result == DDERR_OUTOFVIDEOMEMORY ? "Out of video memory"
+                                                             : "Can't create primary surface");
+    }
+    IDirectDrawClipper* clipper = nullptr;
+    if (f.directDraw->CreateClipper(0, &clipper, nullptr) != DD_OK)
+        return SetErrorText("Couldn't create clipper");
+    clipper->SetHWnd(0, f.window);
+    HRESULT attached = f.front->SetClipper(clipper);
+    clipper->Release();
+    if (attached != DD_OK) return SetErrorText("Couldn't create clipper");
+
+    description = SurfaceDescription();
+    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+    if (!deviceInfo->hardware) description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+    description.dwWidth = DWORD(f.width);
+    description.dwHeight = DWORD(f.height);
+    result = f.directDraw->CreateSurface(&description, &f.backBuffer, nullptr);
+    if (result != DD_OK) {
+        f.backBuffer = nullptr;
+        return SetErrorText(result == DDERR_OUTOFVIDEOMEMORY ? "Out of video memory"
+                                                             : "Couldn't create the backbuffer");
+    }
+    return 1;
+}
+
+int D3dScreen::CreateDevice() {
+    D3dFramework& f = *framework;
+    LogMessage(LOG_SCREEN, "Create direct 3d object\n");
+    if (f.directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&f.direct3D)) !=
+        S_OK) {
+        f.direct3D = nullptr;
+        return SetErrorText("Couldn't get the Direct3D interface");
+    }
+    if (f.direct3D->CreateDevice(deviceGuid, f.backBuffer, &f.device) != D3D_OK) {
+        f.device = nullptr;
+        return SetErrorText("Couldn't create the D3DDevice");
+    }
+    D3DVIEWPORT7 viewport = {0, 0, DWORD(f.width), DWORD(f.height), 0.0f, 1.0f};
+    if (f.device->SetViewport(&viewport) != D3D_OK)
+        return SetErrorText("Couldn't set current viewport to device");
+    return 1;
+}
+
+int D3dScreen::CreateDepthBuffer() {
+    D3dFramework& f = *framework;
+    LogMessage(LOG_SCREEN, "Create z buffer\n");
+    DepthSearch search;
+    std::memset(&search, 0, sizeof search);
+    f.direct3D->EnumZBufferFormats(deviceGuid, ConsiderDepthFormat, &search);
+    if (!search.found) return SetErrorText("Device doesn't support requested zbuffer format");
+    DDSURFACEDESC2 description = SurfaceDescription();
+    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    description.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | f.depthMemory;
+    description.dwWidth = DWORD(f.width);
+    description.dwHeight = DWORD(f.height);
+    description.ddpfPixelFormat = search.chosen;
+    HRESULT result = f.directDraw->CreateSurface(&description, &f.depth, nullptr);
+    if (result != DD_OK) {
+        f.depth = nullptr;
+        return SetErrorText(result == DDERR_OUTOFVIDEOMEMORY ? "Out of video memory"
+                                                             : "Couldn't create a ZBuffer surface");
+    }
+    if (f.backBuffer->AddAttachedSurface(f.depth) != DD_OK)
+        return SetErrorText("Couldn't attach zbuffer to render surface");
+    if (f.device->SetRenderTarget(f.backBuffer, 0) != D3D_OK)
+        return SetErrorText("SetRenderTarget() failed after attaching zbuffer!");
+    return 1;
+}
+
+void D3dScreen::SetInitialState() {
+    device->SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, TRUE);
+    device->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
+    device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, FALSE);
+    device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
+    D3DMATRIX identity = Identity();
+    device->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
+    // The OpenGL screens' starting state: no texturing and no depth test until asked
+    // for, and a texel's alpha times its vertex's, as OpenGL's modulate gives it.
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
+}
+
+void D3dScreen::TakeFromFramework() {
+    directDraw = framework ? framework->directDraw : nullptr;
+    direct3D = framework ? framework->direct3D : nullptr;
+    device = framework ? framework->device : nullptr;
+    renderTarget = framework ? framework->backBuffer : nullptr;
+    frontSurface = framework ? framework->front : nullptr;
+}
+
+void D3dScreen::Release3DEnvironment() {
+    if (!framework) return;
+    D3dFramework& f = *framework;
+    if (f.directDraw) {
+        if (f.displayChanged) f.directDraw->RestoreDisplayMode();
+        f.directDraw->SetCooperativeLevel(f.window, DDSCL_NORMAL);
+    }
+    f.displayChanged = 0;
+    if (f.device) {
+        ULONG references = f.device->Release();
+        if (references > 0)
+            LogMessage(LOG_WARNING, "D3DDevice object is still referenced %ld times!\n",
+                       long(references));
+    }
+    if (f.backBuffer) f.backBuffer->Release();
+    if (f.depth) f.depth->Release();
+    if (f.front) f.front->Release();
+    if (f.direct3D) f.direct3D->Release();
+    if (f.directDraw) {
+        ULONG references = f.directDraw->Release();
+        if (references > 0)
+            LogMessage(LOG_WARNING, "DDraw object is still referenced %ld times!\n",
+                       long(references));
+    }
+    f.device = nullptr;
+    f.backBuffer = f.depth = f.front = nullptr;
+    f.direct3D = nullptr;
+    f.directDraw = nullptr;
+    TakeFromFramework();
+}
+
+// ---------------------------------------------------------------------------------------
+// Closing
+
+void D3dScreen::LetGoOfWindow() {
+    // DirectDraw's objects are released while their window still exists (a window
+    // closed before ExitMode, as the editor's close does): the texture surfaces first,
+    // then the 3-D environment. The pictures stay with their textures.
+    textures.ReleaseAll();
+    Release3DEnvironment();
+}
+
+int D3dScreen::ExitMode() {
+    LogMessage(LOG_EXIT, "ExitMode()\n");
+    textures.DeleteAll();
+    Release3DEnvironment();
+    if (framework) xFree(framework);
+    framework = nullptr;
+    TakeFromFramework();
+    FreeD3dDeviceModes();
+    CloseScreenWindow();
+    ForgetMode();
+    messageHandler.UnregisterAll();
+    CleanUpScreen();
+    if (scratch) xFree(scratch);
+    scratch = nullptr;
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Drawing and state
+
+int D3dScreen::IsReady() {
+    if (!directDraw) return 0;
+    HRESULT level = directDraw->TestCooperativeLevel();
+    return level == DDERR_EXCLUSIVEMODEALREADYSET || level == DDERR_NOEXCLUSIVEMODE ? 0 : 1;
+}
+
+int D3dScreen::Present() {
+    if (!framework || !frontSurface) return 0;
+    HRESULT result;
+    if (framework->fullScreen) {
+        result = frontSurface->Flip(nullptr, DDFLIP_WAIT);
+    } else {
+        UpdateWindowTarget();
+        result = frontSurface->Blt(&framework->target, renderTarget, nullptr, DDBLT_WAIT, nullptr);
+    }
+    if (result == DDERR_SURFACELOST) {
+        directDraw->RestoreAllSurfaces();
+        textures.RestoreAll();
+    }
+    ResetDrawCounters();
+    return 1;
+}
+
+int D3dScreen::BeginScene() {
+    return device && device->BeginScene() == D3D_OK ? 1 : 0;
+}
+
+int D3dScreen::EndScene() {
+    if (device) device->EndScene();
+    return 1;
+}
+
+int D3dScreen::Clear(const Rgba* colour, float fade, int32_t flags) {
+    if (!device) return 0;
+    DWORD depth = (flags & CLEAR_DEPTH) && framework->depth ? D3DCLEAR_ZBUFFER : 0;
+    if (fade == 0) {
+        DWORD targets = depth | ((flags & CLEAR_COLOUR) ? D3DCLEAR_TARGET : 0);
+        D3DCOLOR value = colour ? D3DCOLOR(uint32_t(colour->a) << 24 | uint32_t(colour->r) << 16 |
+                                           uint32_t(colour->g) << 8 | colour->b)
+                                : 0;
+        if (targets) device->Clear(0, nullptr, targets, value, 1.0f, 0);
+        return 1;
+    }
+    if (1 - fade <= 0) return 1;
+    if ((flags & CLEAR_COLOUR) && colour) {
+        SetView(nullptr);
+        SetSurface(nullptr);
+        SetRenderState(RS_BLEND, 2);
+        uint8_t alpha = uint8_t((1 - fade) * 255);
+        const float corners[4][2] = {{0, 0}, {639.9f, 0}, {639.9f, 479.9f}, {0, 479.9f}};
+        Vertex quad[4];
+        std::memset(quad, 0, sizeof quad);
+        for (int i = 0; i < 4; ++i) {
+            quad[i].x = corners[i][0];
+            quad[i].y = corners[i][1];
+            quad[i].z = 1;
+            quad[i].r = colour->r;
+            quad[i].g = colour->g;
+            quad[i].b = colour->b;
+            quad[i].a = alpha;
+        }
+        DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+    }
+    if (depth) device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    return 1;
+}
+
+int D3dScreen::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t) {
+    if (!vertices) return SetErrorText("DrawPrimitive - Dont give me NULL");
+    if (kind < PRIM_POINTS || kind >= PRIM_KIND_COUNT) return 1;
+    if (count <= 0) return CheckPrimitive(kind, vertices, count, QUAD_MESSAGE_PLAIN);
+    if (!device || !scratch) return 0;
+    // Every batch is checked, drawn and counted by itself, so an earlier batch of a
+    // refused call is already drawn, and strips and fans break between batches.
+    for (int32_t first = 0; first < count; first += D3D_SCRATCH_VERTICES) {
+        int32_t batch = count - first < D3D_SCRATCH_VERTICES ? count - first : D3D_SCRATCH_VERTICES;
+        if (!DrawBatch(kind, vertices + first, batch)) return 0;
+    }
+    return 1;
+}
+
+int D3dScreen::DrawBatch(int32_t kind, const Vertex* vertices, int32_t count) {
+    if (!CheckPrimitive(kind, vertices, count, QUAD_MESSAGE_PLAIN)) return 0;
+    // A strip or fan piece of fewer than three vertices has no triangle to draw.
+    if ((kind == PRIM_TRIANGLE_STRIP || kind == PRIM_TRIANGLE_FAN) && count < 3) return 1;
+    for (int32_t i = 0; i < count; ++i) ToLitVertex(vertices[i], &scratch[i]);
+    const DWORD format = D3DFVF_LVERTEX;
+    switch (kind) {
+        case PRIM_POINTS:
+            device->DrawPrimitive(D3DPT_POINTLIST, format, scratch, DWORD(count), 0);
+            break;
+        case PRIM_LINES:
+            device->DrawPrimitive(D3DPT_LINELIST, format, scratch, DWORD(count), 0);
+            break;
+        case PRIM_LINE_STRIP:
+            for (int32_t i = 0; i + 1 < count; ++i)
+                device->DrawPrimitive(D3DPT_LINELIST, format, scratch + i, 2, 0);
+            break;
+        case PRIM_TRIANGLES:
+            device->DrawPrimitive(D3DPT_TRIANGLELIST, format, scratch, DWORD(count), 0);
+            break;
+        case PRIM_TRIANGLE_STRIP:
+            device->DrawPrimitive(D3DPT_TRIANGLESTRIP, format, scratch, DWORD(count), 0);
+            break;
+        case PRIM_TRIANGLE_FAN:
+            device->DrawPrimitive(D3DPT_TRIANGLEFAN, format, scratch, DWORD(count), 0);
+            break;
+        case PRIM_QUADS:
+            for (int32_t i = 0; i + 3 < count; i += 4)
+                device->DrawPrimitive(D3DPT_TRIANGLEFAN, format, scratch + i, 4, 0);
+            break;
+        default:
+            break;
+    }
+    CountPrimitive(kind, count);
+    return 1;
+}
+
+int D3dScreen::SetSurface(const CSurface* surface) {
+    static const CSurface defaultSurface;
+    const CSurface* applied = surface ? surface : &defaultSurface;
+    SetRenderState(RS_TEXTURE, applied->textureMode);
+    SetRenderState(RS_BLEND, applied->blendMode);
+    if (applied->textureMode == SURFACE_TEXTURED && applied->texture) BindTexture(applied->texture);
+    return 1;
+}
+
+int D3dScreen::BindTexture(Texture* texture) {
+    if (!texture || !device) return 0;
+    D3dTexture* bound = static_cast<D3dTexture*>(texture);
+    DWORD stage = DWORD(bound->userValue);
+    device->SetTexture(stage, bound->surface);
+    // Wrapping and filtering per texture, as OpenGL keeps them with the texture.
+    bool clamp = (bound->options & TEXTURE_CLAMP) != 0;
+    bool nearest = (bound->options & TEXTURE_NEAREST) != 0;
+    device->SetTextureStageState(stage, D3DTSS_ADDRESS,
+                                 clamp ? D3DTADDRESS_CLAMP : D3DTADDRESS_WRAP);
+    device->SetTextureStageState(stage, D3DTSS_MINFILTER, nearest ? D3DTFN_POINT : D3DTFN_LINEAR);
+    device->SetTextureStageState(stage, D3DTSS_MAGFILTER, nearest ? D3DTFG_POINT : D3DTFG_LINEAR);
+    return 1;
+}
+
+int D3dScreen::SetRenderState(int32_t state, int32_t value) {
+    value = StoreRenderState(state, value);
+    if (!device) return 1;
+    switch (state) {
+        case RS_TEXTURE:
+            if (value == 0 || value == 1)
+                device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+            else if (value == 2)
+                device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+            break;
+        case RS_BLEND:
+            if (value == 0) {
+                device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, FALSE);
+                device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+                device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ZERO);
+            } else if (value == 1) {
+                device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+                device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+                device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+            } else if (value == 2) {
+                device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+                device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+                device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+            }
+            break;
+        case RS_DEPTH_TEST:
+            // Less or equal, as on the OpenGL screens, so both draw the same picture.
+            if (value == 0) {
+                device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
+            } else if (value == 1) {
+                device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+                device->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESSEQUAL);
+            }
+            break;
+        case RS_DEPTH_WRITE:
+            device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, value == 1 ? TRUE : FALSE);
+            break;
+        default:
+            break;
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// View
+
+int D3dScreen::SetViewport(DWORD x, DWORD y, DWORD width, DWORD height, const char* failure) {
+    D3DVIEWPORT7 viewport = {x, y, width, height, 0.0f, 1.0f};
+    if (device->SetViewport(&viewport) != D3D_OK) return SetErrorText("%s", failure);
+    return 1;
+}
+
+int D3dScreen::SetView(const Camera* camera) {
+    if (!device || !framework) return 0;
+    float width = float(framework->width), height = float(framework->height);
+    D3DMATRIX identity = Identity();
+    D3DMATRIX projection;
+    std::memset(&projection, 0, sizeof projection);
+    if (!camera || (camera->flags & CAMERA_2D)) {
+        // The virtual 640 x 480 screen, y downward, z -99999..99999. A 2-D camera
+        // moves the picture by its x and y in pixels (right and up, as the OpenGL
+        // screens place their viewport there); the viewport stays on the target.
+        if (!SetViewport(0, 0, DWORD(width), DWORD(height),
+                         camera ? "Couldn't set viewport 2" : "Couldn't set viewport 1"))
+            return 0;
+        const float nearest = -99999.0f, farthest = 99999.0f;
+        projection._11 = 2.0f / 640.0f;
+        projection._22 = -2.0f / 480.0f;
+        projection._33 = 1.0f / (farthest - nearest);
+        projection._41 = -1.0f + (camera ? 2.0f * float(int32_t(camera->viewX)) / width : 0.0f);
+        projection._42 = 1.0f + (camera ? 2.0f * float(int32_t(camera->viewY)) / height : 0.0f);
+        projection._43 = -nearest / (farthest - nearest);
+        projection._44 = 1.0f;
+        device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+        device->SetTransform(D3DTRANSFORMSTATE_WORLD, &identity);
+        device->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
+        return 1;
+    }
+    if (!SetViewport(DWORD(width * camera->viewX / 640.0f), DWORD(height * camera->viewY / 480.0f),
+                     DWORD(camera->viewWidth / 640.0f * width),
+                     DWORD(camera->viewHeight / 480.0f * height), "Couldn't set viewport 3"))
+        return 0;
+    D3DMATRIX world = identity;
+    world._41 = -camera->position[0];
+    world._42 = -camera->position[1];
+    world._43 = -camera->position[2];
+    // The orientation's rows as rows: with the world matrix the same camera transform
+    // as the OpenGL screens build.
+    D3DMATRIX view = identity;
+    view._11 = camera->orientation[0][0];
+    view._12 = camera->orientation[0][1];
+    view._13 = camera->orientation[0][2];
+    view._21 = camera->orientation[1][0];
+    view._22 = camera->orientation[1][1];
+    view._23 = camera->orientation[1][2];
+    view._31 = camera->orientation[2][0];
+    view._32 = camera->orientation[2][1];
+    view._33 = camera->orientation[2][2];
+    // Without the square flag the OpenGL screens stretch y by the viewport's larger
+    // side over its smaller side; so does this one, so both draw the same picture.
+    float k = std::cos(camera->fov * 0.017453292f / 2) / std::sin(camera->fov * 0.017453292f / 2);
+    float larger = camera->viewWidth > camera->viewHeight ? camera->viewWidth : camera->viewHeight;
+    float smaller = camera->viewWidth > camera->viewHeight ? camera->viewHeight : camera->viewWidth;
+    float q = viewFar / (viewFar - viewNear);
+    projection._11 = k;
+    projection._22 = (camera->flags & CAMERA_SQUARE) || smaller <= 0 ? k : k * larger / smaller;
+    projection._33 = q;
+    projection._34 = 1.0f;
+    projection._43 = -q * viewNear;
+    device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+    device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Screenshot
+
+int D3dScreen::SaveScreenshot(const char* fileName, int32_t) {
+    if (!framework || !renderTarget) return 0;
+    Bitmap shot;
+    if (!shot.CreateWithMasks(framework->width, framework->height, 24, 8, 8, 8, 0, 16, 8, 0, 0))
+        return 0;
+    DDSURFACEDESC2 locked = SurfaceDescription();
+    HRESULT result;
+    do result = renderTarget->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_READONLY, nullptr);
+    while (result == DDERR_WASSTILLDRAWING);
+    if (result == DD_OK) {
+        PixelFormat source, destination, converter;
+        DescribePixels(locked.ddpfPixelFormat, &source);
+        ColConvert::FormatFromBitmap(shot, &destination);
+        std::memset(&converter, 0, sizeof converter);
+        if (ColConvert::PrepareDestination(&converter, &destination)) {
+            int32_t width =
+                shot.width < int32_t(locked.dwWidth) ? shot.width : int32_t(locked.dwWidth);
+            int32_t height =
+                shot.height < int32_t(locked.dwHeight) ? shot.height : int32_t(locked.dwHeight);
+            ColConvert::Convert(&converter, locked.lpSurface, shot.pixels, width, height,
+                                locked.lPitch, shot.pitch, &source, 0);
+            ColConvert::ReleaseTable(&converter);
+        }
+        renderTarget->Unlock(nullptr);
+    }
+    shot.Save(fileName, nullptr, 0, 0, 1);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Activation
+
+void D3dScreen::Activate(bool active) {
+    if (active)
+        Restore();
+    else
+        Release();
+}

@@ -1,0 +1,140 @@
+// D3dScreen: the screen that draws with Direct3D 7 through ddraw.dll, loaded at run
+// time ("Direct 3d", kind 3). It joins the screen list only when DirectX 7 is there.
+//
+// Contents: the device table the enumeration fills (scr_d3denum), the framework record
+// of an open mode, the screen itself.
+#pragma once
+
+#include "base/screenb.h"
+#include "d3d_api.h"
+#include "d3d_textures.h"
+#include "display_win.h"
+
+// ---------------------------------------------------------------------------------------
+// Device table (one per program, filled by D3dScreen::GetModeList)
+
+#define D3D_DESCRIPTION_SIZE 40
+
+struct D3dDeviceInfo {
+    char description[D3D_DESCRIPTION_SIZE];
+    GUID deviceGuid;
+    GUID driverGuid;            // all zero for the primary display driver
+    int32_t hardware;           // rasterises in hardware
+    int32_t canRenderWindowed;  // its driver can render in a window
+    D3DDEVICEDESC7 caps;
+    LList modes;          // DDSURFACEDESC2 records of the display modes it accepts
+    int32_t defaultMode;  // index of 640x480x16 in modes, -1 when absent
+    int32_t selected;
+};
+
+// The accepted devices in enumeration order (D3dDeviceInfo items); null before the
+// first enumeration.
+LList* D3dDevices();
+// The device of that device and driver GUID, or null.
+D3dDeviceInfo* FindD3dDevice(const GUID& device, const GUID& driver);
+// Empties every device's mode list (a closed screen lists no modes any more).
+void FreeD3dDeviceModes();
+// Frees the whole table.
+void FreeD3dDevices();
+bool IsZeroGuid(const GUID& guid);
+
+// ---------------------------------------------------------------------------------------
+// Framework: what an open mode is made of
+
+struct D3dFramework {
+    HWND window;
+    int32_t fullScreen;
+    RECT target;  // screen coordinates of what is drawn on
+    int32_t width, height;
+    IDirectDraw7* directDraw;
+    IDirect3D7* direct3D;
+    IDirect3DDevice7* device;
+    IDirectDrawSurface7* front;
+    IDirectDrawSurface7* backBuffer;
+    IDirectDrawSurface7* depth;
+    DWORD depthMemory;       // DDSCAPS_VIDEOMEMORY for hardware devices, else system memory
+    int32_t displayChanged;  // full screen set its own display mode
+};
+
+// ---------------------------------------------------------------------------------------
+// The screen
+
+#define D3D_SCRATCH_VERTICES 120
+
+class D3dScreen : public Screen {
+public:
+    D3dScreen();
+    ~D3dScreen() override;
+
+    int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) override;
+    int InitMode(const ScreenMode* newMode) override;
+    int ExitMode() override;
+    int GetModeList() override;
+    int SupportsDisplayMode(int32_t displayMode) override;
+    int IsReady() override;
+    // 0 once the enumeration found no usable device.
+    int IsAvailable() override { return !enumerationFailed; }
+    int Present() override;
+    int SaveSelection(void* devicePart) override;
+    int MatchSelection(const void* devicePart, int32_t flag) override;
+    int BeginScene() override;
+    int EndScene() override;
+    int Clear(const Rgba* colour, float fade, int32_t flags) override;
+    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
+    int SaveScreenshot(const char* fileName, int32_t flag) override;
+    int SetSurface(const CSurface* surface) override;
+    int SetView(const Camera* camera) override;
+    int SetRenderState(int32_t state, int32_t value) override;
+    TextureList* GetTextureList() override { return &textures; }
+    int BindTexture(Texture* texture) override;
+
+    // Lists a full-screen mode once, however often the drivers report it.
+    void AddFullScreenMode(int32_t width, int32_t height, int32_t bits);
+    // Loss and return of the application's activation.
+    void Activate(bool active);
+    // Its window is being destroyed: the DirectDraw objects are let go now.
+    void LetGoOfWindow();
+
+    ScreenMessageHandler messageHandler;
+    HMODULE library;
+    DirectDrawEntries entries;
+    D3dFramework* framework;
+    // Taken from the framework after it is built.
+    IDirectDraw7* directDraw;
+    IDirect3D7* direct3D;
+    IDirect3DDevice7* device;
+    IDirectDrawSurface7* renderTarget;
+    IDirectDrawSurface7* frontSurface;
+    GUID deviceGuid;
+    GUID driverGuid;
+    D3dDeviceInfo* deviceInfo;
+    D3dTextureList textures;
+    D3DLVERTEX* scratch;  // D3D_SCRATCH_VERTICES, while a mode is open
+    WindowHandle parentWindow;
+    int32_t enumerationFailed;
+
+private:
+    // scr_d3denum: drivers, devices and modes; the default device; window modes.
+    int EnumerateDrivers();
+    int SelectDefaultDevice();
+    int AddWindowModes();
+    // The device of the saved or chosen GUIDs, else the default one.
+    int ChooseDevice();
+
+    int Initialize3DEnvironment();
+    int CreateDirectDraw();
+    int CreateFullScreenBuffers();
+    int CreateWindowBuffers();
+    int CreateDevice();
+    int CreateDepthBuffer();
+    void SetInitialState();
+    void Release3DEnvironment();
+    void TakeFromFramework();
+    // The window's client area in screen coordinates becomes the target.
+    void UpdateWindowTarget();
+
+    // One batch of at most D3D_SCRATCH_VERTICES, checked, drawn and counted.
+    int DrawBatch(int32_t kind, const Vertex* vertices, int32_t count);
+    // A viewport over the target; 0 with the message when the device refuses it.
+    int SetViewport(DWORD x, DWORD y, DWORD width, DWORD height, const char* failure);
+};

@@ -1,0 +1,292 @@
+// The Direct3D screen's enumeration: display drivers, their full-screen modes and 3-D
+// devices into the device table, the default device, and the window modes.
+#include <cstdio>
+#include <cstring>
+
+#include "ansi/memory.h"
+#include "display_win.h"
+#include "misc.h"
+#include "scr_d3d.h"
+
+namespace {
+
+LList* deviceTable;
+
+bool IsCandidateSize(DWORD width, DWORD height) {
+    for (const ModeSize& size : kCandidateSizes)
+        if (DWORD(size.width) == width && DWORD(size.height) == height) return true;
+    return false;
+}
+
+DWORD DepthFlag(DWORD bits) {
+    switch (bits) {
+        case 16:
+            return DDBD_16;
+        case 24:
+            return DDBD_24;
+        case 32:
+            return DDBD_32;
+        default:
+            return 0;
+    }
+}
+
+bool ModeSortsBefore(const DDSURFACEDESC2* a, const DDSURFACEDESC2* b) {
+    if (a->dwWidth != b->dwWidth) return a->dwWidth < b->dwWidth;
+    if (a->dwHeight != b->dwHeight) return a->dwHeight < b->dwHeight;
+    return a->ddpfPixelFormat.dwRGBBitCount < b->ddpfPixelFormat.dwRGBBitCount;
+}
+
+// Insertion into a list kept sorted by width, height, then depth.
+void InsertSorted(LList& modes, DDSURFACEDESC2* mode) {
+    for (bool more = modes.First(); more; more = modes.Next())
+        if (ModeSortsBefore(mode, static_cast<DDSURFACEDESC2*>(modes.Current()))) {
+            modes.InsertBefore(mode);
+            return;
+        }
+    if (!modes.AddBack(mode)) xFree(mode);
+}
+
+// What one display driver offers, while its devices are enumerated.
+struct DriverScan {
+    D3dScreen* screen;
+    GUID driverGuid;
+    bool primary;
+    bool canRenderWindowed;
+    LList modes;     // DDSURFACEDESC2, sorted
+    int* seenTotal;  // modes and devices seen at all, over every driver
+    int* accepted;
+};
+
+HRESULT CALLBACK AddDisplayMode(DDSURFACEDESC2* description, void* context) {
+    DriverScan* scan = static_cast<DriverScan*>(context);
+    ++*scan->seenTotal;
+    DWORD bits = description->ddpfPixelFormat.dwRGBBitCount;
+    if (!IsCandidateSize(description->dwWidth, description->dwHeight) || !DepthFlag(bits))
+        return DDENUMRET_OK;
+    DDSURFACEDESC2* kept = static_cast<DDSURFACEDESC2*>(XALLOC(sizeof *kept));
+    *kept = *description;
+    InsertSorted(scan->modes, kept);
+    scan->screen->AddFullScreenMode(int32_t(description->dwWidth), int32_t(description->dwHeight),
+                                    int32_t(bits));
+    return DDENUMRET_OK;
+}
+
+HRESULT CALLBACK AddDevice(char* description, char*, D3DDEVICEDESC7* caps, void* context) {
+    DriverScan* scan = static_cast<DriverScan*>(context);
+    ++*scan->seenTotal;
+    bool hardware = (caps->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
+    if (!scan->primary && !hardware) return D3DENUMRET_OK;
+    D3dDeviceInfo* device = XNEW(D3dDeviceInfo);
+    std::snprintf(device->description, sizeof device->description, "%s",
+                  description ? description : "");
+    device->deviceGuid = caps->deviceGUID;
+    device->driverGuid = scan->driverGuid;
+    device->hardware = hardware;
+    device->canRenderWindowed = scan->canRenderWindowed;
+    device->caps = *caps;
+    device->defaultMode = -1;
+    for (bool more = scan->modes.First(); more; more = scan->modes.Next()) {
+        const DDSURFACEDESC2* mode = static_cast<DDSURFACEDESC2*>(scan->modes.Current());
+        DWORD bits = mode->ddpfPixelFormat.dwRGBBitCount;
+        if (!(caps->dwDeviceRenderBitDepth & DepthFlag(bits))) continue;
+        if (mode->dwWidth == 640 && mode->dwHeight == 480 && bits == 16)
+            device->defaultMode = device->modes.Count();
+        DDSURFACEDESC2* kept = static_cast<DDSURFACEDESC2*>(XALLOC(sizeof *kept));
+        *kept = *mode;
+        if (!device->modes.AddBack(kept)) xFree(kept);
+    }
+    if (device->modes.Count() == 0) {
+        XDELETE(device);
+        return D3DENUMRET_OK;
+    }
+    if (!deviceTable->AddBack(device)) {
+        device->modes.ClearAndFreeItems();
+        XDELETE(device);
+        return D3DENUMRET_OK;
+    }
+    ++*scan->accepted;
+    return D3DENUMRET_OK;
+}
+
+// One display driver: its capabilities, its modes and its devices.
+BOOL CALLBACK ScanDriver(GUID* guid, char* description, char* name, void* context, HMONITOR) {
+    DriverScan* scan = static_cast<DriverScan*>(context);
+    D3dScreen* screen = scan->screen;
+    LogMessage(LOG_SCREEN, "Enumerating %s (%s)\n", description ? description : "",
+               name ? name : "");
+    IDirectDraw7* directDraw = nullptr;
+    if (screen->entries.createEx(guid, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
+                                 nullptr) != DD_OK) {
+        LogMessage(LOG_WARNING, "Can't create DDraw during enumeration!\n");
+        return TRUE;
+    }
+    IDirect3D7* direct3D = nullptr;
+    if (directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)) != S_OK) {
+        LogMessage(LOG_WARNING, "Can't query IDirect3D7 during enumeration!\n");
+        directDraw->Release();
+        return TRUE;
+    }
+    scan->primary = guid == nullptr;
+    std::memset(&scan->driverGuid, 0, sizeof scan->driverGuid);
+    if (guid) scan->driverGuid = *guid;
+    DDCAPS caps;
+    std::memset(&caps, 0, sizeof caps);
+    caps.dwSize = sizeof caps;
+    directDraw->GetCaps(&caps, nullptr);
+    scan->canRenderWindowed = scan->primary && (caps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED);
+    LogMessage(LOG_SCREEN, "Getting fullscreen video modes\n");
+    directDraw->EnumDisplayModes(0, nullptr, scan, AddDisplayMode);
+    direct3D->EnumDevices(AddDevice, scan);
+    scan->modes.ClearAndFreeItems();
+    direct3D->Release();
+    directDraw->Release();
+    return TRUE;
+}
+
+// Default-device preference: hardware transform and lighting, other hardware, a
+// software device other than the reference rasteriser, the reference rasteriser.
+int Preference(const D3dDeviceInfo* device) {
+    if (IsEqualGUID(device->deviceGuid, IID_IDirect3DTnLHalDevice)) return 0;
+    if (device->hardware) return 1;
+    if (!IsEqualGUID(device->deviceGuid, IID_IDirect3DRefDevice)) return 2;
+    return 3;
+}
+
+}  // namespace
+
+bool IsZeroGuid(const GUID& guid) {
+    static const GUID zero = {};
+    return IsEqualGUID(guid, zero) != 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// The device table
+
+LList* D3dDevices() {
+    return deviceTable;
+}
+
+D3dDeviceInfo* FindD3dDevice(const GUID& device, const GUID& driver) {
+    if (!deviceTable) return nullptr;
+    for (bool more = deviceTable->First(); more; more = deviceTable->Next()) {
+        D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(deviceTable->Current());
+        if (IsEqualGUID(info->deviceGuid, device) && IsEqualGUID(info->driverGuid, driver))
+            return info;
+    }
+    return nullptr;
+}
+
+void FreeD3dDeviceModes() {
+    if (!deviceTable) return;
+    for (bool more = deviceTable->First(); more; more = deviceTable->Next())
+        static_cast<D3dDeviceInfo*>(deviceTable->Current())->modes.ClearAndFreeItems();
+}
+
+void FreeD3dDevices() {
+    if (!deviceTable) return;
+    FreeD3dDeviceModes();
+    while (deviceTable->First()) {
+        D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(deviceTable->Current());
+        deviceTable->Remove(1);
+        XDELETE(info);
+    }
+    XDELETE(deviceTable);
+    deviceTable = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// Enumeration
+
+int D3dScreen::GetModeList() {
+    if (modesListed) return 1;
+    modesListed = 1;
+    if (!EnumerateDrivers() || !SelectDefaultDevice() || !AddWindowModes()) {
+        enumerationFailed = 1;
+        return 0;
+    }
+    SortModeList();
+    return 1;
+}
+
+void D3dScreen::AddFullScreenMode(int32_t width, int32_t height, int32_t bits) {
+    // Several drivers, or modes that differ only in refresh rate, list a mode once.
+    for (bool more = modes.First(); more; more = modes.Next()) {
+        const ScreenMode* listed = static_cast<ScreenMode*>(modes.Current());
+        if (listed->width == width && listed->height == height && listed->bits == bits &&
+            listed->displayMode == DISPLAY_FULLSCREEN)
+            return;
+    }
+    AddListedMode(width, height, bits, DISPLAY_FULLSCREEN);
+}
+
+int D3dScreen::EnumerateDrivers() {
+    FreeD3dDevices();
+    deviceTable = XNEW(LList);
+    int seen = 0, accepted = 0;
+    DriverScan scan;
+    scan.screen = this;
+    scan.seenTotal = &seen;
+    scan.accepted = &accepted;
+    entries.enumerateEx(ScanDriver, &scan,
+                        DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
+                            DDENUM_NONDISPLAYDEVICES);
+    LogMessage(LOG_SCREEN, "Direct 3d devices found:\n");
+    for (bool more = deviceTable->First(); more; more = deviceTable->Next())
+        LogMessage(LOG_SCREEN, "   %s\n",
+                   static_cast<D3dDeviceInfo*>(deviceTable->Current())->description);
+    if (seen == 0 || accepted == 0) {
+        LogMessage(LOG_SCREEN, seen == 0 ? "No devices and/or modes were enumerated!\n"
+                                         : "No enumerated devices were accepted!\n");
+        return SetErrorText("D3D device enumeration failed");
+    }
+    return 1;
+}
+
+int D3dScreen::SelectDefaultDevice() {
+    // Among the devices of a driver that renders in a window; when there is none, among
+    // all, so full screen still works (window modes are then not offered).
+    D3dDeviceInfo* best = nullptr;
+    for (int windowedOnly = 1; windowedOnly >= 0 && !best; --windowedOnly)
+        for (bool more = deviceTable->First(); more; more = deviceTable->Next()) {
+            D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(deviceTable->Current());
+            if (windowedOnly && !info->canRenderWindowed) continue;
+            if (!best || Preference(info) < Preference(best)) best = info;
+        }
+    if (!best) return SetErrorText("D3D Device selection failed");
+    best->selected = 1;
+    LogMessage(LOG_SCREEN, "Default device selected : %s\n", best->description);
+    deviceGuid = best->deviceGuid;
+    driverGuid = best->driverGuid;
+    deviceInfo = best;
+    return 1;
+}
+
+int D3dScreen::AddWindowModes() {
+    if (!deviceInfo->canRenderWindowed) return 1;
+    int32_t bits = DesktopBits();
+    for (const ModeSize& size : kCandidateSizes)
+        if (size.width <= DesktopWidth() && size.height <= DesktopHeight() &&
+            !AddListedMode(size.width, size.height, bits, DISPLAY_WINDOW))
+            return 0;
+    return 1;
+}
+
+int D3dScreen::ChooseDevice() {
+    if (!modesListed && !GetModeList()) return 0;
+    if (enumerationFailed) return SetErrorText("D3D device enumeration failed");
+    // A saved choice whose device is gone (other hardware) takes the default device.
+    D3dDeviceInfo* chosen = FindD3dDevice(deviceGuid, driverGuid);
+    if (!chosen || IsZeroGuid(deviceGuid)) {
+        chosen = nullptr;
+        for (bool more = deviceTable->First(); more && !chosen; more = deviceTable->Next()) {
+            D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(deviceTable->Current());
+            if (info->selected) chosen = info;
+        }
+    }
+    if (!chosen) return SetErrorText("D3D Device selection failed");
+    deviceInfo = chosen;
+    deviceGuid = chosen->deviceGuid;
+    driverGuid = chosen->driverGuid;
+    return 1;
+}

@@ -1,0 +1,21 @@
+// What the default background looks like in a screenshot: stars and the lit cloud.
+#pragma once
+
+#include "scr_driver.h"
+
+struct StarCount {
+    int pixels = 0;
+    int places = 0;  // 16 x 16 cells with a star pixel
+};
+
+StarCount CountStars(const Shot& shot);
+// Share of pixels the cloud lights: the default background tints it blue.
+double CloudShare(const Shot& shot);
+
+// The rectangle [left, right) x [top, bottom) of a shot as a shot of its own.
+Shot PartOf(const Shot& shot, int left, int top, int right, int bottom);
+
+// Two frames of the saver a second apart show the star field: stars in many places,
+// the cloud over a good part, the tiled layer repeating seven times across, and the
+// picture moving between them.
+void ExpectMovingStarField(const Shot& first, const Shot& second);

@@ -1,0 +1,101 @@
+// Full screen on a display that cannot change its mode: plain Xvfb with one 1024 x 768
+// mode, without Wine's virtual desktop (which emulates every mode). CTest runs these
+// through scripts/plain-desktop.sh, which switches the Wine prefix to the plain desktop
+// for them and back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "scr_driver.h"
+#include "starfield_pixels.h"
+
+namespace {
+
+struct DesktopRun {
+    ScrRun run;
+    Shot root;  // the X screen while the saver ran
+    std::vector<std::string> log;
+};
+
+// The screensaver proper, the X screen taken two seconds after the scene has loaded,
+// then a key.
+DesktopRun RunSaverOnThePlainDesktop() {
+    RemoveRunLog();
+    DesktopRun result;
+    unsigned loadedAt = 0;
+    bool captured = false, pressed = false;
+    result.run = RunScr(" /s", 60000, "", [&](unsigned elapsed) {
+        if (!loadedAt && HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;
+        if (loadedAt && !captured && elapsed >= loadedAt + 2000) {
+            result.root = CaptureXRoot();
+            captured = true;
+        }
+        if (captured && !pressed && GetForegroundWindow() == FindWindowA("Novadrift", nullptr)) {
+            PressKey('A');
+            pressed = true;
+        }
+    });
+    result.log = RunLog();
+    return result;
+}
+
+// Stars and the cloud in each quarter of the screen: the scene covers all of it.
+void ExpectSceneOverTheWholeScreen(const Shot& root) {
+    ASSERT_EQ(root.width, 1024);
+    ASSERT_EQ(root.height, 768);
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        int left = (quarter % 2) * 512, top = (quarter / 2) * 384;
+        Shot part = PartOf(root, left, top, left + 512, top + 384);
+        StarCount stars = CountStars(part);
+        double cloud = CloudShare(part);
+        EXPECT_GE(stars.pixels, 20) << "quarter at " << left << ", " << top;
+        EXPECT_GE(stars.places, 3) << "quarter at " << left << ", " << top;
+        EXPECT_GT(cloud, 0.15) << "quarter at " << left << ", " << top;
+        EXPECT_LT(cloud, 0.995) << "quarter at " << left << ", " << top;
+    }
+}
+
+void ExpectEndedByTheKeyWithoutABox(const DesktopRun& result) {
+    ASSERT_TRUE(result.run.started);
+    EXPECT_FALSE(result.run.timedOut);
+    EXPECT_TRUE(result.run.boxes.empty())
+        << result.run.boxes[0].caption << ": " << result.run.boxes[0].text;
+    EXPECT_TRUE(HasLine(result.log, "EXIT : Screensaver - WM_CLOSE"));
+    EXPECT_TRUE(HasLine(result.log, "EXIT : xExit - done"));
+    // No display mode was changed, so none is restored.
+    EXPECT_FALSE(HasLine(result.log, "EXIT : Restoring screen resolution"));
+}
+
+// The saver on the named screen in the mode the display lacks: over the whole screen.
+void ExpectDrawnOverTheDesktop(const std::string& screenName, const std::string& modeName) {
+    DesktopRun result = RunSaverOnThePlainDesktop();
+    ExpectEndedByTheKeyWithoutABox(result);
+    EXPECT_TRUE(HasLine(result.log, "SCREEN : Starting video mode : " + modeName +
+                                        " in fullscreen mode using " + screenName));
+    EXPECT_TRUE(HasLine(result.log, "WARNING : Unable to change the display to " + modeName +
+                                        ", drawing over the desktop at 1024x768"));
+    ExpectSceneOverTheWholeScreen(result.root);
+}
+
+// The default settings: the Direct3D screen, first under Wine, at 640x480x16.
+TEST(PlainXvfb, DefaultSettingsDrawOverTheWholeScreen) {
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    ExpectDrawnOverTheDesktop("Direct 3d", "640x480x16");
+}
+
+TEST(PlainXvfb, AModeTheDisplayLacksDrawsOverTheWholeScreenWithOpenGl) {
+    SettingsValues settings;
+    settings.width = 800;
+    settings.height = 600;
+    settings.bits = 32;
+    settings.screenKind = 1;
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", settings);
+    ExpectDrawnOverTheDesktop("Standard opengl", "800x600x32");
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+}
+
+}  // namespace
