@@ -201,11 +201,6 @@ void DrawStatistics(const Screen* screen) {
     font.DrawText(text, 10, 10);
 }
 
-Slider* SliderOn(EditorPage& page, int32_t id) {
-    Widget* widget = page.widgets.FindById(id);
-    return widget && widget->kind == WIDGET_SLIDER ? static_cast<Slider*>(widget) : nullptr;
-}
-
 }  // namespace
 
 BitmapFont* EditorFont() {
@@ -368,8 +363,8 @@ void VxConfig::SelectSlider(Slider* slider) {
         animator->SetMode(CONTROL_DELAY, channel->delayRandom);
         return;
     }
-    Slider* transition = SliderOn(pages[CONTROL_SLIDERP], CONTROL_TTIME);
-    Slider* delay = SliderOn(pages[CONTROL_SLIDERP], CONTROL_DELAY);
+    Slider* transition = FindSlider(CONTROL_SLIDERP, CONTROL_TTIME);
+    Slider* delay = FindSlider(CONTROL_SLIDERP, CONTROL_DELAY);
     for (bool more = selection.First(); more; more = selection.Next()) {
         const int32_t id = static_cast<Slider*>(selection.Current())->id;
         float low, high;
@@ -431,15 +426,9 @@ void VxConfig::ButtonEvent(Button* button) {
         id == MODE_BUTTON_ID_OFFSET + CONTROL_DELAY) {
         const int32_t timing = id - MODE_BUTTON_ID_OFFSET;
         if (selectionActive)
-            for (bool more = selection.First(); more; more = selection.Next()) {
-                SliderChannel* channel =
-                    animator->Channel(static_cast<Slider*>(selection.Current())->id);
-                if (!channel) continue;
-                if (timing == CONTROL_TTIME)
-                    channel->transitionRandom = cycle;
-                else
-                    channel->delayRandom = cycle;
-            }
+            SetSelected(timing == CONTROL_TTIME ? &SliderChannel::transitionRandom
+                                                : &SliderChannel::delayRandom,
+                        cycle);
         animator->SetMode(timing, cycle);
     } else if (id > MODE_BUTTON_ID_OFFSET && id <= kModeButtonLast) {
         animator->SetMode(id - MODE_BUTTON_ID_OFFSET, cycle);
@@ -468,6 +457,14 @@ void VxConfig::StepScene(int direction) {
 
 // ---------------------------------------------------------------- slider changes
 
+template <typename Value>
+void VxConfig::SetSelected(Value SliderChannel::*field, Value value) {
+    for (bool more = selection.First(); more; more = selection.Next())
+        if (SliderChannel* channel =
+                animator->Channel(static_cast<Slider*>(selection.Current())->id))
+            channel->*field = value;
+}
+
 void VxConfig::ApplySliderChange(Widget* widget, int32_t result) {
     if (!widget || widget->kind != WIDGET_SLIDER || !animator) return;
     Slider* slider = static_cast<Slider*>(widget);
@@ -476,36 +473,28 @@ void VxConfig::ApplySliderChange(Widget* widget, int32_t result) {
     const bool selected = timing && selectionActive;
     float lowest, highest;
     slider->GetValueLimits(&lowest, &highest);
+    const bool transition = id == CONTROL_TTIME;
     if (result & SLIDER_VALUE) {
         Scenes().SetParameterAll(id, slider->Value());
-        if (selected) {
-            for (bool more = selection.First(); more; more = selection.Next()) {
-                SliderChannel* c = animator->Channel(static_cast<Slider*>(selection.Current())->id);
-                if (c) (id == CONTROL_TTIME ? c->transitionTime : c->delay) = slider->Value();
-            }
-        } else {
+        if (selected)
+            SetSelected(transition ? &SliderChannel::transitionTime : &SliderChannel::delay,
+                        slider->Value());
+        else
             animator->SetValue(id, slider->Value(), 1, 0);
-        }
     }
     if (result & SLIDER_LOW) {
-        if (selected) {
-            for (bool more = selection.First(); more; more = selection.Next()) {
-                SliderChannel* c = animator->Channel(static_cast<Slider*>(selection.Current())->id);
-                if (c) (id == CONTROL_TTIME ? c->transitionLow : c->delayLow) = lowest;
-            }
-        } else {
+        if (selected)
+            SetSelected(transition ? &SliderChannel::transitionLow : &SliderChannel::delayLow,
+                        lowest);
+        else
             animator->SetLow(id, lowest);
-        }
     }
     if (result & SLIDER_HIGH) {
-        if (selected) {
-            for (bool more = selection.First(); more; more = selection.Next()) {
-                SliderChannel* c = animator->Channel(static_cast<Slider*>(selection.Current())->id);
-                if (c) (id == CONTROL_TTIME ? c->transitionHigh : c->delayHigh) = highest;
-            }
-        } else {
+        if (selected)
+            SetSelected(transition ? &SliderChannel::transitionHigh : &SliderChannel::delayHigh,
+                        highest);
+        else
             animator->SetHigh(id, highest);
-        }
     }
     if (!timing && (result & SLIDER_VALUE) && (result & (SLIDER_LOW | SLIDER_HIGH)))
         animator->MarkChanged(id, 0);

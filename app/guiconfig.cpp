@@ -332,6 +332,18 @@ void VxConfig::SetAnimationDefaults() {
 
 // ---------------------------------------------------------------- drawing and freeing
 
+Slider* VxConfig::FindSlider(int32_t n, int32_t id) {
+    if (n < 0 || n >= EDITOR_PAGE_COUNT) return nullptr;
+    Widget* widget = pages[n].widgets.FindById(id);
+    return widget && widget->kind == WIDGET_SLIDER ? static_cast<Slider*>(widget) : nullptr;
+}
+
+Button* VxConfig::FindButton(int32_t n, int32_t id) {
+    if (n < 0 || n >= EDITOR_PAGE_COUNT) return nullptr;
+    Widget* widget = pages[n].widgets.FindById(id);
+    return widget && widget->kind == WIDGET_BUTTON ? static_cast<Button*>(widget) : nullptr;
+}
+
 int VxConfig::DrawPage(int32_t n) {
     Screen* screen = glb ? glb->currentScreen : nullptr;
     if (!screen || n < 0 || n >= EDITOR_PAGE_COUNT) return 0;

@@ -83,6 +83,9 @@ public:
     const CSurface* FindTexture(const char* name, Bitmap** bitmap = nullptr);
     // Draws page n's polygons, then its widgets, in the current view.
     int DrawPage(int32_t n);
+    // Page n's slider or button of that identifier; null when it has none.
+    Slider* FindSlider(int32_t n, int32_t id);
+    Button* FindButton(int32_t n, int32_t id);
     // Frees the pages' polygons and widgets and the texture defines.
     void FreeGuiConfig();
 
@@ -184,6 +187,9 @@ private:
     void SliderEvent(Slider* slider, int32_t event, int32_t buttons, int32_t result);
     void ButtonEvent(Button* button);
     void SelectSlider(Slider* slider);
+    // A timing field of every selected slider's channel.
+    template <typename Value>
+    void SetSelected(Value SliderChannel::*field, Value value);
     // The dragged knob's channel animates again and counts as changed.
     void EndKnobDrag();
     void StepScene(int direction);

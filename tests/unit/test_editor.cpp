@@ -90,14 +90,8 @@ protected:
         glb->mouse = savedMouse;
         ClearError();
     }
-    Slider* SliderOf(int32_t page, int32_t id) {
-        Widget* widget = config.pages[page].widgets.FindById(id);
-        return widget && widget->kind == WIDGET_SLIDER ? static_cast<Slider*>(widget) : nullptr;
-    }
-    Button* ButtonOf(int32_t page, int32_t id) {
-        Widget* widget = config.pages[page].widgets.FindById(id);
-        return widget && widget->kind == WIDGET_BUTTON ? static_cast<Button*>(widget) : nullptr;
-    }
+    Slider* SliderOf(int32_t page, int32_t id) { return config.FindSlider(page, id); }
+    Button* ButtonOf(int32_t page, int32_t id) { return config.FindButton(page, id); }
     // A left click as the widget group reports it: the button's cycle steps, then the
     // callback hears of it.
     void Click(Widget* widget) {

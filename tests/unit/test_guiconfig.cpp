@@ -57,14 +57,8 @@ protected:
         if (PendingError() != message) return ::testing::AssertionFailure() << PendingError();
         return ::testing::AssertionSuccess();
     }
-    Slider* SliderOf(int32_t page, int32_t id) {
-        Widget* widget = config.pages[page].widgets.FindById(id);
-        return widget && widget->kind == WIDGET_SLIDER ? static_cast<Slider*>(widget) : nullptr;
-    }
-    Button* ButtonOf(int32_t page, int32_t id) {
-        Widget* widget = config.pages[page].widgets.FindById(id);
-        return widget && widget->kind == WIDGET_BUTTON ? static_cast<Button*>(widget) : nullptr;
-    }
+    Slider* SliderOf(int32_t page, int32_t id) { return config.FindSlider(page, id); }
+    Button* ButtonOf(int32_t page, int32_t id) { return config.FindButton(page, id); }
 
     ScratchDirectory scratch;
     PictureRegistry registry;
