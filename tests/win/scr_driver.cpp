@@ -71,10 +71,11 @@ ScrRun RunScrAt(const std::string& programPath, const std::string& arguments, un
                 const std::function<void(unsigned elapsedMs)>& whileRunning) {
     ScrSession session;
     if (!session.Start(programPath, arguments, workingDirectory)) return session.run;
-    while (session.Pump(50)) {
+    auto act = [&] {
         if (whileRunning) whileRunning(session.Elapsed());
+    };
+    while (session.Pump(50, act))
         if (session.Elapsed() >= timeoutMs) break;
-    }
     return session.Finish(0);
 }
 
@@ -118,7 +119,7 @@ bool ScrSession::Running() {
     return run.started && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-bool ScrSession::Pump(unsigned stepMs) {
+bool ScrSession::Pump(unsigned stepMs, const std::function<void()>& beforeBoxes) {
     if (!run.started) return false;
     // Messages are pumped while waiting: a preview host window of this thread must
     // answer its child in the other process.
@@ -130,6 +131,7 @@ bool ScrSession::Pump(unsigned stepMs) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    if (beforeBoxes) beforeBoxes();
     BoxSearch search = {process.dwProcessId, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
     if (search.found) {

@@ -45,8 +45,10 @@ public:
                const std::string& workingDirectory = "");
     // Novadrift.scr beside the test program.
     bool Start(const std::string& arguments);
-    // One wait of up to stepMs; false once the program has ended.
-    bool Pump(unsigned stepMs = 50);
+    // One wait of up to stepMs; false once the program has ended. beforeBoxes, when
+    // given, runs after this thread's messages and before the boxes are answered, so it
+    // sees a box the program has just shown.
+    bool Pump(unsigned stepMs = 50, const std::function<void()>& beforeBoxes = {});
     // Until condition() holds (true), or the program ends or timeoutMs pass (false).
     bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs);
     // Until the log beside the program holds this line (time stamp taken off).
