@@ -139,7 +139,9 @@ TEST(ScrDirect3D, DefaultSettingsDrawTheStarFieldFullScreenWithDirect3D) {
     ASSERT_EQ(onScreen.height, 480);
     EXPECT_GT(CountStars(saved).places, 8);
     EXPECT_GT(CloudShare(saved), 0.15);
-    EXPECT_LT(DifferentBlocks(saved, onScreen, 12), 0.05);
+    // The intro moves between the two (its logo covers about 7 % of the blocks); a
+    // flipped or channel-swapped picture differs in more than half of them.
+    EXPECT_LT(DifferentBlocks(saved, onScreen, 12), 0.15);
 
     // The settings file keeps the Direct3D screen and its device.
     std::string bytes = ReadFileText(settingsPath);
