@@ -16,18 +16,24 @@ bool HasLineStarting(const std::vector<std::string>& lines, const std::string& s
                        [&](const std::string& line) { return line.rfind(start, 0) == 0; });
 }
 
+// A run without a switch whose window is closed after a while; it must end that way.
+ScrRun RunAndClose(unsigned afterMs) {
+    bool closed = false;
+    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
+        if (!closed && elapsed >= afterMs) closed = CloseScrWindow();
+    });
+    EXPECT_TRUE(run.started);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(run.timedOut);
+    return run;
+}
+
 TEST(ScrOpenGl, OpensFullScreenRunsAndShutsDownInOrderWhenClosed) {
     // No settings from an earlier run: the screen is found afresh. Without DirectX the
     // Direct3D screen, first where it is there, stays out of the list.
     DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
     NoDirectDraw withoutDirectX;
-    bool closed = false;
-    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
-        if (!closed && elapsed >= 3000) closed = CloseScrWindow();
-    });
-    ASSERT_TRUE(run.started);
-    EXPECT_TRUE(closed);
-    EXPECT_FALSE(run.timedOut);
+    ScrRun run = RunAndClose(3000);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
     std::vector<std::string> log =
         LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
@@ -53,19 +59,10 @@ namespace {
 TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     DeleteFileA(settingsPath.c_str());
-    auto closeAfterTwoSeconds = [](bool* closed) {
-        return [closed](unsigned elapsed) {
-            if (!*closed && elapsed >= 2000) *closed = CloseScrWindow();
-        };
-    };
-    bool closed = false;
-    ScrRun first;
     {
         NoDirectDraw withoutDirectX;
-        first = RunScr("", 60000, "", closeAfterTwoSeconds(&closed));
+        RunAndClose(2000);
     }
-    ASSERT_TRUE(closed);
-    ASSERT_FALSE(first.timedOut);
     std::string bytes = ReadFileText(settingsPath);
     ASSERT_EQ(bytes.size(), 386u);
     // The screen selection starts at offset 37 + 93 of the file.
@@ -81,10 +78,7 @@ TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
     EXPECT_EQ(u16(64), 1);   // the OpenGL screen's device part
 
     // With DirectX there again, the saved choice still opens the OpenGL screen.
-    closed = false;
-    ScrRun second = RunScr("", 60000, "", closeAfterTwoSeconds(&closed));
-    ASSERT_TRUE(closed);
-    ASSERT_FALSE(second.timedOut);
+    ScrRun second = RunAndClose(2000);
     EXPECT_TRUE(second.boxes.empty());
     std::vector<std::string> log =
         LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
@@ -105,13 +99,7 @@ TEST(ScrOpenGl, AnUnreadableSettingsFileGivesTheInfoBoxAndDefaults) {
         broken << "width=800 height=600\n";
     }
     NoDirectDraw withoutDirectX;
-    bool closed = false;
-    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
-        if (!closed && elapsed >= 3000) closed = CloseScrWindow();
-    });
-    ASSERT_TRUE(run.started);
-    EXPECT_TRUE(closed);
-    EXPECT_FALSE(run.timedOut);
+    ScrRun run = RunAndClose(3000);
     ASSERT_GE(run.boxes.size(), 1u);
     EXPECT_EQ(run.boxes[0].caption, "Info");
     EXPECT_EQ(run.boxes[0].text, "Unable to read the configuration file.\nUsing default values");
@@ -154,13 +142,7 @@ TEST(ScrOpenGl, DamagedSettingsAndBackgroundFilesLoseOnlyWhatIsDamaged) {
     // Without a settings file to choose it, the OpenGL screen is the first one only
     // without DirectX.
     NoDirectDraw withoutDirectX;
-    bool closed = false;
-    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
-        if (!closed && elapsed >= 3000) closed = CloseScrWindow();
-    });
-    ASSERT_TRUE(run.started);
-    EXPECT_TRUE(closed);
-    EXPECT_FALSE(run.timedOut);
+    ScrRun run = RunAndClose(3000);
     // The "Info" box and nothing else: the file was damaged, not of another kind.
     ASSERT_EQ(run.boxes.size(), 1u) << run.boxes.back().caption << ": " << run.boxes.back().text;
     EXPECT_EQ(run.boxes[0].caption, "Info");
