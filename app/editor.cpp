@@ -24,6 +24,7 @@
 #include "intro.h"
 #include "misc.h"
 #include "settings.h"
+#include "version.h"
 #include "vxconfig.h"
 #include "xsystem.h"
 
@@ -35,8 +36,6 @@ enum EditorMode { MODE_SAVER = 1, MODE_EDITOR = 2 };
 
 const int kKeyF5 = KEY_F1 + 4;
 const int kKeyF9 = KEY_F1 + 8;
-
-#define NOVADRIFT_VERSION "1.0"
 
 // The scene's part of the virtual screen while the editor shows: left of the panel,
 // above the info line.
@@ -136,14 +135,16 @@ void ToggleOnKey(const KeyEvent& event) {
 // The scene gets the left part of the screen while the editor shows, all of it
 // otherwise; the frame starts afresh in the scene's colour, so no trail of the panel
 // stays behind.
+void SetSceneViewport(bool editorShown) {
+    editor.animator->camera.SetViewport(editorShown ? kSceneWidth : kScreenWidth,
+                                        editorShown ? kSceneHeight : kScreenHeight, 60.0f,
+                                        0.0f, 0.0f, CAMERA_SQUARE);
+}
+
 void ShowEditor(int visible) {
     editor.editorVisible = visible;
     config.inputEnabled = visible;
-    Camera& camera = editor.animator->camera;
-    if (visible)
-        camera.SetViewport(kSceneWidth, kSceneHeight, 60.0f, 0.0f, 0.0f, CAMERA_SQUARE);
-    else
-        camera.SetViewport(kScreenWidth, kScreenHeight, 60.0f, 0.0f, 0.0f, CAMERA_SQUARE);
+    SetSceneViewport(visible != 0);
     Rgba colour = {0, 0, 0, 0};
     ParameterReading reading;
     SceneObject* scene = Scenes().Current();
@@ -167,7 +168,8 @@ void DrawHelp(Screen* screen) {
     screen->SetView(&config.camera);
     DrawOverlayBox(screen, 70, 115, 450, 344, 30, 40, 50, &divider, 1);
     char title[32];
-    std::snprintf(title, sizeof title, "Novadrift v%s help", NOVADRIFT_VERSION);
+    std::snprintf(title, sizeof title, "Novadrift v%d.%d help", NOVADRIFT_VERSION_MAJOR,
+                  NOVADRIFT_VERSION_MINOR);
     font.DrawText(title, 180, 120);
     for (const HelpEntry& entry : entries) font.DrawText(entry.text, entry.x + 75, entry.y + 145);
 }
@@ -808,12 +810,8 @@ int vx_init(int saverOnly) {
     LogMessage(LOG_INIT, "Creating animator\n");
     XDELETE(editor.animator);
     editor.animator = XNEW(VxAnimator);
-    Camera& camera = editor.animator->camera;
-    camera.SetPosition(0.0f, 0.0f, -160.0f);
-    if (editor.mode == MODE_EDITOR)
-        camera.SetViewport(kSceneWidth, kSceneHeight, 60.0f, 0.0f, 0.0f, CAMERA_SQUARE);
-    else
-        camera.SetViewport(kScreenWidth, kScreenHeight, 60.0f, 0.0f, 0.0f, CAMERA_SQUARE);
+    editor.animator->camera.SetPosition(0.0f, 0.0f, -160.0f);
+    SetSceneViewport(editor.mode == MODE_EDITOR);
     // What shows when no background file replaces it.
     editor.animator->SetDefaultBackground();
     config.animator = editor.animator;
