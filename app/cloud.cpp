@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "noise.h"
 
@@ -39,18 +38,6 @@ struct GreySteps {
     uint8_t start[kSlices / 2 + 1];  // exponents 0..0.5
     float next[kSlices / 2 + 1];     // above the slice when it holds no step
 };
-
-uint32_t BitsOf(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-float FloatOf(uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 const GreySteps& Steps() {
     static GreySteps steps;

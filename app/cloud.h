@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #define CLOUD_IMAGE_SIZE 64
 #define CLOUD_PIXELS (CLOUD_IMAGE_SIZE * CLOUD_IMAGE_SIZE)
@@ -24,3 +25,17 @@ void CloudSums(float offset, float sums[CLOUD_PIXELS]);
 // The grey of one sum: 0 up to the middle of the noise's range, then up to 230.
 uint8_t CloudGreyReference(float sum);
 void CloudGreys(const float sums[CLOUD_PIXELS], uint8_t greys[CLOUD_PIXELS]);
+
+// A float's bits and back: the grey steps are found, and the two ways compared, bit by
+// bit.
+inline uint32_t BitsOf(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+inline float FloatOf(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -16,18 +15,6 @@
 #include "noise.h"
 
 namespace {
-
-uint32_t BitsOf(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-float FloatOf(uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 // The first pixel whose fast sum differs from the reference in any bit, or -1.
 int FirstDifference(float offset) {
