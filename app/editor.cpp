@@ -80,10 +80,6 @@ InfoLine infoLine;
 // The editor controller: one for the program's life.
 VxConfig config;
 
-Screen* CurrentScreen() {
-    return glb ? glb->currentScreen : nullptr;
-}
-
 int KeyHeld(int code) {
     Keyboard* keyboard = glb ? glb->keyboard : nullptr;
     return keyboard && (keyboard->WasPressed(code) & KEYSTATE_HELD);

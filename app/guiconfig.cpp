@@ -345,7 +345,7 @@ Button* VxConfig::FindButton(int32_t n, int32_t id) {
 }
 
 int VxConfig::DrawPage(int32_t n) {
-    Screen* screen = glb ? glb->currentScreen : nullptr;
+    Screen* screen = CurrentScreen();
     if (!screen || n < 0 || n >= EDITOR_PAGE_COUNT) return 0;
     EditorPage& page = pages[n];
     if (page.polygonCount > 0) screen->DrawPolygons(page.polygons, page.polygonCount);

@@ -263,7 +263,7 @@ int IntroLogo::Update() {
 }
 
 int IntroLogo::Draw(const Camera* viewCamera) {
-    Screen* screen = glb ? glb->currentScreen : nullptr;
+    Screen* screen = CurrentScreen();
     if (finished || !screen) return 1;
     atlas.SetBlendMode(SURFACE_ADDITIVE);
     if (viewCamera)

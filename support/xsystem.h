@@ -52,6 +52,11 @@ struct SysGlobals {
 extern AppGlobals* glb;
 extern SysGlobals* sglb;
 
+// The screen the run draws on; null before one is open or without the records.
+inline Screen* CurrentScreen() {
+    return glb ? glb->currentScreen : nullptr;
+}
+
 // Base of every object that receives window messages.
 class MessageHandler {
 public:

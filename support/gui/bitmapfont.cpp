@@ -21,10 +21,6 @@ const int kFadeFloor = 10;
 const int kFadeStep = 10;
 const int kMaxDividers = 4;
 
-Screen* CurrentScreen() {
-    return glb ? glb->currentScreen : nullptr;
-}
-
 void SetPoint(Vertex& vertex, float x, float y, uint8_t red, uint8_t green, uint8_t blue) {
     std::memset(&vertex, 0, sizeof vertex);
     vertex.x = x;

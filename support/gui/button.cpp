@@ -29,10 +29,6 @@ const Rgba kWhite = {255, 255, 255, 255};
 const int kHighlightLift = 30;
 const int kPressedDrop = 50;
 
-Screen* CurrentScreen() {
-    return glb ? glb->currentScreen : nullptr;
-}
-
 uint8_t Shift(uint8_t component, int by) {
     return uint8_t(std::min(255, std::max(0, int(component) + by)));
 }
