@@ -490,7 +490,7 @@ void StarField::DrawStar(Screen* screen, int32_t i) {
 }
 
 int StarField::Draw() {
-    Screen* screen = glb ? glb->currentScreen : nullptr;
+    Screen* screen = CurrentScreen();
     if (!screen) return 1;
     if (backdropOpacity != 0) {
         DrawBackdrop(screen);

@@ -114,7 +114,7 @@ void Mouse::SetCursorHidden(int on) {
 }
 
 int Mouse::UpdateCursorMode() {
-    Screen* screen = glb ? glb->currentScreen : nullptr;
+    Screen* screen = CurrentScreen();
     if (screen) {
         const ScreenMode* screenMode = screen->GetMode();
         if (!screenMode || !screen->IsReady()) return 0;
