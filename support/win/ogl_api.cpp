@@ -2,13 +2,15 @@
 
 #include <cstring>
 
+#include "library_win.h"
+
 OglApi gl;
 
 namespace {
 
 template <typename Function>
 bool Lookup(HMODULE driver, const char* name, Function* target) {
-    *target = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(driver, name)));
+    *target = LibraryEntry<Function>(driver, name);
     return *target != nullptr;
 }
 
@@ -36,19 +38,20 @@ void LoadOglExtensions() {
 
 }  // namespace
 
-void ClearOglApi() { std::memset(&gl, 0, sizeof gl); }
+void ClearOglApi() {
+    std::memset(&gl, 0, sizeof gl);
+}
 
 void LoadOglApi(HMODULE driver) {
     ClearOglApi();
     LOOKUP(glBegin) && LOOKUP(glBindTexture) && LOOKUP(glBlendFunc) && LOOKUP(glClear) &&
-        LOOKUP(glClearColor) && LOOKUP(glClearDepth) && LOOKUP(glColor4f) &&
-        LOOKUP(glColor4ub) && LOOKUP(glColorPointer) && LOOKUP(glDeleteTextures) &&
-        LOOKUP(glDepthFunc) && LOOKUP(glDepthMask) && LOOKUP(glDisable) &&
-        LOOKUP(glDisableClientState) && LOOKUP(glDrawArrays) && LOOKUP(glEnable) &&
-        LOOKUP(glEnableClientState) && LOOKUP(glEnd) && LOOKUP(glFlush) && LOOKUP(glFrustum) &&
-        LOOKUP(glGenTextures) && LOOKUP(glGetError) && LOOKUP(glGetFloatv) &&
-        LOOKUP(glGetString) && LOOKUP(glLoadIdentity) && LOOKUP(glLoadMatrixf) &&
-        LOOKUP(glMatrixMode) && LOOKUP(glMultMatrixf) && LOOKUP(glOrtho) &&
+        LOOKUP(glClearColor) && LOOKUP(glClearDepth) && LOOKUP(glColor4f) && LOOKUP(glColor4ub) &&
+        LOOKUP(glColorPointer) && LOOKUP(glDeleteTextures) && LOOKUP(glDepthFunc) &&
+        LOOKUP(glDepthMask) && LOOKUP(glDisable) && LOOKUP(glDisableClientState) &&
+        LOOKUP(glDrawArrays) && LOOKUP(glEnable) && LOOKUP(glEnableClientState) && LOOKUP(glEnd) &&
+        LOOKUP(glFlush) && LOOKUP(glFrustum) && LOOKUP(glGenTextures) && LOOKUP(glGetError) &&
+        LOOKUP(glGetFloatv) && LOOKUP(glGetString) && LOOKUP(glLoadIdentity) &&
+        LOOKUP(glLoadMatrixf) && LOOKUP(glMatrixMode) && LOOKUP(glMultMatrixf) && LOOKUP(glOrtho) &&
         LOOKUP(glPixelStorei) && LOOKUP(glReadPixels) && LOOKUP(glShadeModel) &&
         LOOKUP(glTexCoordPointer) && LOOKUP(glTexEnvi) && LOOKUP(glTexImage2D) &&
         LOOKUP(glTexParameteri) && LOOKUP(glTranslatef) && LOOKUP(glVertex3f) &&
@@ -64,4 +67,3 @@ void LoadOglApi(HMODULE driver) {
     LOOKUP(wglSwapBuffers);
     LoadOglExtensions();
 }
-

@@ -6,6 +6,7 @@
 #include "misc.h"
 #include "startup.h"
 #include "win/input_win.h"
+#include "win/library_win.h"
 #include "xsystem.h"
 
 namespace {
@@ -115,7 +116,7 @@ int WinVerifyScreenSaverPassword(WindowHandle window) {
     if (!library) return 1;
     typedef BOOL(WINAPI * VerifyProc)(HWND);
     VerifyProc verify =
-        reinterpret_cast<VerifyProc>(reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));
+        LibraryEntry<VerifyProc>(library, "VerifyScreenSavePwd");
     if (!verify) {
         FreeLibrary(library);
         return 1;
@@ -130,7 +131,7 @@ void WinChangeScreenSaverPassword(WindowHandle parent) {
     if (!library) return;
     typedef DWORD(WINAPI * ChangeProc)(LPCSTR, HWND, DWORD, LPVOID);
     ChangeProc change =
-        reinterpret_cast<ChangeProc>(reinterpret_cast<void*>(GetProcAddress(library, "PwdChangePasswordA")));
+        LibraryEntry<ChangeProc>(library, "PwdChangePasswordA");
     if (change) change("SCRSAVE", reinterpret_cast<HWND>(parent), 0, nullptr);
     FreeLibrary(library);
 }

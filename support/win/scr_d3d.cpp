@@ -10,6 +10,7 @@
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "colconvert.h"
+#include "library_win.h"
 #include "misc.h"
 
 namespace {
@@ -24,11 +25,6 @@ void ActivateScreen(Screen* screen, bool active) {
 
 void WindowGoing(Screen* screen) {
     static_cast<D3dScreen*>(screen)->LetGoOfWindow();
-}
-
-template <typename Function>
-Function LibraryEntry(HMODULE library, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
 D3DMATRIX Identity() {
