@@ -81,6 +81,7 @@ D3dScreen::D3dScreen()
       messageHandler(this, ActivateScreen, WindowGoing),
       library(nullptr),
       entries(),
+      primaryDirectDraw(nullptr),
       framework(nullptr),
       directDraw(nullptr),
       direct3D(nullptr),
@@ -107,20 +108,31 @@ D3dScreen::D3dScreen()
                    "DirectDrawEx or DirectDrawEnumerateEx not found. I need DirectX 7.\n");
         return;
     }
-    IDirectDraw7* probe = nullptr;
-    if (entries.createEx(nullptr, reinterpret_cast<void**>(&probe), IID_IDirectDraw7, nullptr) !=
-        DD_OK) {
+    primaryDirectDraw = NewDirectDraw(nullptr);
+    if (!primaryDirectDraw) {
         LogMessage(LOG_INIT, "DirectX 7 not found\n");
         return;
     }
-    probe->Release();
     if (glb && glb->screenList) glb->screenList->AddBack(this);
 }
 
 D3dScreen::~D3dScreen() {
     textures.DeleteAll();
+    if (primaryDirectDraw) primaryDirectDraw->Release();
     FreeD3dDevices();
     if (library) FreeLibrary(library);
+}
+
+IDirectDraw7* D3dScreen::NewDirectDraw(const GUID* driver) {
+    if (!driver && primaryDirectDraw) {
+        primaryDirectDraw->AddRef();
+        return primaryDirectDraw;
+    }
+    IDirectDraw7* made = nullptr;
+    if (entries.createEx(const_cast<GUID*>(driver), reinterpret_cast<void**>(&made),
+                         IID_IDirectDraw7, nullptr) != DD_OK)
+        return nullptr;
+    return made;
 }
 
 int D3dScreen::SupportsDisplayMode(int32_t displayMode) {
@@ -208,11 +220,12 @@ int D3dScreen::Initialize3DEnvironment() {
 int D3dScreen::CreateDirectDraw() {
     D3dFramework& f = *framework;
     LogMessage(LOG_SCREEN, "Create direct draw\n");
-    GUID* driver = IsZeroGuid(driverGuid) ? nullptr : &driverGuid;
-    if (entries.createEx(driver, reinterpret_cast<void**>(&f.directDraw), IID_IDirectDraw7,
-                         nullptr) != DD_OK) {
-        f.directDraw = nullptr;
-        return SetErrorText("Could not create DirectDraw");
+    f.directDraw = NewDirectDraw(IsZeroGuid(driverGuid) ? nullptr : &driverGuid);
+    if (!f.directDraw) return SetErrorText("Could not create DirectDraw");
+    // The framework's object is the only one: its release at the end is the last.
+    if (f.directDraw == primaryDirectDraw) {
+        primaryDirectDraw->Release();
+        primaryDirectDraw = nullptr;
     }
     DWORD level =
         f.fullScreen ? DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT : DDSCL_NORMAL;

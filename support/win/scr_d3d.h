@@ -94,10 +94,17 @@ public:
     void Activate(bool active);
     // Its window is being destroyed: the DirectDraw objects are let go now.
     void LetGoOfWindow();
+    // A DirectDraw object on the driver (null: the primary one) that the caller
+    // releases, or null.
+    IDirectDraw7* NewDirectDraw(const GUID* driver);
 
     ScreenMessageHandler messageHandler;
     HMODULE library;
     DirectDrawEntries entries;
+    // The construction's object on the primary driver, lent to the enumeration and
+    // handed to the first open: some DirectDraw implementations (Wine's) set up a
+    // whole 3-D device for every object, a tenth of a second or more each.
+    IDirectDraw7* primaryDirectDraw;
     D3dFramework* framework;
     // Taken from the framework after it is built.
     IDirectDraw7* directDraw;

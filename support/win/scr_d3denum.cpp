@@ -115,9 +115,8 @@ BOOL CALLBACK ScanDriver(GUID* guid, char* description, char* name, void* contex
     D3dScreen* screen = scan->screen;
     LogMessage(LOG_SCREEN, "Enumerating %s (%s)\n", description ? description : "",
                name ? name : "");
-    IDirectDraw7* directDraw = nullptr;
-    if (screen->entries.createEx(guid, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
-                                 nullptr) != DD_OK) {
+    IDirectDraw7* directDraw = screen->NewDirectDraw(guid);
+    if (!directDraw) {
         LogMessage(LOG_WARNING, "Can't create DDraw during enumeration!\n");
         return TRUE;
     }
