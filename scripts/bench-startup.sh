@@ -2,7 +2,8 @@
 # Start-up benchmark under Wine (tests/bench/startup_time.cpp): the time from process
 # start to the first frame of "Novadrift.scr /s" beside that of an empty Win32 window,
 # on a private Xvfb display in the Wine desktop the tests use. Builds the Release
-# Win32 benchmark build first. Arguments: the number of rounds (default 9).
+# Win32 benchmark build first. Arguments: the number of rounds (default 9), and
+# --opengl to have the saver open the standard OpenGL screen instead of its default.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR="$root/build/win32-bench"
@@ -14,4 +15,4 @@ trap stop_wine_and_display EXIT
 start_private_display
 prepare_wine_prefix
 cd "$BUILD_DIR/bin"
-wine startup_time.exe "${1:-9}"
+wine startup_time.exe "$@"

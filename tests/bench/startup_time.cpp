@@ -1,13 +1,16 @@
 // Start-up time under Wine: from CreateProcess to the first frame on the screen, for
-// "Novadrift.scr /s" and, as the yardstick, for an empty Win32 window (this program
-// started again with --empty-window: a full-screen window painted in one colour).
-// Both are started and watched the same way: the middle of the screen is read back
-// with GDI about every millisecond until the saver's frame (many colours) or the empty
-// window's colour is there. Rounds alternate the two after one warm-up run of each
-// (a warm Wine prefix: this program keeps the Wine server running); the line printed
-// gives each one's median and spread and the ratio of the medians.
+// "Novadrift.scr /s" and, as yardsticks, for an empty Win32 window (this program
+// started again with --empty-window: a full-screen window painted in one colour) and
+// for the least a Direct3D 7 program does before its first frame (--direct3d-frame:
+// one DirectDraw object, full screen at 640 x 480 x 16, a flipping chain, a device,
+// one cleared frame in that colour). All are started and watched the same way: the
+// middle of the screen is read back with GDI about every millisecond until the
+// saver's frame (many colours) or the yardstick's colour is there. Each round runs
+// the three in a rotating order after one warm-up round (a warm Wine prefix: this
+// program keeps the Wine server running); the lines printed give each one's median
+// and spread and the saver's ratios to both.
 //
-//   scripts/bench-startup.sh [rounds]
+//   scripts/bench-startup.sh [rounds] [--opengl]
 #include <windows.h>
 
 #include <algorithm>
@@ -19,12 +22,15 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "d3d_api.h"
+#include "library_win.h"
 #include "scr_driver.h"
 
 namespace {
 
 const COLORREF kEmptyColour = RGB(255, 0, 255);
 const char kEmptyClass[] = "StartupEmptyWindow";
+const char kDirect3DClass[] = "StartupDirect3DFrame";
 
 LRESULT CALLBACK EmptyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
@@ -43,22 +49,78 @@ LRESULT CALLBACK EmptyWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int RunEmptyWindow() {
+LRESULT CALLBACK Direct3DWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateFullScreenWindow(const char* className, WNDPROC procedure) {
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = EmptyWindowProc;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kEmptyClass;
-    if (!RegisterClassA(&windowClass)) return 1;
-    if (!CreateWindowExA(WS_EX_TOPMOST, kEmptyClass, "Empty", WS_POPUP | WS_VISIBLE, 0, 0,
-                         GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                         nullptr, windowClass.hInstance, nullptr))
-        return 1;
+    windowClass.lpszClassName = className;
+    if (!RegisterClassA(&windowClass)) return nullptr;
+    return CreateWindowExA(WS_EX_TOPMOST, className, className, WS_POPUP | WS_VISIBLE, 0, 0,
+                           GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                           nullptr, windowClass.hInstance, nullptr);
+}
+
+void RunMessageLoop() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+int RunEmptyWindow() {
+    if (!CreateFullScreenWindow(kEmptyClass, EmptyWindowProc)) return 1;
+    RunMessageLoop();
+    return 0;
+}
+
+// Nothing is released on the way out: the process's end does it, as it would for a
+// failure half-way.
+int RunDirect3DFrame() {
+    HMODULE library = LoadLibraryA("ddraw.dll");
+    auto createEx =
+        library ? LibraryEntry<DirectDrawCreateExFunction>(library, "DirectDrawCreateEx") : nullptr;
+    IDirectDraw7* directDraw = nullptr;
+    if (!createEx || createEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7,
+                              nullptr) != DD_OK)
+        return 1;
+    HWND window = CreateFullScreenWindow(kDirect3DClass, Direct3DWindowProc);
+    if (!window || directDraw->SetCooperativeLevel(
+                       window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_FPUSETUP) != DD_OK)
+        return 1;
+    DWORD desktopBits = DWORD(GetDeviceCaps(GetDC(nullptr), BITSPIXEL));
+    if (directDraw->SetDisplayMode(640, 480, 16, 0, 0) != DD_OK &&
+        directDraw->SetDisplayMode(640, 480, desktopBits, 0, 0) != DD_OK)
+        return 1;
+    DDSURFACEDESC2 description = {};
+    description.dwSize = sizeof description;
+    description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    description.ddsCaps.dwCaps =
+        DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+    description.dwBackBufferCount = 1;
+    IDirectDrawSurface7* front = nullptr;
+    IDirectDrawSurface7* back = nullptr;
+    DDSCAPS2 backCaps = {};
+    backCaps.dwCaps = DDSCAPS_BACKBUFFER;
+    IDirect3D7* direct3D = nullptr;
+    IDirect3DDevice7* device = nullptr;
+    if (directDraw->CreateSurface(&description, &front, nullptr) != DD_OK ||
+        front->GetAttachedSurface(&backCaps, &back) != DD_OK ||
+        directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)) != S_OK ||
+        direct3D->CreateDevice(IID_IDirect3DTnLHalDevice, back, &device) != D3D_OK)
+        return 1;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF00FF, 1.0f, 0);
+    front->Flip(nullptr, DDFLIP_WAIT);
+    RunMessageLoop();
     return 0;
 }
 
@@ -86,10 +148,12 @@ uint32_t Colour(const Pixel& pixel) {
     return uint32_t(pixel.r) << 16 | uint32_t(pixel.g) << 8 | uint32_t(pixel.b);
 }
 
-// The empty window: most of the middle in its colour.
-bool EmptyWindowShown(const Shot& shot) {
+// A yardstick's frame: most of the middle in its colour (a 16-bit display keeps the
+// top bits of each component).
+bool YardstickShown(const Shot& shot) {
     size_t count = 0;
-    for (const Pixel& pixel : shot.pixels) count += Colour(pixel) == 0xFF00FF;
+    for (const Pixel& pixel : shot.pixels)
+        count += pixel.r >= 0xF8 && pixel.g < 8 && pixel.b >= 0xF8;
     return count * 2 > shot.pixels.size();
 }
 
@@ -119,15 +183,15 @@ bool ScreenClear() {
     double start = Now();
     while (Now() - start < 10.0) {
         Shot shot = ScreenMiddle();
-        if (!EmptyWindowShown(shot) && !SaverFrameShown(shot)) return true;
+        if (!YardstickShown(shot) && !SaverFrameShown(shot)) return true;
         Sleep(10);
     }
     return false;
 }
 
 // Milliseconds from starting the command to `shown`, then the program is closed (a
-// key for the saver, WM_CLOSE for the empty window; ended after 10 s). -1 when it
-// never showed (30 s).
+// key for the saver, WM_CLOSE for a yardstick; ended after 10 s). -1 when it never
+// showed (30 s).
 double TimeToFirstFrame(const std::string& commandLine, const char* windowClass,
                         bool (*shown)(const Shot&)) {
     if (!ScreenClear()) return -1;
@@ -153,10 +217,10 @@ double TimeToFirstFrame(const std::string& commandLine, const char* windowClass,
     }
     for (int i = 0; i < 100 && WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0; ++i) {
         HWND window = FindWindowA(windowClass, nullptr);
-        if (window && std::strcmp(windowClass, kEmptyClass) == 0)
-            PostMessageA(window, WM_CLOSE, 0, 0);
-        else if (window)
+        if (window && std::strcmp(windowClass, "Novadrift") == 0)
             PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
+        else if (window)
+            PostMessageA(window, WM_CLOSE, 0, 0);
         WaitForSingleObject(process.hProcess, 100);
     }
     if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0)
@@ -169,41 +233,82 @@ double TimeToFirstFrame(const std::string& commandLine, const char* windowClass,
 
 }  // namespace
 
+struct Contender {
+    const char* title;
+    std::string commandLine;
+    const char* windowClass;
+    bool (*shown)(const Shot&);
+    std::vector<double> times;
+};
+
+double Low(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
+
+double High(const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end());
+}
+
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--empty-window") == 0) return RunEmptyWindow();
-    int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    if (argc > 1 && std::strcmp(argv[1], "--direct3d-frame") == 0) return RunDirect3DFrame();
+    int rounds = 9;
+    bool openGl = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--opengl") == 0)
+            openGl = true;
+        else
+            rounds = std::max(1, std::atoi(argv[i]));
+    }
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string empty = "\"" + std::string(self) + "\" --empty-window";
-    const std::string saver = "Novadrift.scr /s";
-    std::vector<double> saverTimes, emptyTimes, ratios;
+    const std::string program = "\"" + std::string(self) + "\" ";
+    // The saver's settings file, beside both programs: the defaults, with the standard
+    // OpenGL screen (kind 1) chosen or the choice left to the program. Put back after.
+    const std::string directory(self, std::strrchr(self, '\\') + 1);
+    RestoredFile settings(directory + "novadrift.cfg");
+    SettingsValues values;
+    values.screenKind = openGl ? 1 : 0;
+    WriteSettingsFile(directory + "novadrift.cfg", values);
+    Contender contenders[] = {
+        {"first frame of Novadrift.scr /s", "Novadrift.scr /s", "Novadrift", SaverFrameShown, {}},
+        {"empty Win32 window", program + "--empty-window", kEmptyClass, YardstickShown, {}},
+        {"least Direct3D 7 frame",
+         program + "--direct3d-frame",
+         kDirect3DClass,
+         YardstickShown,
+         {}}};
+    const int count = 3;
+    std::vector<double> ratios[count];
     for (int round = -1; round < rounds; ++round) {
-        double times[2];
-        for (int turn = 0; turn < 2; ++turn) {
-            bool saverTurn = (turn + round) % 2 == 0;
-            times[saverTurn] = saverTurn ? TimeToFirstFrame(saver, "Novadrift", SaverFrameShown)
-                                         : TimeToFirstFrame(empty, kEmptyClass, EmptyWindowShown);
-            if (times[saverTurn] < 0) {
-                std::fprintf(stderr, "%s: no first frame within 30 s\n",
-                             saverTurn ? "Novadrift.scr /s" : "empty window");
+        double times[count];
+        for (int turn = 0; turn < count; ++turn) {
+            int which = (turn + round + 1) % count;
+            Contender& contender = contenders[which];
+            times[which] =
+                TimeToFirstFrame(contender.commandLine, contender.windowClass, contender.shown);
+            if (times[which] < 0) {
+                std::fprintf(stderr, "%s: nothing shown within 30 s\n", contender.title);
                 return 1;
             }
         }
         if (round < 0) continue;  // warm-up
-        saverTimes.push_back(times[1]);
-        emptyTimes.push_back(times[0]);
-        ratios.push_back(times[1] / times[0]);
-        std::printf("round %d: saver %.0f ms, empty window %.0f ms\n", round + 1, times[1],
-                    times[0]);
+        for (int which = 0; which < count; ++which) {
+            contenders[which].times.push_back(times[which]);
+            ratios[which].push_back(times[0] / times[which]);
+        }
+        std::printf("round %d: saver %.0f ms, empty window %.0f ms, Direct3D 7 frame %.0f ms\n",
+                    round + 1, times[0], times[1], times[2]);
     }
-    auto low = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
-    auto high = [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); };
-    std::printf("first frame of Novadrift.scr /s: median %.0f ms (%.0f-%.0f)\n", Median(saverTimes),
-                low(saverTimes), high(saverTimes));
-    std::printf("empty Win32 window:              median %.0f ms (%.0f-%.0f)\n", Median(emptyTimes),
-                low(emptyTimes), high(emptyTimes));
+    for (const Contender& contender : contenders)
+        std::printf("%-32s median %.0f ms (%.0f-%.0f)\n", contender.title, Median(contender.times),
+                    Low(contender.times), High(contender.times));
     std::printf("reading the screen took %.1f ms a time\n", probeSeconds * 1000.0 / probes);
-    std::printf("ratio of the medians %.2f; per-round ratios median %.2f (%.2f-%.2f)\n",
-                Median(saverTimes) / Median(emptyTimes), Median(ratios), low(ratios), high(ratios));
+    for (int which = 1; which < count; ++which)
+        std::printf(
+            "saver / %s: ratio of the medians %.2f; per-round ratios median %.2f "
+            "(%.2f-%.2f)\n",
+            contenders[which].title, Median(contenders[0].times) / Median(contenders[which].times),
+            Median(ratios[which]), Low(ratios[which]), High(ratios[which]));
     return 0;
 }
