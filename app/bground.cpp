@@ -321,25 +321,13 @@ bool StarField::GetParameter(int32_t id, ParameterReading* reading) {
 
 namespace {
 
-void SetVertex(Vertex& vertex, float x, float y, float z, const uint8_t rgb[3], float u, float v) {
-    std::memset(&vertex, 0, sizeof vertex);
-    vertex.x = x;
-    vertex.y = y;
-    vertex.z = z;
-    vertex.r = rgb[0];
-    vertex.g = rgb[1];
-    vertex.b = rgb[2];
-    vertex.a = 255;
-    vertex.u = u;
-    vertex.v = v;
-}
-
 // The whole virtual screen, at z 1, with texture coordinates 0..repeat.
 void BackdropQuad(Vertex quad[4], const uint8_t tint[3], float repeat) {
-    SetVertex(quad[0], 0.0f, 0.0f, 1.0f, tint, 0.0f, 0.0f);
-    SetVertex(quad[1], 639.9f, 0.0f, 1.0f, tint, repeat, 0.0f);
-    SetVertex(quad[2], 639.9f, 479.9f, 1.0f, tint, repeat, repeat);
-    SetVertex(quad[3], 0.0f, 479.9f, 1.0f, tint, 0.0f, repeat);
+    const Rgba colour = {tint[0], tint[1], tint[2], 255};
+    quad[0] = MakeVertex(0.0f, 0.0f, 1.0f, colour, 0.0f, 0.0f);
+    quad[1] = MakeVertex(639.9f, 0.0f, 1.0f, colour, repeat, 0.0f);
+    quad[2] = MakeVertex(639.9f, 479.9f, 1.0f, colour, repeat, repeat);
+    quad[3] = MakeVertex(0.0f, 479.9f, 1.0f, colour, 0.0f, repeat);
 }
 
 // A surface whose texture could not be made draws untextured rather than with
@@ -467,25 +455,26 @@ void StarField::DrawStar(Screen* screen, int32_t i) {
     const Star& star = stars[i];
     uint8_t rgb[3];
     StarColour(i, rgb);
+    const Rgba colour = {rgb[0], rgb[1], rgb[2], 255};
     const float x = star.x, y = star.y, z = star.z, s = starSize;
     Vertex v[12];
-    SetVertex(v[0], x - s, y - s, z, rgb, 0.0f, 0.0f);
-    SetVertex(v[1], x + s, y - s, z, rgb, 1.0f, 0.0f);
-    SetVertex(v[2], x + s, y + s, z, rgb, 1.0f, 1.0f);
-    SetVertex(v[3], x - s, y + s, z, rgb, 0.0f, 1.0f);
+    v[0] = MakeVertex(x - s, y - s, z, colour, 0.0f, 0.0f);
+    v[1] = MakeVertex(x + s, y - s, z, colour, 1.0f, 0.0f);
+    v[2] = MakeVertex(x + s, y + s, z, colour, 1.0f, 1.0f);
+    v[3] = MakeVertex(x - s, y + s, z, colour, 0.0f, 1.0f);
     if (IsFar(i)) {
         screen->DrawPrimitive(PRIM_QUADS, v, 4, 0);
         return;
     }
     // The plane x = star x, then the plane y = star y.
-    SetVertex(v[4], x, y - s, z - s, rgb, 0.0f, 0.0f);
-    SetVertex(v[5], x, y - s, z + s, rgb, 1.0f, 0.0f);
-    SetVertex(v[6], x, y + s, z + s, rgb, 1.0f, 1.0f);
-    SetVertex(v[7], x, y + s, z - s, rgb, 0.0f, 1.0f);
-    SetVertex(v[8], x + s, y, z + s, rgb, 0.0f, 0.0f);
-    SetVertex(v[9], x - s, y, z + s, rgb, 1.0f, 0.0f);
-    SetVertex(v[10], x - s, y, z - s, rgb, 1.0f, 1.0f);
-    SetVertex(v[11], x + s, y, z - s, rgb, 0.0f, 1.0f);
+    v[4] = MakeVertex(x, y - s, z - s, colour, 0.0f, 0.0f);
+    v[5] = MakeVertex(x, y - s, z + s, colour, 1.0f, 0.0f);
+    v[6] = MakeVertex(x, y + s, z + s, colour, 1.0f, 1.0f);
+    v[7] = MakeVertex(x, y + s, z - s, colour, 0.0f, 1.0f);
+    v[8] = MakeVertex(x + s, y, z + s, colour, 0.0f, 0.0f);
+    v[9] = MakeVertex(x - s, y, z + s, colour, 1.0f, 0.0f);
+    v[10] = MakeVertex(x - s, y, z - s, colour, 1.0f, 1.0f);
+    v[11] = MakeVertex(x + s, y, z - s, colour, 0.0f, 1.0f);
     screen->DrawPrimitive(PRIM_QUADS, v, 12, 0);
 }
 

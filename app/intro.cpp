@@ -30,13 +30,10 @@ const SpriteDefinition kDefinitions[INTRO_SPRITE_COUNT] = {
     {3, 50, 6, 0, 148, 176, 168}, {4, 50, 6, 0, 169, 150, 189}, {5, 50, 6, 0, 228, 185, 246},
 };
 
-void SetCorner(Vertex& vertex, float x, float y, int32_t s, int32_t t) {
-    std::memset(&vertex, 0, sizeof vertex);
-    vertex.x = x;
-    vertex.y = y;
-    vertex.z = kSpriteDepth;
-    vertex.u = float(s) * kAtlasUnit;
-    vertex.v = float(t) * kAtlasUnit;
+// Its colour is set as the script runs.
+Vertex Corner(float x, float y, int32_t s, int32_t t) {
+    return MakeVertex(x, y, kSpriteDepth, Rgba{0, 0, 0, 0}, float(s) * kAtlasUnit,
+                      float(t) * kAtlasUnit);
 }
 
 void SetRamp(IntroRamp& ramp, float x, float y, float z) {
@@ -192,10 +189,10 @@ int IntroLogo::Start() {
         const SpriteDefinition& d = kDefinitions[i];
         IntroSprite& sprite = sprites[i];
         sprite.number = d.number;
-        SetCorner(sprite.vertices[0], -d.halfWidth, d.halfHeight, d.s0, d.t0);
-        SetCorner(sprite.vertices[1], d.halfWidth, d.halfHeight, d.s1, d.t0);
-        SetCorner(sprite.vertices[2], d.halfWidth, -d.halfHeight, d.s1, d.t1);
-        SetCorner(sprite.vertices[3], -d.halfWidth, -d.halfHeight, d.s0, d.t1);
+        sprite.vertices[0] = Corner(-d.halfWidth, d.halfHeight, d.s0, d.t0);
+        sprite.vertices[1] = Corner(d.halfWidth, d.halfHeight, d.s1, d.t0);
+        sprite.vertices[2] = Corner(d.halfWidth, -d.halfHeight, d.s1, d.t1);
+        sprite.vertices[3] = Corner(-d.halfWidth, -d.halfHeight, d.s0, d.t1);
         SetRamp(sprite.colour, 0.0f, 0.0f, 0.0f);
         SetRamp(sprite.offset, 0.0f, 0.0f, 0.0f);
         SetRamp(sprite.scale, 1.0f, 1.0f, 1.0f);

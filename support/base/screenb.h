@@ -125,6 +125,21 @@ struct Rgba {
 };
 static_assert(sizeof(Rgba) == 4, "Rgba is four bytes");
 
+// A vertex from its place, colour and texture coordinates; the unused bytes zero.
+inline Vertex MakeVertex(float x, float y, float z, Rgba colour, float u = 0.0f, float v = 0.0f) {
+    Vertex vertex = {};
+    vertex.x = x;
+    vertex.y = y;
+    vertex.z = z;
+    vertex.r = colour.r;
+    vertex.g = colour.g;
+    vertex.b = colour.b;
+    vertex.a = colour.a;
+    vertex.u = u;
+    vertex.v = v;
+    return vertex;
+}
+
 // One polygon of DrawPolygons. Win32's <wingdi.h> declares a function Polygon, which
 // hides this name in files that include both: write `struct Polygon` there, as below.
 struct Polygon {

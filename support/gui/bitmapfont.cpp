@@ -21,17 +21,6 @@ const int kFadeFloor = 10;
 const int kFadeStep = 10;
 const int kMaxDividers = 4;
 
-void SetPoint(Vertex& vertex, float x, float y, uint8_t red, uint8_t green, uint8_t blue) {
-    std::memset(&vertex, 0, sizeof vertex);
-    vertex.x = x;
-    vertex.y = y;
-    vertex.z = kOverlayDepth;
-    vertex.r = red;
-    vertex.g = green;
-    vertex.b = blue;
-    vertex.a = 255;
-}
-
 uint8_t Lighter(uint8_t c) {
     int v = 2 * c + 20;
     return uint8_t(v > 255 ? 255 : v);
@@ -48,33 +37,34 @@ void DrawOverlayBox(Screen* screen, float left, float top, float right, float bo
                     uint8_t green, uint8_t blue, const float* dividers, int dividerCount) {
     if (!screen) return;
     screen->SetSurface(nullptr);
+    const Rgba fill = {red, green, blue, 255};
     Vertex quad[4];
-    SetPoint(quad[0], left, top, red, green, blue);
-    SetPoint(quad[1], right, top, red, green, blue);
-    SetPoint(quad[2], right, bottom, red, green, blue);
-    SetPoint(quad[3], left, bottom, red, green, blue);
+    quad[0] = MakeVertex(left, top, kOverlayDepth, fill);
+    quad[1] = MakeVertex(right, top, kOverlayDepth, fill);
+    quad[2] = MakeVertex(right, bottom, kOverlayDepth, fill);
+    quad[3] = MakeVertex(left, bottom, kOverlayDepth, fill);
     screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
 
     // Round the edge from the top left, then up through the dividers from the lowest,
     // zigzagging across, and back up the side the last one ended on.
     if (dividerCount < 0 || !dividers) dividerCount = 0;
     if (dividerCount > kMaxDividers) dividerCount = kMaxDividers;
-    const uint8_t r = Lighter(red), g = Lighter(green), b = Lighter(blue);
+    const Rgba edge = {Lighter(red), Lighter(green), Lighter(blue), 255};
     Vertex strip[5 + 2 * kMaxDividers];
     int n = 0;
-    SetPoint(strip[n++], left, top, r, g, b);
-    SetPoint(strip[n++], right, top, r, g, b);
-    SetPoint(strip[n++], right, bottom, r, g, b);
-    SetPoint(strip[n++], left, bottom, r, g, b);
+    strip[n++] = MakeVertex(left, top, kOverlayDepth, edge);
+    strip[n++] = MakeVertex(right, top, kOverlayDepth, edge);
+    strip[n++] = MakeVertex(right, bottom, kOverlayDepth, edge);
+    strip[n++] = MakeVertex(left, bottom, kOverlayDepth, edge);
     float side = left, other = right;
     for (int i = dividerCount - 1; i >= 0; --i) {
-        SetPoint(strip[n++], side, dividers[i], r, g, b);
-        SetPoint(strip[n++], other, dividers[i], r, g, b);
+        strip[n++] = MakeVertex(side, dividers[i], kOverlayDepth, edge);
+        strip[n++] = MakeVertex(other, dividers[i], kOverlayDepth, edge);
         float swap = side;
         side = other;
         other = swap;
     }
-    SetPoint(strip[n++], side, top, r, g, b);
+    strip[n++] = MakeVertex(side, top, kOverlayDepth, edge);
     screen->DrawPrimitive(PRIM_LINE_STRIP, strip, n, 0);
 }
 

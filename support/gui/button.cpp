@@ -37,24 +37,12 @@ Rgba Shifted(Rgba colour, int by) {
     return {Shift(colour.r, by), Shift(colour.g, by), Shift(colour.b, by), colour.a};
 }
 
-void SetVertex(Vertex& vertex, float x, float y, Rgba colour, float u = 0.0f, float v = 0.0f) {
-    std::memset(&vertex, 0, sizeof vertex);
-    vertex.x = x;
-    vertex.y = y;
-    vertex.r = colour.r;
-    vertex.g = colour.g;
-    vertex.b = colour.b;
-    vertex.a = colour.a;
-    vertex.u = u;
-    vertex.v = v;
-}
-
 // Corners clockwise from the top left, the whole texture across them.
 void QuadVertices(Vertex* out, const WidgetBox& box, Rgba colour) {
-    SetVertex(out[0], box.left, box.top, colour, 0.0f, 0.0f);
-    SetVertex(out[1], box.right, box.top, colour, 1.0f, 0.0f);
-    SetVertex(out[2], box.right, box.bottom, colour, 1.0f, 1.0f);
-    SetVertex(out[3], box.left, box.bottom, colour, 0.0f, 1.0f);
+    out[0] = MakeVertex(box.left, box.top, 0.0f, colour, 0.0f, 0.0f);
+    out[1] = MakeVertex(box.right, box.top, 0.0f, colour, 1.0f, 0.0f);
+    out[2] = MakeVertex(box.right, box.bottom, 0.0f, colour, 1.0f, 1.0f);
+    out[3] = MakeVertex(box.left, box.bottom, 0.0f, colour, 0.0f, 1.0f);
 }
 
 // Four lines on the box's outermost ring of whole units: top and left in one colour,
@@ -63,14 +51,14 @@ void QuadVertices(Vertex* out, const WidgetBox& box, Rgba colour) {
 void OutlineVertices(Vertex* out, const WidgetBox& box, Rgba topLeft, Rgba bottomRight) {
     const float top = box.top + 0.5f, bottom = box.bottom - 0.5f;
     const float left = box.left + 0.5f, right = box.right - 0.5f;
-    SetVertex(out[0], box.left, top, topLeft);
-    SetVertex(out[1], box.right, top, topLeft);
-    SetVertex(out[2], left, box.top, topLeft);
-    SetVertex(out[3], left, box.bottom, topLeft);
-    SetVertex(out[4], box.left, bottom, bottomRight);
-    SetVertex(out[5], box.right, bottom, bottomRight);
-    SetVertex(out[6], right, box.top, bottomRight);
-    SetVertex(out[7], right, box.bottom, bottomRight);
+    out[0] = MakeVertex(box.left, top, 0.0f, topLeft);
+    out[1] = MakeVertex(box.right, top, 0.0f, topLeft);
+    out[2] = MakeVertex(left, box.top, 0.0f, topLeft);
+    out[3] = MakeVertex(left, box.bottom, 0.0f, topLeft);
+    out[4] = MakeVertex(box.left, bottom, 0.0f, bottomRight);
+    out[5] = MakeVertex(box.right, bottom, 0.0f, bottomRight);
+    out[6] = MakeVertex(right, box.top, 0.0f, bottomRight);
+    out[7] = MakeVertex(right, box.bottom, 0.0f, bottomRight);
 }
 
 bool StrictlyInside(const WidgetBox& box, float x, float y) {
