@@ -504,19 +504,10 @@ int D3dScreen::Clear(const Rgba* colour, float fade, int32_t flags) {
         SetView(nullptr);
         SetSurface(nullptr);
         SetRenderState(RS_BLEND, 2);
-        uint8_t alpha = uint8_t((1 - fade) * 255);
-        const float corners[4][2] = {{0, 0}, {639.9f, 0}, {639.9f, 479.9f}, {0, 479.9f}};
-        Vertex quad[4];
-        std::memset(quad, 0, sizeof quad);
-        for (int i = 0; i < 4; ++i) {
-            quad[i].x = corners[i][0];
-            quad[i].y = corners[i][1];
-            quad[i].z = 1;
-            quad[i].r = colour->r;
-            quad[i].g = colour->g;
-            quad[i].b = colour->b;
-            quad[i].a = alpha;
-        }
+        const Rgba faded = {colour->r, colour->g, colour->b, uint8_t((1 - fade) * 255)};
+        const Vertex quad[4] = {MakeVertex(0, 0, 1, faded), MakeVertex(639.9f, 0, 1, faded),
+                                MakeVertex(639.9f, 479.9f, 1, faded),
+                                MakeVertex(0, 479.9f, 1, faded)};
         DrawPrimitive(PRIM_QUADS, quad, 4, 0);
     }
     if (depth) device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);

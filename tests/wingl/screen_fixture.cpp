@@ -27,18 +27,8 @@ Colour Frame::AtVirtual(float x, float y) const {
 }
 
 Vertex MakeVertex(float x, float y, float z, Colour colour, uint8_t alpha, float u, float v) {
-    Vertex vertex;
-    std::memset(&vertex, 0, sizeof vertex);
-    vertex.x = x;
-    vertex.y = y;
-    vertex.z = z;
-    vertex.r = uint8_t(colour.r);
-    vertex.g = uint8_t(colour.g);
-    vertex.b = uint8_t(colour.b);
-    vertex.a = alpha;
-    vertex.u = u;
-    vertex.v = v;
-    return vertex;
+    const Rgba rgba = {uint8_t(colour.r), uint8_t(colour.g), uint8_t(colour.b), alpha};
+    return MakeVertex(x, y, z, rgba, u, v);
 }
 
 void QuadVertices(Vertex out[4], float left, float top, float right, float bottom, float z,

@@ -38,6 +38,7 @@ struct Frame {
     Colour AtVirtual(float x, float y) const;
 };
 
+// The product's MakeVertex with a test colour and its alpha.
 Vertex MakeVertex(float x, float y, float z, Colour colour, uint8_t alpha = 255, float u = 0,
                   float v = 0);
 // The four corners of an axis-aligned quad in drawing order, at depth z.
