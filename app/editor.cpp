@@ -133,8 +133,8 @@ void ToggleOnKey(const KeyEvent& event) {
 // stays behind.
 void SetSceneViewport(bool editorShown) {
     editor.animator->camera.SetViewport(editorShown ? kSceneWidth : kScreenWidth,
-                                        editorShown ? kSceneHeight : kScreenHeight, 60.0f,
-                                        0.0f, 0.0f, CAMERA_SQUARE);
+                                        editorShown ? kSceneHeight : kScreenHeight, 60.0f, 0.0f,
+                                        0.0f, CAMERA_SQUARE);
 }
 
 void ShowEditor(int visible) {
@@ -721,18 +721,15 @@ void VxConfig::DrawPointer() {
     Screen* screen = CurrentScreen();
     if (!screen) return;
     const float x = std::floor(pointerX), y = std::floor(pointerY);
-    Vertex quad[4] = {};
+    Vertex quad[4];
     const float size[2] = {
         pointerSprite.texture ? float(pointerSprite.texture->width) : kPointerFallbackSize,
         pointerSprite.texture ? float(pointerSprite.texture->height) : kPointerFallbackSize};
     const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (int i = 0; i < 4; ++i) {
-        quad[i].x = x + corners[i][0] * size[0];
-        quad[i].y = y + corners[i][1] * size[1];
-        quad[i].u = corners[i][0];
-        quad[i].v = corners[i][1];
-        quad[i].r = quad[i].g = quad[i].b = 255;
-    }
+    const Rgba white = {255, 255, 255, 0};
+    for (int i = 0; i < 4; ++i)
+        quad[i] = MakeVertex(x + corners[i][0] * size[0], y + corners[i][1] * size[1], 0, white,
+                             corners[i][0], corners[i][1]);
     screen->SetView(&camera);
     if (pointerSprite.texture) {
         screen->SetSurface(&pointerSprite);

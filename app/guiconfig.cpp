@@ -233,16 +233,10 @@ void VxConfig::ReadBackgrounds(Kcbl& config, EditorPage& page) {
              ++i) {
             float n[kVertexNumbers];
             if (!config.GetFloatArray(i, n, kVertexNumbers)) break;
-            Vertex& vertex = polygon.vertices[polygon.count++];
-            vertex.x = panelLeft + n[0];
-            vertex.y = panelTop + n[1];
-            vertex.z = n[2];
-            vertex.u = n[3];
-            vertex.v = n[4];
-            vertex.r = ColourByte(n[5]);
-            vertex.g = ColourByte(n[6]);
-            vertex.b = ColourByte(n[7]);
-            vertex.a = ColourByte(n[8]);
+            const Rgba colour = {ColourByte(n[5]), ColourByte(n[6]), ColourByte(n[7]),
+                                 ColourByte(n[8])};
+            polygon.vertices[polygon.count++] =
+                MakeVertex(panelLeft + n[0], panelTop + n[1], n[2], colour, n[3], n[4]);
         }
     }
 }
