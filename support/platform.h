@@ -84,7 +84,7 @@ struct PlatformServices {
     // Moves a file over another, replacing it in one step; 1 done, 0 failed.
     int (*replaceFile)(const char* from, const char* to);
 
-    // Run-time library loading (opengl32.dll, ddraw.dll, ...).
+    // Run-time library loading by file name (on Win32 from the system folder only).
     void* (*loadLibrary)(const char* name);
     void* (*findSymbol)(void* library, const char* name);
     void (*freeLibrary)(void* library);

@@ -112,7 +112,7 @@ int WinVerifyScreenSaverPassword(WindowHandle window) {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT) return 1;
-    HMODULE library = LoadLibraryA("PASSWORD.CPL");
+    HMODULE library = LoadSystemLibrary("PASSWORD.CPL");
     if (!library) return 1;
     typedef BOOL(WINAPI * VerifyProc)(HWND);
     VerifyProc verify =
@@ -127,7 +127,7 @@ int WinVerifyScreenSaverPassword(WindowHandle window) {
 }
 
 void WinChangeScreenSaverPassword(WindowHandle parent) {
-    HMODULE library = LoadLibraryA("MPR.DLL");
+    HMODULE library = LoadSystemLibrary("MPR.DLL");
     if (!library) return;
     typedef DWORD(WINAPI * ChangeProc)(LPCSTR, HWND, DWORD, LPVOID);
     ChangeProc change =
@@ -208,7 +208,9 @@ int WinReplaceFile(const char* from, const char* to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-void* WinLoadLibrary(const char* name) { return reinterpret_cast<void*>(LoadLibraryA(name)); }
+void* WinLoadLibrary(const char* name) {
+    return reinterpret_cast<void*>(LoadSystemLibrary(name));
+}
 
 void* WinFindSymbol(void* library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));

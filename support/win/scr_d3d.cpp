@@ -95,7 +95,7 @@ D3dScreen::D3dScreen()
       scratch(nullptr),
       parentWindow(0),
       enumerationFailed(0) {
-    library = LoadLibraryA("ddraw.dll");
+    library = LoadSystemLibrary("ddraw.dll");
     if (!library) {
         LogMessage(LOG_INIT, "No direct X installed\n");
         return;

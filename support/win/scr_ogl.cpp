@@ -11,6 +11,7 @@
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "display_win.h"
+#include "library_win.h"
 #include "misc.h"
 #include "ogl_api.h"
 #include "startup.h"
@@ -53,7 +54,7 @@ OglScreen::OglScreen(int32_t screenKind)
     if (length == 0 || length >= sizeof savedSplash) std::strcpy(savedSplash, "1");
     SetEnvironmentVariableA(kSplashVariable, "1");
     std::strcpy(driverFile, screenKind == SCREEN_3DFX ? "3DfxvGL.dll" : "opengl32.dll");
-    HMODULE probe = LoadLibraryA(driverFile);
+    HMODULE probe = LoadSystemLibrary(driverFile);
     if (probe) {
         FreeLibrary(probe);
         if (glb && glb->screenList) glb->screenList->AddBack(this);
@@ -84,7 +85,7 @@ int OglScreen::MatchSelection(const void* devicePart, int32_t) {
 
 int OglScreen::LoadDriver() {
     if (driver) return 1;
-    driver = LoadLibraryA(driverFile);
+    driver = LoadSystemLibrary(driverFile);
     if (!driver) {
         LogMessage(LOG_SCREEN, "Failed to load OpenGl driver : %s\n", driverFile);
         return 0;
