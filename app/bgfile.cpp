@@ -1,10 +1,12 @@
 #include "bgfile.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "ansi/xiff.h"
 #include "bground.h"
 #include "misc.h"
+#include "userfiles.h"
 
 namespace {
 
@@ -104,6 +106,15 @@ int WriteChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator
            file->WriteFloat(channel->transitionHigh) && file->WriteLong(channel->delayRandom) &&
            file->WriteFloat(channel->delay) && file->WriteFloat(channel->delayLow) &&
            file->WriteFloat(channel->delayHigh) && file->EndChunk();
+}
+
+int UserBackgroundPath(char* path, int size) {
+    return UserFilePath(BACKGROUND_FILE_NAME, path, size);
+}
+
+void BackgroundPathToLoad(char* path, int size) {
+    if (UserBackgroundPath(path, size) && FileExists(path)) return;
+    std::snprintf(path, size_t(size), "%s", BACKGROUND_FILE_NAME);
 }
 
 int LoadBackground(VxAnimator* animator, const char* path) {

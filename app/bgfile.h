@@ -3,10 +3,18 @@
 #pragma once
 
 #include "animator.h"
+#include "ansi/file.h"
 
 class XiffFile;
 
 #define BACKGROUND_FILE_NAME "BGround.qvb"
+
+// The user's own copy, which the editor's SAVE writes; 0 (path empty) when the path does
+// not fit.
+int UserBackgroundPath(char* path, int size);
+// What a run starts from and the editor's LOAD reads: the user's own copy when there is
+// one, else the shipped file of the data folder (the working directory).
+void BackgroundPathToLoad(char* path, int size);
 
 // 1 loaded; 0 when the file is missing, not XIFF, malformed or of a newer version (an
 // error text is recorded for the last two). A missing parameter chunk leaves that

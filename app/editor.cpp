@@ -558,14 +558,18 @@ void VxConfig::ReportFailure(const char* what) {
 }
 
 int VxConfig::SaveBackgroundFile() {
-    if (animator && SaveBackground(animator, BACKGROUND_FILE_NAME)) return 1;
+    char path[FILE_NAME_SIZE];
+    if (animator && UserBackgroundPath(path, sizeof path) && SaveBackground(animator, path))
+        return 1;
     ReportFailure("Unable to save the background");
     return 0;
 }
 
 // The channels become what the file holds, which is then the saved state.
 int VxConfig::LoadBackgroundFile() {
-    if (animator && LoadBackground(animator, BACKGROUND_FILE_NAME)) {
+    char path[FILE_NAME_SIZE];
+    BackgroundPathToLoad(path, sizeof path);
+    if (animator && LoadBackground(animator, path)) {
         animator->ApplyAll(0);
         SnapshotChannels();
         return 1;
@@ -831,7 +835,9 @@ int vx_init(int saverOnly) {
     ClearError();
 
     LogMessage(LOG_INIT, "Loading background\n");
-    if (!LoadBackground(editor.animator, BACKGROUND_FILE_NAME)) {
+    char backgroundPath[FILE_NAME_SIZE];
+    BackgroundPathToLoad(backgroundPath, sizeof backgroundPath);
+    if (!LoadBackground(editor.animator, backgroundPath)) {
         // Start-up only logs: the built-in default goes on showing.
         LogMessage(LOG_INIT, "Unable to load background\n");
         ClearError();

@@ -1,10 +1,12 @@
 #include "mainloop.h"
 
+#include "ansi/file.h"
 #include "base/screenb.h"
 #include "editor.h"
 #include "gui/keyboard.h"
 #include "misc.h"
 #include "saverstate.h"
+#include "userfiles.h"
 #include "xsystem.h"
 
 namespace {
@@ -15,6 +17,13 @@ int32_t frameCounter;
 AppFrameHooks hooks = {vx_init, EditorFrame, EditorExit};
 
 bool ScreenshotKeyPressed() { return glb->keyboard && glb->keyboard->WasPressed(KEY_F12); }
+
+// Into the user's own ScrShots folder, under a dated name.
+void SaveScreenshot() {
+    char path[FILE_NAME_SIZE];
+    if (UserFilePath("ScrShots/qv.bmp", path, sizeof path))
+        glb->currentScreen->SaveScreenshot(path, 0);
+}
 
 uint32_t NowMilliseconds() { return uint32_t(TimerMilliseconds()); }
 
@@ -43,7 +52,7 @@ int MainLoop(int continuous) {
         float seconds = float(uint32_t(NowMilliseconds() - reference) * 0.001);
         reference = NowMilliseconds();
         ++frameCounter;
-        if (ScreenshotKeyPressed()) glb->currentScreen->SaveScreenshot("ScrShots/qv.bmp", 0);
+        if (ScreenshotKeyPressed()) SaveScreenshot();
 
         switch (mainState) {
             case STATE_START:

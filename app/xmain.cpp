@@ -20,6 +20,7 @@
 #include "settings.h"
 #include "settingsdialog.h"
 #include "startup.h"
+#include "userfiles.h"
 #include "xsystem.h"
 
 SettingsRecord Settings;
@@ -36,6 +37,13 @@ void ApplyPriority(int32_t priority) {
         Platform().setProcessPriority(1);
     else if (priority == 200)
         Platform().setProcessPriority(2);
+}
+
+// The user's own settings file, beside their other files.
+const char* SettingsPath() {
+    static char path[FILE_NAME_SIZE];
+    UserFilePath(SETTINGS_FILE_NAME, path, sizeof path);
+    return path;
 }
 
 void SetSettingsDefaults() {
@@ -159,7 +167,7 @@ int Init(int32_t count, char** words) {
     }
     if (!SystemSetup(count, words)) return 0;
     SetSettingsDefaults();
-    if (FileExists(SETTINGS_FILE_NAME) && !LoadSettings(SETTINGS_FILE_NAME, &Settings))
+    if (FileExists(SettingsPath()) && !LoadSettings(SettingsPath(), &Settings))
         Platform().messageBox(sglb->mainWindow,
                               "Unable to read the configuration file.\nUsing default values",
                               "Info");
@@ -208,6 +216,6 @@ int xMain(int32_t count, char** words) {
                    long(loopResult));
     }
     AppCleanup();
-    if (result != 0 && !SaveSettings(SETTINGS_FILE_NAME, &Settings)) ClearError();
+    if (result != 0 && !SaveSettings(SettingsPath(), &Settings)) ClearError();
     return 1;
 }

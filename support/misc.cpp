@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform.h"
+#include "userfiles.h"
 
 // ---------------------------------------------------------------------------------------
 // Log
@@ -21,20 +22,13 @@ char logPath[kLogPathSize];
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// Builds the log path once per run and removes the previous run's log.
+// Builds the log path once per run and removes the previous run's log. The log is the
+// user's, beside their settings: beside the installed program a standard user could
+// not write it, and every user would share one.
 void PrepareLogFile() {
-    ExecutableDirectory(logPath, kLogPathSize);
-    size_t length = std::strlen(logPath);
-    // An executable without a directory part logs into the working directory.
-    const char* separator = (length == 0 || IsSeparator(logPath[length - 1])) ? "" : "\\";
-    if (length + std::strlen(separator) + std::strlen(LOG_FILE_NAME) >= size_t(kLogPathSize)) {
-        // No room for the name: the working directory rather than a cut path.
-        length = 0;
-        separator = "";
-    }
-    if (std::snprintf(logPath + length, size_t(kLogPathSize) - length, "%s%s", separator,
-                      LOG_FILE_NAME) < 0)
-        logPath[0] = 0;
+    // No room for the name: the working directory rather than a cut path.
+    if (!UserFilePath(LOG_FILE_NAME, logPath, kLogPathSize))
+        std::snprintf(logPath, kLogPathSize, "%s", LOG_FILE_NAME);
     std::remove(logPath);
     logFirstWrite = 0;
 }

@@ -35,6 +35,13 @@ struct PlatformServices {
     int (*setCurrentDirectory)(const char* path);
     int (*createDirectory)(const char* path);
     int32_t (*lastError)();
+    // This user's own folder for the program's files, made (with any missing level) when
+    // it is not there: "%LOCALAPPDATA%\Novadrift\" on Win32, found through the shell, and
+    // "$XDG_CONFIG_HOME/novadrift/" (by default "~/.config/novadrift/") on POSIX. 1 with
+    // the path, ending in a separator; 0 when there is none or it does not fit.
+    int (*userDirectory)(char* buffer, int size);
+    // 1 when a new file can be made in the directory.
+    int (*isDirectoryWritable)(const char* path);
 
     // Window layer. The class's window procedure hands every message to the
     // registered message handlers. registerWindowClass: 1 done, 0 failed.

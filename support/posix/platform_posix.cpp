@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
@@ -82,6 +83,33 @@ int PosixCreateDirectory(const char* path) { return mkdir(path, 0777) == 0; }
 
 int32_t PosixLastError() { return errno; }
 
+// The XDG base directory for configuration, else ~/.config; every missing level is made
+// (the new ones readable by the user alone, as that specification asks).
+int PosixUserDirectory(char* buffer, int size) {
+    const char* base = std::getenv("XDG_CONFIG_HOME");
+    std::string path;
+    if (base && base[0] == '/') {
+        path = base;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || home[0] != '/') return 0;
+        path = std::string(home) + "/.config";
+    }
+    path += "/novadrift/";
+    if (path.size() >= size_t(size)) return 0;
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        std::string level = path.substr(0, slash);
+        if (mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) return 0;
+    }
+    struct stat made;
+    if (stat(path.c_str(), &made) != 0 || !S_ISDIR(made.st_mode)) return 0;
+    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    return 1;
+}
+
+int PosixIsDirectoryWritable(const char* path) { return access(path, W_OK) == 0; }
+
 // No window system: classes always register and the queue is always empty.
 int PosixRegisterWindowClass(const char*) { return 1; }
 
@@ -142,6 +170,8 @@ PlatformServices MakePosixServices() {
     services.setCurrentDirectory = PosixSetCurrentDirectory;
     services.createDirectory = PosixCreateDirectory;
     services.lastError = PosixLastError;
+    services.userDirectory = PosixUserDirectory;
+    services.isDirectoryWritable = PosixIsDirectoryWritable;
     services.registerWindowClass = PosixRegisterWindowClass;
     services.unregisterWindowClass = PosixUnregisterWindowClass;
     services.pumpMessages = PosixPumpMessages;

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include <string>
+
 #include "misc.h"
 #include "startup.h"
 #include "win/input_win.h"
@@ -53,6 +57,45 @@ int WinSetCurrentDirectory(const char* path) { return SetCurrentDirectoryA(path)
 int WinCreateDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
 
 int32_t WinLastError() { return int32_t(GetLastError()); }
+
+// The program's file calls take ANSI paths: a folder the ANSI code page cannot spell (a
+// user name in another script) is taken in its short form, which can.
+int AnsiPath(const wchar_t* path, char* buffer, int size) {
+    BOOL lossy = FALSE;
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, buffer, size, nullptr, &lossy) >
+            0 &&
+        !lossy)
+        return 1;
+    wchar_t shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameW(path, shortPath, MAX_PATH);
+    lossy = FALSE;
+    return length > 0 && length < MAX_PATH &&
+           WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortPath, -1, buffer, size, nullptr,
+                               &lossy) > 0 &&
+           !lossy;
+}
+
+int WinUserDirectory(char* buffer, int size) {
+    PWSTR base = nullptr;
+    HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &base);
+    std::wstring path = SUCCEEDED(found) && base ? std::wstring(base) + L"\\Novadrift" : L"";
+    CoTaskMemFree(base);
+    if (path.empty()) return 0;
+    CreateDirectoryW(path.c_str(), nullptr);
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    return AnsiPath((path + L"\\").c_str(), buffer, size);
+}
+
+// A file made in the folder and removed again: the folder's permissions and a read-only
+// medium both answer. The program's manifest keeps Windows from sending the file to the
+// user's VirtualStore instead.
+int WinIsDirectoryWritable(const char* path) {
+    char probe[MAX_PATH];
+    if (!GetTempFileNameA(path, "nd", 0, probe)) return 0;
+    DeleteFileA(probe);
+    return 1;
+}
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     int32_t result = 0;
@@ -231,6 +274,8 @@ PlatformServices MakeWinServices() {
     services.setCurrentDirectory = WinSetCurrentDirectory;
     services.createDirectory = WinCreateDirectory;
     services.lastError = WinLastError;
+    services.userDirectory = WinUserDirectory;
+    services.isDirectoryWritable = WinIsDirectoryWritable;
     services.registerWindowClass = WinRegisterWindowClass;
     services.unregisterWindowClass = WinUnregisterWindowClass;
     services.pumpMessages = WinPumpMessages;

@@ -22,26 +22,14 @@ PixelFormat Format(int32_t bits, uint32_t red, uint32_t green, uint32_t blue, ui
     return format;
 }
 
-std::string commandLine;
-const char* TestCommandLine() {
-    return commandLine.c_str();
-}
-
 class ColConvertTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        commandLine = "\"" + scratch.Path() + "/Novadrift.scr\"";
-        Platform().commandLine = TestCommandLine;
-        ResetLogFile();
-        std::memset(&converter, 0, sizeof converter);
-    }
+    void SetUp() override { std::memset(&converter, 0, sizeof converter); }
     void TearDown() override {
         ColConvert::ReleaseTable(&converter);
-        Platform().commandLine = NativePlatform().commandLine;
-        ResetLogFile();
         ClearError();
     }
-    std::string Log() { return ReadTextFile(scratch.Path() + "/Novadrift.log"); }
+    std::string Log() { return scratchLog.Text(); }
     std::string PendingError() {
         char message[ERROR_MESSAGE_SIZE];
         return GetErrorMessage(message, sizeof message) ? message : "";
@@ -54,6 +42,7 @@ protected:
     }
 
     ScratchDirectory scratch;
+    ScratchLog scratchLog{scratch.Path()};
     PixelFormat converter;
 };
 

@@ -108,6 +108,8 @@ protected:
     }
 
     ScratchDirectory scratch;
+    // The user's own folder is the scratch folder too: the saved background goes there.
+    ScratchLog scratchLog{scratch.Path()};
     PictureRegistry registry;
     MemoryTextureList textures;
     CapturingScreen screen;

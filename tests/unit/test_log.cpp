@@ -110,8 +110,10 @@ TEST(LogPath, ExecutableDirectoryFromCommandLine) {
 }
 
 TEST_F(LogTest, LogFromLongExecutablePathStaysInsideItsBuffer) {
-    // The program path fits its buffer, the log name after its directory does not.
+    // Without a folder of the user's the log goes beside the program; the program path
+    // fits its buffer, the log name after its directory does not.
     std::string directory = scratch.Path() + "/" + std::string(285 - scratch.Path().size(), 'd');
+    scratchLog.SetUserDirectory("");
     scratchLog.SetCommandLine("\"" + directory + "/N.scr\"");
     LogMessage(LOG_INIT, "x\n");
     EXPECT_STREQ(LogFilePath(), "Novadrift.log");

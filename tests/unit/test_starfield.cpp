@@ -654,6 +654,8 @@ protected:
     Keyboard keyboard;
     Keyboard* savedKeyboard = nullptr;
     int32_t savedBackground = 0;
+    // The log and the user's own files in the scratch folder, the shipped data's.
+    ScratchLog scratchLog{scratch.Path()};
 };
 
 TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
@@ -818,8 +820,30 @@ TEST_F(SaverFrameTest, ALoadedBackgroundStartsFromItsValuesAndStaysInItsRanges) 
     EXPECT_LE(field->starCount, 300);
 }
 
+TEST_F(SaverFrameTest, ARunStartsFromTheUsersOwnBackgroundElseTheShippedOne) {
+    // The shipped background in the data folder (the working directory), the user's own
+    // copy in their folder.
+    const std::string own = scratch.Path() + "/own/";
+    ASSERT_EQ(Platform().createDirectory(own.c_str()), 1);
+    scratchLog.SetUserDirectory(own);
+    const std::string shipped = BACKGROUND_FILE_NAME, users = own + BACKGROUND_FILE_NAME;
+    for (const std::string& path : {shipped, users}) {
+        VxAnimator saved;
+        saved.SetDefaultBackground();
+        saved.SetMode(CONTROL_BGSBCR, ANIM_NONE);
+        saved.SetValue(CONTROL_BGSBCR, path == users ? 33.0f : 77.0f, 1, 1);
+        ASSERT_EQ(SaveBackground(&saved, path.c_str()), 1);
+    }
+    for (int red : {33, 77}) {
+        StarField* field = XNEW(StarField);
+        ASSERT_EQ(vx_init(1), 1);
+        EXPECT_EQ(field->backgroundColour[0], red);
+        EditorExit();
+        ASSERT_EQ(std::remove(users.c_str()), red == 33 ? 0 : -1);
+    }
+}
+
 TEST_F(SaverFrameTest, AStarCountNoFieldCanHaveIsRefusedOnceAndTheRunGoesOn) {
-    ScratchLog log(scratch.Path());
     for (float bad : {std::numeric_limits<float>::quiet_NaN(), 1e12f}) {
         VxAnimator saved;
         saved.SetDefaultBackground();
@@ -841,7 +865,7 @@ TEST_F(SaverFrameTest, AStarCountNoFieldCanHaveIsRefusedOnceAndTheRunGoesOn) {
         EXPECT_EQ(field->starCount, 321);
         EditorExit();
     }
-    std::string text = log.Text();
+    std::string text = scratchLog.Text();
     auto count = [&text](const std::string& what) {
         size_t n = 0;
         for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))

@@ -2,6 +2,7 @@
 
 #include "ansi/memory.h"
 #include "misc.h"
+#include "userfiles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -99,22 +100,40 @@ namespace {
 std::string scratchCommandLine;
 const char* ScratchCommandLine() { return scratchCommandLine.c_str(); }
 
+std::string scratchUserDirectory;
+int ScratchUserDirectory(char* buffer, int size) {
+    if (scratchUserDirectory.empty() || scratchUserDirectory.size() >= size_t(size)) return 0;
+    std::memcpy(buffer, scratchUserDirectory.c_str(), scratchUserDirectory.size() + 1);
+    return 1;
+}
+
 }  // namespace
 
 ScratchLog::ScratchLog(const std::string& directory) : directory(directory) {
+    SetUserDirectory(directory + "/");
     SetCommandLine("\"" + directory + "/Novadrift.scr\" /c");
     Platform().commandLine = ScratchCommandLine;
+    Platform().userDirectory = ScratchUserDirectory;
 }
 
 ScratchLog::~ScratchLog() {
     Platform().commandLine = NativePlatform().commandLine;
+    Platform().userDirectory = NativePlatform().userDirectory;
     ResetLogFile();
+    ForgetUserFileDirectory();
     ClearError();
 }
 
 void ScratchLog::SetCommandLine(const std::string& commandLine) {
     scratchCommandLine = commandLine;
     ResetLogFile();
+    ForgetUserFileDirectory();
+}
+
+void ScratchLog::SetUserDirectory(const std::string& path) {
+    scratchUserDirectory = path;
+    ResetLogFile();
+    ForgetUserFileDirectory();
 }
 
 std::string ScratchLog::Text() const { return ReadTextFile(directory + "/Novadrift.log"); }

@@ -29,14 +29,17 @@ bool DirectoryExists(const std::string& path);
 std::string CurrentDirectory();
 
 // The log of one test written into a directory of its own: the program path on the
-// command line points there, and the log starts afresh. Afterwards the command line
-// and the log are back to normal.
+// command line and the user's own folder point there, and the log starts afresh.
+// Afterwards the command line, the user's folder and the log are back to normal.
 class ScratchLog {
 public:
     explicit ScratchLog(const std::string& directory);
     ~ScratchLog();
     // Another full command line (program path first); the next line starts a new log.
     void SetCommandLine(const std::string& commandLine);
+    // Another user's own folder (ending in a separator; empty: none); the next line
+    // starts a new log.
+    void SetUserDirectory(const std::string& path);
     std::string Text() const;
 
 private:

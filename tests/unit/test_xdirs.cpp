@@ -27,9 +27,19 @@ TEST_F(CreateDirsTest, DoubledMixedAndLeadingSeparators) {
     std::string before = CurrentDirectory();
     EXPECT_EQ(xCreateDirsForFile("x\\/\\y//z.bin"), 1);
     EXPECT_TRUE(DirectoryExists("x/y"));
-    // A leading separator still counts from the working directory.
-    EXPECT_EQ(xCreateDirsForFile("/lead\\in/f"), 1);
-    EXPECT_TRUE(DirectoryExists("lead/in"));
+    EXPECT_EQ(CurrentDirectory(), before);
+}
+
+TEST_F(CreateDirsTest, APathWithARootMakesItsLevelsBelowThatRoot) {
+    // As the user's own folder is named: from its drive or the root, not from the
+    // working directory.
+    const std::string before = CurrentDirectory();
+    EXPECT_EQ(xCreateDirsForFile((scratch.Path() + "/own\\ScrShots/qv.bmp").c_str()), 1);
+    EXPECT_TRUE(DirectoryExists(scratch.Path() + "/own/ScrShots"));
+    // Nothing below the working directory: the path's first level is not there.
+    const std::string path = scratch.Path();
+    const size_t start = path[1] == ':' ? 3 : 1;
+    EXPECT_FALSE(DirectoryExists(path.substr(start, path.find_first_of("/\\", start) - start)));
     EXPECT_EQ(CurrentDirectory(), before);
 }
 
