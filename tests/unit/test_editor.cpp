@@ -36,6 +36,7 @@ const char kLayout[] =
     "        BGROUND = 60, 4, 16, 16, Face, \"Background\"\n"
     "        SAVE = 40, 4, 16, 16, Face, \"Save\"\n"
     "        RESET = 20, 4, 16, 16, Face, \"Reset\"\n"
+    "        LOAD = 0, 4, 16, 16, Face, \"Load\"\n"
     "    }\n"
     "    { = SLIDERP\n"
     "        Background = {-200, 300, 0, 0, 0, 9, 9, 9, 0}, {-100, 300, 0, 0, 0, 9, 9, 9, 0}, "
@@ -433,3 +434,33 @@ TEST_F(EditorTest, ThePromptAsksOnceAndAFailedSaveKeepsTheOldFile) {
     EXPECT_FLOAT_EQ(loaded.Channel(CONTROL_BGSSZ)->high, 9);
     EXPECT_EQ(config.EditorInput(), 0);
 }
+
+namespace {
+
+TEST_F(EditorTest, SaveWritesTheUsersOwnBackgroundWhichLoadPrefersToTheShippedOne) {
+    // As the installed program: the shipped background in the data folder (the working
+    // directory), the program elsewhere, the user's own folder elsewhere again.
+    const std::string own = scratch.Path() + "/own/", users = own + BACKGROUND_FILE_NAME;
+    ASSERT_EQ(Platform().createDirectory(own.c_str()), 1);
+    scratchLog.SetUserDirectory(own);
+    scratchLog.SetCommandLine("\"" + scratch.Path() + "/system/Novadrift.scr\" /c");
+    ASSERT_EQ(SaveBackground(&animator, BACKGROUND_FILE_NAME), 1);
+    const std::string shipped = ReadWholeFile(BACKGROUND_FILE_NAME);
+    const float shippedHigh = animator.Channel(CONTROL_BGSSZ)->high;
+
+    animator.SetHigh(CONTROL_BGSSZ, 9);
+    Click(ButtonOf(13, CONTROL_SAVE));
+    EXPECT_EQ(ReadWholeFile(BACKGROUND_FILE_NAME), shipped);
+    VxAnimator saved;
+    ASSERT_EQ(LoadBackground(&saved, users.c_str()), 1);
+    EXPECT_FLOAT_EQ(saved.Channel(CONTROL_BGSSZ)->high, 9);
+
+    animator.SetHigh(CONTROL_BGSSZ, 3);
+    Click(ButtonOf(13, CONTROL_LOAD));
+    EXPECT_FLOAT_EQ(animator.Channel(CONTROL_BGSSZ)->high, 9);
+    ASSERT_EQ(std::remove(users.c_str()), 0);
+    Click(ButtonOf(13, CONTROL_LOAD));
+    EXPECT_FLOAT_EQ(animator.Channel(CONTROL_BGSSZ)->high, shippedHigh);
+}
+
+}  // namespace

@@ -821,11 +821,12 @@ TEST_F(SaverFrameTest, ALoadedBackgroundStartsFromItsValuesAndStaysInItsRanges) 
 }
 
 TEST_F(SaverFrameTest, ARunStartsFromTheUsersOwnBackgroundElseTheShippedOne) {
-    // The shipped background in the data folder (the working directory), the user's own
-    // copy in their folder.
+    // As the installed program: the shipped background in the data folder (the working
+    // directory), the program elsewhere, the user's own copy in their folder.
     const std::string own = scratch.Path() + "/own/";
     ASSERT_EQ(Platform().createDirectory(own.c_str()), 1);
     scratchLog.SetUserDirectory(own);
+    scratchLog.SetCommandLine("\"" + scratch.Path() + "/system/Novadrift.scr\" /s");
     const std::string shipped = BACKGROUND_FILE_NAME, users = own + BACKGROUND_FILE_NAME;
     for (const std::string& path : {shipped, users}) {
         VxAnimator saved;
