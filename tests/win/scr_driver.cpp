@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <gdiplus.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -577,4 +578,47 @@ std::string BackgroundWithStillChannel(std::string background, const std::string
         for (int b = 0; b < 4; ++b)
             background[fields + 4 + 4 * size_t(w) + size_t(b)] = char((words[w] >> (8 * b)) & 0xFF);
     return background;
+}
+
+std::string UserFolder() {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::string(path) + "\\Novadrift\\";
+}
+
+namespace {
+
+const char* const kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+void SetLocalAppData(const std::string& path) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Local AppData", 0, REG_EXPAND_SZ,
+                   reinterpret_cast<const BYTE*>(path.c_str()), DWORD(path.size() + 1));
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+OtherUserFolder::OtherUserFolder(const std::string& localAppData) {
+    char value[MAX_PATH] = {};
+    DWORD size = sizeof value - 1;
+    if (RegGetValueA(HKEY_CURRENT_USER, kShellFolders, "Local AppData",
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value,
+                     &size) == ERROR_SUCCESS) {
+        saved = value;
+        hadValue = true;
+    }
+    SHCreateDirectoryExA(nullptr, localAppData.c_str(), nullptr);
+    SetLocalAppData(localAppData);
+}
+
+OtherUserFolder::~OtherUserFolder() {
+    if (hadValue)
+        SetLocalAppData(saved);
+    else
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Local AppData");
 }

@@ -217,3 +217,23 @@ private:
 // low = high = value); unchanged when the file has no such channel.
 std::string BackgroundWithStillChannel(std::string background, const std::string& keyword,
                                        float value);
+
+// The program's own folder for the user of the Wine prefix: the user's local
+// application-data folder's Novadrift, with a trailing backslash. An installed program,
+// or a copy without gui.cfg beside it, keeps its settings, log, saved background and
+// screenshots there.
+std::string UserFolder();
+
+// While it lives, the user's local application-data folder is another (the prefix
+// user's shell folder setting points there, as another user's would), made when missing.
+class OtherUserFolder {
+public:
+    explicit OtherUserFolder(const std::string& localAppData);
+    ~OtherUserFolder();
+    OtherUserFolder(const OtherUserFolder&) = delete;
+    OtherUserFolder& operator=(const OtherUserFolder&) = delete;
+
+private:
+    std::string saved;
+    bool hadValue = false;
+};
