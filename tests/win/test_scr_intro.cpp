@@ -183,9 +183,9 @@ protected:
     void TearDown() override {
         for (const std::string& name : kCopied) DeleteFileA((folder + name).c_str());
         for (const char* name : {"Novadrift.log", "novadrift.cfg"})
-            DeleteFileA((folder + name).c_str());
-        RemoveDirectoryA((folder + "textures").c_str());
-        RemoveDirectoryA(folder.c_str());
+            DeleteFileA((folder + "local\\Novadrift\\" + name).c_str());
+        for (const char* level : {"local\\Novadrift", "local", "textures", ""})
+            RemoveDirectoryA((folder + level).c_str());
     }
     const std::vector<std::string> kCopied = {"Novadrift.scr", "textures\\star.bmp",
                                               "textures\\stars.bmp", "textures\\font8x8.bmp"};
@@ -193,14 +193,17 @@ protected:
 };
 
 TEST_F(WithoutAtlas, TheRunEndsWithTheErrorBoxNamingTheFile) {
-    // As the screensaver: the editor's layout is not part of the copy.
+    // As the screensaver: the editor's layout is not part of the copy, which keeps the
+    // log in the user's own folder.
+    OtherUserFolder user(folder + "local");
     ScrRun run = RunScrAt(folder + "Novadrift.scr", " /s", 30000);
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_EQ(run.boxes[0].caption, "Error");
     EXPECT_EQ(run.boxes[0].text, "FXT - Unable to open \"./textures/nd.fxt\"");
-    std::vector<std::string> log = LogBodies(ReadFileText(folder + "Novadrift.log"));
+    std::vector<std::string> log =
+        LogBodies(ReadFileText(folder + "local\\Novadrift\\Novadrift.log"));
     EXPECT_TRUE(HasLine(log, "INIT : Initializing intro"));
     // Nothing after the failed start: no background, no frames; an orderly teardown.
     EXPECT_FALSE(HasLine(log, "INIT : Loading background"));

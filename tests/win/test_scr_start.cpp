@@ -103,8 +103,9 @@ void SetDataPath(const std::string& path) {
     RegCloseKey(key);
 }
 
-// Without gui.cfg beside it, the program takes its data folder from the registry: the
-// settings file of the run is written there.
+// Without gui.cfg beside it, the program takes its data folder from the registry and
+// keeps the settings file and the log of the run in the user's own folder, neither
+// beside itself nor in the data folder.
 TEST(ScrStart, TheDataFolderComesFromTheRegistryWhenGuiCfgIsNotBesideTheProgram) {
     std::string elsewhere = TestProgramDirectory() + "elsewhere\\";
     std::string data = TestProgramDirectory() + "regdata";
@@ -114,23 +115,30 @@ TEST(ScrStart, TheDataFolderComesFromTheRegistryWhenGuiCfgIsNotBesideTheProgram)
                           (elsewhere + "Novadrift.scr").c_str(), FALSE));
     DeleteFileA((data + "\\novadrift.cfg").c_str());
     DeleteFileA((elsewhere + "novadrift.cfg").c_str());
+    const std::string local = TestProgramDirectory() + "regdata-user";
+    OtherUserFolder user(local);
+    const std::string own = local + "\\Novadrift\\";
+    DeleteFileA((own + "novadrift.cfg").c_str());
 
     SetDataPath(data);
     ScrRun run = RunScrAt(elsewhere + "Novadrift.scr", " /a");
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
-    std::vector<std::string> log = LogBodies(ReadFileText(elsewhere + "Novadrift.log"));
+    std::vector<std::string> log = LogBodies(ReadFileText(own + "Novadrift.log"));
     EXPECT_TRUE(InOrder(log, {"INIT : Didn't find gui.cfg. Getting real dir",
                               "INIT : Setting dir to " + data, "INIT : Dir change ok"}));
-    EXPECT_EQ(ReadFileText(data + "\\novadrift.cfg").size(), 386u);
-    EXPECT_EQ(GetFileAttributesA((elsewhere + "novadrift.cfg").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadFileText(own + "novadrift.cfg").size(), 386u);
+    for (const std::string& other : {elsewhere, data + "\\"})
+        for (const char* name : {"novadrift.cfg", "Novadrift.log"})
+            EXPECT_EQ(GetFileAttributesA((other + name).c_str()), INVALID_FILE_ATTRIBUTES)
+                << other << name;
 
     // A folder that is not there: the run stays where it is and says why at the end.
     SetDataPath("C:\\no\\such\\folder");
     run = RunScrAt(elsewhere + "Novadrift.scr", " /a");
     ASSERT_TRUE(run.started);
-    log = LogBodies(ReadFileText(elsewhere + "Novadrift.log"));
+    log = LogBodies(ReadFileText(own + "Novadrift.log"));
     EXPECT_TRUE(InOrder(log, {"INIT : Setting dir to C:\\no\\such\\folder",
                               "RAW:Error : Unable to change dir"}));
     EXPECT_FALSE(Contains(log, "INIT : Dir change ok"));
