@@ -8,11 +8,12 @@
 ;   Novadrift.scr        the system folder, where Windows looks for screen savers
 ;                        (SysWOW64 on 64-bit Windows: it is a 32-bit program)
 ;   uninstall.exe        Program Files\Novadrift
-;   data                 ProgramData\Novadrift, which the Users group may change: the
-;                        program writes novadrift.cfg, BGround.qvb and ScrShots\ there
+;   data                 ProgramData\Novadrift, which only administrators may change:
+;                        the program reads it and writes nothing there
 ;   HKLM\SOFTWARE\Novadrift DataPath   the data folder, for the program
-; The uninstaller keeps the user's own files in the data folder (settings, an edited
-; background, screenshots) unless they choose to remove them.
+; Each user's own files (settings, saved background, screenshots, log) are the
+; program's business, in that user's %LOCALAPPDATA%\Novadrift; the uninstaller leaves
+; them alone, as Windows programs do, and says so.
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -26,8 +27,10 @@ RequestExecutionLevel admin
 !define APP_KEY "SOFTWARE\${PRODUCT}"
 !define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 !define DATADIR "$APPDATA\${PRODUCT}"
-; Built-in Users group, named by its SID so any system language works.
+; Built-in groups and accounts, named by their SIDs so any system language works.
 !define USERS_SID "*S-1-5-32-545"
+!define ADMINISTRATORS_SID "*S-1-5-32-544"
+!define SYSTEM_SID "*S-1-5-18"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -53,11 +56,14 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "${PRODUCT} has been removed"
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} has been removed from your computer.$\r$\n$\r$\nYour own ${PRODUCT} files (settings, saved background, screenshots and log) are kept in %LOCALAPPDATA%\${PRODUCT}, as each user's are in theirs. Delete that folder to remove them too."
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
 
-; A shipped file that the user may change (the editor saves the background): installed
-; with its time stamp noted, so that neither a later install nor the uninstaller
-; touches it once the user has changed it, nor a copy the user kept from before.
+; A shipped file that earlier versions let users change in the data folder (the editor
+; saved the background there): installed with its time stamp noted, so that neither a
+; later install nor the uninstaller touches a copy changed before.
 !macro InstallEditable NAME
     ReadRegStr $2 HKLM "${UNINSTALL_KEY}" "Shipped ${NAME}"
     ClearErrors
@@ -116,7 +122,10 @@ Section "Novadrift"
 !if /FileExists "${STAGE}/gui.cfg"
     !insertmacro InstallEditable "gui.cfg"
 !endif
-    nsExec::ExecToLog 'icacls "${DATADIR}" /grant ${USERS_SID}:(OI)(CI)M'
+    ; Read-only for standard users: the shipped data every user's saver reads is no
+    ; user's to change, nor to add files to (ProgramData itself lets users add files to
+    ; its folders). Also takes back the right to change it that earlier versions gave.
+    nsExec::ExecToLog 'icacls "${DATADIR}" /inheritance:r /grant:r ${SYSTEM_SID}:(OI)(CI)F ${ADMINISTRATORS_SID}:(OI)(CI)F ${USERS_SID}:(OI)(CI)RX'
     Pop $0
     WriteRegStr HKLM "${APP_KEY}" "DataPath" "${DATADIR}"
 
@@ -137,6 +146,7 @@ SectionEnd
 
 Section "Uninstall"
     Delete "$SYSDIR\${PRODUCT}.scr"
+    ; The log an earlier version wrote beside itself.
     Delete "$SYSDIR\${PRODUCT}.log"
     ; Windows would go on naming a screen saver that is gone.
     ReadRegStr $0 HKCU "Control Panel\Desktop" "SCRNSAVE.EXE"
@@ -145,16 +155,11 @@ Section "Uninstall"
         DeleteRegValue HKCU "Control Panel\Desktop" "SCRNSAVE.EXE"
     ${EndIf}
 
+    ; The shipped data; what an earlier version's users left in the data folder stays,
+    ; and the folder with it.
     RMDir /r "${DATADIR}\textures"
-    MessageBox MB_YESNO|MB_ICONQUESTION \
-        "Also remove your own ${PRODUCT} files (settings, edited background and screenshots) in ${DATADIR}?" \
-        /SD IDNO IDYES removeAll
     !insertmacro RemoveIfUnchanged "BGround.qvb"
     !insertmacro RemoveIfUnchanged "gui.cfg"
-    Goto removed
-removeAll:
-    RMDir /r "${DATADIR}"
-removed:
     RMDir "${DATADIR}"
 
     DeleteRegKey HKLM "${APP_KEY}"
