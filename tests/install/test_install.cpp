@@ -1,8 +1,9 @@
 // The installer on a fresh machine: a silent install puts the screen saver, its data
 // and its registry entries in place; the installed screen saver, started from the
-// system folder as Windows starts it, finds its data through the registry and draws
-// the star field; a silent uninstall removes what was installed and keeps what the
-// user made.
+// system folder as Windows starts it, finds its data through the registry, draws the
+// star field, and keeps each user's settings, log, background and screenshots in that
+// user's own folder, leaving the data folder as it was installed; a silent uninstall
+// removes what was installed and leaves the users' folders alone.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -83,15 +85,73 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-TEST(Install, SilentInstallRunsFromTheSystemFolderAndSilentUninstallKeepsUserFiles) {
+// Every file below a folder by its path there, with its bytes.
+std::map<std::string, std::string> Files(const std::string& folder, const std::string& below = "") {
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\" + below + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        const std::string name = below + found.cFileName;
+        if (found.cFileName[0] == '.') continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            std::map<std::string, std::string> inner = Files(folder, name + "\\");
+            files.insert(inner.begin(), inner.end());
+        } else {
+            files[name] = ReadFileText(folder + "\\" + name);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return files;
+}
+
+// A /s run of the installed screen saver as Windows starts it, from the system folder
+// and elsewhere: once it shows, F12 and a capture of its window after a few seconds,
+// then a key ends it.
+ScrRun RunSaver(const std::string& scr, Shot* shot) {
+    unsigned seen = 0;
+    bool shotTaken = false, pressed = false;
+    return RunScrAt(scr, " /s", 60000, "C:\\", [&](unsigned elapsed) {
+        HWND window = FindWindowA("Novadrift", nullptr);
+        if (!seen && window && IsWindowVisible(window) && SaverWindowActive()) {
+            seen = elapsed;
+            PressKey(VK_F12);
+        }
+        if (seen && !shotTaken && elapsed >= seen + 4000) {
+            *shot = CaptureWindow(window);
+            shotTaken = true;
+        }
+        if (shotTaken && !pressed) {
+            PostMessageA(window, WM_KEYDOWN, 'A', 0);
+            pressed = true;
+        }
+    });
+}
+
+// Share of pixels where red stands out: the default background has none.
+double RedShare(const Shot& shot) {
+    int red = 0;
+    for (const Pixel& p : shot.pixels) red += p.r >= p.b + 60 && p.r >= p.g + 60;
+    return shot.pixels.empty() ? 0.0 : double(red) / double(shot.pixels.size());
+}
+
+void ExpectCleanRun(const ScrRun& run) {
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+}
+
+TEST(Install, SilentInstallRunsFromTheSystemFolderKeepsEachUsersFilesAndUninstalls) {
     const char* setup = std::getenv("NOVADRIFT_SETUP");
     ASSERT_NE(setup, nullptr) << "NOVADRIFT_SETUP names the installer";
     const std::string system = SystemFolder();
     const std::string scr = system + "\\Novadrift.scr";
     const std::string data = Folder(CSIDL_COMMON_APPDATA) + "\\Novadrift";
     const std::string program = Folder(CSIDL_PROGRAM_FILES) + "\\Novadrift";
+    const std::string own = UserFolder();
     ASSERT_FALSE(Exists(scr));
     ASSERT_FALSE(KeyExists(kAppKey));
+    ASSERT_FALSE(Exists(own));
 
     ASSERT_EQ(RunToEnd("\"" + std::string(setup) + "\" /S", 120000), 0);
     // The program and data files as built.
@@ -109,55 +169,84 @@ TEST(Install, SilentInstallRunsFromTheSystemFolderAndSilentUninstallKeepsUserFil
     EXPECT_EQ(ReadValue(kUninstallKey, "DisplayVersion"), NOVADRIFT_VERSION_TEXT);
     const std::string uninstall = ReadValue(kUninstallKey, "QuietUninstallString");
     EXPECT_EQ(uninstall, "\"" + program + "\\uninstall.exe\" /S");
+    const std::map<std::string, std::string> installed = Files(data);
 
-    // The screen saver as Windows starts it: from the system folder, elsewhere.
+    // A user's first run: the log, the settings and the screenshot go to the user's own
+    // folder, made for them; the data folder stays as installed.
     Shot shot;
-    unsigned seen = 0;
-    bool pressed = false;
-    ScrRun run = RunScrAt(scr, " /s", 60000, "C:\\", [&](unsigned elapsed) {
-        HWND window = FindWindowA("Novadrift", nullptr);
-        if (!seen && window && IsWindowVisible(window)) seen = elapsed;
-        if (seen && !pressed && elapsed >= seen + 4000) {
-            shot = CaptureWindow(window);
-            PostMessageA(window, WM_KEYDOWN, 'A', 0);
-            pressed = true;
-        }
-    });
-    ASSERT_TRUE(run.started);
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
-    std::vector<std::string> log = LogBodies(ReadFileText(system + "\\Novadrift.log"));
+    ExpectCleanRun(RunSaver(scr, &shot));
+    std::vector<std::string> log = LogBodies(ReadFileText(own + "Novadrift.log"));
     EXPECT_TRUE(HasLine(log, "INIT : Didn't find gui.cfg. Getting real dir"));
     EXPECT_TRUE(HasLine(log, "INIT : Setting dir to " + data));
     EXPECT_TRUE(HasLine(log, "INIT : Dir change ok"));
     EXPECT_TRUE(HasLine(log, "INIT : Setting background"));
+    EXPECT_FALSE(HasLine(log, "INIT : Unable to load background"));
     ASSERT_FALSE(shot.pixels.empty());
     StarCount stars = CountStars(shot);
     EXPECT_GE(stars.pixels, 20);
     EXPECT_GE(stars.places, 8);
     EXPECT_GT(CloudShare(shot), 0.15);
-    EXPECT_EQ(ReadFileText(data + "\\novadrift.cfg").size(), 386u);
+    EXPECT_LT(RedShare(shot), 0.05);
+    EXPECT_EQ(ReadFileText(own + "novadrift.cfg").size(), 386u);
+    std::map<std::string, std::string> users = Files(own);
+    EXPECT_EQ(std::count_if(users.begin(), users.end(),
+                            [](const auto& file) {
+                                return file.first.rfind("ScrShots\\qv", 0) == 0 &&
+                                       file.second.substr(0, 2) == "BM";
+                            }),
+              1);
+    EXPECT_FALSE(Exists(system + "\\Novadrift.log"));
+    EXPECT_EQ(Files(data), installed);
 
-    // What the user makes: an edited background and a screenshot.
-    std::string background = ReadFileText(data + "\\BGround.qvb");
-    WriteText(data + "\\BGround.qvb", background + "edited");
-    CreateDirectoryA((data + "\\ScrShots").c_str(), nullptr);
-    WriteText(data + "\\ScrShots\\qv2026-12-08_1.bmp", "BM");
+    // The user's own settings, not the defaults, and the background the user saved (one
+    // with a red backdrop): the next run takes both.
+    SettingsValues mine;
+    mine.width = 800;
+    mine.height = 600;
+    mine.priority = 0;
+    WriteSettingsFile(own + "novadrift.cfg", mine);
+    const std::string shipped = ReadFileText(data + "\\BGround.qvb");
+    WriteText(own + "BGround.qvb", BackgroundWithStillChannel(shipped, "BGSBCR", 255));
+    ExpectCleanRun(RunSaver(scr, &shot));
+    log = LogBodies(ReadFileText(own + "Novadrift.log"));
+    EXPECT_TRUE(HasLine(
+        log, "SCREEN : Starting video mode : 800x600x16 in fullscreen mode using Direct 3d"));
+    ASSERT_FALSE(shot.pixels.empty());
+    EXPECT_GT(RedShare(shot), 0.25);
+    EXPECT_EQ(Le32(ReadFileText(own + "novadrift.cfg"), 106), 800u);
+    EXPECT_EQ(Files(data), installed);
+    users = Files(own);
+
+    // Another user starts from the shipped background and the default settings, in a
+    // folder of their own; the first user's files stay as they were.
+    {
+        const std::string second = "C:\\users\\second\\Local";
+        OtherUserFolder otherUser(second);
+        const std::string theirs = second + "\\Novadrift\\";
+        ASSERT_EQ(UserFolder(), theirs);
+        ExpectCleanRun(RunSaver(scr, &shot));
+        log = LogBodies(ReadFileText(theirs + "Novadrift.log"));
+        EXPECT_TRUE(HasLine(
+            log, "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Direct 3d"));
+        ASSERT_FALSE(shot.pixels.empty());
+        EXPECT_GE(CountStars(shot).places, 8);
+        EXPECT_LT(RedShare(shot), 0.05);
+        EXPECT_EQ(Le32(ReadFileText(theirs + "novadrift.cfg"), 106), 640u);
+        EXPECT_FALSE(Exists(theirs + "BGround.qvb"));
+    }
+    EXPECT_EQ(Files(own), users);
+    EXPECT_EQ(Files(data), installed);
 
     // The uninstaller copies itself away and ends at once; wait for what it does.
     ASSERT_EQ(RunToEnd(uninstall, 60000), 0);
     for (int waited = 0; waited < 600 && (KeyExists(kUninstallKey) || Exists(program)); ++waited)
         Sleep(100);
     EXPECT_FALSE(Exists(scr));
-    EXPECT_FALSE(Exists(system + "\\Novadrift.log"));
     EXPECT_FALSE(Exists(program));
     EXPECT_FALSE(KeyExists(kAppKey));
     EXPECT_FALSE(KeyExists(kUninstallKey));
-    EXPECT_FALSE(Exists(data + "\\textures"));
-    EXPECT_EQ(ReadFileText(data + "\\novadrift.cfg").size(), 386u);
-    EXPECT_TRUE(Exists(data + "\\BGround.qvb"));
-    EXPECT_EQ(ReadFileText(data + "\\BGround.qvb"), background + "edited");
-    EXPECT_TRUE(Exists(data + "\\ScrShots\\qv2026-12-08_1.bmp"));
+    EXPECT_FALSE(Exists(data));
+    EXPECT_EQ(Files(own), users);
 }
 
 }  // namespace
