@@ -3,7 +3,8 @@
 // system folder as Windows starts it, finds its data through the registry, draws the
 // star field, and keeps each user's settings, log, background and screenshots in that
 // user's own folder, leaving the data folder as it was installed; a silent uninstall
-// removes what was installed and leaves the users' folders alone.
+// removes what was installed and leaves the users' folders alone, and an uninstall by
+// hand says so on its last page.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -128,6 +129,46 @@ ScrRun RunSaver(const std::string& scr, Shot* shot) {
     });
 }
 
+BOOL CALLBACK AddText(HWND window, LPARAM texts) {
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    *reinterpret_cast<std::string*>(texts) += std::string(text) + "\n";
+    return TRUE;
+}
+
+// The uninstaller's window: its caption starts "Novadrift Uninstall".
+BOOL CALLBACK FindUninstaller(HWND window, LPARAM found) {
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (!IsWindowVisible(window) || std::string(caption).rfind("Novadrift Uninstall", 0) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Runs the uninstaller as a user would: "Uninstall" on its first page, then on to its
+// last page, whose texts it gives back after "Finish".
+std::string UninstallByHand(const std::string& commandLine) {
+    if (RunToEnd(commandLine, 60000) != 0) return "";
+    std::string lastPage;
+    for (int waited = 0; waited < 600 && lastPage.empty(); ++waited) {
+        Sleep(100);
+        HWND window = nullptr;
+        EnumWindows(FindUninstaller, reinterpret_cast<LPARAM>(&window));
+        HWND next = window ? GetDlgItem(window, IDOK) : nullptr;
+        if (!next || !IsWindowEnabled(next)) continue;
+        std::string texts;
+        EnumChildWindows(window, AddText, reinterpret_cast<LPARAM>(&texts));
+        char button[64] = {};
+        GetWindowTextA(next, button, sizeof button);
+        if (std::string(button).find("Finish") != std::string::npos) lastPage = texts;
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(next));
+        Sleep(500);
+    }
+    return lastPage;
+}
+
 // Share of pixels where red stands out: the default background has none.
 double RedShare(const Shot& shot) {
     int red = 0;
@@ -245,6 +286,20 @@ TEST(Install, SilentInstallRunsFromTheSystemFolderKeepsEachUsersFilesAndUninstal
     EXPECT_FALSE(Exists(program));
     EXPECT_FALSE(KeyExists(kAppKey));
     EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(Exists(data));
+    EXPECT_EQ(Files(own), users);
+
+    // Uninstalled as a user does it, page by page: the last page says where the users'
+    // own files stay.
+    ASSERT_EQ(RunToEnd("\"" + std::string(setup) + "\" /S", 120000), 0);
+    const std::string lastPage = UninstallByHand(ReadValue(kUninstallKey, "UninstallString"));
+    EXPECT_NE(lastPage.find("Your own Novadrift files (settings, saved background, screenshots "
+                            "and log) are kept in %LOCALAPPDATA%\\Novadrift"),
+              std::string::npos)
+        << lastPage;
+    for (int waited = 0; waited < 600 && (KeyExists(kUninstallKey) || Exists(program)); ++waited)
+        Sleep(100);
+    EXPECT_FALSE(Exists(scr));
     EXPECT_FALSE(Exists(data));
     EXPECT_EQ(Files(own), users);
 }
