@@ -58,21 +58,24 @@ int WinCreateDirectory(const char* path) { return CreateDirectoryA(path, nullptr
 
 int32_t WinLastError() { return int32_t(GetLastError()); }
 
-// The program's file calls take ANSI paths: a folder the ANSI code page cannot spell (a
-// user name in another script) is taken in its short form, which can.
-int AnsiPath(const wchar_t* path, char* buffer, int size) {
+// The ANSI form of a path, when the code page can spell every character of it (UTF-8,
+// which Windows may be set to use, spells all).
+bool ToAnsi(const wchar_t* path, char* buffer, int size) {
+    if (GetACP() == CP_UTF8)
+        return WideCharToMultiByte(CP_UTF8, 0, path, -1, buffer, size, nullptr, nullptr) > 0;
     BOOL lossy = FALSE;
-    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, buffer, size, nullptr, &lossy) >
-            0 &&
-        !lossy)
-        return 1;
-    wchar_t shortPath[MAX_PATH];
-    DWORD length = GetShortPathNameW(path, shortPath, MAX_PATH);
-    lossy = FALSE;
-    return length > 0 && length < MAX_PATH &&
-           WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortPath, -1, buffer, size, nullptr,
+    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, buffer, size, nullptr,
                                &lossy) > 0 &&
            !lossy;
+}
+
+// The program's file calls take ANSI paths: a folder the code page cannot spell (a user
+// name in another script) is taken in its short form, which it can.
+int AnsiPath(const wchar_t* path, char* buffer, int size) {
+    if (ToAnsi(path, buffer, size)) return 1;
+    wchar_t shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameW(path, shortPath, MAX_PATH);
+    return length > 0 && length < MAX_PATH && ToAnsi(shortPath, buffer, size);
 }
 
 int WinUserDirectory(char* buffer, int size) {
