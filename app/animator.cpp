@@ -333,33 +333,35 @@ struct DefaultChannel {
 // with a little sway and a slow full roll, and trails that come and go. Parameters
 // that nothing draws (start colour, sideways speeds) and those that re-place every
 // star when they change (world depth) stay put.
+// A channel that stays put still has the whole range of its editor slider, so that its
+// knob can be dragged at once.
 const DefaultChannel kDefaultBackground[] = {
     {CONTROL_BGSBCR, ANIM_RANDOM, 20, 5, 60, 1, 10, 6, 14, 1, 4, 2, 6},
     {CONTROL_BGSBCG, ANIM_RANDOM, 30, 10, 70, 1, 10, 6, 14, 1, 4, 2, 6},
     {CONTROL_BGSBCB, ANIM_RANDOM, 90, 50, 130, 1, 10, 6, 14, 1, 4, 2, 6},
-    {CONTROL_BGSSCR, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSSCG, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSSCB, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSCR, ANIM_NONE, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSCG, ANIM_NONE, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSCB, ANIM_NONE, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0},
     {CONTROL_BGSECR, ANIM_RANDOM, 230, 180, 255, 1, 8, 5, 12, 0, 0, 0, 0},
     {CONTROL_BGSECG, ANIM_RANDOM, 230, 180, 255, 1, 8, 5, 12, 0, 0, 0, 0},
     {CONTROL_BGSECB, ANIM_RANDOM, 255, 200, 255, 1, 8, 5, 12, 0, 0, 0, 0},
-    {CONTROL_BGSSX, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSSY, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSX, ANIM_NONE, 0, -20, 20, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSY, ANIM_NONE, 0, -20, 20, 0, 0, 0, 0, 0, 0, 0, 0},
     {CONTROL_BGSSZ, ANIM_PING_PONG, 5, 3, 8, 1, 15, 10, 20, 1, 6, 4, 10},
-    {CONTROL_BGSCRX, ANIM_PING_PONG, 0, -5, 5, 0, 23, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSCRY, ANIM_PING_PONG, 0, -5, 5, 0, 31, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCRX, ANIM_PING_PONG, 0, -12, 12, 0, 23, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCRY, ANIM_PING_PONG, 0, -12, 12, 0, 31, 0, 0, 0, 0, 0, 0},
     // 360 degrees is 0 again, so the loop's jump back does not show.
     {CONTROL_BGSCRZ, ANIM_LOOP_UP, 0, 0, 360, 0, 90, 0, 0, 0, 0, 0, 0},
     {CONTROL_BGSNUMS, ANIM_PING_PONG, 500, 350, 650, 0, 30, 0, 0, 1, 10, 5, 20},
     {CONTROL_BGSMBLUR, ANIM_PING_PONG, 0.3, 0.15, 0.55, 0, 20, 0, 0, 1, 10, 5, 15},
     {CONTROL_BGSSIZE, ANIM_RANDOM, 0.4, 0.3, 0.6, 1, 8, 5, 12, 0, 0, 0, 0},
-    {CONTROL_BGSWSIZEX, ANIM_NONE, 35, 35, 35, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSWSIZEY, ANIM_NONE, 35, 35, 35, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSWSIZEZ, ANIM_NONE, 50, 50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSCAMPX, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSCAMPY, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSCAMPZ, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSBCOLA, ANIM_NONE, 255, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEX, ANIM_NONE, 35, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEY, ANIM_NONE, 35, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEZ, ANIM_NONE, 50, 10, 200, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPX, ANIM_NONE, 0, -50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPY, ANIM_NONE, 0, -50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPZ, ANIM_NONE, 0, -50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSBCOLA, ANIM_NONE, 255, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0},
     // Slider units: 0.005 to 0.015 of the noise's drift axis per frame.
     {CONTROL_BGSBCS, ANIM_PING_PONG, 1, 0.5, 1.5, 0, 40, 0, 0, 0, 0, 0, 0},
 };

@@ -17,7 +17,9 @@
 #include "animator.h"
 #include "ansi/bitmap.h"
 #include "bground.h"
+#include "bgfile.h"
 #include "fxt1_encode.h"
+#include "gui/bitmapfont.h"
 #include "misc.h"
 #include "picture_test_support.h"
 #include "recording_screen.h"
@@ -461,6 +463,61 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
     config.FreeGuiConfig();
     textures.DeleteAll();
     glb->currentScreen = savedScreen;
+}
+
+// Every caption the shipped layout gives (sliders, buttons, each mode button's
+// cycles) is read whole on the info line's one line; every scene slider's knob can be
+// dragged at once in the shipped background, its markers a good way apart; and the
+// panel has no button that does nothing visible (the scene arrows: there is one scene).
+TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
+    CurrentTestScreen current;
+    const std::string previous = CurrentDirectory();
+    ASSERT_TRUE(Platform().setCurrentDirectory(DataPath("").c_str()));
+    VxAnimator animator;
+    VxConfig config;
+    config.animator = &animator;
+    const int loaded = config.LoadGuiConfig(480, 0, 160, 480);
+    const int background = LoadBackground(&animator, "BGround.qvb");
+    Platform().setCurrentDirectory(previous.c_str());
+    ASSERT_EQ(loaded, 1) << PendingError();
+    ASSERT_EQ(background, 1) << PendingError();
+
+    InfoLine line;
+    line.Setup(nullptr, 0, 466, 480, 13);
+    auto fits = [&line](const char* caption) {
+        line.SetText("%s", caption);
+        char wrapped[INFO_TEXT_SIZE + INFO_MAX_LINES];
+        return line.WrapText(wrapped, int32_t(sizeof wrapped)) == 1 &&
+               std::string(wrapped) == caption;
+    };
+    int captions = 0;
+    for (int page = 0; page < EDITOR_PAGE_COUNT; ++page) {
+        config.RefreshPage(page);
+        WidgetGroup& widgets = config.pages[page].widgets;
+        for (int i = 0; Widget* widget = widgets.At(i); ++i) {
+            EXPECT_NE(widget->id, CONTROL_BGPREV) << page;
+            EXPECT_NE(widget->id, CONTROL_BGNEXT) << page;
+            EXPECT_TRUE(fits(widget->text)) << widget->text;
+            ++captions;
+            if (widget->kind == WIDGET_BUTTON) {
+                Button* button = static_cast<Button*>(widget);
+                for (int cycle = 0; cycle < button->CycleCount(); ++cycle)
+                    EXPECT_TRUE(fits(button->cycles[cycle].caption))
+                        << button->cycles[cycle].caption;
+                continue;
+            }
+            Slider* slider = static_cast<Slider*>(widget);
+            if (slider->id == CONTROL_TTIME || slider->id == CONTROL_DELAY) continue;
+            // The knob's travel between the markers, in units of the track.
+            float lowest, highest;
+            slider->GetValueLimits(&lowest, &highest);
+            const float span = std::fabs(slider->topEnd - slider->bottomEnd);
+            const float travel = (highest - lowest) / span * (slider->height - slider->knobSize);
+            EXPECT_GE(travel, 8.0f) << widget->text;
+        }
+    }
+    EXPECT_GT(captions, 40);
+    config.FreeGuiConfig();
 }
 
 // ------------------------------------------------------------------ encoder

@@ -119,8 +119,9 @@ TEST_F(EditorPanelTest, ShippedPageThirteenDrawsItsSlidersAndPictures) {
         ++pictures;
     }
     EXPECT_EQ(sliders, 12);
-    // Nine buttons and a mode button per slider.
-    EXPECT_EQ(pictures, 9 + 12);
+    // Seven buttons (the scene arrows went with the one scene) and a mode button per
+    // slider.
+    EXPECT_EQ(pictures, 7 + 12);
 
     // The labels and the mode legend: every textured polygon shows its part of its
     // picture, texel for texel.
