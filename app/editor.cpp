@@ -18,6 +18,7 @@
 #include "base/screenb.h"
 #include "bgfile.h"
 #include "bground.h"
+#include "editorlayout.h"
 #include "gui/bitmapfont.h"
 #include "gui/keyboard.h"
 #include "gui/mouse.h"
@@ -37,16 +38,6 @@ enum EditorMode { MODE_SAVER = 1, MODE_EDITOR = 2 };
 const int kKeyF5 = KEY_F1 + 4;
 const int kKeyF9 = KEY_F1 + 8;
 
-// The scene's part of the virtual screen while the editor shows: left of the panel,
-// above the info line.
-const float kSceneWidth = 480.0f;
-const float kSceneHeight = 466.0f;
-const float kScreenWidth = 640.0f;
-const float kScreenHeight = 480.0f;
-// The editor's panel, as gui.cfg's coordinates are taken from it.
-const float kPanelLeft = 480.0f, kPanelTop = 0.0f, kPanelWidth = 160.0f, kPanelHeight = 480.0f;
-// Frames a failed save or load stays readable in the info line (5 s).
-const int32_t kProblemFrames = 250;
 // The pointer's picture, and its size when the picture is missing.
 #define POINTER_TEXTURE "/textures/pointer."
 const float kPointerFallbackSize = 12.0f;
@@ -108,23 +99,24 @@ void LoadFont() {
     ClearError();
 }
 
-void ToggleOnKey(const KeyEvent& event) {
-    switch (event.code) {
-        case 'f':
+// 1 when the key toggled an overlay.
+int ToggleOnKey(int32_t code) {
+    switch (code) {
+        case 'F':
             editor.showFrameRate = !editor.showFrameRate;
-            break;
-        case 'u':
+            return 1;
+        case 'U':
             editor.showStatistics = !editor.showStatistics;
-            break;
+            return 1;
         case KEY_F1:
             editor.showHelp = !editor.showHelp;
-            break;
+            return 1;
         case kKeyF5:
             editor.showSliderInfo = !editor.showSliderInfo;
             infoLine.SetSliderInfoDisplay(editor.showSliderInfo);
-            break;
+            return 1;
         default:
-            break;
+            return 0;
     }
 }
 
@@ -138,6 +130,8 @@ void SetSceneViewport(bool editorShown) {
 }
 
 void ShowEditor(int visible) {
+    // Hidden, the editor hears no release: a knob held now is let go as a release would.
+    if (!visible) config.ReleasePointer();
     editor.editorVisible = visible;
     config.inputEnabled = visible;
     SetSceneViewport(visible != 0);
@@ -151,23 +145,44 @@ void ShowEditor(int visible) {
     if (Screen* screen = CurrentScreen()) screen->Clear(&colour, 0.0f, CLEAR_COLOUR | CLEAR_DEPTH);
 }
 
+// Every key and pointer action of the editor, over the scene in the box style of the
+// prompt: the key or action, then what it does.
+const HelpEntry kHelpEntries[] = {
+    {"F1", "Show or hide this help"},
+    {"F5", "Show a slider's numbers"},
+    {"F9", "Pause the saver's animation"},
+    {"F12", "Save a screenshot in ScrShots"},
+    {"f", "Show the frame rate"},
+    {"u", "Show the draw statistics"},
+    {"Space", "Hide or show the editor"},
+    {"Escape", "Leave; asks about changes"},
+    {"y / n", "Save and leave / just leave"},
+    {"1 / 2", "Colours page / motion page"},
+    {"B", "Back to the scene's pages"},
+    {"Drag knob", "Set the slider's value"},
+    {"Drag marker", "Set its animation range"},
+    {"Shift+release", "Put the slider back as saved"},
+    {"Mode button", "Left/right: next/previous mode"},
+    {"Right-click", "Timing of the slider's moves"},
+    {"Ctrl+right", "Add a slider to the timing"},
+    {"Click away", "Close the timing panel"},
+};
+const int kHelpEntryCount = int(sizeof kHelpEntries / sizeof kHelpEntries[0]);
+
 void DrawHelp(Screen* screen) {
-    struct HelpEntry {
-        float x, y;
-        const char* text;
-    };
-    static const HelpEntry entries[] = {
-        {0, 0, "F1"},   {40, 0, "Show help"},          {0, 20, "F5"}, {40, 20, "Show slider info"},
-        {0, 40, "F12"}, {40, 40, "Take a screenshot"}, {0, 60, "f"},  {40, 60, "Frames per second"},
-    };
-    static const float divider = 135;
+    const float divider = kHelpTop + kHelpTitleHeight;
+    const float bottom = divider + kHelpLineTop + float(kHelpEntryCount) * kHelpPitch;
     screen->SetView(&config.camera);
-    DrawOverlayBox(screen, 70, 115, 450, 344, 30, 40, 50, &divider, 1);
+    DrawOverlayBox(screen, kHelpLeft, kHelpTop, kHelpRight, bottom, 30, 40, 50, &divider, 1);
     char title[32];
     std::snprintf(title, sizeof title, "Novadrift v%d.%d help", NOVADRIFT_VERSION_MAJOR,
                   NOVADRIFT_VERSION_MINOR);
-    font.DrawText(title, 180, 120);
-    for (const HelpEntry& entry : entries) font.DrawText(entry.text, entry.x + 75, entry.y + 145);
+    font.DrawText(title, kHelpTitleX, kHelpTop + 5);
+    for (int i = 0; i < kHelpEntryCount; ++i) {
+        const float y = divider + kHelpLineTop + float(i) * kHelpPitch;
+        font.DrawText(kHelpEntries[i].key, kHelpLeft + kHelpInset, y);
+        font.DrawText(kHelpEntries[i].action, kHelpLeft + kHelpInset + kHelpKeyWidth, y);
+    }
 }
 
 // Counted every frame, so the rate is right as soon as it is shown.
@@ -300,6 +315,27 @@ void VxConfig::RefreshPage(int32_t n) {
     }
 }
 
+namespace {
+
+// Letters count whatever their case: Caps Lock or Shift does not change a command.
+int32_t FoldLetter(int32_t code) {
+    return code >= 'a' && code <= 'z' ? code - 'a' + 'A' : code;
+}
+
+}  // namespace
+
+int VxConfig::TakeShortcut(int32_t code) {
+    Keyboard* keyboard = glb ? glb->keyboard : nullptr;
+    if (keyboard && keyboard->IsTextMode()) return 0;
+    for (int32_t n = 0; n < EDITOR_PAGE_COUNT; ++n) {
+        if (pages[n].shortcut == 0 || n == currentPage) continue;
+        if (FoldLetter(pages[n].shortcut) != FoldLetter(code)) continue;
+        SetPage(n == CONTROL_BGROUND ? ScenePage() : n);
+        return 1;
+    }
+    return 0;
+}
+
 // ---------------------------------------------------------------- widget events
 
 void VxConfig::WidgetEvent(Widget* widget, int32_t event, int32_t buttons, void* editor,
@@ -335,6 +371,13 @@ void VxConfig::SliderEvent(Slider* slider, int32_t event, int32_t buttons, int32
     }
 }
 
+void VxConfig::ReleasePointer() {
+    pages[currentPage].widgets.ReleaseCaptured();
+    pages[CONTROL_SLIDERP].widgets.ReleaseCaptured();
+    prompt.ReleaseCaptured();
+    EndKnobDrag();
+}
+
 void VxConfig::EndKnobDrag() {
     if (!draggedSlider) return;
     const int32_t id = draggedSlider->id;
@@ -344,8 +387,9 @@ void VxConfig::EndKnobDrag() {
     animator->MarkChanged(id, 0);
 }
 
-// One selected slider shows its channel's timing on the panel; a second one and more
-// take the panel's timing.
+// The panel shows the first selected slider's timing. Selecting changes no channel:
+// the others take the panel's timing only when one of its controls is touched
+// (ShareTiming), so opening and closing the panel leaves the background as it was.
 void VxConfig::SelectSlider(Slider* slider) {
     slider->SetFlags(WIDGET_HIGHLIGHTED);
     bool listed = false;
@@ -354,27 +398,33 @@ void VxConfig::SelectSlider(Slider* slider) {
     if (!listed && !selection.AddBack(slider)) return;
     selectionActive = 1;
     selectedThisFrame = 1;
-    if (selection.Count() == 1) {
-        const SliderChannel* channel = animator->Channel(slider->id);
-        if (!channel) return;
-        animator->SetMode(CONTROL_TTIME, channel->transitionRandom);
-        animator->SetMode(CONTROL_DELAY, channel->delayRandom);
-        return;
-    }
-    Slider* transition = FindSlider(CONTROL_SLIDERP, CONTROL_TTIME);
-    Slider* delay = FindSlider(CONTROL_SLIDERP, CONTROL_DELAY);
-    for (bool more = selection.First(); more; more = selection.Next()) {
-        const int32_t id = static_cast<Slider*>(selection.Current())->id;
-        float low, high;
-        if (delay) {
-            delay->GetValueLimits(&low, &high);
-            animator->SetDelay(id, delay->Value(), low, high, animator->GetMode(CONTROL_DELAY));
-        }
-        if (transition) {
-            transition->GetValueLimits(&low, &high);
-            animator->SetTransitionTime(id, transition->Value(), low, high,
-                                        animator->GetMode(CONTROL_TTIME));
-        }
+    const SliderChannel* first = FirstSelectedChannel();
+    if (!first) return;
+    animator->SetMode(CONTROL_TTIME, first->transitionRandom);
+    animator->SetMode(CONTROL_DELAY, first->delayRandom);
+}
+
+const SliderChannel* VxConfig::FirstSelectedChannel() {
+    if (!animator || !selectionActive || !selection.First()) return nullptr;
+    return animator->Channel(static_cast<Slider*>(selection.Current())->id);
+}
+
+// Copied field by field from the first channel's record, not through the panel's
+// slider, whose clamping would change a value that nobody touched.
+void VxConfig::ShareTiming(int32_t timing) {
+    const SliderChannel* shown = FirstSelectedChannel();
+    if (!shown) return;
+    const SliderChannel first = *shown;
+    if (timing == CONTROL_TTIME) {
+        SetSelected(&SliderChannel::transitionTime, first.transitionTime);
+        SetSelected(&SliderChannel::transitionLow, first.transitionLow);
+        SetSelected(&SliderChannel::transitionHigh, first.transitionHigh);
+        SetSelected(&SliderChannel::transitionRandom, first.transitionRandom);
+    } else {
+        SetSelected(&SliderChannel::delay, first.delay);
+        SetSelected(&SliderChannel::delayLow, first.delayLow);
+        SetSelected(&SliderChannel::delayHigh, first.delayHigh);
+        SetSelected(&SliderChannel::delayRandom, first.delayRandom);
     }
 }
 
@@ -423,6 +473,7 @@ void VxConfig::ButtonEvent(Button* button) {
     if (id == MODE_BUTTON_ID_OFFSET + CONTROL_TTIME ||
         id == MODE_BUTTON_ID_OFFSET + CONTROL_DELAY) {
         const int32_t timing = id - MODE_BUTTON_ID_OFFSET;
+        ShareTiming(timing);
         if (selectionActive)
             SetSelected(timing == CONTROL_TTIME ? &SliderChannel::transitionRandom
                                                 : &SliderChannel::delayRandom,
@@ -472,6 +523,7 @@ void VxConfig::ApplySliderChange(Widget* widget, int32_t result) {
     float lowest, highest;
     slider->GetValueLimits(&lowest, &highest);
     const bool transition = id == CONTROL_TTIME;
+    if (selected) ShareTiming(id);
     if (result & SLIDER_VALUE) {
         Scenes().SetParameterAll(id, slider->Value());
         if (selected)
@@ -525,6 +577,10 @@ void VxConfig::SnapshotChannels() {
 
 bool VxConfig::HasUnsavedChanges() {
     if (!animator) return false;
+    return WithDraggedModeBack([this] { return ChannelsDifferFromSaved(); });
+}
+
+bool VxConfig::ChannelsDifferFromSaved() {
     for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
         if (row->storage != CONTROL_SAVED) continue;
         const SliderChannel& now = *animator->Channel(row->id);
@@ -549,23 +605,34 @@ void VxConfig::ReportFailure(const char* what) {
     LogMessage(LOG_WARNING, "%s : %s\n", what, reason);
     if (infoLine) {
         if (reason[0])
-            infoLine->SetText("%s : %s", what, reason);
+            infoLine->Report("%s : %s", what, reason);
         else
-            infoLine->SetText("%s", what);
-        infoLine->countdown = kProblemFrames;
+            infoLine->Report("%s", what);
     }
     ClearError();
 }
 
+// A knob held meanwhile has its channel's mode set aside for the drag: the file gets
+// the mode the channel goes back to.
 int VxConfig::SaveBackgroundFile() {
-    if (animator && SaveBackground(animator, BACKGROUND_FILE_NAME)) return 1;
-    ReportFailure("Unable to save the background");
-    return 0;
+    if (!animator) return 0;
+    const int saved =
+        WithDraggedModeBack([this] { return SaveBackground(animator, BackgroundFilePath()); });
+    if (!saved) {
+        ReportFailure("Unable to save the background");
+        return 0;
+    }
+    if (infoLine) infoLine->Report("Background saved");
+    return 1;
+}
+
+const char* VxConfig::BackgroundFilePath() {
+    return BACKGROUND_FILE_NAME;
 }
 
 // The channels become what the file holds, which is then the saved state.
 int VxConfig::LoadBackgroundFile() {
-    if (animator && LoadBackground(animator, BACKGROUND_FILE_NAME)) {
+    if (animator && LoadBackground(animator, BackgroundFilePath())) {
         animator->ApplyAll(0);
         SnapshotChannels();
         return 1;
@@ -656,25 +723,25 @@ int VxConfig::EditorInput() {
         buttons |= event.buttons;
         if (event.buttons & MOUSE_EDGE_BITS) break;
     }
+    return HandlePointer(dx, dy, buttons);
+}
+
+int VxConfig::HandlePointer(int32_t dx, int32_t dy, int32_t buttons) {
     float moveX = float(dx), moveY = float(dy);
 
+    // The panel's area is its first polygon, between its first and third vertex (the
+    // last one of a shorter polygon); a polygon without vertices has no area.
     const EditorPage& panel = pages[CONTROL_SLIDERP];
     pointerOverPanel = 0;
-    if (panel.polygonCount > 0) {
+    if (panel.polygonCount > 0 && panel.polygons[0].count > 0) {
         const struct Polygon& area = panel.polygons[0];
         const Vertex& a = area.vertices[0];
         const Vertex& c = area.vertices[area.count > 2 ? 2 : area.count - 1];
         pointerOverPanel = pointerX > std::fmin(a.x, c.x) && pointerX < std::fmax(a.x, c.x) &&
                            pointerY > std::fmin(a.y, c.y) && pointerY < std::fmax(a.y, c.y);
     }
-
-    Keyboard* keyboard = glb ? glb->keyboard : nullptr;
-    if (keyboard && !keyboard->IsTextMode())
-        for (int32_t n = 0; n < EDITOR_PAGE_COUNT; ++n) {
-            if (pages[n].shortcut == 0 || n == currentPage) continue;
-            if (keyboard->WasPressed(pages[n].shortcut))
-                SetPage(n == CONTROL_BGROUND ? ScenePage() : n);
-        }
+    // A press is the user's next action: a report has been read.
+    if ((buttons & MOUSE_WENT_DOWN_BITS) && infoLine) infoLine->ReleaseReport();
 
     selectedThisFrame = 0;
     bool moved = false;
@@ -751,6 +818,11 @@ void VxConfig::DrawEditor() {
     screen->SetView(&camera);
     if (selectionActive) DrawPage(CONTROL_SLIDERP);
     DrawPage(currentPage);
+    // The page's title band tells of changes not saved yet.
+    if (font && HasUnsavedChanges()) {
+        screen->SetView(&camera);
+        font->DrawText(kUnsavedMark, panelLeft + kUnsavedMarkX, panelTop + kUnsavedMarkY);
+    }
     if (infoLine) infoLine->Draw(1, 0);
     if (promptState == PROMPT_SHOWN) DrawPrompt();
     DrawPointer();
@@ -817,7 +889,7 @@ int vx_init(int saverOnly) {
     }
     // Text is drawn in every run that shows frames: the overlays' keys work in each.
     LoadFont();
-    infoLine.Setup(&font, 0, 466, 480, 13);
+    infoLine.Setup(&font, kInfoLineLeft, kInfoLineTop, kInfoLineWidth, kInfoLineHeight);
     infoLine.SetSliderInfoDisplay(0);
     if (editor.mode == MODE_EDITOR) {
         config.RestoreChannels(-1);
@@ -831,7 +903,7 @@ int vx_init(int saverOnly) {
     ClearError();
 
     LogMessage(LOG_INIT, "Loading background\n");
-    if (!LoadBackground(editor.animator, BACKGROUND_FILE_NAME)) {
+    if (!LoadBackground(editor.animator, VxConfig::BackgroundFilePath())) {
         // Start-up only logs: the built-in default goes on showing.
         LogMessage(LOG_INIT, "Unable to load background\n");
         ClearError();
@@ -859,7 +931,8 @@ enum KeyResult { FRAME_LEAVE = 0, FRAME_GO_ON = 1 };
 // One key-down of the frame's key commands.
 int TakeKey(const KeyEvent& event) {
     const bool prompting = config.promptState == PROMPT_SHOWN;
-    switch (event.code) {
+    if (config.infoLine) config.infoLine->ReleaseReport();
+    switch (FoldLetter(event.code)) {
         case KEY_ESCAPE:
             if (prompting) {
                 config.ClosePrompt();
@@ -874,10 +947,10 @@ int TakeKey(const KeyEvent& event) {
         case KEY_SPACE:
             if (editor.mode == MODE_EDITOR) ShowEditor(!editor.editorVisible);
             break;
-        case 'n':
+        case 'N':
             if (prompting) return FRAME_LEAVE;
             break;
-        case 'y':
+        case 'Y':
             if (!prompting) break;
             // A save that fails stays in the editor with the changes, saying why.
             if (config.HasUnsavedChanges() && !config.SaveBackgroundFile()) {
@@ -886,7 +959,8 @@ int TakeKey(const KeyEvent& event) {
             }
             return FRAME_LEAVE;
         default:
-            ToggleOnKey(event);
+            if (!ToggleOnKey(FoldLetter(event.code)) && editor.mode == MODE_EDITOR)
+                config.TakeShortcut(event.code);
             break;
     }
     return FRAME_GO_ON;

@@ -127,8 +127,20 @@ public:
     void ClosePrompt();
     // The selected sliders lose their highlight and the properties panel goes.
     void ClearSelection();
-    // One frame of pointer and page-key input: 1 go on, 0 leave.
+    // A key-down that is a page's shortcut (letters whatever their case) shows that
+    // page; nothing in text mode or for the page on show. 1 when a page was chosen.
+    int TakeShortcut(int32_t code);
+    // A knob or button held now is let go as a release away from it would: its channel
+    // animates again. For when the pages stop hearing the pointer.
+    void ReleasePointer();
+    // Where the background file is saved and loaded from.
+    static const char* BackgroundFilePath();
+    // One frame of pointer input from the mouse's ring: movement up to and with the
+    // first press or release. 1 go on, 0 leave.
     int EditorInput();
+    // One frame of pointer input: the movement and the or-ed button word (MouseButton
+    // bits) go to the prompt, the page and the properties panel. 1 go on, 0 leave.
+    int HandlePointer(int32_t dx, int32_t dy, int32_t buttons);
     // The info line, the properties panel, the current page, the slider numbers, the
     // prompt and the pointer, in the editor's 2-D view.
     void DrawEditor();
@@ -190,6 +202,24 @@ private:
     // A timing field of every selected slider's channel.
     template <typename Value>
     void SetSelected(Value SliderChannel::*field, Value value);
+    // The channel of the first selected slider, whose timing the panel shows; null
+    // without a selection.
+    const SliderChannel* FirstSelectedChannel();
+    // Every selected channel takes the first one's transition (CONTROL_TTIME) or hold
+    // timing whole, as the panel shows it.
+    void ShareTiming(int32_t timing);
+    // The action's result, with a dragged knob's channel in the mode it had before the
+    // drag meanwhile.
+    template <typename Action>
+    auto WithDraggedModeBack(Action action) {
+        if (!draggedSlider || !animator) return action();
+        const int32_t id = draggedSlider->id;
+        animator->SetMode(id, draggedMode);
+        auto result = action();
+        animator->SetMode(id, ANIM_NONE);
+        return result;
+    }
+    bool ChannelsDifferFromSaved();
     // The dragged knob's channel animates again and counts as changed.
     void EndKnobDrag();
     void StepScene(int direction);

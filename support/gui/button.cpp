@@ -610,6 +610,14 @@ Widget* WidgetGroup::FindById(int32_t id) {
 // edges with over = 0 (an editing button cancels on a press elsewhere). The middle
 // button takes no part. Callbacks may remove widgets, so each is looked up again after
 // them.
+void WidgetGroup::ReleaseCaptured() {
+    Widget* widget = captured;
+    captured = nullptr;
+    if (!widget) return;
+    float x = widget->x, y = widget->y, dx = 0.0f, dy = 0.0f;
+    widget->HandleInput(x, y, dx, dy, MOUSE_LEFT | MOUSE_RIGHT, WIDGET_CLICK, 0);
+}
+
 int WidgetGroup::Dispatch(float& px, float& py, float& dx, float& dy, int32_t buttons,
                           int32_t moveMode) {
     int32_t pressed = 0, released = 0;

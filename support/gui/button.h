@@ -273,6 +273,9 @@ public:
     int RemoveById(int32_t id);
     int RemoveAll();
     Widget* Captured() const { return captured; }
+    // The captured widget gets the release a button let go away from it would give (no
+    // click), and the capture ends: for input that stops reaching the group.
+    void ReleaseCaptured();
     int32_t Count() const { return widgets.Count(); }
     // The n-th widget in insertion order, or null.
     Widget* At(int32_t index);
