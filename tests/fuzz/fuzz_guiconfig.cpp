@@ -92,7 +92,7 @@ void Frame(VxConfig& config, float x, float y, int32_t dx, int32_t dy, int32_t b
 // Every widget of the page on show: pressed and dragged with the left button, let go,
 // right-clicked; then a click away from them all.
 void WorkPage(VxConfig& config) {
-    WidgetGroup& widgets = config.pages[config.currentPage].widgets;
+    WidgetGroup& widgets = config.layout.pages[config.currentPage].widgets;
     for (int32_t i = 0; i < 64; ++i) {
         Widget* widget = widgets.At(i);
         if (!widget) break;
@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         config.RestoreChannels(-1);
         config.StartController();
         for (int32_t page = 0; page < EDITOR_PAGE_COUNT; ++page) {
-            if (config.pages[page].widgets.Count() == 0) continue;
+            if (config.layout.pages[page].widgets.Count() == 0) continue;
             config.SetPage(page);
             WorkPage(config);
         }

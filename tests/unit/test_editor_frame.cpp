@@ -100,7 +100,7 @@ protected:
         PointerFrame(x, y, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN);
         PointerFrame(x, y, MOUSE_LEFT_WENT_UP);
     }
-    Slider* Stars() { return Editor().FindSlider(13, CONTROL_BGSNUMS); }
+    Slider* Stars() { return Editor().layout.FindSlider(13, CONTROL_BGSNUMS); }
     // The middle of the star count's knob.
     float KnobY() { return Stars()->knob.top + 2; }
 
@@ -140,7 +140,7 @@ TEST_F(EditorFrameTest, AShortcutActsInTheFrameItIsTypedAndLettersIgnoreTheirCas
     EditorAnimator()->SetHigh(CONTROL_BGSSZ, 9);
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     ASSERT_EQ(EditorFrame(0.02f), 1);
-    ASSERT_EQ(Editor().promptState, PROMPT_SHOWN);
+    ASSERT_EQ(Editor().prompt.state, PROMPT_SHOWN);
     keyboard.AddEvent('N', 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 0);
 }
@@ -207,7 +207,7 @@ TEST_F(EditorFrameTest, ASaveSaysHowItWentUntilTheNextAction) {
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     keyboard.AddEvent('y', 1, 0);
     ASSERT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().promptState, PROMPT_NONE);
+    EXPECT_EQ(Editor().prompt.state, PROMPT_NONE);
     for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
     EXPECT_EQ(std::string(line->text).rfind("Unable to save the background : ", 0), 0u)
         << line->text;

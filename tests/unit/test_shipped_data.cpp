@@ -400,13 +400,13 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
         const bool timing = row->id == CONTROL_TTIME || row->id == CONTROL_DELAY;
         int found = 0;
         for (int page : {11, 13, 14}) {
-            Widget* widget = config.pages[page].widgets.FindById(row->id);
+            Widget* widget = config.layout.pages[page].widgets.FindById(row->id);
             if (!widget) continue;
             ++found;
             EXPECT_EQ(page == 11, timing) << row->keyword;
             ASSERT_EQ(widget->kind, WIDGET_SLIDER) << row->keyword;
             EXPECT_GT(std::strlen(widget->text), 10u) << row->keyword;
-            Widget* mode = config.pages[page].widgets.FindById(row->id + MODE_BUTTON_ID_OFFSET);
+            Widget* mode = config.layout.pages[page].widgets.FindById(row->id + MODE_BUTTON_ID_OFFSET);
             ASSERT_NE(mode, nullptr) << row->keyword;
             ASSERT_EQ(mode->kind, WIDGET_BUTTON);
             Button* button = static_cast<Button*>(mode);
@@ -431,10 +431,10 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
     }
 
     for (int page : {11, 13, 14}) {
-        WidgetGroup& widgets = config.pages[page].widgets;
-        ASSERT_GT(config.pages[page].polygonCount, 0) << page;
+        WidgetGroup& widgets = config.layout.pages[page].widgets;
+        ASSERT_GT(config.layout.pages[page].polygonCount, 0) << page;
         // The properties keep to their panel, the first polygon; the pages to the strip.
-        const Vertex* area = config.pages[page].polygons[0].vertices;
+        const Vertex* area = config.layout.pages[page].polygons[0].vertices;
         float left = page == 11 ? area[0].x : 480, top = page == 11 ? area[0].y : 0;
         float right = page == 11 ? area[2].x : 640, bottom = page == 11 ? area[2].y : 480;
         for (int i = 0; Widget* widget = widgets.At(i); ++i) {
@@ -449,18 +449,18 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
                 EXPECT_FALSE(Overlap(widget, other))
                     << page << ": " << widget->id << ", " << other->id;
         }
-        for (int i = 0; i < config.pages[page].polygonCount; ++i) {
-            const CSurface* surface = config.pages[page].polygons[i].surface;
+        for (int i = 0; i < config.layout.pages[page].polygonCount; ++i) {
+            const CSurface* surface = config.layout.pages[page].polygons[i].surface;
             if (surface) {
                 EXPECT_NE(surface->texture, nullptr) << page << " " << i;
             }
         }
     }
-    EXPECT_EQ(config.pages[13].shortcut, '1');
-    EXPECT_EQ(config.pages[14].shortcut, '2');
-    EXPECT_EQ(config.pages[CONTROL_BGROUND].shortcut, 'B');
+    EXPECT_EQ(config.layout.pages[13].shortcut, '1');
+    EXPECT_EQ(config.layout.pages[14].shortcut, '2');
+    EXPECT_EQ(config.layout.pages[CONTROL_BGROUND].shortcut, 'B');
 
-    config.FreeGuiConfig();
+    config.layout.Free();
     textures.DeleteAll();
     glb->currentScreen = savedScreen;
 }
@@ -493,7 +493,7 @@ TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
     int captions = 0;
     for (int page = 0; page < EDITOR_PAGE_COUNT; ++page) {
         config.RefreshPage(page);
-        WidgetGroup& widgets = config.pages[page].widgets;
+        WidgetGroup& widgets = config.layout.pages[page].widgets;
         for (int i = 0; Widget* widget = widgets.At(i); ++i) {
             EXPECT_NE(widget->id, CONTROL_BGPREV) << page;
             EXPECT_NE(widget->id, CONTROL_BGNEXT) << page;
@@ -517,7 +517,7 @@ TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
         }
     }
     EXPECT_GT(captions, 40);
-    config.FreeGuiConfig();
+    config.layout.Free();
 }
 
 // ------------------------------------------------------------------ encoder

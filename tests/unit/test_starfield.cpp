@@ -881,10 +881,10 @@ TEST_F(SaverFrameTest, EscapeStaysWhileASavedChannelDiffers) {
     // Escape asks first; Escape again takes the question back.
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().promptState, PROMPT_SHOWN);
+    EXPECT_EQ(Editor().prompt.state, PROMPT_SHOWN);
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().promptState, PROMPT_NONE);
+    EXPECT_EQ(Editor().prompt.state, PROMPT_NONE);
 
     Editor().SnapshotChannels();
     EXPECT_FALSE(Editor().HasUnsavedChanges());
