@@ -546,6 +546,10 @@ void VxConfig::DrawEditor() {
 void VxConfig::StartController() {
     SetOverlayCamera(camera);
     prompt.Setup(AnswerPrompt, this, font, infoLine);
+    // The widgets take their keys from the run's keyboard, not from the globals.
+    Keyboard* keyboard = glb ? glb->keyboard : nullptr;
+    for (EditorPage& page : layout.pages) page.widgets.SetKeyboard(keyboard);
+    prompt.buttons.SetKeyboard(keyboard);
     ClosePrompt();
     ClearSelection();
     draggedSlider = nullptr;

@@ -457,7 +457,6 @@ const char* Button::SavedFaceText() const {
 
 void Button::StartEditing() {
     ButtonCycle* cycle = Cycle(currentCycle);
-    Keyboard* keyboard = glb ? glb->keyboard : nullptr;
     if (!cycle || !keyboard) return;
     std::memcpy(cycle->savedFaceText, cycle->faceText, sizeof cycle->faceText);
     // The underscore is the cursor; the face text never passes 90 characters, so it fits.
@@ -472,7 +471,7 @@ void Button::StartEditing() {
 
 void Button::EndEditing(int keep) {
     editing = 0;
-    if (glb && glb->keyboard) glb->keyboard->SetTextMode(0);
+    if (keyboard) keyboard->SetTextMode(0);
     ButtonCycle* cycle = Cycle(currentCycle);
     if (!cycle) return;
     if (keep) {
@@ -484,7 +483,6 @@ void Button::EndEditing(int keep) {
 }
 
 void Button::TakeKeys() {
-    Keyboard* keyboard = glb ? glb->keyboard : nullptr;
     ButtonCycle* cycle = Cycle(currentCycle);
     if (!keyboard || !cycle) return;
     KeyEvent event;
@@ -577,7 +575,14 @@ WidgetGroup::~WidgetGroup() {
 
 int WidgetGroup::Add(Widget* widget) {
     if (!widget) return 0;
+    if (widget->kind == WIDGET_BUTTON) static_cast<Button*>(widget)->SetKeyboard(keyboard);
     return widgets.AddBack(widget) ? 1 : 0;
+}
+
+void WidgetGroup::SetKeyboard(Keyboard* keys) {
+    keyboard = keys;
+    for (int32_t i = 0; Widget* widget = At(i); ++i)
+        if (widget->kind == WIDGET_BUTTON) static_cast<Button*>(widget)->SetKeyboard(keys);
 }
 
 Widget* WidgetGroup::At(int32_t index) {
