@@ -139,7 +139,7 @@ void VxAnimator::MarkChanged(int32_t id, int randomize) {
     channel->restart = 1;
     channel->flags |= CHANNEL_HOLD;
     if (randomize == 1 && channel->mode != ANIM_NONE)
-        SetValue(id, channel->low + RandomUnit() * (channel->high - channel->low), 1, 0);
+        SetValue(id, channel->low + RandomUnit() * (channel->high - channel->low), VALUE_STORED, VALUE_TO_SCENE);
 }
 
 void VxAnimator::SetMode(int32_t id, int32_t mode) {
@@ -193,7 +193,7 @@ void VxAnimator::SetTransitionTime(int32_t id, float time, float low, float high
 void VxAnimator::ApplyAll(int randomize) {
     for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
         SliderChannel& channel = channels[row->id];
-        SetValue(row->id, channel.value, 1, 0);
+        SetValue(row->id, channel.value, VALUE_STORED, VALUE_TO_SCENE);
         SetLow(row->id, channel.low);
         SetHigh(row->id, channel.high);
         MarkChanged(row->id, randomize);
@@ -378,10 +378,10 @@ void VxAnimator::SetDefaultBackground() {
         SetMode(d.id, d.mode);
         SetLow(d.id, d.low);
         SetHigh(d.id, d.high);
-        SetValue(d.id, d.value, 1, 1);
+        SetValue(d.id, d.value, VALUE_STORED, VALUE_SILENT);
         SetTransitionTime(d.id, d.transitionTime, d.transitionLow, d.transitionHigh,
                           d.transitionRandom);
         SetDelay(d.id, d.delay, d.delayLow, d.delayHigh, d.delayRandom);
-        MarkChanged(d.id, 0);
+        MarkChanged(d.id, KEEP_VALUE);
     }
 }

@@ -202,7 +202,7 @@ int vx_init(int saverOnly) {
     LogMessage(LOG_INIT, "Setting background\n");
     SetBackground();
     // The scene now exists to receive every stored value.
-    config.animator->ApplyAll(0);
+    config.animator->ApplyAll(KEEP_VALUE);
 
     config.SnapshotChannels();
     config.ClosePrompt();

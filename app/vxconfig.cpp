@@ -58,8 +58,8 @@ void VxConfig::SetAnimationDefaults() {
     const float delay = animator->Channel(CONTROL_DELAY)->value;
     const float delayLow = animator->Channel(CONTROL_DELAY)->low;
     for (int32_t id = 0; id < CONTROL_COUNT; ++id) {
-        animator->SetTransitionTime(id, transition, 1.0f, 10.0f, 1);
-        animator->SetDelay(id, delay, delayLow, 1.0f, 1);
+        animator->SetTransitionTime(id, transition, 1.0f, 10.0f, TIMING_RANDOM);
+        animator->SetDelay(id, delay, delayLow, 1.0f, TIMING_RANDOM);
     }
     SnapshotChannels();
 }
@@ -185,7 +185,7 @@ void VxConfig::EndKnobDrag() {
     draggedSlider = nullptr;
     if (!animator) return;
     animator->SetMode(id, draggedMode);
-    animator->MarkChanged(id, 0);
+    animator->MarkChanged(id, KEEP_VALUE);
 }
 
 // The panel shows the first selected slider's timing. Selecting changes no channel:
@@ -251,7 +251,7 @@ void VxConfig::ButtonEvent(Button* button) {
         animator->SetMode(timing, cycle);
     } else if (id > MODE_BUTTON_ID_OFFSET && id <= kModeButtonLast) {
         animator->SetMode(id - MODE_BUTTON_ID_OFFSET, cycle);
-        animator->MarkChanged(id - MODE_BUTTON_ID_OFFSET, 0);
+        animator->MarkChanged(id - MODE_BUTTON_ID_OFFSET, KEEP_VALUE);
     } else if (id > RESTORE_BUTTON_ID_OFFSET && id <= kRestoreButtonLast) {
         RestoreChannels(id - RESTORE_BUTTON_ID_OFFSET);
     }
@@ -293,7 +293,7 @@ void VxConfig::ApplySliderChange(Widget* widget, int32_t result) {
                           transition ? &SliderChannel::transitionTime : &SliderChannel::delay,
                           slider->Value());
         else
-            animator->SetValue(id, slider->Value(), 1, 0);
+            animator->SetValue(id, slider->Value(), VALUE_STORED, VALUE_TO_SCENE);
     }
     if (result & SLIDER_LOW) {
         if (selected)
@@ -312,7 +312,7 @@ void VxConfig::ApplySliderChange(Widget* widget, int32_t result) {
             animator->SetHigh(id, highest);
     }
     if (!timing && (result & SLIDER_VALUE) && (result & (SLIDER_LOW | SLIDER_HIGH)))
-        animator->MarkChanged(id, 0);
+        animator->MarkChanged(id, KEEP_VALUE);
 }
 
 // ---------------------------------------------------------------- channels
@@ -327,12 +327,12 @@ void VxConfig::RestoreChannels(int32_t id) {
     const SliderChannel& saved = savedAnimation[id];
     animator->SetLow(id, saved.low);
     animator->SetHigh(id, saved.high);
-    animator->SetValue(id, saved.value, 1, 0);
+    animator->SetValue(id, saved.value, VALUE_STORED, VALUE_TO_SCENE);
     animator->SetTransitionTime(id, saved.transitionTime, saved.transitionLow, saved.transitionHigh,
                                 saved.transitionRandom);
     animator->SetDelay(id, saved.delay, saved.delayLow, saved.delayHigh, saved.delayRandom);
     animator->SetMode(id, saved.mode);
-    animator->MarkChanged(id, 0);
+    animator->MarkChanged(id, KEEP_VALUE);
 }
 
 void VxConfig::SnapshotChannels() {
@@ -398,7 +398,7 @@ const char* VxConfig::BackgroundFilePath() {
 // The channels become what the file holds, which is then the saved state.
 int VxConfig::LoadBackgroundFile() {
     if (animator && LoadBackground(animator, BackgroundFilePath())) {
-        animator->ApplyAll(0);
+        animator->ApplyAll(KEEP_VALUE);
         SnapshotChannels();
         return 1;
     }
