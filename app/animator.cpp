@@ -1,3 +1,8 @@
+// The animator: one spline channel per control, stepped once a frame toward a new
+// value or held, and the built-in default background.
+//
+// Sections: spline; animator (values, modes, ranges, timing, stepping); default
+// background.
 #include "animator.h"
 
 #include <cmath>

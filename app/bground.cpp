@@ -1,3 +1,8 @@
+// The scene objects: the scene list, the star field (its parameters, stars, camera
+// and drawing) and the drifting cloud image behind it.
+//
+// Sections: scene objects; star field (create, release, parameters); star field:
+// frame (update, draw, motion blur, backdrop); cloud image.
 #include "bground.h"
 
 #include <algorithm>

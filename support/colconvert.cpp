@@ -1,3 +1,7 @@
+// Colour conversion between the pixel formats of bitmaps and surfaces.
+//
+// Sections: helpers (masks, byte order, channels); formats (FormatFromBitmap, Analyse,
+// PrepareDestination); converters, one per source depth; Convert.
 #include "colconvert.h"
 
 #include <cstring>

@@ -1,3 +1,7 @@
+// Text on screen: the bitmap font and the info line (see bitmapfont.h).
+//
+// Sections: overlay helpers (camera, box); BitmapFont; InfoLine (captions, reports,
+// wrapping, slider numbers, drawing).
 #include "gui/bitmapfont.h"
 
 #include <cstdarg>

@@ -1,6 +1,9 @@
 // The star field's frame through a recording screen: what Create makes, how the stars
 // move and come back, the cloud texture's noise, the calls and vertices of a drawn
 // frame, and the plain saver's frame (vx_init, EditorFrame, EditorExit).
+//
+// Sections: create, release; star count; motion; camera; star forms and colour; the
+// drawn frame; cloud texture; the plain saver; default background.
 #include <gtest/gtest.h>
 
 #include <algorithm>
