@@ -17,44 +17,12 @@
 #include "misc.h"
 #include "picture_test_support.h"
 #include "recording_screen.h"
+#include "editor_test_layout.h"
 #include "test_support.h"
 #include "vxconfig.h"
 
 namespace {
 
-// The panel's area is its first polygon; page 13 holds the star count and the red of the
-// background colour with their mode buttons, page 14 the speed.
-const char kLayout[] =
-    "CurrentGuiConfig = Test\n"
-    "{ = GuiConfig, Test\n"
-    "    { = Textures\n"
-    "        Face = t.bmp\n"
-    "    }\n"
-    "    { = General\n"
-    "        NPAGE = 100, 4, 16, 16, Face, \"Next page\"\n"
-    "        PPAGE = 80, 4, 16, 16, Face, \"Previous page\"\n"
-    "        BGROUND = 60, 4, 16, 16, Face, \"Background\"\n"
-    "        SAVE = 40, 4, 16, 16, Face, \"Save\"\n"
-    "        RESET = 20, 4, 16, 16, Face, \"Reset\"\n"
-    "    }\n"
-    "    { = SLIDERP\n"
-    "        Background = {-200, 300, 0, 0, 0, 9, 9, 9, 0}, {-100, 300, 0, 0, 0, 9, 9, 9, 0}, "
-    "{-100, 460, 0, 0, 0, 9, 9, 9, 0}, {-200, 460, 0, 0, 0, 9, 9, 9, 0}\n"
-    "        ANIMBTN = 0, 16\n"
-    "        SLIDERYPOS = 20\n"
-    "        TTIME = -190, 310, 16, 140, 20, 0, 5, 0.1, \"Transition time\"\n"
-    "        DELAY = -160, 310, 16, 140, 20, 0, 1, 0.1, \"Delay\"\n"
-    "    }\n"
-    "    { = BGSTARFIELD1\n"
-    "        ANIMBTN = 0, 16\n"
-    "        SLIDERYPOS = 20\n"
-    "        BGSNUMS = 10, 40, 16, 200, 2000, 0, 500, 10, \"Stars\"\n"
-    "        BGSBCR = 40, 40, 16, 200, 255, 0, 20, 1, \"Red\"\n"
-    "    }\n"
-    "    { = BGSTARFIELD2\n"
-    "        BGSSZ = 10, 40, 16, 200, 20, -20, 5, 0.2, \"Speed\"\n"
-    "    }\n"
-    "}\n";
 
 class EditorTest : public ::testing::Test {
 protected:
@@ -69,7 +37,7 @@ protected:
         Bitmap picture;
         ASSERT_EQ(picture.CreateWithMasks(4, 4, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
         ASSERT_EQ(registry.bmp->Save("t.bmp", picture, 0, 0, 0), 1) << PendingError();
-        WriteWholeFile("gui.cfg", kLayout);
+        WriteWholeFile("gui.cfg", kEditorTestLayout);
         animator.SetDefaultBackground();
         infoLine.Setup(&font, 0, 466, 480, 13);
         config.animator = &animator;

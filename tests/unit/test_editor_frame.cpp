@@ -22,37 +22,12 @@
 #include "picture_test_support.h"
 #include "recording_screen.h"
 #include "settings.h"
+#include "editor_test_layout.h"
 #include "test_support.h"
 #include "vxconfig.h"
 
 namespace {
 
-// Two pages of group 12 with their arrows, the star count on page 13, the speed on 14.
-const char kLayout[] =
-    "CurrentGuiConfig = Test\n"
-    "{ = GuiConfig, Test\n"
-    "    { = Textures\n"
-    "        Face = t.bmp\n"
-    "    }\n"
-    "    { = General\n"
-    "        NPAGE = 100, 4, 16, 16, Face, \"Next page\"\n"
-    "        SAVE = 40, 4, 16, 16, Face, \"Save\"\n"
-    "    }\n"
-    "    { = SLIDERP\n"
-    "        Background = {-200, 300, 0, 0, 0, 9, 9, 9, 0}, {-100, 460, 0, 0, 0, 9, 9, 9, 0}\n"
-    "        TTIME = -190, 310, 16, 140, 20, 0, 5, 0.1, \"Transition time\"\n"
-    "    }\n"
-    "    { = BGSTARFIELD1\n"
-    "        BGSNUMS = 10, 40, 16, 200, 2000, 0, 500, 10, \"Stars\"\n"
-    "    }\n"
-    "    { = BGSTARFIELD2\n"
-    "        BGSSZ = 10, 40, 16, 200, 20, -20, 5, 0.2, \"Speed\"\n"
-    "    }\n"
-    "    { = Shortcutkeys\n"
-    "        BGSTARFIELD1 = 1\n"
-    "        BGSTARFIELD2 = 2\n"
-    "    }\n"
-    "}\n";
 
 class EditorFrameTest : public ::testing::Test {
 protected:
@@ -71,7 +46,7 @@ protected:
         Bitmap font;
         ASSERT_EQ(font.CreateWithMasks(128, 64, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
         ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", font, 0, 0, 0), 1);
-        WriteWholeFile("gui.cfg", kLayout);
+        WriteWholeFile("gui.cfg", kEditorTestLayout);
         XNEW(StarField);
         ASSERT_EQ(vx_init(0), 1) << PendingError();
         ClearError();
