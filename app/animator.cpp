@@ -1,3 +1,8 @@
+// The animator: one spline channel per control, stepped once a frame toward a new
+// value or held, and the built-in default background.
+//
+// Sections: spline; animator (values, modes, ranges, timing, stepping); default
+// background.
 #include "animator.h"
 
 #include <cmath>
@@ -139,7 +144,7 @@ void VxAnimator::MarkChanged(int32_t id, int randomize) {
     channel->restart = 1;
     channel->flags |= CHANNEL_HOLD;
     if (randomize == 1 && channel->mode != ANIM_NONE)
-        SetValue(id, channel->low + RandomUnit() * (channel->high - channel->low), 1, 0);
+        SetValue(id, channel->low + RandomUnit() * (channel->high - channel->low), VALUE_STORED, VALUE_TO_SCENE);
 }
 
 void VxAnimator::SetMode(int32_t id, int32_t mode) {
@@ -193,7 +198,7 @@ void VxAnimator::SetTransitionTime(int32_t id, float time, float low, float high
 void VxAnimator::ApplyAll(int randomize) {
     for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
         SliderChannel& channel = channels[row->id];
-        SetValue(row->id, channel.value, 1, 0);
+        SetValue(row->id, channel.value, VALUE_STORED, VALUE_TO_SCENE);
         SetLow(row->id, channel.low);
         SetHigh(row->id, channel.high);
         MarkChanged(row->id, randomize);
@@ -333,33 +338,35 @@ struct DefaultChannel {
 // with a little sway and a slow full roll, and trails that come and go. Parameters
 // that nothing draws (start colour, sideways speeds) and those that re-place every
 // star when they change (world depth) stay put.
+// A channel that stays put still has the whole range of its editor slider, so that its
+// knob can be dragged at once.
 const DefaultChannel kDefaultBackground[] = {
     {CONTROL_BGSBCR, ANIM_RANDOM, 20, 5, 60, 1, 10, 6, 14, 1, 4, 2, 6},
     {CONTROL_BGSBCG, ANIM_RANDOM, 30, 10, 70, 1, 10, 6, 14, 1, 4, 2, 6},
     {CONTROL_BGSBCB, ANIM_RANDOM, 90, 50, 130, 1, 10, 6, 14, 1, 4, 2, 6},
-    {CONTROL_BGSSCR, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSSCG, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSSCB, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSCR, ANIM_NONE, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSCG, ANIM_NONE, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSCB, ANIM_NONE, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0},
     {CONTROL_BGSECR, ANIM_RANDOM, 230, 180, 255, 1, 8, 5, 12, 0, 0, 0, 0},
     {CONTROL_BGSECG, ANIM_RANDOM, 230, 180, 255, 1, 8, 5, 12, 0, 0, 0, 0},
     {CONTROL_BGSECB, ANIM_RANDOM, 255, 200, 255, 1, 8, 5, 12, 0, 0, 0, 0},
-    {CONTROL_BGSSX, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSSY, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSX, ANIM_NONE, 0, -20, 20, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSSY, ANIM_NONE, 0, -20, 20, 0, 0, 0, 0, 0, 0, 0, 0},
     {CONTROL_BGSSZ, ANIM_PING_PONG, 5, 3, 8, 1, 15, 10, 20, 1, 6, 4, 10},
-    {CONTROL_BGSCRX, ANIM_PING_PONG, 0, -5, 5, 0, 23, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSCRY, ANIM_PING_PONG, 0, -5, 5, 0, 31, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCRX, ANIM_PING_PONG, 0, -12, 12, 0, 23, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCRY, ANIM_PING_PONG, 0, -12, 12, 0, 31, 0, 0, 0, 0, 0, 0},
     // 360 degrees is 0 again, so the loop's jump back does not show.
     {CONTROL_BGSCRZ, ANIM_LOOP_UP, 0, 0, 360, 0, 90, 0, 0, 0, 0, 0, 0},
     {CONTROL_BGSNUMS, ANIM_PING_PONG, 500, 350, 650, 0, 30, 0, 0, 1, 10, 5, 20},
     {CONTROL_BGSMBLUR, ANIM_PING_PONG, 0.3, 0.15, 0.55, 0, 20, 0, 0, 1, 10, 5, 15},
     {CONTROL_BGSSIZE, ANIM_RANDOM, 0.4, 0.3, 0.6, 1, 8, 5, 12, 0, 0, 0, 0},
-    {CONTROL_BGSWSIZEX, ANIM_NONE, 35, 35, 35, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSWSIZEY, ANIM_NONE, 35, 35, 35, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSWSIZEZ, ANIM_NONE, 50, 50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSCAMPX, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSCAMPY, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSCAMPZ, ANIM_NONE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {CONTROL_BGSBCOLA, ANIM_NONE, 255, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEX, ANIM_NONE, 35, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEY, ANIM_NONE, 35, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSWSIZEZ, ANIM_NONE, 50, 10, 200, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPX, ANIM_NONE, 0, -50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPY, ANIM_NONE, 0, -50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSCAMPZ, ANIM_NONE, 0, -50, 50, 0, 0, 0, 0, 0, 0, 0, 0},
+    {CONTROL_BGSBCOLA, ANIM_NONE, 255, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0},
     // Slider units: 0.005 to 0.015 of the noise's drift axis per frame.
     {CONTROL_BGSBCS, ANIM_PING_PONG, 1, 0.5, 1.5, 0, 40, 0, 0, 0, 0, 0, 0},
 };
@@ -376,10 +383,10 @@ void VxAnimator::SetDefaultBackground() {
         SetMode(d.id, d.mode);
         SetLow(d.id, d.low);
         SetHigh(d.id, d.high);
-        SetValue(d.id, d.value, 1, 1);
+        SetValue(d.id, d.value, VALUE_STORED, VALUE_SILENT);
         SetTransitionTime(d.id, d.transitionTime, d.transitionLow, d.transitionHigh,
                           d.transitionRandom);
         SetDelay(d.id, d.delay, d.delayLow, d.delayHigh, d.delayRandom);
-        MarkChanged(d.id, 0);
+        MarkChanged(d.id, KEEP_VALUE);
     }
 }

@@ -80,6 +80,13 @@ static_assert(sizeof(SliderChannel) == 52 * 4, "a channel record is 52 words");
 
 // ---------------------------------------------------------------- animator
 
+// The flags of SetValue, MarkChanged, ApplyAll and the timing setters, named where
+// they are passed: SetValue(id, v, VALUE_STORED, VALUE_TO_SCENE).
+enum ValueStore { VALUE_NOT_STORED = 0, VALUE_STORED = 1 };
+enum ValueNotice { VALUE_TO_SCENE = 0, VALUE_SILENT = 1 };
+enum ValueRandomize { KEEP_VALUE = 0, RANDOM_VALUE = 1 };
+enum TimingRandom { TIMING_FIXED = 0, TIMING_RANDOM = 1 };
+
 class VxAnimator {
 public:
     VxAnimator();

@@ -84,8 +84,8 @@ int ReadChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator)
             channel->delayHigh = stored.delayHigh;
             // The channel holds the loaded value, so its next phase starts from there
             // rather than from whatever the spline held before.
-            animator->SetValue(row->id, stored.value, 1, 1);
-            animator->MarkChanged(row->id, 0);
+            animator->SetValue(row->id, stored.value, VALUE_STORED, VALUE_SILENT);
+            animator->MarkChanged(row->id, KEEP_VALUE);
         } else {
             ClearError();
         }

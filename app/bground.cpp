@@ -1,3 +1,8 @@
+// The scene objects: the scene list, the star field (its parameters, stars, camera
+// and drawing) and the drifting cloud image behind it.
+//
+// Sections: scene objects; star field (create, release, parameters); star field:
+// frame (update, draw, motion blur, backdrop); cloud image.
 #include "bground.h"
 
 #include <algorithm>
@@ -150,170 +155,122 @@ bool StarField::SetStarCount(float value) {
     return true;
 }
 
+namespace {
+
+// How a parameter is held: a byte (truncated, low 8 bits), a float times the row's
+// scale, a rotation (a float whose change rebuilds the camera), the star count, or the
+// world depth (whose change places every star anew).
+enum ParameterKind { PARAM_BYTE, PARAM_FLOAT, PARAM_ROTATION, PARAM_STAR_COUNT, PARAM_DEPTH };
+
+// One scene parameter: where the star field holds it and how it is converted. The
+// value read back is the held one divided by the scale (times its inverse, which is
+// exact for the scales used).
+struct ParameterRow {
+    int32_t id;
+    ParameterKind kind;
+    float StarField::*number;        // a float's field
+    uint8_t* (*byte)(StarField& f);  // a byte's place
+    float scale;
+    int8_t colourChannel;  // red 0, green 1, blue 2 for the colour sliders; else -1
+};
+
+#define STAR_BYTE(id, place, channel)                                                 \
+    {                                                                                 \
+        id, PARAM_BYTE, nullptr, [](StarField& f) { return &f.place; }, 1.0f, channel \
+    }
+#define STAR_FLOAT(id, kind, field, scale) \
+    { id, kind, &StarField::field, nullptr, scale, -1 }
+
+const ParameterRow kParameterRows[] = {
+    STAR_BYTE(CONTROL_BGSBCR, backgroundColour[0], 0),
+    STAR_BYTE(CONTROL_BGSBCG, backgroundColour[1], 1),
+    STAR_BYTE(CONTROL_BGSBCB, backgroundColour[2], 2),
+    STAR_BYTE(CONTROL_BGSSCR, startColour[0], 0),
+    STAR_BYTE(CONTROL_BGSSCG, startColour[1], 1),
+    STAR_BYTE(CONTROL_BGSSCB, startColour[2], 2),
+    STAR_BYTE(CONTROL_BGSECR, endColour[0], 0),
+    STAR_BYTE(CONTROL_BGSECG, endColour[1], 1),
+    STAR_BYTE(CONTROL_BGSECB, endColour[2], 2),
+    STAR_FLOAT(CONTROL_BGSSX, PARAM_FLOAT, speedX, -1.0f),
+    STAR_FLOAT(CONTROL_BGSSY, PARAM_FLOAT, speedY, -1.0f),
+    STAR_FLOAT(CONTROL_BGSSZ, PARAM_FLOAT, speedZ, -1.0f),
+    STAR_FLOAT(CONTROL_BGSCRX, PARAM_ROTATION, rotationX, 1.0f),
+    STAR_FLOAT(CONTROL_BGSCRY, PARAM_ROTATION, rotationY, 1.0f),
+    STAR_FLOAT(CONTROL_BGSCRZ, PARAM_ROTATION, rotationZ, 1.0f),
+    {CONTROL_BGSNUMS, PARAM_STAR_COUNT, nullptr, nullptr, 1.0f, -1},
+    STAR_FLOAT(CONTROL_BGSMBLUR, PARAM_FLOAT, motionBlur, 1.0f),
+    STAR_FLOAT(CONTROL_BGSSIZE, PARAM_FLOAT, starSize, 1.0f),
+    STAR_FLOAT(CONTROL_BGSWSIZEX, PARAM_FLOAT, worldSizeX, 1.0f),
+    STAR_FLOAT(CONTROL_BGSWSIZEY, PARAM_FLOAT, worldSizeY, 1.0f),
+    STAR_FLOAT(CONTROL_BGSWSIZEZ, PARAM_DEPTH, worldSizeZ, 1.0f),
+    STAR_FLOAT(CONTROL_BGSCAMPX, PARAM_FLOAT, cameraPositionX, 1.0f),
+    STAR_FLOAT(CONTROL_BGSCAMPY, PARAM_FLOAT, cameraPositionY, 1.0f),
+    STAR_FLOAT(CONTROL_BGSCAMPZ, PARAM_FLOAT, cameraPositionZ, 1.0f),
+    STAR_BYTE(CONTROL_BGSBCOLA, backdropOpacity, -1),
+    STAR_FLOAT(CONTROL_BGSBCS, PARAM_FLOAT, cloudSpeed, 0.01f),
+};
+
+#undef STAR_BYTE
+#undef STAR_FLOAT
+
+const ParameterRow* FindParameterRow(int32_t id) {
+    for (const ParameterRow& row : kParameterRows)
+        if (row.id == id) return &row;
+    return nullptr;
+}
+
+}  // namespace
+
 bool StarField::SetParameter(int32_t id, float value) {
-    switch (id) {
-        case CONTROL_BGSBCR:
-        case CONTROL_BGSBCG:
-        case CONTROL_BGSBCB:
-            backgroundColour[id - CONTROL_BGSBCR] = ParameterByte(value);
+    const ParameterRow* row = FindParameterRow(id);
+    if (!row) return false;
+    switch (row->kind) {
+        case PARAM_BYTE:
+            *row->byte(*this) = ParameterByte(value);
             return true;
-        case CONTROL_BGSSCR:
-        case CONTROL_BGSSCG:
-        case CONTROL_BGSSCB:
-            startColour[id - CONTROL_BGSSCR] = ParameterByte(value);
+        case PARAM_FLOAT:
+            this->*row->number = value * row->scale;
             return true;
-        case CONTROL_BGSECR:
-        case CONTROL_BGSECG:
-        case CONTROL_BGSECB:
-            endColour[id - CONTROL_BGSECR] = ParameterByte(value);
-            return true;
-        case CONTROL_BGSSX:
-            speedX = -value;
-            return true;
-        case CONTROL_BGSSY:
-            speedY = -value;
-            return true;
-        case CONTROL_BGSSZ:
-            speedZ = -value;
-            return true;
-        case CONTROL_BGSCRX:
-        case CONTROL_BGSCRY:
-        case CONTROL_BGSCRZ: {
+        case PARAM_ROTATION:
             // The camera is rebuilt only when a rotation really changed.
-            float* rotation = id == CONTROL_BGSCRX   ? &rotationX
-                              : id == CONTROL_BGSCRY ? &rotationY
-                                                     : &rotationZ;
-            if (value != *rotation) {
-                *rotation = value;
+            if (value != this->*row->number) {
+                this->*row->number = value;
                 rotationChanged = 1;
             }
             return true;
-        }
-        case CONTROL_BGSNUMS:
+        case PARAM_STAR_COUNT:
             return SetStarCount(value);
-        case CONTROL_BGSMBLUR:
-            motionBlur = value;
-            return true;
-        case CONTROL_BGSSIZE:
-            starSize = value;
-            return true;
-        case CONTROL_BGSWSIZEX:
-            worldSizeX = value;
-            return true;
-        case CONTROL_BGSWSIZEY:
-            worldSizeY = value;
-            return true;
-        case CONTROL_BGSWSIZEZ:
+        case PARAM_DEPTH:
             if (value != worldSizeZ) {
                 worldSizeZ = value;
                 for (int32_t i = 0; i < starCapacity; ++i) PlaceStar(i, 0.0f);
             }
             return true;
-        case CONTROL_BGSCAMPX:
-            cameraPositionX = value;
-            return true;
-        case CONTROL_BGSCAMPY:
-            cameraPositionY = value;
-            return true;
-        case CONTROL_BGSCAMPZ:
-            cameraPositionZ = value;
-            return true;
-        case CONTROL_BGSBCOLA:
-            backdropOpacity = ParameterByte(value);
-            return true;
-        case CONTROL_BGSBCS:
-            cloudSpeed = value * 0.01f;
-            return true;
-        default:
-            return false;
     }
+    return false;
 }
 
 bool StarField::GetParameter(int32_t id, ParameterReading* reading) {
     reading->coloured = 0;
     reading->red = reading->green = reading->blue = 0;
-    const uint8_t* colour = nullptr;
-    int channel = 0;
-    switch (id) {
-        case CONTROL_BGSBCR:
-        case CONTROL_BGSBCG:
-        case CONTROL_BGSBCB:
-            colour = backgroundColour;
-            channel = id - CONTROL_BGSBCR;
-            break;
-        case CONTROL_BGSSCR:
-        case CONTROL_BGSSCG:
-        case CONTROL_BGSSCB:
-            colour = startColour;
-            channel = id - CONTROL_BGSSCR;
-            break;
-        case CONTROL_BGSECR:
-        case CONTROL_BGSECG:
-        case CONTROL_BGSECB:
-            colour = endColour;
-            channel = id - CONTROL_BGSECR;
-            break;
-        case CONTROL_BGSSX:
-            reading->value = -speedX;
-            return true;
-        case CONTROL_BGSSY:
-            reading->value = -speedY;
-            return true;
-        case CONTROL_BGSSZ:
-            reading->value = -speedZ;
-            return true;
-        case CONTROL_BGSCRX:
-            reading->value = rotationX;
-            return true;
-        case CONTROL_BGSCRY:
-            reading->value = rotationY;
-            return true;
-        case CONTROL_BGSCRZ:
-            reading->value = rotationZ;
-            return true;
-        case CONTROL_BGSNUMS:
-            reading->value = float(starCount);
-            return true;
-        case CONTROL_BGSMBLUR:
-            reading->value = motionBlur;
-            return true;
-        case CONTROL_BGSSIZE:
-            reading->value = starSize;
-            return true;
-        case CONTROL_BGSWSIZEX:
-            reading->value = worldSizeX;
-            return true;
-        case CONTROL_BGSWSIZEY:
-            reading->value = worldSizeY;
-            return true;
-        case CONTROL_BGSWSIZEZ:
-            reading->value = worldSizeZ;
-            return true;
-        case CONTROL_BGSCAMPX:
-            reading->value = cameraPositionX;
-            return true;
-        case CONTROL_BGSCAMPY:
-            reading->value = cameraPositionY;
-            return true;
-        case CONTROL_BGSCAMPZ:
-            reading->value = cameraPositionZ;
-            return true;
-        case CONTROL_BGSBCOLA:
-            reading->value = float(backdropOpacity);
-            return true;
-        case CONTROL_BGSBCS:
-            reading->value = cloudSpeed * 100.0f;
-            return true;
-        default:
-            return false;
+    const ParameterRow* row = FindParameterRow(id);
+    if (!row) return false;
+    if (row->kind == PARAM_STAR_COUNT) {
+        reading->value = float(starCount);
+        return true;
     }
-    // A colour slider is drawn in its own channel's pure colour.
-    uint8_t level = colour[channel];
+    if (row->kind != PARAM_BYTE) {
+        reading->value = this->*row->number * (1.0f / row->scale);
+        return true;
+    }
+    const uint8_t level = *row->byte(*this);
     reading->value = float(level);
+    if (row->colourChannel < 0) return true;
+    // A colour slider is drawn in its own channel's pure colour.
     reading->coloured = 1;
-    reading->red = channel == 0 ? level : 0;
-    reading->green = channel == 1 ? level : 0;
-    reading->blue = channel == 2 ? level : 0;
+    reading->red = row->colourChannel == 0 ? level : 0;
+    reading->green = row->colourChannel == 1 ? level : 0;
+    reading->blue = row->colourChannel == 2 ? level : 0;
     return true;
 }
 

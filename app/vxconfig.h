@@ -1,43 +1,26 @@
-// VxConfig, the in-saver editor, and what its layout file gui.cfg gives it: the
-// bitmaps named as texture defines, 43 pages of widgets and textured background
-// polygons with their shortcut keys, and the animation defaults set when the layout is
-// read (guiconfig.cpp); then the controller that runs the pages (editor.cpp): page
-// choice, what the widgets do to the animation channels, the slider selection with its
-// properties panel, the unsaved-changes prompt and the editor's drawing.
+// VxConfig, the in-saver editor. It owns the layout read from gui.cfg (guilayout.h),
+// the unsaved-changes prompt (editorprompt.h) and the slider selection of the
+// properties panel (sliderselection.h). The controller that runs the pages is in
+// vxconfig.cpp: page choice, what the widgets do to the animation channels, the
+// channels as saved, pointer input and the editor's drawing. What each key does is in
+// editorkeys.cpp; the run the editor belongs to (vx_init, EditorFrame, EditorExit, the
+// overlays) in editor.cpp. The one VxConfig of the program is Editor().
 #pragma once
 
 #include <cstdint>
 
 #include "animator.h"
-#include "ansi/bitmap.h"
 #include "base/camera.h"
-#include "base/screenb.h"
 #include "base/texture.h"
+#include "editorprompt.h"
+#include "gui/bitmapfont.h"
 #include "gui/button.h"
-#include "llist.h"
+#include "gui/keyboard.h"
+#include "guilayout.h"
+#include "sliderselection.h"
 
-class BitmapFont;
-class InfoLine;
-class Kcbl;
-
-#define GUI_CONFIG_FILE_NAME "gui.cfg"
-#define EDITOR_PAGE_COUNT 43
-// Define names are shorter than 32 characters, bitmap file names than 260.
-#define TEXTURE_DEFINE_NAME_SIZE 32
-#define TEXTURE_DEFINE_FILE_SIZE 260
-// Vertices a "Background" polygon holds; further arrays of the item are ignored.
-#define BACKGROUND_VERTEX_COUNT 4
-// Identifier of a slider's animation-mode button: the slider's identifier plus this.
-#define MODE_BUTTON_ID_OFFSET 2000
-// Identifier of a button that puts a channel back as it was saved: the channel plus this.
-#define RESTORE_BUTTON_ID_OFFSET 1000
-// The prompt's buttons.
-#define PROMPT_YES_ID 10000
-#define PROMPT_NO_ID 10001
-
-// The prompt's states and kinds.
-enum PromptState { PROMPT_NONE = 0, PROMPT_SHOWN = 1, PROMPT_ANSWERED = 2 };
-enum PromptKind { PROMPT_BACKGROUND = 0, PROMPT_ANIMATION = 1 };
+class IntroLogo;
+class SceneObject;
 
 // Pages shown in turn under one page number: the group remembers the member last shown.
 #define PAGE_GROUP_MEMBERS 2
@@ -48,21 +31,27 @@ struct PageGroup {
 };
 #define PAGE_GROUP_COUNT 1
 
-// One bitmap of the "Textures" chunk and the surface made from the whole of it.
-struct TextureDefine {
-    char name[TEXTURE_DEFINE_NAME_SIZE];
-    char fileName[TEXTURE_DEFINE_FILE_SIZE];
-    Bitmap bitmap;
-    CSurface surface;
-};
+// The run's kind: the plain saver (scene only) or the editor.
+enum EditorMode { MODE_SAVER = 1, MODE_EDITOR = 2 };
+// What a key command asks of the frame.
+enum KeyResult { FRAME_LEAVE = 0, FRAME_GO_ON = 1 };
 
-// One editor page, by page number: its background polygons (drawn behind its widgets),
-// its widgets and its shortcut key (0: none).
-struct EditorPage {
-    struct Polygon* polygons;
-    int32_t polygonCount;
-    WidgetGroup widgets;
-    int16_t shortcut;
+// The run the editor belongs to: its kind, the intro, the switches the keys toggle and
+// the frame rate's count.
+struct EditorRun {
+    int32_t mode = MODE_SAVER;
+    IntroLogo* intro = nullptr;
+    int32_t running = 0;
+    int32_t stepping = 1;  // the plain saver's animation, toggled by F9
+    int32_t editorVisible = 0;
+    int32_t showFrameRate = 0;   // f
+    int32_t showStatistics = 0;  // u
+    int32_t showHelp = 0;        // F1
+    int32_t showSliderInfo = 0;  // F5
+    // Frames counted since the last measurement, its time, and the rate it gave.
+    int32_t frames = 0;
+    int64_t measuredAt = 0;
+    long frameRate = 0;
 };
 
 class VxConfig {
@@ -72,33 +61,14 @@ public:
     VxConfig(const VxConfig&) = delete;
     VxConfig& operator=(const VxConfig&) = delete;
 
-    // Reads gui.cfg from the working directory into the texture defines and pages, the
-    // file's coordinates taken from the panel's top-left corner (x, y); sets every
-    // channel's transition and hold defaults and keeps the channels as the saved
-    // animation. Textures are made on the current screen. 1 loaded; 0 with the error
-    // recorded and nothing kept. What was loaded before is freed first.
+    // ------------------------------------------------------------ the layout
+
+    // Reads gui.cfg into the layout (panel corner x, y); every channel then gets its
+    // transition and hold defaults, and the channels are kept as the saved animation.
+    // 1 loaded; 0 with the error recorded and nothing kept.
     int LoadGuiConfig(float x, float y, float width, float height);
-    // The define's surface and, when asked, its bitmap; null (and "Unable to find the
-    // \"%s\" texture" recorded) when no define has that name.
-    const CSurface* FindTexture(const char* name, Bitmap** bitmap = nullptr);
-    // Draws page n's polygons, then its widgets, in the current view.
-    int DrawPage(int32_t n);
-    // Page n's slider or button of that identifier; null when it has none.
-    Slider* FindSlider(int32_t n, int32_t id);
-    Button* FindButton(int32_t n, int32_t id);
-    // Frees the pages' polygons and widgets and the texture defines.
-    void FreeGuiConfig();
 
-    float panelLeft, panelTop, panelRight, panelBottom;
-    // What the layout animates and how its widgets report; set before loading.
-    VxAnimator* animator;
-    WidgetCallback widgetCallback;
-    LList textureDefines;  // TextureDefine records, owned
-    EditorPage pages[EDITOR_PAGE_COUNT];
-    // The channels as last loaded or saved: the reference for unsaved changes.
-    SliderChannel savedAnimation[CONTROL_COUNT];
-
-    // ------------------------------------------------------------ the controller (editor.cpp)
+    // ------------------------------------------------------------ the controller
 
     // Makes n the current page. A page group's number shows the member it remembers
     // (result 0); a member of a group becomes the one its group remembers (result 1).
@@ -120,38 +90,69 @@ public:
     // Keeps every channel as it is now: the state a background file holds.
     void SnapshotChannels();
     // Whether a saved channel differs from its snapshot in what the user sets (range,
-    // mode, timing, and the value of a channel that is not animated).
+    // mode, timing, and the value of a channel that is not animated). A knob held now
+    // counts with the mode its channel goes back to.
     bool HasUnsavedChanges();
     // Asks whether to save before leaving (PromptKind); nothing while one is shown.
     void ShowPrompt(int32_t kind);
     void ClosePrompt();
     // The selected sliders lose their highlight and the properties panel goes.
     void ClearSelection();
-    // One frame of pointer and page-key input: 1 go on, 0 leave.
+    // A knob or button held now is let go as a release away from it would: its channel
+    // animates again. For when the pages stop hearing the pointer.
+    void ReleasePointer();
+    // One frame of pointer input from the mouse's ring: movement up to and with the
+    // first press or release. 1 go on, 0 leave.
     int EditorInput();
-    // The info line, the properties panel, the current page, the slider numbers, the
-    // prompt and the pointer, in the editor's 2-D view.
+    // One frame of pointer input: the movement and the or-ed button word (MouseButton
+    // bits) go to the prompt, the page and the properties panel. 1 go on, 0 leave.
+    int HandlePointer(int32_t dx, int32_t dy, int32_t buttons);
+    // The info line, the properties panel, the current page, the mark of unsaved
+    // changes, the slider numbers, the prompt and the pointer, in the 2-D view.
     void DrawEditor();
     // The controller as a new run starts it: page 12's member, no selection, no prompt,
     // the pointer at the top left.
     void StartController();
     // Frees the prompt, the selection, the layout and the pointer sprite.
     void StopController();
-    // Saves BGround.qvb; a failure leaves the old file and says why in the info line.
+    // Saves the background file, with a held knob's channel in the mode it goes back
+    // to; the info line says it was saved, or why not (the old file then stays).
     int SaveBackgroundFile();
+
+    // ------------------------------------------------------------ keys (editorkeys.cpp)
+
+    // Every key-down event waiting, then F9's state: FRAME_LEAVE when a key leaves.
+    int TakeKeys(Keyboard* keyboard);
+    // One key-down event.
+    int TakeKey(const KeyEvent& event);
+    // A key-down that is a page's shortcut (letters whatever their case) shows that
+    // page; nothing in text mode or for the page on show. 1 when a page was chosen.
+    int TakeShortcut(int32_t code);
+
+    // ------------------------------------------------------------ the run (editor.cpp)
+
+    // Shows or hides the panel: the scene takes the whole screen while it is hidden.
+    void ShowEditor(int visible);
+    // Creates a scene object; one that cannot make its textures only leaves its layers
+    // plain: the reason goes to the log and the run goes on.
+    static void CreateScene(SceneObject* scene);
+
+    GuiLayout layout;
+    EditorPrompt prompt;
+    SliderSelection selection;
+    // What the controller animates and how its widgets report; set before loading.
+    VxAnimator* animator = nullptr;
+    WidgetCallback widgetCallback = nullptr;
+    // The channels as last loaded or saved: the reference for unsaved changes.
+    SliderChannel savedAnimation[CONTROL_COUNT];
 
     Camera camera;  // the editor's 2-D view
     BitmapFont* font = nullptr;
     InfoLine* infoLine = nullptr;
     int32_t currentPage = 0;
-    LList selection;  // the selected sliders, not owned
-    int32_t selectionActive = 0;
     int32_t pointerOverPanel = 0;
     float pointerX = 0.0f, pointerY = 0.0f;  // within 0..640 and 0..480
     int32_t quit = 0;
-    int32_t promptState = PROMPT_NONE;
-    int32_t promptKind = PROMPT_BACKGROUND;
-    WidgetGroup prompt;
     PageGroup pageGroups[PAGE_GROUP_COUNT] = {{CONTROL_BGSTARFIELD,
                                                CONTROL_BGSTARFIELD1,
                                                {CONTROL_BGSTARFIELD1, CONTROL_BGSTARFIELD2, 0}}};
@@ -166,41 +167,43 @@ public:
     // outside the panel.
     int32_t selectedThisFrame = 0;
 
+    // The run: its state, the font every text is drawn with and the caption box (font
+    // and infoLine point at these in a run).
+    EditorRun run;
+    BitmapFont textFont;
+    InfoLine captions;
+
 private:
-    struct ItemValues;
-
-    int LoadTextures(Kcbl& config);
-    int ReadLayout(Kcbl& config, ItemValues& values);
-    // The chunk under the cursor, read into the page.
-    void ReadPage(Kcbl& config, EditorPage& page, ItemValues& values);
-    void ReadBackgrounds(Kcbl& config, EditorPage& page);
-    void AddSlider(Kcbl& config, EditorPage& page, const SliderTableRow& row, ItemValues& values);
-    void AddModeButton(EditorPage& page, const SliderTableRow& row, const ItemValues& values);
-    void AddButton(Kcbl& config, EditorPage& page, const SliderTableRow& row, ItemValues& values);
-    // The page's group owns the widget from then on; 0 (and the widget freed) when it
-    // could not be added.
-    int AddWidget(EditorPage& page, Widget* widget);
-    void ReadShortcuts(Kcbl& config);
+    // Random transitions of 1 to 10 seconds around the "TTIME" value and random holds
+    // up to a second around the "DELAY" value for every channel.
     void SetAnimationDefaults();
-
-    // The controller's own steps (editor.cpp).
     void SliderEvent(Slider* slider, int32_t event, int32_t buttons, int32_t result);
     void ButtonEvent(Button* button);
     void SelectSlider(Slider* slider);
-    // A timing field of every selected slider's channel.
-    template <typename Value>
-    void SetSelected(Value SliderChannel::*field, Value value);
+    // The action's result, with a dragged knob's channel in the mode it had before the
+    // drag meanwhile.
+    template <typename Action>
+    auto WithDraggedModeBack(Action action) {
+        if (!draggedSlider || !animator) return action();
+        const int32_t id = draggedSlider->id;
+        animator->SetMode(id, draggedMode);
+        auto result = action();
+        animator->SetMode(id, ANIM_NONE);
+        return result;
+    }
+    bool ChannelsDifferFromSaved();
     // The dragged knob's channel animates again and counts as changed.
     void EndKnobDrag();
     void StepScene(int direction);
     int LoadBackgroundFile();
-    // The pending error, after what failed, in the info line for a few seconds and in
-    // the log; the error is then cleared, as the run goes on.
+    // The pending error, after what failed, held in the info line until the next
+    // action, and in the log; the error is then cleared, as the run goes on.
     void ReportFailure(const char* what);
-    void AddPromptButton(int32_t id, float x, const char* face, float faceX, Rgba colour,
-                         const char* caption);
-    static void PromptEvent(Widget* widget, int32_t event, int32_t buttons, void* editor,
-                            int32_t result);
-    void DrawPrompt();
+    // The prompt's answer: "Yes" saves when there is something to save.
+    static int AnswerPrompt(void* editor, int yes);
+    // Whether a modifier key (KEY_SHIFT, KEY_CTRL) is held (editorkeys.cpp).
+    static int ModifierHeld(int code);
+    // 1 when the key toggled an overlay (editorkeys.cpp).
+    int ToggleOverlay(int32_t code);
     void DrawPointer();
 };

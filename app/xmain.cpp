@@ -63,14 +63,27 @@ void ChooseSettings(WindowHandle owner) {
     SaveScreenChoice(FindScreenByKind(Settings.screenKind), &Settings.screenSelection);
 }
 
+// A settings file that cannot be written is said where the user looks: after the
+// editor in the error box the run ends with; a screensaver run, which a key or the
+// mouse ended, only logs it.
+void SaveSettingsAtExit(int32_t mode) {
+    if (SaveSettings(SettingsPath(), &Settings)) return;
+    char reason[ERROR_MESSAGE_SIZE] = "";
+    GetErrorMessage(reason, sizeof reason);
+    LogMessage(LOG_WARNING, "Unable to save the settings : %s\n", reason);
+    if (mode == SAVER_NONE || mode == SAVER_NORMAL)
+        SetErrorText("Unable to save the settings : %s", reason);
+    else
+        ClearError();
+}
+
 }  // namespace
 
 int SetDataDirFromRegistry(const char* applicationName) {
     char key[APP_NAME_SIZE + 16];
     std::snprintf(key, sizeof key, "SOFTWARE\\%s", applicationName);
     char directory[513];
-    if (Platform().readMachineSetting(key, "DataPath", directory, sizeof directory) != 1)
-        return 1;
+    if (Platform().readMachineSetting(key, "DataPath", directory, sizeof directory) != 1) return 1;
     LogMessage(LOG_INIT, "Setting dir to %s\n", directory);
     if (!Platform().setCurrentDirectory(directory)) return SetErrorText("Unable to change dir");
     LogMessage(LOG_INIT, "Dir change ok\n");
@@ -216,6 +229,6 @@ int xMain(int32_t count, char** words) {
                    long(loopResult));
     }
     AppCleanup();
-    if (result != 0 && !SaveSettings(SettingsPath(), &Settings)) ClearError();
+    if (result != 0) SaveSettingsAtExit(state->mode);
     return 1;
 }

@@ -1,3 +1,7 @@
+// Colour conversion between the pixel formats of bitmaps and surfaces.
+//
+// Sections: helpers (masks, byte order, channels); formats (FormatFromBitmap, Analyse,
+// PrepareDestination); converters, one per source depth; Convert.
 #include "colconvert.h"
 
 #include <cstring>
@@ -159,6 +163,154 @@ int PrepareDestination(PixelFormat* converter, const PixelFormat* destination) {
     return 1;
 }
 
+namespace {
+
+// A rectangle being converted, and the converter's tables (one per component, 256
+// entries each; absent when the destination has no table).
+struct Conversion {
+    const PixelFormat& from;
+    const PixelFormat& to;
+    const uint8_t* sourceRow;
+    uint8_t* destinationRow;
+    int32_t width, height, sourcePitch, destinationPitch;
+    const uint16_t *red, *green, *blue, *alpha;
+
+    // One pass over the rectangle; pixel(s, d) converts one pixel.
+    template <typename Pixel>
+    void EachPixel(int sourceStep, int destinationStep, Pixel pixel) const {
+        for (int32_t y = 0; y < height; ++y) {
+            const uint8_t* s = sourceRow + intptr_t(y) * sourcePitch;
+            uint8_t* d = destinationRow + intptr_t(y) * destinationPitch;
+            for (int32_t x = 0; x < width; ++x, s += sourceStep, d += destinationStep) pixel(s, d);
+        }
+    }
+};
+
+// What a source depth's converter returns for a destination it does not take.
+const int kNotConverted = -1;
+
+int From8(const Conversion& c) {
+    if (c.to.bits != 16 || !c.red) return kNotConverted;
+    if (!c.from.palette) return SetError(ERR_BAD_ARGUMENTS, __FILE__, __LINE__);
+    const PaletteEntry* palette = c.from.palette;
+    const uint16_t opaque = c.alpha[255];
+    c.EachPixel(1, 2, [&](const uint8_t* s, uint8_t* d) {
+        const PaletteEntry& e = palette[*s];
+        Write16(d, uint16_t(c.red[e.red] | c.green[e.green] | c.blue[e.blue] | opaque));
+    });
+    return 1;
+}
+
+int From16(const Conversion& c) {
+    const PixelFormat &from = c.from, &to = c.to;
+    if (to.bits != 24) return kNotConverted;
+    if (!EightBitRgb(to))
+        return SetErrorText("Color conversion : 16 to 24 conversions must have 8 bits per element");
+    c.EachPixel(2, 3, [&](const uint8_t* s, uint8_t* d) {
+        uint32_t p = Read16(s);
+        Write24(d, Widen(p, from.redMask, from.redShift, from.redLoss) << to.redShift |
+                       Widen(p, from.greenMask, from.greenShift, from.greenLoss) << to.greenShift |
+                       Widen(p, from.blueMask, from.blueShift, from.blueLoss) << to.blueShift);
+    });
+    return 1;
+}
+
+int From24To24(const Conversion& c) {
+    const PixelFormat &from = c.from, &to = c.to;
+    const bool swapped = from.greenMask == 0xFF00 && to.greenMask == 0xFF00 &&
+                         ((RedHighBlueLow(from) && RedLowBlueHigh(to)) ||
+                          (RedLowBlueHigh(from) && RedHighBlueLow(to)));
+    if (swapped) {
+        c.EachPixel(3, 3, [&](const uint8_t* s, uint8_t* d) {
+            uint8_t first = s[0], second = s[1], third = s[2];
+            d[0] = third;
+            d[1] = second;
+            d[2] = first;
+        });
+        return 1;
+    }
+    LogMessage(LOG_WARNING, "Using slow 24 to 24 conversion\n");
+    if (!EightBitRgb(from) || !EightBitRgb(to))
+        return SetErrorText("Color conversion : 24 to 24 conversions must have 8 bits per element");
+    c.EachPixel(
+        3, 3, [&](const uint8_t* s, uint8_t* d) { Write24(d, Move(Read24(s), from, to, false)); });
+    return 1;
+}
+
+int From24(const Conversion& c) {
+    const PixelFormat &from = c.from, &to = c.to;
+    if (to.bits == 16 && c.red) {
+        const uint16_t opaque = c.alpha[255];
+        c.EachPixel(3, 2, [&](const uint8_t* s, uint8_t* d) {
+            uint32_t p = Read24(s);
+            uint16_t value =
+                uint16_t(c.red[Channel(p, from.redShift)] | c.green[Channel(p, from.greenShift)] |
+                         c.blue[Channel(p, from.blueShift)]);
+            // Black stays 0: no alpha bit for it.
+            if (value) value = uint16_t(value | opaque);
+            Write16(d, value);
+        });
+        return 1;
+    }
+    if (to.bits == 24) return From24To24(c);
+    if (to.bits != 32) return kNotConverted;
+    if (!EightBitRgb(from) || !EightBitRgb(to))
+        return SetErrorText("Color conversion : 32 to 32 conversions must have 8 bits per element");
+    // The source bytes are blue, green, red whatever its masks say.
+    c.EachPixel(3, 4, [&](const uint8_t* s, uint8_t* d) {
+        uint32_t value = uint32_t(s[2]) << to.redShift | uint32_t(s[1]) << to.greenShift |
+                         uint32_t(s[0]) << to.blueShift;
+        if (value) value |= to.alphaMask;
+        Write32(d, value);
+    });
+    return 1;
+}
+
+int From32To32(const Conversion& c) {
+    const PixelFormat &from = c.from, &to = c.to;
+    if (from.redMask == to.redMask && from.greenMask == to.greenMask &&
+        from.blueMask == to.blueMask && from.alphaMask == to.alphaMask) {
+        for (int32_t y = 0; y < c.height; ++y)
+            std::memmove(c.destinationRow + intptr_t(y) * c.destinationPitch,
+                         c.sourceRow + intptr_t(y) * c.sourcePitch, size_t(c.width) * 4);
+        return 1;
+    }
+    if (!EightBitRgb(from) || !EightBitRgb(to) || from.alphaLoss != 0 || to.alphaLoss != 0)
+        return SetErrorText("Color conversion : 32 to 32 conversions must have 8 bits per element");
+    c.EachPixel(4, 4,
+                [&](const uint8_t* s, uint8_t* d) { Write32(d, Move(Read32(s), from, to, true)); });
+    return 1;
+}
+
+int From32(const Conversion& c) {
+    const PixelFormat &from = c.from, &to = c.to;
+    if (to.bits == 16 && c.red) {
+        // A source without alpha counts as opaque.
+        const bool hasAlpha = from.alphaMask != 0;
+        c.EachPixel(4, 2, [&](const uint8_t* s, uint8_t* d) {
+            uint32_t p = Read32(s);
+            uint32_t a = hasAlpha ? Channel(p, from.alphaShift) : 255;
+            Write16(d, uint16_t(c.red[Channel(p, from.redShift)] |
+                                c.green[Channel(p, from.greenShift)] |
+                                c.blue[Channel(p, from.blueShift)] | c.alpha[a]));
+        });
+        return 1;
+    }
+    if (to.bits == 24) {
+        if (!EightBitRgb(from) || !EightBitRgb(to))
+            return SetErrorText(
+                "Color conversion : 32 to 24 conversions must have 8 bits per element");
+        c.EachPixel(4, 3, [&](const uint8_t* s, uint8_t* d) {
+            Write24(d, Move(Read32(s), from, to, false));
+        });
+        return 1;
+    }
+    if (to.bits == 32) return From32To32(c);
+    return kNotConverted;
+}
+
+}  // namespace
+
 int Convert(PixelFormat* converter, const void* sourcePixels, void* destinationPixels,
             int32_t width, int32_t height, int32_t sourcePitch, int32_t destinationPitch,
             PixelFormat* sourceFormat, int32_t) {
@@ -171,131 +323,25 @@ int Convert(PixelFormat* converter, const void* sourcePixels, void* destinationP
     if (to.bits == 16) destinationPitch &= ~1;
     if (to.bits == 32) destinationPitch &= ~3;
     if (from.bits == 32) sourcePitch &= ~3;
-    const uint8_t* sourceRow = static_cast<const uint8_t*>(sourcePixels);
-    uint8_t* destinationRow = static_cast<uint8_t*>(destinationPixels);
     const uint16_t* table = to.table;
-    const uint16_t* red = table;
-    const uint16_t* green = table ? table + 256 : nullptr;
-    const uint16_t* blue = table ? table + 512 : nullptr;
-    const uint16_t* alpha = table ? table + 768 : nullptr;
-
-    // One pass over the rectangle; pixel() converts one pixel from s to d.
-    auto eachPixel = [&](int sourceStep, int destinationStep, auto pixel) {
-        for (int32_t y = 0; y < height; ++y) {
-            const uint8_t* s = sourceRow + intptr_t(y) * sourcePitch;
-            uint8_t* d = destinationRow + intptr_t(y) * destinationPitch;
-            for (int32_t x = 0; x < width; ++x, s += sourceStep, d += destinationStep) pixel(s, d);
-        }
-    };
-
-    if (from.bits == 8 && to.bits == 16 && table) {
-        if (!from.palette) return SetError(ERR_BAD_ARGUMENTS, __FILE__, __LINE__);
-        const PaletteEntry* palette = from.palette;
-        uint16_t opaque = alpha[255];
-        eachPixel(1, 2, [&](const uint8_t* s, uint8_t* d) {
-            const PaletteEntry& e = palette[*s];
-            Write16(d, uint16_t(red[e.red] | green[e.green] | blue[e.blue] | opaque));
-        });
-        return 1;
-    }
-    if (from.bits == 24 && to.bits == 16 && table) {
-        uint16_t opaque = alpha[255];
-        eachPixel(3, 2, [&](const uint8_t* s, uint8_t* d) {
-            uint32_t p = Read24(s);
-            uint16_t value =
-                uint16_t(red[Channel(p, from.redShift)] | green[Channel(p, from.greenShift)] |
-                         blue[Channel(p, from.blueShift)]);
-            // Black stays 0: no alpha bit for it.
-            if (value) value = uint16_t(value | opaque);
-            Write16(d, value);
-        });
-        return 1;
-    }
-    if (from.bits == 16 && to.bits == 24) {
-        if (!EightBitRgb(to))
-            return SetErrorText(
-                "Color conversion : 16 to 24 conversions must have 8 bits per element");
-        eachPixel(2, 3, [&](const uint8_t* s, uint8_t* d) {
-            uint32_t p = Read16(s);
-            Write24(d, Widen(p, from.redMask, from.redShift, from.redLoss) << to.redShift |
-                           Widen(p, from.greenMask, from.greenShift, from.greenLoss)
-                               << to.greenShift |
-                           Widen(p, from.blueMask, from.blueShift, from.blueLoss) << to.blueShift);
-        });
-        return 1;
-    }
-    if (from.bits == 24 && to.bits == 24) {
-        bool swapped = from.greenMask == 0xFF00 && to.greenMask == 0xFF00 &&
-                       ((RedHighBlueLow(from) && RedLowBlueHigh(to)) ||
-                        (RedLowBlueHigh(from) && RedHighBlueLow(to)));
-        if (swapped) {
-            eachPixel(3, 3, [&](const uint8_t* s, uint8_t* d) {
-                uint8_t first = s[0], second = s[1], third = s[2];
-                d[0] = third;
-                d[1] = second;
-                d[2] = first;
-            });
-            return 1;
-        }
-        LogMessage(LOG_WARNING, "Using slow 24 to 24 conversion\n");
-        if (!EightBitRgb(from) || !EightBitRgb(to))
-            return SetErrorText(
-                "Color conversion : 24 to 24 conversions must have 8 bits per element");
-        eachPixel(3, 3, [&](const uint8_t* s, uint8_t* d) {
-            Write24(d, Move(Read24(s), from, to, false));
-        });
-        return 1;
-    }
-    if (from.bits == 24 && to.bits == 32) {
-        if (!EightBitRgb(from) || !EightBitRgb(to))
-            return SetErrorText(
-                "Color conversion : 32 to 32 conversions must have 8 bits per element");
-        // The source bytes are blue, green, red whatever its masks say.
-        eachPixel(3, 4, [&](const uint8_t* s, uint8_t* d) {
-            uint32_t value = uint32_t(s[2]) << to.redShift | uint32_t(s[1]) << to.greenShift |
-                             uint32_t(s[0]) << to.blueShift;
-            if (value) value |= to.alphaMask;
-            Write32(d, value);
-        });
-        return 1;
-    }
-    if (from.bits == 32 && to.bits == 16 && table) {
-        // A source without alpha counts as opaque.
-        bool hasAlpha = from.alphaMask != 0;
-        eachPixel(4, 2, [&](const uint8_t* s, uint8_t* d) {
-            uint32_t p = Read32(s);
-            uint32_t a = hasAlpha ? Channel(p, from.alphaShift) : 255;
-            Write16(d,
-                    uint16_t(red[Channel(p, from.redShift)] | green[Channel(p, from.greenShift)] |
-                             blue[Channel(p, from.blueShift)] | alpha[a]));
-        });
-        return 1;
-    }
-    if (from.bits == 32 && to.bits == 24) {
-        if (!EightBitRgb(from) || !EightBitRgb(to))
-            return SetErrorText(
-                "Color conversion : 32 to 24 conversions must have 8 bits per element");
-        eachPixel(4, 3, [&](const uint8_t* s, uint8_t* d) {
-            Write24(d, Move(Read32(s), from, to, false));
-        });
-        return 1;
-    }
-    if (from.bits == 32 && to.bits == 32) {
-        if (from.redMask == to.redMask && from.greenMask == to.greenMask &&
-            from.blueMask == to.blueMask && from.alphaMask == to.alphaMask) {
-            for (int32_t y = 0; y < height; ++y)
-                std::memmove(destinationRow + intptr_t(y) * destinationPitch,
-                             sourceRow + intptr_t(y) * sourcePitch, size_t(width) * 4);
-            return 1;
-        }
-        if (!EightBitRgb(from) || !EightBitRgb(to) || from.alphaLoss != 0 || to.alphaLoss != 0)
-            return SetErrorText(
-                "Color conversion : 32 to 32 conversions must have 8 bits per element");
-        eachPixel(4, 4, [&](const uint8_t* s, uint8_t* d) {
-            Write32(d, Move(Read32(s), from, to, true));
-        });
-        return 1;
-    }
+    const Conversion conversion = {from,
+                                   to,
+                                   static_cast<const uint8_t*>(sourcePixels),
+                                   static_cast<uint8_t*>(destinationPixels),
+                                   width,
+                                   height,
+                                   sourcePitch,
+                                   destinationPitch,
+                                   table,
+                                   table ? table + 256 : nullptr,
+                                   table ? table + 512 : nullptr,
+                                   table ? table + 768 : nullptr};
+    int result = kNotConverted;
+    if (from.bits == 8) result = From8(conversion);
+    if (from.bits == 16) result = From16(conversion);
+    if (from.bits == 24) result = From24(conversion);
+    if (from.bits == 32) result = From32(conversion);
+    if (result != kNotConverted) return result;
     LogMessage(LOG_WARNING, "%ld to %ld bpp unsupported (%08lx %08lx %08lx %08lx)\n",
                long(from.bits), long(to.bits), (unsigned long)to.redMask,
                (unsigned long)to.greenMask, (unsigned long)to.blueMask,

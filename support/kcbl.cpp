@@ -1,3 +1,11 @@
+// The kcbl keyword text: parsing lines into items of one allocation each, the chunk
+// tree with its cursor, reading values, building items and writing the text back.
+//
+// Sections: text helpers and the item block; the item parser (ParseItemText); value
+// conversions; lists and items (construction, freeing); import; export (WriteItem,
+// GetLine, Export, ExportFile); number formats; the cursor (first, next, enter,
+// leave); finding items and chunks; reading values (GetBool .. GetValuesV); making,
+// killing and replacing items.
 #include "kcbl.h"
 
 #include <cstdio>
@@ -90,6 +98,8 @@ int Fail(bool report, const char* text) {
     return 0;
 }
 
+// ---------------------------------------------------------------- the item block
+
 // Collects an item's text twice with the same calls: first counting values and bytes,
 // then storing them into a block of exactly that size.
 struct ItemSink {
@@ -157,140 +167,176 @@ KcblItem* MakeBareItem(const char* name) {
     return item;
 }
 
-// Reads one logical line (and the raw block after a "[" line) at *cursor into the
-// sink; on success *cursor is past its line break.
-int ParseItemText(const unsigned char** cursor, ItemSink& s, bool report) {
-    const unsigned char* p = *cursor;
-    const bool raw = *p == '[';
-    bool inName = true;
-    bool lastComma = false;     // the last significant character was ","
-    bool valueStarted = false;  // the current value has content (an array may open only before)
-    bool inArray = false;
-    bool elementOpen = false;
-    int32_t depth = 0;
+// ---------------------------------------------------------------- the item parser
 
-    auto closeArray = [&]() {
+// The parse of one logical line: where it stands and what it is inside of. Each step
+// takes the characters of one token at p and says whether the item goes on (STEP_ON),
+// ends with this line (STEP_END) or fails (STEP_FAIL, the error recorded if asked).
+class ItemParser {
+public:
+    ItemParser(const unsigned char* start, ItemSink& sink, bool reportErrors)
+        : p(start), s(sink), report(reportErrors) {}
+
+    enum Step { STEP_ON, STEP_END, STEP_FAIL };
+
+    // Reads the line (and the raw block after a "[" line); 1 with p past its break.
+    int Parse() {
+        const bool raw = *p == '[';
+        for (Step step = STEP_ON; step == STEP_ON;) {
+            step = Token();
+            if (step == STEP_FAIL) return 0;
+        }
+        if (inArray) CloseArray();
+        s.Put(0);
+        if (raw && !RawBlock()) return 0;
+        s.Put(KCBL_ITEM_END);
+        return 1;
+    }
+
+    const unsigned char* p;
+
+private:
+    Step Token() {
+        const unsigned char c = *p;
+        if (c == 0) return STEP_END;
+        if (IsBreak(c)) {
+            p = SkipBreak(p);
+            // A line that ends on "," or is followed by a string line goes on.
+            return lastComma || *SkipBlanks(p) == '"' ? STEP_ON : STEP_END;
+        }
+        if (IsBlank(c)) {
+            ++p;
+            return STEP_ON;
+        }
+        if (c == '"') return QuotedString();
+        if (c == ';') return Comment();
+        if (c == ',' || c == '=') return Separator(c);
+        if (c == '{' && !inName && (inArray || !valueStarted)) return OpenBrace();
+        if (c == '}' && !inName) return CloseBrace();
+        if (IsBinary(c)) return Failed(kBinaryText);
+        ++p;
+        lastComma = false;
+        Content();
+        s.Put(c);
+        return STEP_ON;
+    }
+
+    Step Failed(const char* text) {
+        Fail(report, text);
+        return STEP_FAIL;
+    }
+
+    void Content() {
+        valueStarted = true;
+        if (inArray) elementOpen = true;
+    }
+
+    void CloseArray() {
         if (elementOpen) s.Put(0);
         s.Put(KCBL_ARRAY_END);
         inArray = false;
         elementOpen = false;
-    };
-    auto content = [&]() {
-        valueStarted = true;
-        if (inArray) elementOpen = true;
-    };
-
-    for (;;) {
-        unsigned char c = *p;
-        if (c == 0) break;
-        if (IsBreak(c)) {
-            const unsigned char* next = SkipBreak(p);
-            p = next;
-            if (lastComma || *SkipBlanks(next) == '"') continue;
-            break;
-        }
-        if (IsBlank(c)) {
-            ++p;
-            continue;
-        }
-        if (c == '"') {
-            lastComma = false;
-            content();
-            ++p;
-            for (;;) {
-                unsigned char d = *p;
-                if (d == 0) break;  // the end of the text closes the string
-                if (IsBreak(d)) return Fail(report, kMissingQuote);
-                ++p;
-                if (d == '"') break;
-                if (d == '\\') {
-                    unsigned char e = *p;
-                    if (e == 0) break;
-                    if (IsBreak(e)) return Fail(report, kMissingQuote);
-                    ++p;
-                    d = e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
-                }
-                s.Put(d);
-            }
-            continue;
-        }
-        if (c == ';') {
-            if (inName) {
-                // The comment becomes part of the name, and the item ends with the line.
-                const unsigned char* end = LineEnd(p);
-                while (p < end) s.Put(*p++);
-                p = SkipBreak(p);
-                break;
-            }
-            if (lastComma) {
-                // A comment after "," is dropped and the values go on on the next line.
-                p = SkipBreak(LineEnd(p));
-                continue;
-            }
-            if (inArray) closeArray();
-            s.Put(0);
-            s.BeginValue();
-            const unsigned char* end = LineEnd(p);
-            while (p < end) s.Put(*p++);
-            p = SkipBreak(p);
-            break;
-        }
-        if (c == ',' || c == '=') {
-            ++p;
-            s.Put(0);
-            if (inArray) {
-                elementOpen = true;
-            } else {
-                inName = false;
-                s.BeginValue();
-                valueStarted = false;
-            }
-            lastComma = c == ',';
-            continue;
-        }
-        if (c == '{' && !inName && (inArray || !valueStarted)) {
-            ++p;
-            lastComma = false;
-            if (inArray) {
-                ++depth;  // nested braces flatten into the one array
-            } else {
-                s.Put(KCBL_ARRAY_START);
-                inArray = true;
-                depth = 1;
-                elementOpen = false;
-                valueStarted = true;
-            }
-            continue;
-        }
-        if (c == '}' && !inName) {
-            ++p;
-            lastComma = false;
-            if (!inArray) return Fail(report, kArrayEnd);
-            if (depth > 1) {
-                --depth;
-                continue;
-            }
-            // Only a brace before a separator, a comment or the end of the logical line
-            // ends the array; any other is dropped.
-            const unsigned char* q = SkipBlanks(p);
-            bool ends = *q == ',' || *q == '=' || *q == ';' || *q == 0;
-            if (IsBreak(*q)) ends = *SkipBlanks(SkipBreak(q)) != '"';
-            if (ends) closeArray();
-            continue;
-        }
-        if (IsBinary(c)) return Fail(report, kBinaryText);
-        ++p;
-        lastComma = false;
-        content();
-        s.Put(c);
     }
 
-    if (inArray) closeArray();
-    s.Put(0);
-    if (raw) {
+    // Escapes \n, \t and \r; the end of the text closes the string, a line break in it
+    // is an error.
+    Step QuotedString() {
+        lastComma = false;
+        Content();
+        ++p;
+        for (;;) {
+            unsigned char d = *p;
+            if (d == 0) return STEP_ON;
+            if (IsBreak(d)) return Failed(kMissingQuote);
+            ++p;
+            if (d == '"') return STEP_ON;
+            if (d == '\\') {
+                const unsigned char e = *p;
+                if (e == 0) return STEP_ON;
+                if (IsBreak(e)) return Failed(kMissingQuote);
+                ++p;
+                d = e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
+            }
+            s.Put(d);
+        }
+    }
+
+    // The rest of the line, as the text of the sink.
+    void PutRestOfLine() {
+        const unsigned char* end = LineEnd(p);
+        while (p < end) s.Put(*p++);
+        p = SkipBreak(p);
+    }
+
+    Step Comment() {
+        if (inName) {
+            // The comment becomes part of the name, and the item ends with the line.
+            PutRestOfLine();
+            return STEP_END;
+        }
+        if (lastComma) {
+            // A comment after "," is dropped and the values go on on the next line.
+            p = SkipBreak(LineEnd(p));
+            return STEP_ON;
+        }
+        if (inArray) CloseArray();
+        s.Put(0);
+        s.BeginValue();
+        PutRestOfLine();
+        return STEP_END;
+    }
+
+    Step Separator(unsigned char c) {
+        ++p;
+        s.Put(0);
+        if (inArray) {
+            elementOpen = true;
+        } else {
+            inName = false;
+            s.BeginValue();
+            valueStarted = false;
+        }
+        lastComma = c == ',';
+        return STEP_ON;
+    }
+
+    Step OpenBrace() {
+        ++p;
+        lastComma = false;
+        if (inArray) {
+            ++depth;  // nested braces flatten into the one array
+            return STEP_ON;
+        }
+        s.Put(KCBL_ARRAY_START);
+        inArray = true;
+        depth = 1;
+        elementOpen = false;
+        valueStarted = true;
+        return STEP_ON;
+    }
+
+    Step CloseBrace() {
+        ++p;
+        lastComma = false;
+        if (!inArray) return Failed(kArrayEnd);
+        if (depth > 1) {
+            --depth;
+            return STEP_ON;
+        }
+        // Only a brace before a separator, a comment or the end of the logical line
+        // ends the array; any other is dropped.
+        const unsigned char* q = SkipBlanks(p);
+        bool ends = *q == ',' || *q == '=' || *q == ';' || *q == 0;
+        if (IsBreak(*q)) ends = *SkipBlanks(SkipBreak(q)) != '"';
+        if (ends) CloseArray();
+        return STEP_ON;
+    }
+
+    // After an "[ASCIIDATA" line: the lines up to the first "]" line, as they stand,
+    // line breaks included, as one more value.
+    int RawBlock() {
         if (s.count == 0 || !s.HeadIs("ASCIIDATA")) return Fail(report, kMalformedRaw);
         s.BeginValue();
-        // The lines up to the first "]" line, as they stand, line breaks included.
         while (*p) {
             if (*SkipBlanks(p) == ']') break;
             while (*p && !IsBreak(*p)) {
@@ -305,11 +351,29 @@ int ParseItemText(const unsigned char** cursor, ItemSink& s, bool report) {
             }
         }
         s.Put(0);
+        return 1;
     }
-    s.Put(KCBL_ITEM_END);
-    *cursor = p;
+
+    ItemSink& s;
+    const bool report;
+    bool inName = true;
+    bool lastComma = false;     // the last significant character was ","
+    bool valueStarted = false;  // the current value has content (an array may open only before)
+    bool inArray = false;
+    bool elementOpen = false;
+    int32_t depth = 0;
+};
+
+// Reads one logical line (and the raw block after a "[" line) at *cursor into the
+// sink; on success *cursor is past its line break.
+int ParseItemText(const unsigned char** cursor, ItemSink& s, bool report) {
+    ItemParser parser(*cursor, s, report);
+    if (!parser.Parse()) return 0;
+    *cursor = parser.p;
     return 1;
 }
+
+// ---------------------------------------------------------------- value conversions
 
 // A value that can be written without quotes.
 bool IsPlain(const char* v) {
@@ -427,6 +491,8 @@ void TrimFraction(char* text) {
 
 }  // namespace
 
+// ---------------------------------------------------------------- lists and items
+
 // The text the writer produces; without a buffer it only counts.
 struct Kcbl::Output {
     char* buffer = nullptr;
@@ -538,6 +604,8 @@ int Kcbl::Clear() {
     return 1;
 }
 
+// ---------------------------------------------------------------- import
+
 int Kcbl::ParseLine(const char** text) {
     const unsigned char* start = reinterpret_cast<const unsigned char*>(*text);
     const unsigned char* p = start;
@@ -603,6 +671,8 @@ int Kcbl::ImportFile(const char* path) {
     xFree(block);
     return ok;
 }
+
+// ---------------------------------------------------------------- export
 
 int Kcbl::WriteItem(KcblItem* item, int32_t indent, Output& out, bool trace) {
     int32_t n = item->count;
@@ -846,6 +916,8 @@ int Kcbl::ExportFile(const char* path) {
     return ok;
 }
 
+// ---------------------------------------------------------------- number formats
+
 void Kcbl::SetMaxLineLength(int32_t n) {
     if (n == 0)
         maxLineLength = KCBL_NO_LINE_LIMIT;
@@ -871,6 +943,8 @@ void Kcbl::SetDoublePrecision(int32_t n) {
 }
 
 void Kcbl::SetSearchWrap(int on) { searchWrap = on ? 1 : 0; }
+
+// ---------------------------------------------------------------- the cursor
 
 int Kcbl::FirstItem() {
     Trace("FirstItem", TRACE_FIRST_ITEM);
@@ -952,6 +1026,8 @@ int Kcbl::Matches(KcblItem* item, const char* name, const char* f1, const char* 
     return 1;
 }
 
+// ---------------------------------------------------------------- finding
+
 int Kcbl::FindItem(const char* name, const char* f1, const char* f2, const char* f3) {
     Trace("FindItem", TRACE_FIND_ITEM);
     if (!name) return 0;
@@ -982,6 +1058,8 @@ int Kcbl::FindChunk(const char* chunkName, const char* f2, const char* f3) {
 int Kcbl::FindRawData(const char* f1, const char* f2, const char* f3) {
     return FindItem("[", f1, f2, f3);
 }
+
+// ---------------------------------------------------------------- reading values
 
 int Kcbl::GetBool(int index, uint8_t* value) {
     const char* v = GetValue(index);
@@ -1159,6 +1237,8 @@ static void EmitValues(ItemSink& s, const char* keyword, int firstTag, va_list* 
     s.Put(KCBL_ITEM_END);
     va_end(args);
 }
+
+// ---------------------------------------------------------------- making items
 
 int Kcbl::CreateItem(const char* keyword, int firstTag, va_list* args) {
     Trace("CreateNewItem", TRACE_CREATE);

@@ -49,6 +49,13 @@ void KeepLineEnd(char* buffer, size_t size, int written, const char* format) {
     buffer[size - 2] = '\n';
 }
 
+// The caller's format and arguments into text, cut to the buffer with the line end
+// kept.
+void FormatLogText(char* text, size_t size, const char* format, va_list args) {
+    const int written = std::vsnprintf(text, size, format, args);
+    KeepLineEnd(text, size, written, format);
+}
+
 const char* LogLabel(int kind) {
     switch (kind) {
         case LOG_INIT: return "INIT";
@@ -68,12 +75,11 @@ int LogMessage(int kind, const char* format, ...) {
     char text[kLogLineSize];
     va_list args;
     va_start(args, format);
-    int written = std::vsnprintf(text, sizeof text, format, args);
+    FormatLogText(text, sizeof text, format, args);
     va_end(args);
-    KeepLineEnd(text, sizeof text, written, format);
     char line[kLogLineSize];
     // A line longer than the buffer is cut at its end.
-    written = std::snprintf(line, sizeof line, "%5.3f : %s : %s", TimerSeconds(), LogLabel(kind),
+    const int written = std::snprintf(line, sizeof line, "%5.3f : %s : %s", TimerSeconds(), LogLabel(kind),
                             text);
     if (written < 0) return 0;
     KeepLineEnd(line, sizeof line, written, text);
@@ -85,9 +91,8 @@ void LogRaw(const char* format, ...) {
     char text[kLogLineSize];
     va_list args;
     va_start(args, format);
-    int written = std::vsnprintf(text, sizeof text, format, args);
+    FormatLogText(text, sizeof text, format, args);
     va_end(args);
-    KeepLineEnd(text, sizeof text, written, format);
     WriteLogText(text);
 }
 

@@ -16,6 +16,8 @@
 // Cost: about 0.14 ms a block for all four modes (sanitizer build at -O2), so the 2048
 // blocks of a 256 x 256 texture take a third of a second. Nothing is allocated but the
 // file buffer of Fxt1WriteFile.
+//
+// Sections: helpers; line modes (CC_HI, CC_MIXED); CC_CHROMA; packing and the file.
 #include "fxt1_encode.h"
 
 #include <cmath>

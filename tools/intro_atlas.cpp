@@ -7,6 +7,8 @@
 // The logo is vector-drawn: "NOVADRIFT" as round-capped strokes with a blue glow, an
 // orbit swoosh under it ending in a sparkle. The lines are set in the program's own 8 x 8
 // font, scaled up, with a faint glow. Everything outside the rectangles stays black.
+//
+// Sections: helpers; the logo; the text lines.
 #include <cmath>
 #include <cstring>
 #include <vector>

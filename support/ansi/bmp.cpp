@@ -10,6 +10,8 @@
 // Allocates: one block of width x bytes per pixel x height (rows unpadded, top-down)
 // and, for 8 bits, a palette; RLE8 data is read through a 4 KiB buffer.
 // Writes: uncompressed files of the bitmap's depth, rows padded to 4 bytes, bottom-up.
+//
+// Sections: reading (headers, palette, rows, RLE8); writing.
 #include "ansi/bmp.h"
 
 #include <cstring>

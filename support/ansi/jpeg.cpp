@@ -19,6 +19,9 @@
 // fit in 9 come from one table look-up, flat blocks skip the transform, and the
 // transform and the colour conversion are SSE2 (jpegdsp), with the same bytes as the
 // portable arithmetic.
+//
+// Sections: shared clamping table; the bytes (markers, segments, tables); decoder
+// (entropy decoding, blocks, upsampling, colour).
 #include "ansi/jpeg.h"
 
 #include <cstring>

@@ -1,3 +1,7 @@
+// Text on screen: the bitmap font and the info line (see bitmapfont.h).
+//
+// Sections: overlay helpers (camera, box); BitmapFont; InfoLine (captions, reports,
+// wrapping, slider numbers, drawing).
 #include "gui/bitmapfont.h"
 
 #include <cstdarg>
@@ -14,8 +18,14 @@ namespace {
 const float kOverlayDepth = 1.0f;
 // The box behind the caption and the slider numbers.
 const uint8_t kBoxRed = 70, kBoxGreen = 80, kBoxBlue = 90;
-const float kSliderBoxLeft = 402, kSliderBoxTop = 0, kSliderBoxRight = 480, kSliderBoxBottom = 33;
-const float kSliderTextX = 405, kSliderTextY = 2;
+// The slider numbers' box: its right edge and top; it is as wide as its longest line
+// of a name and a number, three lines high.
+const float kSliderBoxRight = 480, kSliderBoxTop = 0, kSliderBoxBottom = 33;
+const float kSliderTextInset = 3, kSliderTextY = 2;
+// The numbers' names, top down as ShowSliderInfo orders them, and the columns the
+// names take before the numbers.
+const char kSliderNames[] = "high\nvalue\nlow";
+const int kSliderNameColumns = 6;
 // Components at or below this stop fading: the caption stays readable to its end.
 const int kFadeFloor = 10;
 const int kFadeStep = 10;
@@ -193,6 +203,7 @@ InfoLine::InfoLine()
       right(0),
       bottom(0),
       countdown(0),
+      held(0),
       red(255),
       green(255),
       blue(255),
@@ -216,12 +227,86 @@ void InfoLine::Setup(BitmapFont* textFont, int32_t x, int32_t y, int32_t width, 
 }
 
 void InfoLine::SetText(const char* format, ...) {
+    if (held) return;
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     countdown = INFO_SHOW_FRAMES;
     red = green = blue = 255;
+}
+
+void InfoLine::Report(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    held = 1;
+    countdown = INFO_SHOW_FRAMES;
+    red = green = blue = 255;
+}
+
+void InfoLine::ReleaseReport() {
+    if (!held) return;
+    held = 0;
+    countdown = INFO_SHOW_FRAMES;
+}
+
+int32_t InfoLine::Columns() const {
+    const int32_t advance =
+        (font && font->glyphWidth > 0 ? font->glyphWidth : FONT_GLYPH_WIDTH) + 1;
+    // Two units of room on the left, and the last glyph needs no gap after it.
+    const int32_t columns = (right - left - 2 + 1) / advance;
+    return columns > 0 ? columns : 1;
+}
+
+int32_t InfoLine::WrapText(char* buffer, int32_t size) const {
+    if (!buffer || size <= 0) return 0;
+    const int32_t columns = Columns();
+    int32_t lines = 1, used = 0, lineStart = 0;
+    buffer[0] = 0;
+    for (const char* p = text; *p && used < size - 1;) {
+        if (*p == '\n') {
+            if (lines == INFO_MAX_LINES) break;
+            buffer[used++] = *p++;
+            lineStart = used;
+            ++lines;
+            continue;
+        }
+        // The next word, and the spaces before it, fit on this line or start the next.
+        const char* wordEnd = p;
+        while (*wordEnd == ' ') ++wordEnd;
+        while (*wordEnd && *wordEnd != ' ' && *wordEnd != '\n') ++wordEnd;
+        const int32_t length = int32_t(wordEnd - p);
+        if (used - lineStart + length > columns && used > lineStart) {
+            if (lines == INFO_MAX_LINES) break;
+            buffer[used++] = '\n';
+            lineStart = used;
+            ++lines;
+            while (*p == ' ') ++p;
+            continue;
+        }
+        // A word longer than a line is cut where the line ends.
+        while (p < wordEnd && used < size - 1) {
+            if (used - lineStart == columns) {
+                if (lines == INFO_MAX_LINES) break;
+                buffer[used++] = '\n';
+                lineStart = used;
+                ++lines;
+                continue;
+            }
+            buffer[used++] = *p++;
+        }
+        if (p < wordEnd) break;
+    }
+    buffer[used < size ? used : size - 1] = 0;
+    return lines;
+}
+
+int32_t InfoLine::DrawnTop(int32_t lines) const {
+    const int32_t lineHeight =
+        font && font->lineHeight > 0 ? font->lineHeight : FONT_GLYPH_HEIGHT + 2;
+    return top - (lines > 1 ? (lines - 1) * lineHeight : 0);
 }
 
 void InfoLine::ShowSliderInfo(float newValue, float newLow, float newHigh) {
@@ -242,7 +327,7 @@ void InfoLine::FormatSliderInfo(char* buffer, int size) const {
 }
 
 void InfoLine::Tick() {
-    if (countdown <= 0) return;
+    if (countdown <= 0 || held) return;
     --countdown;
     if (countdown == 0) {
         text[0] = 0;
@@ -267,18 +352,32 @@ void InfoLine::Draw(int drawSliderInfo, int drawLine) {
         font->SetColour(red, green, blue);
     }
     if (drawLine) {
-        DrawOverlayBox(screen, float(left), float(top), float(right), float(bottom), kBoxRed,
+        char wrapped[INFO_TEXT_SIZE + INFO_MAX_LINES];
+        const int32_t lines = WrapText(wrapped, int32_t(sizeof wrapped));
+        const int32_t boxTop = DrawnTop(lines);
+        DrawOverlayBox(screen, float(left), float(boxTop), float(right), float(bottom), kBoxRed,
                        kBoxGreen, kBoxBlue);
-        if (font) font->DrawText(text, float(left + 2), float(top + 2));
+        if (font) font->DrawText(wrapped, float(left + 2), float(boxTop + 2));
     }
-    if (drawSliderInfo && sliderInfoDisplay) {
+    // Only while a slider's numbers are there to show: an empty box tells nothing.
+    if (drawSliderInfo && sliderInfoDisplay && sliderInfoActive) {
+        char numbers[3 * 48];
+        FormatSliderInfo(numbers, sizeof numbers);
+        int32_t longest = 0, length = 0;
+        for (const char* p = numbers; *p; ++p) {
+            length = *p == '\n' ? 0 : length + 1;
+            if (length > longest) longest = length;
+        }
+        const float advance = float(font ? font->glyphWidth + 1 : FONT_GLYPH_WIDTH + 1);
+        const float boxLeft =
+            kSliderBoxRight - 2 * kSliderTextInset - float(kSliderNameColumns + longest) * advance;
         screen->SetView(&camera);
-        DrawOverlayBox(screen, kSliderBoxLeft, kSliderBoxTop, kSliderBoxRight, kSliderBoxBottom,
-                       kBoxRed, kBoxGreen, kBoxBlue);
-        if (sliderInfoActive && font) {
-            char numbers[3 * 48];
-            FormatSliderInfo(numbers, sizeof numbers);
-            font->DrawText(numbers, kSliderTextX, kSliderTextY);
+        DrawOverlayBox(screen, boxLeft, kSliderBoxTop, kSliderBoxRight, kSliderBoxBottom, kBoxRed,
+                       kBoxGreen, kBoxBlue);
+        if (font) {
+            font->DrawText(kSliderNames, boxLeft + kSliderTextInset, kSliderTextY);
+            font->DrawText(numbers, boxLeft + kSliderTextInset + kSliderNameColumns * advance,
+                           kSliderTextY);
         }
     }
     if (font) font->SetColour(fontRed, fontGreen, fontBlue);

@@ -82,6 +82,9 @@ private:
 // Frames a caption stays, and the last of them in which it fades.
 #define INFO_SHOW_FRAMES 30
 #define INFO_FADE_FRAMES 20
+// A text too long for one line is wrapped at its spaces, and the box grows upward over
+// the scene: a failure reason with a long path stays readable whole.
+#define INFO_MAX_LINES 8
 
 class InfoLine {
 public:
@@ -97,6 +100,24 @@ public:
         __attribute__((format(printf, 2, 3)))
 #endif
         ;
+    // A report the user has to read (a failed or a successful save): shown like a
+    // caption, but it stays, and captions wait, until ReleaseReport.
+    void Report(const char* format, ...)
+#ifdef __GNUC__
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+    // The next action of the user came: the report fades like a caption, and captions
+    // show again.
+    void ReleaseReport();
+    // Glyphs one line of the box holds.
+    int32_t Columns() const;
+    // The text as drawn: wrapped at spaces (a word longer than a line is cut) into
+    // lines of at most Columns() glyphs, at most INFO_MAX_LINES of them. The number of
+    // lines.
+    int32_t WrapText(char* buffer, int32_t size) const;
+    // The top of the box as drawn: higher by a line for each line past the first.
+    int32_t DrawnTop(int32_t lines) const;
     // A slider's numbers for the corner box, shown top down as high limit, value and
     // low limit; a number above 9999 without decimals.
     void ShowSliderInfo(float value, float low, float high);
@@ -105,10 +126,11 @@ public:
         sliderInfoDisplay = on ? 1 : 0;
     }
     // Once per frame: the caption's countdown and fade; at its end the caption and the
-    // slider numbers go.
+    // slider numbers go. A held report stays as it is.
     void Tick();
-    // The corner box (while its switch is on) and the caption's box, untextured, then
-    // their text; the font's colour is put back afterwards.
+    // The corner box (while its switch is on and a slider's numbers are shown, each
+    // with its name) and the caption's box, untextured, then their text; the font's
+    // colour is put back afterwards.
     void Draw(int drawSliderInfo, int drawLine);
     // The three slider numbers as the corner box shows them.
     void FormatSliderInfo(char* buffer, int size) const;
@@ -118,6 +140,7 @@ public:
     Camera camera;  // 2-D: the whole virtual screen
     int32_t left, top, right, bottom;
     int32_t countdown;  // frames the caption has left
+    int32_t held;       // a report is shown: it stays, captions wait
     uint8_t red, green, blue, alpha;
     char sliderFormat[INFO_FORMAT_SIZE];
     int32_t sliderInfoActive;

@@ -457,7 +457,6 @@ const char* Button::SavedFaceText() const {
 
 void Button::StartEditing() {
     ButtonCycle* cycle = Cycle(currentCycle);
-    Keyboard* keyboard = glb ? glb->keyboard : nullptr;
     if (!cycle || !keyboard) return;
     std::memcpy(cycle->savedFaceText, cycle->faceText, sizeof cycle->faceText);
     // The underscore is the cursor; the face text never passes 90 characters, so it fits.
@@ -472,7 +471,7 @@ void Button::StartEditing() {
 
 void Button::EndEditing(int keep) {
     editing = 0;
-    if (glb && glb->keyboard) glb->keyboard->SetTextMode(0);
+    if (keyboard) keyboard->SetTextMode(0);
     ButtonCycle* cycle = Cycle(currentCycle);
     if (!cycle) return;
     if (keep) {
@@ -484,7 +483,6 @@ void Button::EndEditing(int keep) {
 }
 
 void Button::TakeKeys() {
-    Keyboard* keyboard = glb ? glb->keyboard : nullptr;
     ButtonCycle* cycle = Cycle(currentCycle);
     if (!keyboard || !cycle) return;
     KeyEvent event;
@@ -577,7 +575,14 @@ WidgetGroup::~WidgetGroup() {
 
 int WidgetGroup::Add(Widget* widget) {
     if (!widget) return 0;
+    if (widget->kind == WIDGET_BUTTON) static_cast<Button*>(widget)->SetKeyboard(keyboard);
     return widgets.AddBack(widget) ? 1 : 0;
+}
+
+void WidgetGroup::SetKeyboard(Keyboard* keys) {
+    keyboard = keys;
+    for (int32_t i = 0; Widget* widget = At(i); ++i)
+        if (widget->kind == WIDGET_BUTTON) static_cast<Button*>(widget)->SetKeyboard(keys);
 }
 
 Widget* WidgetGroup::At(int32_t index) {
@@ -610,6 +615,14 @@ Widget* WidgetGroup::FindById(int32_t id) {
 // edges with over = 0 (an editing button cancels on a press elsewhere). The middle
 // button takes no part. Callbacks may remove widgets, so each is looked up again after
 // them.
+void WidgetGroup::ReleaseCaptured() {
+    Widget* widget = captured;
+    captured = nullptr;
+    if (!widget) return;
+    float x = widget->x, y = widget->y, dx = 0.0f, dy = 0.0f;
+    widget->HandleInput(x, y, dx, dy, MOUSE_LEFT | MOUSE_RIGHT, WIDGET_CLICK, 0);
+}
+
 int WidgetGroup::Dispatch(float& px, float& py, float& dx, float& dy, int32_t buttons,
                           int32_t moveMode) {
     int32_t pressed = 0, released = 0;

@@ -16,6 +16,8 @@
 #include "base/screenb.h"
 #include "llist.h"
 
+class Keyboard;
+
 class BitmapFont;
 class CSurface;
 class Widget;
@@ -227,6 +229,9 @@ public:
     // -1: no limit beyond 90 characters.
     void SetMaxTextLength(int32_t n) { maxTextLength = n; }
     void SetPressedLook(int on) { pressedLook = on ? 1 : 0; }
+    // The keys an editable button takes while its text is edited; without them it
+    // cannot be edited.
+    void SetKeyboard(Keyboard* keys) { keyboard = keys; }
     int IsEditing() const { return editing; }
 
     const CSurface* baseTexture;
@@ -239,6 +244,7 @@ public:
     float textOffsetX, textOffsetY;
     int32_t editing;
     int32_t maxTextLength;
+    Keyboard* keyboard = nullptr;
 
 private:
     ButtonCycle* Cycle(int32_t n) const;
@@ -258,8 +264,10 @@ public:
     WidgetGroup(const WidgetGroup&) = delete;
     WidgetGroup& operator=(const WidgetGroup&) = delete;
 
-    // Appends; the group owns the widget from then on.
+    // Appends; the group owns the widget from then on. A button gets the group's keys.
     int Add(Widget* widget);
+    // The keys the group's buttons take (their text editing), now and when added.
+    void SetKeyboard(Keyboard* keys);
     // The first widget added that is not hidden and whose box holds the point.
     Widget* HitTest(float px, float py);
     Widget* FindById(int32_t id);
@@ -273,12 +281,16 @@ public:
     int RemoveById(int32_t id);
     int RemoveAll();
     Widget* Captured() const { return captured; }
+    // The captured widget gets the release a button let go away from it would give (no
+    // click), and the capture ends: for input that stops reaching the group.
+    void ReleaseCaptured();
     int32_t Count() const { return widgets.Count(); }
     // The n-th widget in insertion order, or null.
     Widget* At(int32_t index);
 
     LList widgets;
     Widget* captured;  // the widget a press went to, until every button is up again
+    Keyboard* keyboard = nullptr;
 
 private:
     bool Holds(const Widget* widget);

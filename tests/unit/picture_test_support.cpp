@@ -1,5 +1,10 @@
 #include "picture_test_support.h"
 
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ansi/bitmap.h"
 #include "misc.h"
 
 PictureRegistry::PictureRegistry()
@@ -34,4 +39,11 @@ std::string PendingError() {
     char message[ERROR_MESSAGE_SIZE];
     if (!GetErrorMessage(message, sizeof message)) return "";
     return message;
+}
+
+void WriteTexture(BmpCodec* codec, const char* path) {
+    Bitmap picture;
+    ASSERT_EQ(picture.CreateWithMasks(8, 8, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+    std::memset(picture.pixels, 0x80, size_t(picture.pitch) * 8);
+    ASSERT_EQ(codec->Save(path, picture, 0, 0, 0), 1) << PendingError();
 }

@@ -31,3 +31,5 @@ void Append16(std::string& bytes, uint32_t value);
 void Append32(std::string& bytes, uint32_t value);
 // The error message pending after a failure ("" when none).
 std::string PendingError();
+// An 8 x 8 grey 24-bit BMP: a texture for the star sprite, the tiled layer or a face.
+void WriteTexture(BmpCodec* codec, const char* path);

@@ -1,3 +1,7 @@
+// The animator: the spline's interpolation, and the channels' values, modes, ranges,
+// timing and steps.
+//
+// Sections: spline; channels.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ansi/bitmap.h"
 #include "gui/bitmapfont.h"
@@ -91,4 +92,68 @@ TEST_F(FontTest, ACaptionGoesThirtyFramesLaterAndBigSliderNumbersLoseTheirDecima
     line.ShowSliderInfo(9999.0f, 0.0f, 1.25f);
     line.FormatSliderInfo(shown, sizeof shown);
     EXPECT_STREQ(shown, "1.250\n9999.000\n0.000\n");
+}
+
+// The failure reason the editor shows when its background cannot be written, 87
+// characters: wrapped at spaces into lines of the box, which grows upward over the
+// scene, every glyph drawn inside it and none lost.
+TEST_F(FontTest, ALongReportWrapsIntoATallerBoxThatHoldsEveryGlyph) {
+    InfoLine line;
+    line.Setup(&font, 0, 466, 480, 13);
+    ASSERT_EQ(line.Columns(), 53);
+    const std::string reason =
+        "Unable to save the background : Unable to open file \"BGround.qvb.tmp\" with write "
+        "access";
+    line.Report("%s", reason.c_str());
+    char wrapped[INFO_TEXT_SIZE + INFO_MAX_LINES];
+    ASSERT_EQ(line.WrapText(wrapped, sizeof wrapped), 2);
+    EXPECT_STREQ(wrapped,
+                 "Unable to save the background : Unable to open file\n"
+                 "\"BGround.qvb.tmp\" with write access");
+    line.Draw(0, 1);
+    // The box, its outline, then the glyphs in batches of 50.
+    ASSERT_GE(screen.drawn.size(), 3u);
+    const float top = screen.drawn[0][0].y;
+    EXPECT_FLOAT_EQ(top, 466 - 10);
+    std::vector<Vertex> glyphs;
+    for (size_t i = 2; i < screen.drawn.size(); ++i)
+        glyphs.insert(glyphs.end(), screen.drawn[i].begin(), screen.drawn[i].end());
+    // Every character but the space the line breaks at (a space is a blank glyph).
+    EXPECT_EQ(glyphs.size(), 4 * (reason.size() - 1));
+    for (const Vertex& corner : glyphs) {
+        EXPECT_GE(corner.x, 0);
+        EXPECT_LE(corner.x, 480);
+        EXPECT_GE(corner.y, top);
+        EXPECT_LE(corner.y, 479);
+    }
+    // A report stays past a caption's time, and captions wait, until the next action.
+    for (int frame = 0; frame < 100; ++frame) line.Tick();
+    line.SetText("Next page");
+    EXPECT_EQ(std::string(line.text), reason);
+    line.ReleaseReport();
+    line.SetText("Next page");
+    EXPECT_STREQ(line.text, "Next page");
+    // A word longer than a line is cut where the line ends.
+    line.SetText("%s", std::string(60, 'x').c_str());
+    ASSERT_EQ(line.WrapText(wrapped, sizeof wrapped), 2);
+    EXPECT_EQ(std::string(wrapped), std::string(53, 'x') + "\n" + std::string(7, 'x'));
+}
+
+// F5's box names its three numbers, and is not drawn while there are none to show.
+TEST_F(FontTest, TheSliderBoxNamesItsNumbersAndIsOnlyThereWithThem) {
+    InfoLine line;
+    line.Setup(&font, 0, 466, 480, 13);
+    line.SetSliderInfoDisplay(1);
+    line.Draw(1, 0);
+    EXPECT_TRUE(screen.drawn.empty());
+    line.ShowSliderInfo(593.0f, 350.0f, 650.0f);
+    line.Draw(1, 0);
+    // Box, outline, the names ("high", "value", "low"), the numbers.
+    ASSERT_EQ(screen.drawn.size(), 4u);
+    EXPECT_EQ(screen.drawn[2].size(), 4u * 12);
+    EXPECT_EQ(screen.drawn[3].size(), 4u * 21);
+    // The numbers right of the names; the box reaches to the scene's right edge.
+    EXPECT_GT(screen.drawn[3][0].x, screen.drawn[2][4 * 4].x);
+    EXPECT_FLOAT_EQ(screen.drawn[0][1].x, 480);
+    EXPECT_LE(screen.drawn[3].back().x, 480);
 }

@@ -2,6 +2,8 @@
 // layout: BITMAPFILEHEADER (14 bytes), BITMAPINFOHEADER (40 bytes), colour table of
 // blue, green, red, reserved quads, rows padded to 4 bytes, bottom-up unless the height
 // is negative.
+//
+// Sections: reading; RLE8; bad files; writing.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -6,6 +6,9 @@
 //   interpolating upsampling, the arithmetic of this loader).
 // - Small files built here marker by marker from T.81, whose pixels follow by hand:
 //   blocks that hold only a DC coefficient decode to 128 + DC / 8 everywhere.
+//
+// Sections: building small files; ImageMagick's files; hand-made pictures; bad input;
+// format interface.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,3 +1,6 @@
+// The kcbl keyword text through its public interface, in a scratch directory.
+//
+// Sections: reading; typed reading; writing; files; hostile input.
 #include <gtest/gtest.h>
 
 #include <cmath>

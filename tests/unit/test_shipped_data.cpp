@@ -17,7 +17,9 @@
 #include "animator.h"
 #include "ansi/bitmap.h"
 #include "bground.h"
+#include "bgfile.h"
 #include "fxt1_encode.h"
+#include "gui/bitmapfont.h"
 #include "misc.h"
 #include "picture_test_support.h"
 #include "recording_screen.h"
@@ -398,13 +400,13 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
         const bool timing = row->id == CONTROL_TTIME || row->id == CONTROL_DELAY;
         int found = 0;
         for (int page : {11, 13, 14}) {
-            Widget* widget = config.pages[page].widgets.FindById(row->id);
+            Widget* widget = config.layout.pages[page].widgets.FindById(row->id);
             if (!widget) continue;
             ++found;
             EXPECT_EQ(page == 11, timing) << row->keyword;
             ASSERT_EQ(widget->kind, WIDGET_SLIDER) << row->keyword;
             EXPECT_GT(std::strlen(widget->text), 10u) << row->keyword;
-            Widget* mode = config.pages[page].widgets.FindById(row->id + MODE_BUTTON_ID_OFFSET);
+            Widget* mode = config.layout.pages[page].widgets.FindById(row->id + MODE_BUTTON_ID_OFFSET);
             ASSERT_NE(mode, nullptr) << row->keyword;
             ASSERT_EQ(mode->kind, WIDGET_BUTTON);
             Button* button = static_cast<Button*>(mode);
@@ -429,10 +431,10 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
     }
 
     for (int page : {11, 13, 14}) {
-        WidgetGroup& widgets = config.pages[page].widgets;
-        ASSERT_GT(config.pages[page].polygonCount, 0) << page;
+        WidgetGroup& widgets = config.layout.pages[page].widgets;
+        ASSERT_GT(config.layout.pages[page].polygonCount, 0) << page;
         // The properties keep to their panel, the first polygon; the pages to the strip.
-        const Vertex* area = config.pages[page].polygons[0].vertices;
+        const Vertex* area = config.layout.pages[page].polygons[0].vertices;
         float left = page == 11 ? area[0].x : 480, top = page == 11 ? area[0].y : 0;
         float right = page == 11 ? area[2].x : 640, bottom = page == 11 ? area[2].y : 480;
         for (int i = 0; Widget* widget = widgets.At(i); ++i) {
@@ -447,20 +449,75 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
                 EXPECT_FALSE(Overlap(widget, other))
                     << page << ": " << widget->id << ", " << other->id;
         }
-        for (int i = 0; i < config.pages[page].polygonCount; ++i) {
-            const CSurface* surface = config.pages[page].polygons[i].surface;
+        for (int i = 0; i < config.layout.pages[page].polygonCount; ++i) {
+            const CSurface* surface = config.layout.pages[page].polygons[i].surface;
             if (surface) {
                 EXPECT_NE(surface->texture, nullptr) << page << " " << i;
             }
         }
     }
-    EXPECT_EQ(config.pages[13].shortcut, '1');
-    EXPECT_EQ(config.pages[14].shortcut, '2');
-    EXPECT_EQ(config.pages[CONTROL_BGROUND].shortcut, 'B');
+    EXPECT_EQ(config.layout.pages[13].shortcut, '1');
+    EXPECT_EQ(config.layout.pages[14].shortcut, '2');
+    EXPECT_EQ(config.layout.pages[CONTROL_BGROUND].shortcut, 'B');
 
-    config.FreeGuiConfig();
+    config.layout.Free();
     textures.DeleteAll();
     glb->currentScreen = savedScreen;
+}
+
+// Every caption the shipped layout gives (sliders, buttons, each mode button's
+// cycles) is read whole on the info line's one line; every scene slider's knob can be
+// dragged at once in the shipped background, its markers a good way apart; and the
+// panel has no button that does nothing visible (the scene arrows: there is one scene).
+TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
+    CurrentTestScreen current;
+    const std::string previous = CurrentDirectory();
+    ASSERT_TRUE(Platform().setCurrentDirectory(DataPath("").c_str()));
+    VxAnimator animator;
+    VxConfig config;
+    config.animator = &animator;
+    const int loaded = config.LoadGuiConfig(480, 0, 160, 480);
+    const int background = LoadBackground(&animator, "BGround.qvb");
+    Platform().setCurrentDirectory(previous.c_str());
+    ASSERT_EQ(loaded, 1) << PendingError();
+    ASSERT_EQ(background, 1) << PendingError();
+
+    InfoLine line;
+    line.Setup(nullptr, 0, 466, 480, 13);
+    auto fits = [&line](const char* caption) {
+        line.SetText("%s", caption);
+        char wrapped[INFO_TEXT_SIZE + INFO_MAX_LINES];
+        return line.WrapText(wrapped, int32_t(sizeof wrapped)) == 1 &&
+               std::string(wrapped) == caption;
+    };
+    int captions = 0;
+    for (int page = 0; page < EDITOR_PAGE_COUNT; ++page) {
+        config.RefreshPage(page);
+        WidgetGroup& widgets = config.layout.pages[page].widgets;
+        for (int i = 0; Widget* widget = widgets.At(i); ++i) {
+            EXPECT_NE(widget->id, CONTROL_BGPREV) << page;
+            EXPECT_NE(widget->id, CONTROL_BGNEXT) << page;
+            EXPECT_TRUE(fits(widget->text)) << widget->text;
+            ++captions;
+            if (widget->kind == WIDGET_BUTTON) {
+                Button* button = static_cast<Button*>(widget);
+                for (int cycle = 0; cycle < button->CycleCount(); ++cycle)
+                    EXPECT_TRUE(fits(button->cycles[cycle].caption))
+                        << button->cycles[cycle].caption;
+                continue;
+            }
+            Slider* slider = static_cast<Slider*>(widget);
+            if (slider->id == CONTROL_TTIME || slider->id == CONTROL_DELAY) continue;
+            // The knob's travel between the markers, in units of the track.
+            float lowest, highest;
+            slider->GetValueLimits(&lowest, &highest);
+            const float span = std::fabs(slider->topEnd - slider->bottomEnd);
+            const float travel = (highest - lowest) / span * (slider->height - slider->knobSize);
+            EXPECT_GE(travel, 8.0f) << widget->text;
+        }
+    }
+    EXPECT_GT(captions, 40);
+    config.layout.Free();
 }
 
 // ------------------------------------------------------------------ encoder

@@ -1,6 +1,9 @@
 // The star field's frame through a recording screen: what Create makes, how the stars
 // move and come back, the cloud texture's noise, the calls and vertices of a drawn
 // frame, and the plain saver's frame (vx_init, EditorFrame, EditorExit).
+//
+// Sections: create, release; star count; motion; camera; star forms and colour; the
+// drawn frame; cloud texture; the plain saver; default background.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include "bgfile.h"
 #include "bground.h"
 #include "editor.h"
+#include "editorlayout.h"
 #include "fxt1_encode.h"
 #include "gui/bitmapfont.h"
 #include "gui/keyboard.h"
@@ -30,14 +34,6 @@
 #include "vxconfig.h"
 
 namespace {
-
-// A small picture for the star sprite and the tiled layer.
-void WriteTexture(BmpCodec* codec, const char* path) {
-    Bitmap picture;
-    ASSERT_EQ(picture.CreateWithMasks(8, 8, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
-    std::memset(picture.pixels, 0x80, size_t(picture.pitch) * 8);
-    ASSERT_EQ(codec->Save(path, picture, 0, 0, 0), 1) << PendingError();
-}
 
 // A screen with an in-memory texture list as the current screen, in a scratch
 // directory that holds the two texture files unless a test says otherwise.
@@ -913,10 +909,10 @@ TEST_F(SaverFrameTest, EscapeStaysWhileASavedChannelDiffers) {
     // Escape asks first; Escape again takes the question back.
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().promptState, PROMPT_SHOWN);
+    EXPECT_EQ(Editor().prompt.state, PROMPT_SHOWN);
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     EXPECT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().promptState, PROMPT_NONE);
+    EXPECT_EQ(Editor().prompt.state, PROMPT_NONE);
 
     Editor().SnapshotChannels();
     EXPECT_FALSE(Editor().HasUnsavedChanges());
@@ -962,10 +958,12 @@ TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnAfterTheSceneAndTheIntro) {
         // The help box with its divided outline right after the intro's last sprite.
         const size_t scene = sceneLists();
         ASSERT_GT(screen.drawn.size(), scene + 2);
-        EXPECT_EQ(&screen.drawn[scene], DrawnAt(screen, 70, 115));
+        EXPECT_EQ(&screen.drawn[scene], DrawnAt(screen, kHelpLeft, kHelpTop));
         EXPECT_EQ(screen.drawn[scene][0].b, 50);
         EXPECT_EQ(screen.drawn[scene + 1].size(), 7u);
-        EXPECT_EQ(DrawnAt(screen, 180, 120)->size(), 4 * std::strlen("Novadrift v1.0 help"));
+        ASSERT_NE(DrawnAt(screen, kHelpTitleX, kHelpTop + 5), nullptr);
+        EXPECT_EQ(DrawnAt(screen, kHelpTitleX, kHelpTop + 5)->size(),
+                  4 * std::strlen("Novadrift v1.0 help"));
         EXPECT_NE(DrawnAt(screen, 1, 1), nullptr);          // the frame rate
         EXPECT_FLOAT_EQ(screen.drawn.back().back().y, 88);  // the statistics' last line
     }

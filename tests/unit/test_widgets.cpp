@@ -28,14 +28,12 @@ class WidgetTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savedScreen = glb->currentScreen;
-        savedKeyboard = glb->keyboard;
         glb->currentScreen = &screen;
-        glb->keyboard = &keyboard;
+        group.SetKeyboard(&keyboard);
     }
     void TearDown() override {
         group.RemoveAll();
         glb->currentScreen = savedScreen;
-        glb->keyboard = savedKeyboard;
         ClearError();
     }
 
@@ -91,7 +89,6 @@ protected:
     std::vector<Heard> heard;
     float px = 0, py = 0;
     Screen* savedScreen = nullptr;
-    Keyboard* savedKeyboard = nullptr;
 };
 
 }  // namespace

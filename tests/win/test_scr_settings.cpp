@@ -45,6 +45,33 @@ void Repaint(HWND dialog) {
 
 // The full-screen modes the OpenGL screen lists from what the display offers: each
 // candidate size and depth once, ordered by width, height and depth.
+// The about box's text that starts so, in its static control: the lines it needs at
+// the dialog font's average character width (its font belongs to the program's
+// process, so the dialog units stand for it) fit the control, and the control ends
+// above the link.
+bool AboutTextClearOfLink(HWND about, const char* start) {
+    HWND text = nullptr;
+    std::string words;
+    for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char buffer[256] = "";
+        GetWindowTextA(child, buffer, sizeof buffer);
+        if (std::string(buffer).rfind(start, 0) == 0) {
+            text = child;
+            words = buffer;
+        }
+    }
+    HWND link = GetDlgItem(about, kLink);
+    if (!text || !link) return false;
+    RECT character = {0, 0, 4, 8}, client, textBox, linkBox;
+    MapDialogRect(about, &character);
+    GetClientRect(text, &client);
+    GetWindowRect(text, &textBox);
+    GetWindowRect(link, &linkBox);
+    const long lineWidth = std::max(1L, long(client.right));
+    const long lines = (long(words.size()) * character.right + lineWidth - 1) / lineWidth;
+    return lines * character.bottom <= client.bottom && textBox.bottom <= linkBox.top;
+}
+
 std::vector<std::string> OfferedFullScreenModes() {
     static const int sizes[][2] = {{400, 300},   {512, 384},  {640, 480},  {800, 600},
                                    {960, 720},   {1024, 768}, {1152, 864}, {1280, 1024},
@@ -166,7 +193,7 @@ TEST(ScrSettings, AboutShowsTheLinkAndCancelKeepsTheSettingsFile) {
     NoWebBrowser noBrowser;
     enum Step { OPEN_ABOUT, CLICK_LINK, AWAIT_ERROR, CLOSE_ABOUT, CANCEL, DONE } step = OPEN_ABOUT;
     std::string preselected, prioritySelected;
-    bool errorSeen = false, aboutStayed = false;
+    bool errorSeen = false, aboutStayed = false, textClear = false;
     unsigned stepAt = 0;
     ScrRun run = RunScr(" /r", 30000, "", [&](unsigned elapsed) {
         HWND dialog = FindProgramDialog("Novadrift");
@@ -187,6 +214,7 @@ TEST(ScrSettings, AboutShowsTheLinkAndCancelKeepsTheSettingsFile) {
                 if (!about) return;
                 Repaint(about);
                 SavePicture(about, "about-dialog.png");
+                textClear = AboutTextClearOfLink(about, "Information");
                 ClickButton(about, kLink);
                 step = AWAIT_ERROR;
                 stepAt = elapsed;
@@ -220,6 +248,7 @@ TEST(ScrSettings, AboutShowsTheLinkAndCancelKeepsTheSettingsFile) {
     EXPECT_EQ(prioritySelected, "Idle");
     EXPECT_TRUE(errorSeen);
     EXPECT_TRUE(aboutStayed);
+    EXPECT_TRUE(textClear) << "the about box's text is cut or hidden by the link";
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_EQ(run.boxes[0].caption, "Error");
     EXPECT_NE(run.boxes[0].text.find("https://"), std::string::npos) << run.boxes[0].text;

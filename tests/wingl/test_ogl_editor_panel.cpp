@@ -39,8 +39,8 @@ void SaveFrame(const Frame& frame, const char* path) {
 
 // The bitmap of the define whose surface that is.
 Bitmap* PictureOf(VxConfig& config, const CSurface* surface) {
-    for (bool more = config.textureDefines.First(); more; more = config.textureDefines.Next()) {
-        TextureDefine* define = static_cast<TextureDefine*>(config.textureDefines.Current());
+    for (bool more = config.layout.textureDefines.First(); more; more = config.layout.textureDefines.Next()) {
+        TextureDefine* define = static_cast<TextureDefine*>(config.layout.textureDefines.Current());
         if (&define->surface == surface) return &define->bitmap;
     }
     return nullptr;
@@ -75,12 +75,12 @@ TEST_F(EditorPanelTest, ShippedPageThirteenDrawsItsSlidersAndPictures) {
     ClearError();
     ASSERT_EQ(config.LoadGuiConfig(480, 0, 160, 480), 1) << PendingError();
     EXPECT_EQ(PendingError(), "");
-    const EditorPage& page = config.pages[13];
+    const EditorPage& page = config.layout.pages[13];
     ASSERT_GT(page.polygonCount, 0);
     ASSERT_GT(page.widgets.Count(), 0);
 
     StartFrame(Rgba{0, 0, 0, 255});
-    ASSERT_EQ(config.DrawPage(13), 1);
+    ASSERT_EQ(config.layout.DrawPage(13), 1);
     ReadFrame();
     SaveFrame(frame, "editor_page13.bmp");
 
@@ -90,7 +90,7 @@ TEST_F(EditorPanelTest, ShippedPageThirteenDrawsItsSlidersAndPictures) {
     EXPECT_COLOUR(AtVirtual(470, 200), (Colour{0, 0, 0}), 0);
 
     int sliders = 0, pictures = 0;
-    for (int i = 0; Widget* widget = config.pages[13].widgets.At(i); ++i) {
+    for (int i = 0; Widget* widget = config.layout.pages[13].widgets.At(i); ++i) {
         if (widget->kind == WIDGET_SLIDER) {
             Slider* slider = static_cast<Slider*>(widget);
             ++sliders;
@@ -119,8 +119,9 @@ TEST_F(EditorPanelTest, ShippedPageThirteenDrawsItsSlidersAndPictures) {
         ++pictures;
     }
     EXPECT_EQ(sliders, 12);
-    // Nine buttons and a mode button per slider.
-    EXPECT_EQ(pictures, 9 + 12);
+    // Seven buttons (the scene arrows went with the one scene) and a mode button per
+    // slider.
+    EXPECT_EQ(pictures, 7 + 12);
 
     // The labels and the mode legend: every textured polygon shows its part of its
     // picture, texel for texel.

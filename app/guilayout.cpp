@@ -1,4 +1,4 @@
-// The editor's layout file, gui.cfg, read into VxConfig.
+// The editor's layout file, gui.cfg, read into a GuiLayout.
 //
 // The file is kcbl text. At its top, "CurrentGuiConfig" names one of its
 // "{ = GuiConfig, <name>" chunks; inside that chunk, "Textures" lists the bitmaps by
@@ -9,9 +9,9 @@
 // the variable they are read into as it was, so a slider line may leave out its last
 // values and take them from the line before.
 //
-// Sections: loading; texture defines; pages (polygons, sliders, buttons); shortcuts and
-// animation defaults; drawing and freeing.
-#include "vxconfig.h"
+// Sections: loading; texture defines; pages (polygons, sliders, buttons); shortcuts;
+// look-ups, drawing and freeing.
+#include "guilayout.h"
 
 #include <cmath>
 #include <cstring>
@@ -56,7 +56,7 @@ bool IsArray(const char* value) {
 
 // The numbers of the slider and button lines, kept from one line to the next, and the
 // settings of the page chunk being read.
-struct VxConfig::ItemValues {
+struct GuiLayout::ItemValues {
     float numbers[kSliderNumbers];
     float modeOffset, modeHeight;  // "ANIMBTN"
     float sliderOffset;            // "SLIDERYPOS"
@@ -64,27 +64,23 @@ struct VxConfig::ItemValues {
 
 // ---------------------------------------------------------------- loading
 
-VxConfig::VxConfig()
-    : panelLeft(0.0f),
-      panelTop(0.0f),
-      panelRight(0.0f),
-      panelBottom(0.0f),
-      animator(nullptr),
-      widgetCallback(nullptr) {
+GuiLayout::GuiLayout() : panelLeft(0.0f), panelTop(0.0f), panelRight(0.0f), panelBottom(0.0f) {
     for (EditorPage& page : pages) {
         page.polygons = nullptr;
         page.polygonCount = 0;
         page.shortcut = 0;
     }
-    std::memset(static_cast<void*>(savedAnimation), 0, sizeof savedAnimation);
 }
 
-VxConfig::~VxConfig() {
-    FreeGuiConfig();
+GuiLayout::~GuiLayout() {
+    Free();
 }
 
-int VxConfig::LoadGuiConfig(float x, float y, float width, float height) {
-    FreeGuiConfig();
+int GuiLayout::Load(float x, float y, float width, float height, WidgetCallback callback,
+                    void* callbackData) {
+    Free();
+    widgetCallback = callback;
+    widgetData = callbackData;
     panelLeft = x;
     panelTop = y;
     panelRight = x + width - 1.0f;
@@ -96,11 +92,11 @@ int VxConfig::LoadGuiConfig(float x, float y, float width, float height) {
     int loaded = ReadLayout(config, values);
     // The parsed text is not needed once the pages stand.
     config.Clear();
-    if (!loaded) FreeGuiConfig();
+    if (!loaded) Free();
     return loaded;
 }
 
-int VxConfig::ReadLayout(Kcbl& config, ItemValues& values) {
+int GuiLayout::ReadLayout(Kcbl& config, ItemValues& values) {
     if (!config.ImportFile(GUI_CONFIG_FILE_NAME))
         return SetErrorText("Unable to load the configuration file");
     if (!config.FindItem("CurrentGuiConfig"))
@@ -126,13 +122,12 @@ int VxConfig::ReadLayout(Kcbl& config, ItemValues& values) {
         ReadPage(config, page, values);
     }
     ReadShortcuts(config);
-    SetAnimationDefaults();
     return 1;
 }
 
 // ---------------------------------------------------------------- texture defines
 
-int VxConfig::LoadTextures(Kcbl& config) {
+int GuiLayout::LoadTextures(Kcbl& config) {
     // Without it no page could show anything; the load fails with a reason.
     if (!config.FindChunk("Textures")) return SetErrorText("Unable to find the \"Textures\" chunk");
     config.EnterChunk();
@@ -166,7 +161,7 @@ int VxConfig::LoadTextures(Kcbl& config) {
     return 1;
 }
 
-const CSurface* VxConfig::FindTexture(const char* name, Bitmap** bitmap) {
+const CSurface* GuiLayout::FindTexture(const char* name, Bitmap** bitmap) {
     for (bool more = textureDefines.First(); more; more = textureDefines.Next()) {
         TextureDefine* define = static_cast<TextureDefine*>(textureDefines.Current());
         if (!SameTextIgnoringCase(define->name, name)) continue;
@@ -180,7 +175,7 @@ const CSurface* VxConfig::FindTexture(const char* name, Bitmap** bitmap) {
 
 // ---------------------------------------------------------------- pages
 
-void VxConfig::ReadPage(Kcbl& config, EditorPage& page, ItemValues& values) {
+void GuiLayout::ReadPage(Kcbl& config, EditorPage& page, ItemValues& values) {
     config.EnterChunk();
     ReadBackgrounds(config, page);
     values.modeOffset = values.modeHeight = values.sliderOffset = 0.0f;
@@ -200,7 +195,7 @@ void VxConfig::ReadPage(Kcbl& config, EditorPage& page, ItemValues& values) {
 
 // Each "Background" item: a texture define, unless the first value is already an
 // array, then one vertex per array of nine numbers.
-void VxConfig::ReadBackgrounds(Kcbl& config, EditorPage& page) {
+void GuiLayout::ReadBackgrounds(Kcbl& config, EditorPage& page) {
     int32_t added = 0;
     for (int more = config.FirstItem(); more; more = config.NextItem(0))
         if (SameTextIgnoringCase(config.ItemName(), kBackgroundKeyword)) ++added;
@@ -241,16 +236,16 @@ void VxConfig::ReadBackgrounds(Kcbl& config, EditorPage& page) {
     }
 }
 
-int VxConfig::AddWidget(EditorPage& page, Widget* widget) {
-    widget->SetCallback(widgetCallback, this);
+int GuiLayout::AddWidget(EditorPage& page, Widget* widget) {
+    widget->SetCallback(widgetCallback, widgetData);
     if (page.widgets.Add(widget)) return 1;
     widget->Release();
     XDELETE(widget);
     return SetError(ERR_OUT_OF_MEMORY, __FILE__, __LINE__);
 }
 
-void VxConfig::AddSlider(Kcbl& config, EditorPage& page, const SliderTableRow& row,
-                         ItemValues& values) {
+void GuiLayout::AddSlider(Kcbl& config, EditorPage& page, const SliderTableRow& row,
+                          ItemValues& values) {
     for (int i = 0; i < kSliderNumbers; ++i) config.GetFloat(i, &values.numbers[i]);
     const float* n = values.numbers;
     if (values.modeHeight > 0.0f) AddModeButton(page, row, values);
@@ -259,13 +254,14 @@ void VxConfig::AddSlider(Kcbl& config, EditorPage& page, const SliderTableRow& r
                        n[3] - values.sliderOffset, n[4], n[5], n[6], n[7], SLIDER_STYLE);
     // A missing caption leaves the slider without one rather than with the last line's.
     slider->SetText(config.GetValue(kSliderNumbers) ? config.GetValue(kSliderNumbers) : "");
-    if (AddWidget(page, slider) && widgetCallback) widgetCallback(slider, WIDGET_OVER, 0, this, 0);
+    if (AddWidget(page, slider) && widgetCallback)
+        widgetCallback(slider, WIDGET_OVER, 0, widgetData, 0);
 }
 
 // Its cycle is the channel's animation mode; it sits over the slider's box, "ANIMBTN"
 // below the box's top.
-void VxConfig::AddModeButton(EditorPage& page, const SliderTableRow& row,
-                             const ItemValues& values) {
+void GuiLayout::AddModeButton(EditorPage& page, const SliderTableRow& row,
+                              const ItemValues& values) {
     const float* n = values.numbers;
     const int32_t cycles =
         row.id == CONTROL_TTIME || row.id == CONTROL_DELAY ? kTimingModeCount : kModeCount;
@@ -280,8 +276,8 @@ void VxConfig::AddModeButton(EditorPage& page, const SliderTableRow& row,
     AddWidget(page, button);
 }
 
-void VxConfig::AddButton(Kcbl& config, EditorPage& page, const SliderTableRow& row,
-                         ItemValues& values) {
+void GuiLayout::AddButton(Kcbl& config, EditorPage& page, const SliderTableRow& row,
+                          ItemValues& values) {
     for (int i = 0; i < kButtonNumbers; ++i) config.GetFloat(i, &values.numbers[i]);
     const float* n = values.numbers;
     Button* button = XNEW(Button);
@@ -294,9 +290,9 @@ void VxConfig::AddButton(Kcbl& config, EditorPage& page, const SliderTableRow& r
     AddWidget(page, button);
 }
 
-// ---------------------------------------------------------------- shortcuts and defaults
+// ---------------------------------------------------------------- shortcuts
 
-void VxConfig::ReadShortcuts(Kcbl& config) {
+void GuiLayout::ReadShortcuts(Kcbl& config) {
     if (!config.FindChunk("Shortcutkeys")) return;
     config.EnterChunk();
     for (int more = config.ItemExists(); more; more = config.NextItem(0)) {
@@ -309,36 +305,21 @@ void VxConfig::ReadShortcuts(Kcbl& config) {
     config.LeaveChunk();
 }
 
-// Every channel gets random transitions of 1 to 10 seconds around the "TTIME" value and
-// random holds up to a second around the "DELAY" value; the channels as they then stand
-// are the saved animation.
-void VxConfig::SetAnimationDefaults() {
-    if (!animator) return;
-    const float transition = animator->Channel(CONTROL_TTIME)->value;
-    const float delay = animator->Channel(CONTROL_DELAY)->value;
-    const float delayLow = animator->Channel(CONTROL_DELAY)->low;
-    for (int32_t id = 0; id < CONTROL_COUNT; ++id) {
-        animator->SetTransitionTime(id, transition, 1.0f, 10.0f, 1);
-        animator->SetDelay(id, delay, delayLow, 1.0f, 1);
-    }
-    for (int32_t id = 0; id < CONTROL_COUNT; ++id) savedAnimation[id] = *animator->Channel(id);
-}
+// ---------------------------------------------------------------- look-ups, drawing and freeing
 
-// ---------------------------------------------------------------- drawing and freeing
-
-Slider* VxConfig::FindSlider(int32_t n, int32_t id) {
+Slider* GuiLayout::FindSlider(int32_t n, int32_t id) {
     if (n < 0 || n >= EDITOR_PAGE_COUNT) return nullptr;
     Widget* widget = pages[n].widgets.FindById(id);
     return widget && widget->kind == WIDGET_SLIDER ? static_cast<Slider*>(widget) : nullptr;
 }
 
-Button* VxConfig::FindButton(int32_t n, int32_t id) {
+Button* GuiLayout::FindButton(int32_t n, int32_t id) {
     if (n < 0 || n >= EDITOR_PAGE_COUNT) return nullptr;
     Widget* widget = pages[n].widgets.FindById(id);
     return widget && widget->kind == WIDGET_BUTTON ? static_cast<Button*>(widget) : nullptr;
 }
 
-int VxConfig::DrawPage(int32_t n) {
+int GuiLayout::DrawPage(int32_t n) {
     Screen* screen = CurrentScreen();
     if (!screen || n < 0 || n >= EDITOR_PAGE_COUNT) return 0;
     EditorPage& page = pages[n];
@@ -346,7 +327,7 @@ int VxConfig::DrawPage(int32_t n) {
     return page.widgets.DrawAll();
 }
 
-void VxConfig::FreeGuiConfig() {
+void GuiLayout::Free() {
     // The widgets and polygons point at the defines' surfaces: they go first.
     for (EditorPage& page : pages) {
         page.widgets.RemoveAll();

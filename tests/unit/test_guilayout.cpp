@@ -25,7 +25,7 @@ const char kTextures[] =
     "        AnimNone = t.bmp\n"
     "    }\n";
 
-class GuiConfigTest : public ::testing::Test {
+class GuiLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savedScreen = glb->currentScreen;
@@ -38,7 +38,7 @@ protected:
         ClearError();
     }
     void TearDown() override {
-        config.FreeGuiConfig();
+        config.layout.Free();
         textures.DeleteAll();
         glb->currentScreen = savedScreen;
         ClearError();
@@ -57,8 +57,8 @@ protected:
         if (PendingError() != message) return ::testing::AssertionFailure() << PendingError();
         return ::testing::AssertionSuccess();
     }
-    Slider* SliderOf(int32_t page, int32_t id) { return config.FindSlider(page, id); }
-    Button* ButtonOf(int32_t page, int32_t id) { return config.FindButton(page, id); }
+    Slider* SliderOf(int32_t page, int32_t id) { return config.layout.FindSlider(page, id); }
+    Button* ButtonOf(int32_t page, int32_t id) { return config.layout.FindButton(page, id); }
 
     ScratchDirectory scratch;
     PictureRegistry registry;
@@ -71,7 +71,7 @@ protected:
 
 }  // namespace
 
-TEST_F(GuiConfigTest, OnlyTheCurrentLayoutIsUsed) {
+TEST_F(GuiLayoutTest, OnlyTheCurrentLayoutIsUsed) {
     WriteWholeFile("gui.cfg",
                    "; two layouts, the second one chosen\n"
                    "{ = GuiConfig, Day\n" +
@@ -88,13 +88,13 @@ TEST_F(GuiConfigTest, OnlyTheCurrentLayoutIsUsed) {
                        "    }\n"
                        "}\n");
     ASSERT_EQ(config.LoadGuiConfig(480, 0, 160, 480), 1) << PendingError();
-    EXPECT_EQ(config.pages[13].widgets.Count(), 0);
-    ASSERT_EQ(config.pages[14].widgets.Count(), 2);
+    EXPECT_EQ(config.layout.pages[13].widgets.Count(), 0);
+    ASSERT_EQ(config.layout.pages[14].widgets.Count(), 2);
     Button* reset = ButtonOf(14, 1);
     ASSERT_NE(reset, nullptr);
     EXPECT_FLOAT_EQ(reset->x, 484);
     EXPECT_STREQ(reset->text, "Reset");
-    EXPECT_EQ(reset->baseTexture, config.FindTexture("FACE"));
+    EXPECT_EQ(reset->baseTexture, config.layout.FindTexture("FACE"));
     Slider* speed = SliderOf(14, 28);
     ASSERT_NE(speed, nullptr);
     EXPECT_FLOAT_EQ(speed->x, 510);
@@ -102,10 +102,10 @@ TEST_F(GuiConfigTest, OnlyTheCurrentLayoutIsUsed) {
     EXPECT_FLOAT_EQ(speed->sensitivity, 0.2f);
     EXPECT_EQ(speed->style, SLIDER_STYLE);
     // General first, so the page's own widgets lie on top of it in drawing order.
-    EXPECT_EQ(config.pages[14].widgets.At(0), reset);
+    EXPECT_EQ(config.layout.pages[14].widgets.At(0), reset);
 }
 
-TEST_F(GuiConfigTest, PagesSlidersButtonsAndModeButtons) {
+TEST_F(GuiLayoutTest, PagesSlidersButtonsAndModeButtons) {
     ASSERT_EQ(Load("    { = SLIDERP\n"
                    "        ANIMBTN = 0, 16\n"
                    "        SLIDERYPOS = 19\n"
@@ -124,7 +124,7 @@ TEST_F(GuiConfigTest, PagesSlidersButtonsAndModeButtons) {
               1)
         << PendingError();
     // The properties page has no "General" part.
-    ASSERT_EQ(config.pages[11].widgets.Count(), 2);
+    ASSERT_EQ(config.layout.pages[11].widgets.Count(), 2);
     Button* timing = ButtonOf(11, 2009);
     ASSERT_NE(timing, nullptr);
     EXPECT_EQ(timing->CycleCount(), 2);
@@ -136,18 +136,18 @@ TEST_F(GuiConfigTest, PagesSlidersButtonsAndModeButtons) {
     EXPECT_FLOAT_EQ(ttime->height, 82);
 
     // General's "ANIMBTN = 0, 0" made none; the page's own made one per slider, first.
-    EXPECT_EQ(config.pages[13].widgets.Count(), 5);
+    EXPECT_EQ(config.layout.pages[13].widgets.Count(), 5);
     EXPECT_NE(ButtonOf(13, 7), nullptr);
     Button* mode = ButtonOf(13, 2017);
     ASSERT_NE(mode, nullptr);
-    EXPECT_EQ(config.pages[13].widgets.At(1), mode);
+    EXPECT_EQ(config.layout.pages[13].widgets.At(1), mode);
     EXPECT_EQ(mode->CycleCount(), 5);
     EXPECT_EQ(mode->CurrentCycle(), 0);
     EXPECT_STREQ(mode->text, "Animation mode none");
     EXPECT_FLOAT_EQ(mode->y, 52);
     EXPECT_FLOAT_EQ(mode->height, 16);
     EXPECT_FLOAT_EQ(mode->width, 16);
-    EXPECT_EQ(mode->cycles[0].texture, config.FindTexture("AnimNone"));
+    EXPECT_EQ(mode->cycles[0].texture, config.layout.FindTexture("AnimNone"));
     // The other four mode textures are not defined: recorded, and the load went on.
     EXPECT_EQ(mode->cycles[4].texture, nullptr);
     EXPECT_EQ(mode->baseTexture, nullptr);
@@ -161,10 +161,10 @@ TEST_F(GuiConfigTest, PagesSlidersButtonsAndModeButtons) {
     EXPECT_FLOAT_EQ(green->Value(), 100);
     EXPECT_STREQ(green->text, "");
     EXPECT_STREQ(SliderOf(13, 17)->text, "Red");
-    EXPECT_EQ(config.pages[12].widgets.Count(), 0);
+    EXPECT_EQ(config.layout.pages[12].widgets.Count(), 0);
 }
 
-TEST_F(GuiConfigTest, BackgroundPolygonsByArrayCount) {
+TEST_F(GuiLayoutTest, BackgroundPolygonsByArrayCount) {
     ASSERT_EQ(
         Load("    { = General\n"
              "        Background = Face, {0, 0, 1, 0, 0, 10, 20, 30, 0}, "
@@ -178,11 +178,11 @@ TEST_F(GuiConfigTest, BackgroundPolygonsByArrayCount) {
              "    }\n"),
         1)
         << PendingError();
-    ASSERT_EQ(config.pages[13].polygonCount, 3);
-    const struct Polygon* polygons = config.pages[13].polygons;
+    ASSERT_EQ(config.layout.pages[13].polygonCount, 3);
+    const struct Polygon* polygons = config.layout.pages[13].polygons;
     // Four vertices at most; the fifth array is ignored.
     EXPECT_EQ(polygons[0].count, 4);
-    EXPECT_EQ(polygons[0].surface, config.FindTexture("Face"));
+    EXPECT_EQ(polygons[0].surface, config.layout.FindTexture("Face"));
     EXPECT_FLOAT_EQ(polygons[0].vertices[2].x, 640);
     EXPECT_FLOAT_EQ(polygons[0].vertices[2].y, 480);
     EXPECT_FLOAT_EQ(polygons[0].vertices[2].u, 1);
@@ -197,13 +197,13 @@ TEST_F(GuiConfigTest, BackgroundPolygonsByArrayCount) {
     EXPECT_TRUE(PendingError().empty()) << PendingError();
 
     // Drawn by count: quads, triangles, lines, then the widgets.
-    ASSERT_EQ(config.DrawPage(13), 1);
+    ASSERT_EQ(config.layout.DrawPage(13), 1);
     EXPECT_EQ(screen.Calls(),
               "SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 3 3 0; SetSurface 2; "
               "Draw 1 2 0");
 }
 
-TEST_F(GuiConfigTest, DefinesShortcutsAndMissingTextures) {
+TEST_F(GuiLayoutTest, DefinesShortcutsAndMissingTextures) {
     const std::string name31(31, 'd'), name32(32, 'd');
     const std::string pages =
         "    { = SLIDERP\n        Background = Nowhere, {0, 0, 0, 0, 0, 0, 0, 0, 0}\n    }\n"
@@ -218,33 +218,33 @@ TEST_F(GuiConfigTest, DefinesShortcutsAndMissingTextures) {
     ASSERT_EQ(Load(pages, textures("FACE = t.bmp")), 1);
     // The missing texture was recorded; the polygon stands without one.
     EXPECT_EQ(PendingError(), "Unable to find the \"Nowhere\" texture");
-    EXPECT_EQ(config.pages[11].polygonCount, 1);
-    EXPECT_EQ(config.pages[11].polygons[0].surface, nullptr);
+    EXPECT_EQ(config.layout.pages[11].polygonCount, 1);
+    EXPECT_EQ(config.layout.pages[11].polygons[0].surface, nullptr);
     // The first define of a name wins, found whatever the case; it carries its bitmap.
     Bitmap* bitmap = nullptr;
-    const CSurface* face = config.FindTexture("FaCe", &bitmap);
+    const CSurface* face = config.layout.FindTexture("FaCe", &bitmap);
     ASSERT_NE(face, nullptr);
-    EXPECT_EQ(face, config.FindTexture("face"));
+    EXPECT_EQ(face, config.layout.FindTexture("face"));
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->width, 4);
     EXPECT_NE(face->texture, nullptr);
     EXPECT_EQ(face->textureMode, SURFACE_TEXTURED);
-    EXPECT_NE(config.FindTexture(name31.c_str()), nullptr);
-    EXPECT_EQ(config.FindTexture("Missing", &bitmap), nullptr);
+    EXPECT_NE(config.layout.FindTexture(name31.c_str()), nullptr);
+    EXPECT_EQ(config.layout.FindTexture("Missing", &bitmap), nullptr);
     EXPECT_EQ(bitmap, nullptr);
     // Shortcuts: the value's first character as it stands; only page keywords count.
-    EXPECT_EQ(config.pages[13].shortcut, 'Q');
-    EXPECT_EQ(config.pages[11].shortcut, 'q');
-    EXPECT_EQ(config.pages[17].shortcut, 0);
+    EXPECT_EQ(config.layout.pages[13].shortcut, 'Q');
+    EXPECT_EQ(config.layout.pages[11].shortcut, 'q');
+    EXPECT_EQ(config.layout.pages[17].shortcut, 0);
 
     EXPECT_EQ(Load("", "    { = Textures\n        " + name32 + " = t.bmp\n    }\n"), 0);
     EXPECT_EQ(PendingError(), "Bitmap define name to big : \"" + name32 + "\"");
     // Nothing of a failed load is kept.
-    EXPECT_EQ(config.textureDefines.Count(), 0);
-    EXPECT_EQ(config.pages[11].polygonCount, 0);
+    EXPECT_EQ(config.layout.textureDefines.Count(), 0);
+    EXPECT_EQ(config.layout.pages[11].polygonCount, 0);
 }
 
-TEST_F(GuiConfigTest, EveryFailureHasItsMessage) {
+TEST_F(GuiLayoutTest, EveryFailureHasItsMessage) {
     EXPECT_TRUE(FailsWith("x = \"unterminated\n", "Unable to load the configuration file"));
     std::remove("gui.cfg");
     EXPECT_EQ(config.LoadGuiConfig(480, 0, 160, 480), 0);
@@ -266,7 +266,7 @@ TEST_F(GuiConfigTest, EveryFailureHasItsMessage) {
                           "Unable to find the \"General\" chunk"));
 }
 
-TEST_F(GuiConfigTest, AnimationDefaultsAndTheSavedCopy) {
+TEST_F(GuiLayoutTest, AnimationDefaultsAndTheSavedCopy) {
     animator.SetValue(CONTROL_TTIME, 4, 1, 1);
     animator.SetValue(CONTROL_DELAY, 2, 1, 1);
     animator.SetLow(CONTROL_DELAY, 0.5f);

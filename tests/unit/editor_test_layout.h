@@ -1,0 +1,41 @@
+// The small gui.cfg the editor's tests load (test_editor.cpp, test_editor_frame.cpp).
+#pragma once
+
+// The panel's area is its first polygon; page 13 holds the star count and the red of the
+// background colour with their mode buttons, page 14 the speed; "1" and "2" choose them.
+const char kEditorTestLayout[] =
+    "CurrentGuiConfig = Test\n"
+    "{ = GuiConfig, Test\n"
+    "    { = Textures\n"
+    "        Face = t.bmp\n"
+    "    }\n"
+    "    { = General\n"
+    "        NPAGE = 100, 4, 16, 16, Face, \"Next page\"\n"
+    "        PPAGE = 80, 4, 16, 16, Face, \"Previous page\"\n"
+    "        BGROUND = 60, 4, 16, 16, Face, \"Background\"\n"
+    "        SAVE = 40, 4, 16, 16, Face, \"Save\"\n"
+    "        RESET = 20, 4, 16, 16, Face, \"Reset\"\n"
+    "        LOAD = 0, 4, 16, 16, Face, \"Load\"\n"
+    "    }\n"
+    "    { = SLIDERP\n"
+    "        Background = {-200, 300, 0, 0, 0, 9, 9, 9, 0}, {-100, 300, 0, 0, 0, 9, 9, 9, 0}, "
+    "{-100, 460, 0, 0, 0, 9, 9, 9, 0}, {-200, 460, 0, 0, 0, 9, 9, 9, 0}\n"
+    "        ANIMBTN = 0, 16\n"
+    "        SLIDERYPOS = 20\n"
+    "        TTIME = -190, 310, 16, 140, 20, 0, 5, 0.1, \"Transition time\"\n"
+    "        DELAY = -160, 310, 16, 140, 20, 0, 1, 0.1, \"Delay\"\n"
+    "    }\n"
+    "    { = BGSTARFIELD1\n"
+    "        ANIMBTN = 0, 16\n"
+    "        SLIDERYPOS = 20\n"
+    "        BGSNUMS = 10, 40, 16, 200, 2000, 0, 500, 10, \"Stars\"\n"
+    "        BGSBCR = 40, 40, 16, 200, 255, 0, 20, 1, \"Red\"\n"
+    "    }\n"
+    "    { = BGSTARFIELD2\n"
+    "        BGSSZ = 10, 40, 16, 200, 20, -20, 5, 0.2, \"Speed\"\n"
+    "    }\n"
+    "    { = Shortcutkeys\n"
+    "        BGSTARFIELD1 = 1\n"
+    "        BGSTARFIELD2 = 2\n"
+    "    }\n"
+    "}\n";
