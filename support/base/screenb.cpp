@@ -26,7 +26,8 @@ Screen::Screen()
       quads(0),
       modesListed(0),
       active(1),
-      mode(nullptr) {
+      mode(nullptr),
+      parentWindow(0) {
     name[0] = 0;
     for (int32_t& value : renderStates) value = 0;
 }
@@ -49,6 +50,16 @@ void Screen::SetName(const char* screenName) {
 
 // ---------------------------------------------------------------------------------------
 // The base's virtual operations
+
+int Screen::InitInWindow(WindowHandle hostWindow, int32_t depthBuffer) {
+    parentWindow = hostWindow;
+    ScreenMode childMode;
+    std::memset(&childMode, 0, sizeof childMode);
+    Platform().windowOuterSize(hostWindow, &childMode.width, &childMode.height);
+    childMode.depthBuffer = depthBuffer;
+    childMode.displayMode = DISPLAY_CHILD;
+    return InitMode(&childMode);
+}
 
 int Screen::InitModeBySize(int32_t width, int32_t height, int32_t bits, int32_t displayMode,
                            int32_t depthBuffer) {
@@ -101,8 +112,8 @@ int Screen::IsFullScreen() {
     return mode && mode->displayMode == DISPLAY_FULLSCREEN ? 1 : 0;
 }
 
-// Activation regained / lost: the texture list re-makes / drops its device textures
-// (the Direct3D list's surfaces are lost with the activation; OpenGL keeps its own).
+// The texture list re-makes / drops its device textures (the Direct3D list's surfaces
+// are lost with the activation; OpenGL keeps its own).
 int Screen::Restore() {
     if (TextureList* textures = GetTextureList()) textures->RestoreAll();
     active = 1;
@@ -115,9 +126,50 @@ int Screen::Release() {
     return 1;
 }
 
+int Screen::SetSurface(const CSurface* surface) {
+    static const CSurface defaultSurface;
+    const CSurface* applied = surface ? surface : &defaultSurface;
+    SetRenderState(RS_TEXTURE, applied->textureMode);
+    SetRenderState(RS_BLEND, applied->blendMode);
+    if (applied->textureMode == SURFACE_TEXTURED && applied->texture) BindTexture(applied->texture);
+    return 1;
+}
+
+int Screen::SetRenderState(int32_t state, int32_t value) {
+    value = StoreRenderState(state, value);
+    switch (state) {
+        case RS_TEXTURE:
+            if (value == 0 || value == 1 || value == 2) ApplyTexturing(value == 2);
+            break;
+        case RS_BLEND:
+            if (value == SURFACE_OPAQUE || value == SURFACE_ADDITIVE || value == SURFACE_ALPHA)
+                ApplyBlend(value);
+            break;
+        case RS_DEPTH_TEST:
+            if (value == 0 || value == 1) ApplyDepthTest(value == 1);
+            break;
+        case RS_DEPTH_WRITE:
+            ApplyDepthWrite(value == 1);
+            break;
+        default:
+            break;
+    }
+    return 1;
+}
+
 TextureList* Screen::GetTextureList() {
     return nullptr;
 }
+
+void Screen::ActivationLost() {
+    Release();
+}
+
+void Screen::ActivationRegained() {
+    Restore();
+}
+
+void Screen::LetGoOfWindow() {}
 
 // ---------------------------------------------------------------------------------------
 // DrawPolygons

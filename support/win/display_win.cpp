@@ -52,17 +52,6 @@ int CheckModeToOpen(Screen* screen, const ScreenMode* mode) {
     return 1;
 }
 
-ScreenMode ChildMode(WindowHandle parent, int32_t depthBuffer) {
-    RECT outer = {};
-    GetWindowRect(reinterpret_cast<HWND>(parent), &outer);
-    ScreenMode childMode = {};
-    childMode.width = outer.right - outer.left;
-    childMode.height = outer.bottom - outer.top;
-    childMode.depthBuffer = depthBuffer;
-    childMode.displayMode = DISPLAY_CHILD;
-    return childMode;
-}
-
 int CreateScreenWindow(const ScreenMode* mode, WindowHandle parentWindow, DWORD fullScreenStyle,
                        DWORD fullScreenExStyle) {
     int desktopWidth = DesktopWidth();
@@ -138,10 +127,13 @@ const uint32_t kHandledMessages[] = {WM_ACTIVATEAPP, WM_SIZE,  WM_QUIT,
 int32_t ScreenMessageHandler::HandleMessage(WindowHandle, uint32_t message, uintptr_t wParam,
                                             intptr_t) {
     if (message == WM_DESTROY) {
-        if (windowGoing) windowGoing(screen);
+        screen->LetGoOfWindow();
         PostQuitMessage(0);
     } else if (message == WM_ACTIVATEAPP) {
-        activate(screen, wParam != 0);
+        if (wParam)
+            screen->ActivationRegained();
+        else
+            screen->ActivationLost();
     }
     return 0;
 }

@@ -37,8 +37,6 @@ void CoverDesktop(HWND window, const ScreenMode* asked);
 // the "Starting video mode" line, and for anything but full screen a screen that can
 // draw in a window ("Device isn't window compatible") and a desktop large enough.
 int CheckModeToOpen(Screen* screen, const ScreenMode* mode);
-// The mode of a child window filling the host window (the screensaver preview).
-ScreenMode ChildMode(WindowHandle parent, int32_t depthBuffer);
 // Logs "Create window" and makes the main window (into sglb) for the mode: full screen
 // at (0, 0) of the mode's size in the screen's own styles; a window framed so that its
 // client area is the mode's size, centred on the desktop; the desktop; a child of the
@@ -51,17 +49,14 @@ int ShowScreenWindow(int32_t displayMode);
 // Gives back the main window's device context and destroys the window.
 void CloseScreenWindow();
 
-// The messages of a screen's window: destroy posts the quit message (after telling a
-// screen that must let go of the window first); the application's activation and its
-// loss go to the screen. Registered for activate-application, size, quit, destroy, close
-// and erase-background while a mode is open.
+// The messages of a screen's window: destroy lets the screen let go of the window
+// (Screen::LetGoOfWindow) and posts the quit message; the application's activation goes
+// to Screen::ActivationRegained, its loss to Screen::ActivationLost. Registered for
+// activate-application, size, quit, destroy, close and erase-background while a mode is
+// open.
 class ScreenMessageHandler : public MessageHandler {
 public:
-    typedef void (*ActivateFunction)(Screen* screen, bool active);
-    typedef void (*WindowGoingFunction)(Screen* screen);
-    ScreenMessageHandler(Screen* owner, ActivateFunction activate,
-                         WindowGoingFunction windowGoing = nullptr)
-        : screen(owner), activate(activate), windowGoing(windowGoing) {}
+    explicit ScreenMessageHandler(Screen* owner) : screen(owner) {}
     int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                           intptr_t lParam) override;
     void RegisterAll();
@@ -69,6 +64,4 @@ public:
 
 private:
     Screen* screen;
-    ActivateFunction activate;
-    WindowGoingFunction windowGoing;
 };

@@ -2,7 +2,7 @@
 // time ("Direct 3d", kind 3). It joins the screen list only when DirectX 7 is there.
 //
 // Contents: the device table the enumeration fills (scr_d3denum), the framework record
-// of an open mode, the screen itself.
+// of an open mode, the screen itself (which owns its device table).
 #pragma once
 
 #include "base/screenb.h"
@@ -11,7 +11,7 @@
 #include "display_win.h"
 
 // ---------------------------------------------------------------------------------------
-// Device table (one per program, filled by D3dScreen::GetModeList)
+// Device table (the screen's own, filled by D3dScreen::GetModeList)
 
 #define D3D_DESCRIPTION_SIZE 40
 
@@ -27,15 +27,28 @@ struct D3dDeviceInfo {
     int32_t selected;
 };
 
-// The accepted devices in enumeration order (D3dDeviceInfo items); null before the
-// first enumeration.
-LList* D3dDevices();
-// The device of that device and driver GUID, or null.
-D3dDeviceInfo* FindD3dDevice(const GUID& device, const GUID& driver);
-// Empties every device's mode list (a closed screen lists no modes any more).
-void FreeD3dDeviceModes();
-// Frees the whole table.
-void FreeD3dDevices();
+// The accepted devices in enumeration order; it owns them and frees them with itself.
+class D3dDeviceTable {
+public:
+    D3dDeviceTable() = default;
+    D3dDeviceTable(const D3dDeviceTable&) = delete;
+    D3dDeviceTable& operator=(const D3dDeviceTable&) = delete;
+    ~D3dDeviceTable() { Clear(); }
+
+    // Appends and takes the device; 0 (the device not taken) when no node can be made.
+    int Add(D3dDeviceInfo* device);
+    // The device of that device and driver GUID, or null.
+    D3dDeviceInfo* Find(const GUID& device, const GUID& driver);
+    // The device the enumeration selected as the default, or null.
+    D3dDeviceInfo* Selected();
+    // Empties every device's mode list (a closed screen lists no modes any more).
+    void FreeModes();
+    // Frees every device.
+    void Clear();
+
+    LList list;  // D3dDeviceInfo items
+};
+
 bool IsZeroGuid(const GUID& guid);
 
 // ---------------------------------------------------------------------------------------
@@ -66,7 +79,6 @@ public:
     D3dScreen();
     ~D3dScreen() override;
 
-    int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) override;
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
     int GetModeList() override;
@@ -82,18 +94,14 @@ public:
     int Clear(const Rgba* colour, float fade, int32_t flags) override;
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
     int SaveScreenshot(const char* fileName, int32_t flag) override;
-    int SetSurface(const CSurface* surface) override;
     int SetView(const Camera* camera) override;
-    int SetRenderState(int32_t state, int32_t value) override;
     TextureList* GetTextureList() override { return &textures; }
     int BindTexture(Texture* texture) override;
+    // The DirectDraw objects are let go while the window still exists.
+    void LetGoOfWindow() override;
 
     // Lists a full-screen mode once, however often the drivers report it.
     void AddFullScreenMode(int32_t width, int32_t height, int32_t bits);
-    // Loss and return of the application's activation.
-    void Activate(bool active);
-    // Its window is being destroyed: the DirectDraw objects are let go now.
-    void LetGoOfWindow();
     // A DirectDraw object on the driver (null: the primary one) that the caller
     // releases, or null.
     IDirectDraw7* NewDirectDraw(const GUID* driver);
@@ -114,11 +122,19 @@ public:
     IDirectDrawSurface7* frontSurface;
     GUID deviceGuid;
     GUID driverGuid;
-    D3dDeviceInfo* deviceInfo;
+    D3dDeviceTable devices;
+    D3dDeviceInfo* deviceInfo;  // the chosen entry of `devices`
     D3dTextureList textures;
     D3DLVERTEX* scratch;  // D3D_SCRATCH_VERTICES, while a mode is open
-    WindowHandle parentWindow;
     int32_t enumerationFailed;
+
+protected:
+    // Texture stage 0's colour operation, the blend factors, the depth test (less or
+    // equal, as on the OpenGL screens) and depth writes; nothing while there is no device.
+    void ApplyTexturing(bool on) override;
+    void ApplyBlend(int32_t blendMode) override;
+    void ApplyDepthTest(bool on) override;
+    void ApplyDepthWrite(bool on) override;
 
 private:
     // scr_d3denum: drivers, devices and modes; the default device; window modes.

@@ -27,10 +27,6 @@ bool pixelFormatFilled;
 HWND MainWindow() { return reinterpret_cast<HWND>(sglb->mainWindow); }
 HDC MainDc() { return reinterpret_cast<HDC>(sglb->deviceContext); }
 
-void ActivateScreen(Screen* screen, bool active) {
-    static_cast<OglScreen*>(screen)->Activate(active);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -38,11 +34,10 @@ void ActivateScreen(Screen* screen, bool active) {
 
 OglScreen::OglScreen(int32_t screenKind)
     : Screen(screenKind == SCREEN_3DFX ? "3dfx opengl" : "Standard opengl", screenKind),
-      messageHandler(this, ActivateScreen),
+      messageHandler(this),
       context(nullptr),
       driver(nullptr),
       ownWgl(0),
-      parentWindow(0),
       displayChanged(0),
       targetWidth(0),
       targetHeight(0) {
@@ -97,12 +92,6 @@ int OglScreen::LoadDriver() {
 
 // ---------------------------------------------------------------------------------------
 // Opening a mode
-
-int OglScreen::InitInWindow(WindowHandle parent, int32_t depthBuffer) {
-    parentWindow = parent;
-    ScreenMode childMode = ChildMode(parent, depthBuffer);
-    return InitMode(&childMode);
-}
 
 namespace {
 
@@ -403,57 +392,42 @@ int OglScreen::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count
     return 1;
 }
 
-int OglScreen::SetSurface(const CSurface* surface) {
-    static const CSurface defaultSurface;
-    const CSurface* applied = surface ? surface : &defaultSurface;
-    SetRenderState(RS_TEXTURE, applied->textureMode);
-    SetRenderState(RS_BLEND, applied->blendMode);
-    if (applied->textureMode == SURFACE_TEXTURED && applied->texture)
-        BindTexture(applied->texture);
-    return 1;
-}
-
 int OglScreen::BindTexture(Texture* texture) {
     if (!texture) return 0;
     gl.glBindTexture(GL_TEXTURE_2D, GLuint(static_cast<OglTexture*>(texture)->name));
     return 1;
 }
 
-int OglScreen::SetRenderState(int32_t state, int32_t value) {
-    value = StoreRenderState(state, value);
-    switch (state) {
-        case RS_TEXTURE:
-            if (value == 0 || value == 1)
-                gl.glDisable(GL_TEXTURE_2D);
-            else if (value == 2)
-                gl.glEnable(GL_TEXTURE_2D);
-            break;
-        case RS_BLEND:
-            if (value == 0) {
-                gl.glDisable(GL_BLEND);
-            } else if (value == 1) {
-                gl.glEnable(GL_BLEND);
-                gl.glBlendFunc(GL_ONE, GL_ONE);
-            } else if (value == 2) {
-                gl.glEnable(GL_BLEND);
-                gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            }
-            break;
-        case RS_DEPTH_TEST:
-            if (value == 0) {
-                gl.glDisable(GL_DEPTH_TEST);
-            } else if (value == 1) {
-                gl.glEnable(GL_DEPTH_TEST);
-                gl.glDepthFunc(GL_LEQUAL);
-            }
-            break;
-        case RS_DEPTH_WRITE:
-            gl.glDepthMask(value == 1 ? GL_TRUE : GL_FALSE);
-            break;
-        default:
-            break;
+void OglScreen::ApplyTexturing(bool on) {
+    if (on)
+        gl.glEnable(GL_TEXTURE_2D);
+    else
+        gl.glDisable(GL_TEXTURE_2D);
+}
+
+void OglScreen::ApplyBlend(int32_t blendMode) {
+    if (blendMode == SURFACE_OPAQUE) {
+        gl.glDisable(GL_BLEND);
+        return;
     }
-    return 1;
+    gl.glEnable(GL_BLEND);
+    if (blendMode == SURFACE_ADDITIVE)
+        gl.glBlendFunc(GL_ONE, GL_ONE);
+    else
+        gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void OglScreen::ApplyDepthTest(bool on) {
+    if (!on) {
+        gl.glDisable(GL_DEPTH_TEST);
+        return;
+    }
+    gl.glEnable(GL_DEPTH_TEST);
+    gl.glDepthFunc(GL_LEQUAL);
+}
+
+void OglScreen::ApplyDepthWrite(bool on) {
+    gl.glDepthMask(on ? GL_TRUE : GL_FALSE);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -505,17 +479,18 @@ int OglScreen::SaveScreenshot(const char* fileName, int32_t) {
 // ---------------------------------------------------------------------------------------
 // Activation
 
-void OglScreen::Activate(bool active) {
+void OglScreen::ActivationLost() {
     HWND window = MainWindow();
+    ShowWindow(window, SW_MINIMIZE);
+    Screen::ActivationLost();
     // Only a display mode this screen really changed is given back and taken again.
-    if (active) {
-        Restore();
-        if (displayChanged) EnterFullScreen(window);
-        ShowWindow(window, SW_RESTORE);
-        UpdateWindow(window);
-    } else {
-        ShowWindow(window, SW_MINIMIZE);
-        Release();
-        if (displayChanged) ChangeDisplaySettingsA(nullptr, 0);
-    }
+    if (displayChanged) ChangeDisplaySettingsA(nullptr, 0);
+}
+
+void OglScreen::ActivationRegained() {
+    HWND window = MainWindow();
+    Screen::ActivationRegained();
+    if (displayChanged) EnterFullScreen(window);
+    ShowWindow(window, SW_RESTORE);
+    UpdateWindow(window);
 }

@@ -14,7 +14,6 @@ public:
     explicit OglScreen(int32_t screenKind);
     ~OglScreen() override;
 
-    int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) override;
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
     int GetModeList() override;
@@ -30,14 +29,14 @@ public:
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count,
                       int32_t flags) override;
     int SaveScreenshot(const char* fileName, int32_t flag) override;
-    int SetSurface(const CSurface* surface) override;
     int SetView(const Camera* camera) override;
-    int SetRenderState(int32_t state, int32_t value) override;
     TextureList* GetTextureList() override { return &textures; }
     int BindTexture(Texture* texture) override;
 
-    // Loss and return of the application's activation.
-    void Activate(bool active);
+    // Losing the activation minimises the window and gives back a display mode this
+    // screen changed; regaining it takes the mode again and restores the window.
+    void ActivationLost() override;
+    void ActivationRegained() override;
 
     ScreenMessageHandler messageHandler;
     char driverFile[SCREEN_NAME_SIZE];
@@ -46,13 +45,19 @@ public:
     int32_t ownWgl;
     OglTextureList textures;
     char savedSplash[10];
-    WindowHandle parentWindow;
     // 1 while this screen holds the display in a mode it changed to (full screen).
     int32_t displayChanged;
     // The size drawn on: the mode's, or the desktop's when full screen could not change
     // the display mode.
     int32_t targetWidth;
     int32_t targetHeight;
+
+protected:
+    void ApplyTexturing(bool on) override;
+    void ApplyBlend(int32_t blendMode) override;
+    // Depth testing compares less or equal.
+    void ApplyDepthTest(bool on) override;
+    void ApplyDepthWrite(bool on) override;
 
 private:
     int LoadDriver();

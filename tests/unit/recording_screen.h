@@ -77,6 +77,13 @@ public:
     // across screens.
     static std::vector<std::string>& SharedLog();
 
+protected:
+    // SetRenderState above records the states; nothing is applied.
+    void ApplyTexturing(bool) override {}
+    void ApplyBlend(int32_t) override {}
+    void ApplyDepthTest(bool) override {}
+    void ApplyDepthWrite(bool) override {}
+
 private:
     void Record(const std::string& call);
 };
