@@ -86,7 +86,7 @@ D3dScreen::D3dScreen()
       textures(this),
       scratch(nullptr),
       enumerationFailed(0) {
-    library = LoadLibraryA("ddraw.dll");
+    library = LoadDriverLibrary("ddraw.dll");
     if (!library) {
         LogMessage(LOG_INIT, "No direct X installed\n");
         return;
