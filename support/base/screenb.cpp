@@ -9,8 +9,7 @@
 #include "xsystem.h"
 
 // Contents: construction; the base's virtual operations; DrawPolygons; the devices'
-// shared parts (primitive checks and counters, render states, mode list); the
-// screen-list functions.
+// shared parts (primitive checks and counters, render states, mode list).
 
 // ---------------------------------------------------------------------------------------
 // Construction
@@ -361,83 +360,4 @@ void Screen::CleanUpScreen() {
     LogMessage(LOG_EXIT, "Cleaning up screen\n");
     if (TextureList* textures = GetTextureList()) textures->DeleteAll();
     FreeModeList();
-}
-
-// ---------------------------------------------------------------------------------------
-// The screen list
-
-namespace {
-
-LList* ScreenList() {
-    return glb ? glb->screenList : nullptr;
-}
-
-// The first listed screen for which test gives true, or null. The list's cursor is
-// saved and restored around the walk, so a caller's own walk is not disturbed.
-template <typename Test>
-Screen* FirstScreenWhere(Test test) {
-    LList* list = ScreenList();
-    if (!list) return nullptr;
-    bool pushed = list->PushCursor();
-    Screen* found = nullptr;
-    for (bool more = list->First(); more; more = list->Next()) {
-        Screen* screen = static_cast<Screen*>(list->Current());
-        if (screen && test(screen)) {
-            found = screen;
-            break;
-        }
-    }
-    if (pushed) list->PopCursor();
-    return found;
-}
-
-}  // namespace
-
-int GetScreenModeLists() {
-    LogMessage(LOG_INIT, "Get screen mode list(s)\n");
-    FirstScreenWhere([](Screen* screen) {
-        // A screen that cannot list its modes (it logged why) is tolerated: the others
-        // still serve, so nothing is left to show at the end of the run.
-        if (!screen->GetModeList()) ClearError();
-        return false;
-    });
-    return 1;
-}
-
-Screen* FindScreenByKind(int32_t kind) {
-    return FirstScreenWhere([kind](Screen* screen) { return screen->kind == kind; });
-}
-
-Screen* FindScreenFor(int32_t displayMode) {
-    GetScreenModeLists();
-    auto fits = [displayMode](Screen* screen) {
-        return screen->IsAvailable() && screen->SupportsDisplayMode(displayMode) == 1;
-    };
-    Screen* fx = FindScreenByKind(SCREEN_3DFX);
-    if (fx && fits(fx)) return fx;
-    return FirstScreenWhere(fits);
-}
-
-int SaveScreenChoice(Screen* screen, ScreenSelection* selection) {
-    if (!screen || !selection) return 0;
-    std::memset(selection, 0, sizeof *selection);
-    selection->valid = 1;
-    selection->zero = 0;
-    selection->kind = screen->kind;
-    if (const ScreenMode* current = screen->GetMode()) {
-        selection->displayMode = uint16_t(current->displayMode);
-        selection->width = uint16_t(current->width);
-        selection->height = uint16_t(current->height);
-        selection->bits = uint16_t(current->bits);
-    }
-    screen->SaveSelection(selection->devicePart);
-    return 1;
-}
-
-Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag) {
-    if (!selection || selection->valid < 1) return nullptr;
-    return FirstScreenWhere([selection, flag](Screen* screen) {
-        return screen->kind == selection->kind &&
-               screen->MatchSelection(selection->devicePart, flag) != 0;
-    });
 }

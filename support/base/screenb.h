@@ -1,10 +1,10 @@
 // The render device, which the program calls a screen: the abstract Screen
 // with its shared behaviour, the records it trades in (ScreenMode, ScreenSelection,
-// Vertex, Rgba, Polygon), the primitive kinds and render states, and the free functions
-// that choose a screen from glb->screenList at start-up.
+// Vertex, Rgba, Polygon), the primitive kinds and render states. Which screens there
+// are and which one a run uses is base/screenchoice.
 //
 // Contents: constants; records; class Screen (fields, virtual operations in slot order,
-// helpers for the devices); the screen-list functions.
+// helpers for the devices).
 //
 // The devices (the OpenGL screens: OglRenderer in support/ogl with OglScreen in
 // support/win/scr_ogl; D3dScreen in support/win/scr_d3d) supply the operations marked
@@ -237,7 +237,11 @@ public:
     // held); does not close an open mode: the caller runs ExitMode first.
     virtual ~Screen();
 
-    // Virtual operations beyond the slot table: what the window layer tells a screen.
+    // Virtual operations beyond the slot table.
+
+    // Looks for this screen's driver on the machine, logging what is missing; 1 when
+    // the screen can draw, and it then joins glb->screenList (base/screenchoice).
+    virtual int FindDriver() = 0;
 
     // The application lost / regained the activation (another program came to the
     // front, or this one came back): Release / Restore. A device with more to do
@@ -317,19 +321,3 @@ protected:
     void ForgetMode();
     void CleanUpScreen();
 };
-
-// ---------------------------------------------------------------------------------------
-// The screen list (glb->screenList) and the current screen (glb->currentScreen)
-
-// Logs "Get screen mode list(s)\n" and runs GetModeList on every listed screen in order.
-int GetScreenModeLists();
-// The first listed screen of that kind, or null.
-Screen* FindScreenByKind(int32_t kind);
-// The 3dfx screen when available and fit for the display mode, else the first such
-// screen in list order; null if none. Builds the mode lists first.
-Screen* FindScreenFor(int32_t displayMode);
-// Fills the 128-byte selection from the screen and its current mode. Returns 1.
-int SaveScreenChoice(Screen* screen, ScreenSelection* selection);
-// The first listed screen of the stored kind that matches the device part; null if
-// none or when the selection is not valid.
-Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag);

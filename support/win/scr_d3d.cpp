@@ -85,11 +85,13 @@ D3dScreen::D3dScreen()
       deviceInfo(nullptr),
       textures(this),
       scratch(nullptr),
-      enumerationFailed(0) {
+      enumerationFailed(0) {}
+
+int D3dScreen::FindDriver() {
     library = LoadDriverLibrary("ddraw.dll");
     if (!library) {
         LogMessage(LOG_INIT, "No direct X installed\n");
-        return;
+        return 0;
     }
     entries.createEx = LibraryEntry<DirectDrawCreateExFunction>(library, "DirectDrawCreateEx");
     entries.enumerateEx =
@@ -97,14 +99,14 @@ D3dScreen::D3dScreen()
     if (!entries.createEx || !entries.enumerateEx) {
         LogMessage(LOG_INIT,
                    "DirectDrawEx or DirectDrawEnumerateEx not found. I need DirectX 7.\n");
-        return;
+        return 0;
     }
     primaryDirectDraw = NewDirectDraw(nullptr);
     if (!primaryDirectDraw) {
         LogMessage(LOG_INIT, "DirectX 7 not found\n");
-        return;
+        return 0;
     }
-    if (glb && glb->screenList) glb->screenList->AddBack(this);
+    return 1;
 }
 
 D3dScreen::~D3dScreen() {

@@ -79,6 +79,10 @@ public:
     D3dScreen();
     ~D3dScreen() override;
 
+    // ddraw.dll with its two entry points, and a DirectDraw 7 object on the primary
+    // driver (kept for the enumeration and the first open).
+    int FindDriver() override;
+
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
     int GetModeList() override;

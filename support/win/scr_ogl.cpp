@@ -44,11 +44,6 @@ OglScreen::OglScreen(int32_t screenKind)
     if (length == 0 || length >= sizeof savedSplash) std::strcpy(savedSplash, "1");
     SetEnvironmentVariableA(kSplashVariable, "1");
     std::strcpy(driverFile, screenKind == SCREEN_3DFX ? "3DfxvGL.dll" : "opengl32.dll");
-    HMODULE probe = LoadDriverLibrary(driverFile);
-    if (probe) {
-        FreeLibrary(probe);
-        if (glb && glb->screenList) glb->screenList->AddBack(this);
-    }
 }
 
 OglScreen::~OglScreen() {
@@ -62,6 +57,13 @@ int OglScreen::SupportsDisplayMode(int32_t displayMode) {
 
 // ---------------------------------------------------------------------------------------
 // Driver
+
+int OglScreen::FindDriver() {
+    HMODULE probe = LoadDriverLibrary(driverFile);
+    if (!probe) return 0;
+    FreeLibrary(probe);
+    return 1;
+}
 
 int OglScreen::LoadDriver() {
     if (driver) return 1;

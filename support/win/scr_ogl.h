@@ -15,6 +15,9 @@ public:
     explicit OglScreen(int32_t screenKind);
     ~OglScreen() override;
 
+    // driverFile loads (it is let go again until a mode opens).
+    int FindDriver() override;
+
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
     int GetModeList() override;

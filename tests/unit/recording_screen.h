@@ -39,6 +39,7 @@ public:
     int SetRenderState(int32_t state, int32_t value) override;
     int BindTexture(Texture* texture) override;
     TextureList* GetTextureList() override { return textureList; }
+    int FindDriver() override { return 1; }
 
     // The devices' helpers, open to the tests.
     using Screen::AddListedMode;
