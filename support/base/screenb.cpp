@@ -1,3 +1,5 @@
+// The Screen base. Contents: construction; the base's virtual operations; DrawPolygons;
+// the devices' shared parts (primitive checks and counters, render states, mode list).
 #include "base/screenb.h"
 
 #include <cstdio>
@@ -7,9 +9,6 @@
 #include "base/texture.h"
 #include "misc.h"
 #include "xsystem.h"
-
-// Contents: construction; the base's virtual operations; DrawPolygons; the devices'
-// shared parts (primitive checks and counters, render states, mode list).
 
 // ---------------------------------------------------------------------------------------
 // Construction
@@ -350,13 +349,11 @@ void Screen::FreeMode() {
     mode = nullptr;
 }
 
-void Screen::ForgetMode() {
-    if (!mode) return;
-    LogMessage(LOG_EXIT, "Freeing active mode\n");
-    FreeMode();
-}
-
 void Screen::CleanUpScreen() {
+    if (mode) {
+        LogMessage(LOG_EXIT, "Freeing active mode\n");
+        FreeMode();
+    }
     LogMessage(LOG_EXIT, "Cleaning up screen\n");
     if (TextureList* textures = GetTextureList()) textures->DeleteAll();
     FreeModeList();

@@ -315,9 +315,8 @@ protected:
     void KeepMode(const ScreenMode* newMode);
     // Frees `mode` and sets it to null.
     void FreeMode();
-    // ExitMode's closing steps on both devices: "Freeing active mode" and the mode freed
-    // (when there is one); then, after the device unregistered its window messages,
-    // "Cleaning up screen" with the textures and the listed modes freed.
-    void ForgetMode();
+    // ExitMode's last steps on every device, once its window is gone: "Freeing active
+    // mode" and the mode freed (when there is one), then "Cleaning up screen" with the
+    // textures and the listed modes freed (modesListed stays, so the list stays empty).
     void CleanUpScreen();
 };

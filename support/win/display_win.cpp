@@ -1,3 +1,5 @@
+// Contents, in order: the candidate sizes; the desktop; opening a mode (checks, the
+// window, full screen over the desktop); closing it; the screen's window messages.
 #include "display_win.h"
 
 #include "misc.h"
@@ -109,12 +111,13 @@ int ShowScreenWindow(int32_t displayMode) {
     return 1;
 }
 
-void CloseScreenWindow() {
+void CloseScreenWindow(ScreenMessageHandler& messageHandler) {
     HWND window = reinterpret_cast<HWND>(sglb->mainWindow);
     if (sglb->deviceContext) ReleaseDC(window, reinterpret_cast<HDC>(sglb->deviceContext));
     sglb->deviceContext = 0;
     if (window) DestroyWindow(window);
     sglb->mainWindow = 0;
+    messageHandler.UnregisterAll();
 }
 
 namespace {

@@ -1,7 +1,8 @@
-// The desktop as the screens see it: its size and depth, the sizes the screens offer in
-// their mode lists, the steps of opening a mode that both screens share (checks, the
-// window), and full screen over the desktop when the display mode cannot be changed
-// (modern displays offer no 16-bit modes, and some drivers refuse small ones).
+// The desktop as the Win32 screens see it: its size and depth, the sizes the screens
+// offer in their mode lists, what opening and closing a mode share on both screens (the
+// checks, the window and its messages), and full screen over the desktop when the
+// display mode cannot be changed (modern displays offer no 16-bit modes, and some
+// drivers refuse small ones).
 #pragma once
 
 #include <windows.h>
@@ -28,6 +29,23 @@ int DesktopBits();
 // Why a screen does not open on a display of 8 bits per pixel.
 extern const char* const kTooFewColours;
 
+// The messages of a screen's window: destroy lets the screen let go of the window
+// (Screen::LetGoOfWindow) and posts the quit message; the application's activation goes
+// to Screen::ActivationRegained, its loss to Screen::ActivationLost. Registered for
+// activate-application, size, quit, destroy, close and erase-background while a mode is
+// open.
+class ScreenMessageHandler : public MessageHandler {
+public:
+    explicit ScreenMessageHandler(Screen* owner) : screen(owner) {}
+    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) override;
+    void RegisterAll();
+    void UnregisterAll();
+
+private:
+    Screen* screen;
+};
+
 // A full-screen window whose display mode could not be set: it covers the whole
 // desktop at the desktop's own resolution instead, and the log says so with the mode
 // asked for and the desktop's size.
@@ -46,22 +64,6 @@ int CreateScreenWindow(const ScreenMode* mode, WindowHandle parent, DWORD fullSc
 // Shows, updates and focuses the main window, takes its device context (into sglb) and
 // hides the cursor unless the window is a child.
 int ShowScreenWindow(int32_t displayMode);
-// Gives back the main window's device context and destroys the window.
-void CloseScreenWindow();
-
-// The messages of a screen's window: destroy lets the screen let go of the window
-// (Screen::LetGoOfWindow) and posts the quit message; the application's activation goes
-// to Screen::ActivationRegained, its loss to Screen::ActivationLost. Registered for
-// activate-application, size, quit, destroy, close and erase-background while a mode is
-// open.
-class ScreenMessageHandler : public MessageHandler {
-public:
-    explicit ScreenMessageHandler(Screen* owner) : screen(owner) {}
-    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                          intptr_t lParam) override;
-    void RegisterAll();
-    void UnregisterAll();
-
-private:
-    Screen* screen;
-};
+// Gives back the main window's device context, destroys the window (its destroy
+// message still reaches the screen) and then unregisters the screen's window messages.
+void CloseScreenWindow(ScreenMessageHandler& messageHandler);

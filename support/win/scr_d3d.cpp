@@ -1,6 +1,6 @@
 // The Direct3D screen. Sections: construction; opening a mode; the 3-D environment;
-// closing; drawing and state; view; screenshot. The enumeration of
-// drivers, devices and modes is in scr_d3denum.
+// closing; drawing and state; view; screenshot. The enumeration of drivers, devices and
+// modes is in scr_d3denum.
 #include "scr_d3d.h"
 
 #include <cmath>
@@ -430,9 +430,7 @@ int D3dScreen::ExitMode() {
     framework = nullptr;
     TakeFromFramework();
     devices.FreeModes();
-    CloseScreenWindow();
-    ForgetMode();
-    messageHandler.UnregisterAll();
+    CloseScreenWindow(messageHandler);
     CleanUpScreen();
     if (scratch) xFree(scratch);
     scratch = nullptr;

@@ -83,23 +83,38 @@ public:
     // driver (kept for the enumeration and the first open).
     int FindDriver() override;
 
+    // The device is chosen (enumerating first, when that has not run), then the window,
+    // the DirectDraw and Direct3D objects, the buffers and the scratch vertices.
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
+    // The enumeration (scr_d3denum): drivers, their modes and devices, the default
+    // device, then the window modes.
     int GetModeList() override;
+    // Full screen always; a window only where the chosen driver renders in one.
     int SupportsDisplayMode(int32_t displayMode) override;
+    // 0 while another application holds the exclusive mode.
     int IsReady() override;
     // 0 once the enumeration found no usable device.
     int IsAvailable() override { return !enumerationFailed; }
-    int Present() override;
+    // The device part holds the device and driver GUIDs; a match adopts them.
     int SaveSelection(void* devicePart) override;
     int MatchSelection(const void* devicePart, int32_t flag) override;
+
+    // A frame, in the order the program draws it: the device's scene bracket around
+    // the view (viewport and world, view and projection matrices, giving the OpenGL
+    // screens' picture), clears by the device or a fade quad, and primitives converted
+    // into the scratch vertices and drawn in batches of D3D_SCRATCH_VERTICES; then a
+    // flip (full screen) or a copy to the window, surfaces lost on the way restored.
     int BeginScene() override;
-    int EndScene() override;
+    int SetView(const Camera* camera) override;
     int Clear(const Rgba* colour, float fade, int32_t flags) override;
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
+    int EndScene() override;
+    int Present() override;
+    // The back buffer locked and converted to 24 bits, saved under a dated name.
     int SaveScreenshot(const char* fileName, int32_t flag) override;
-    int SetView(const Camera* camera) override;
     TextureList* GetTextureList() override { return &textures; }
+    // The texture's surface on its stage, with its wrapping and filtering.
     int BindTexture(Texture* texture) override;
     // The DirectDraw objects are let go while the window still exists.
     void LetGoOfWindow() override;

@@ -207,9 +207,7 @@ int OglScreen::ExitMode() {
         context = nullptr;
     }
     LogMessage(LOG_EXIT, "Releasing DC\n");
-    CloseScreenWindow();
-    ForgetMode();
-    messageHandler.UnregisterAll();
+    CloseScreenWindow(messageHandler);
     CleanUpScreen();
     LogMessage(LOG_EXIT, "Exiting ogl\n");
     int released = 1;

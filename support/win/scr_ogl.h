@@ -18,11 +18,14 @@ public:
     // driverFile loads (it is let go again until a mode opens).
     int FindDriver() override;
 
+    // The display's modes of the candidate sizes; the 3dfx screen lists 16-bit full
+    // screen modes up to 1024 wide only, and draws full screen only.
+    int GetModeList() override;
+    int SupportsDisplayMode(int32_t displayMode) override;
+    // The window, the display mode (full screen), the driver, the pixel format and the
+    // context, then the renderer's start; ExitMode undoes them in reverse.
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
-    int GetModeList() override;
-    // The 3dfx screen draws full screen only.
-    int SupportsDisplayMode(int32_t displayMode) override;
     // Losing the activation minimises the window and gives back a display mode this
     // screen changed; regaining it takes the mode again and restores the window.
     void ActivationLost() override;
