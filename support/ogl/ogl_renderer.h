@@ -59,16 +59,6 @@ public:
     int32_t targetHeight;
 
 protected:
-    // The platform's buffer swap: shows the finished frame.
-    virtual void ShowFrame() = 0;
-
-    // The driver's "Vendor", "Renderer", "Version" and "Extensions" log lines; empty
-    // texts without a current context.
-    void LogDriverStrings(bool contextCurrent);
-    // With the context current and the target set: "Video mode setup was successfull",
-    // the view distances, the initial OpenGL state and black as the clear colour.
-    void StartDrawing();
-
     // GL_TEXTURE_2D off or on.
     void ApplyTexturing(bool on) override;
     // GL_BLEND off, or on with (one, one) or (source alpha, one minus source alpha).
@@ -77,6 +67,15 @@ protected:
     void ApplyDepthTest(bool on) override;
     // The depth mask.
     void ApplyDepthWrite(bool on) override;
+
+    // The platform's buffer swap: shows the finished frame.
+    virtual void ShowFrame() = 0;
+    // The driver's "Vendor", "Renderer", "Version" and "Extensions" log lines; empty
+    // texts without a current context.
+    void LogDriverStrings(bool contextCurrent);
+    // With the context current and the target set: "Video mode setup was successfull",
+    // the view distances, the initial OpenGL state and black as the clear colour.
+    void StartDrawing();
 
 private:
     void SetInitialState();

@@ -147,14 +147,6 @@ public:
     D3DLVERTEX* scratch;  // D3D_SCRATCH_VERTICES, while a mode is open
     int32_t enumerationFailed;
 
-protected:
-    // Texture stage 0's colour operation, the blend factors, the depth test (less or
-    // equal, as on the OpenGL screens) and depth writes; nothing while there is no device.
-    void ApplyTexturing(bool on) override;
-    void ApplyBlend(int32_t blendMode) override;
-    void ApplyDepthTest(bool on) override;
-    void ApplyDepthWrite(bool on) override;
-
 private:
     // scr_d3denum: drivers, devices and modes; the default device; window modes.
     int EnumerateDrivers();
@@ -179,4 +171,12 @@ private:
     int DrawBatch(int32_t kind, const Vertex* vertices, int32_t count);
     // A viewport over the target; 0 with the message when the device refuses it.
     int SetViewport(DWORD x, DWORD y, DWORD width, DWORD height, const char* failure);
+
+protected:
+    // Texture stage 0's colour operation, the blend factors, the depth test (less or
+    // equal, as on the OpenGL screens) and depth writes; nothing while there is no device.
+    void ApplyTexturing(bool on) override;
+    void ApplyBlend(int32_t blendMode) override;
+    void ApplyDepthTest(bool on) override;
+    void ApplyDepthWrite(bool on) override;
 };
