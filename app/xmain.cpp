@@ -10,6 +10,7 @@
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "base/screenb.h"
+#include "base/screenchoice.h"
 #include "bground.h"
 #include "gui/keyboard.h"
 #include "gui/mouse.h"
@@ -111,35 +112,19 @@ int SystemSetup(int32_t, char**) {
     return 1;
 }
 
-// The screen saved in the settings, else the first that can open the display mode;
-// it becomes the current screen. 0 with the error recorded when there is none.
-static int ChooseScreen(const char* tryingText, const ScreenSelection* saved, int32_t displayMode) {
-    LogMessage(LOG_INIT, "%s", tryingText);
-    Screen* screen = FindSavedScreen(saved, 0);
-    if (!screen) {
-        LogMessage(LOG_INIT, "Failed. So trying to find a compatible screen\n");
-        screen = FindScreenFor(displayMode);
-        if (!screen) return SetErrorText("Unable to find a fullscreen compatible screen");
-        LogMessage(LOG_INIT, "Found one. Using : %s\n", screen->name);
-    }
-    glb->currentScreen = screen;
-    return 1;
-}
-
+// The screen is chosen as base/screenchoice.cpp writes out, then opened.
 int SetupScreen() {
     if (SaverMode() == SAVER_PREVIEW) {
-        if (!ChooseScreen("Trying to setup preview window from config file\n",
-                          &Settings.previewSelection, DISPLAY_WINDOW))
-            return 0;
+        LogMessage(LOG_INIT, "Trying to setup preview window from config file\n");
+        if (!ChooseScreen(&Settings.previewSelection, DISPLAY_WINDOW)) return 0;
         const SaverState* state = static_cast<const SaverState*>(saverState);
         // A preview that cannot open ends the run without a message.
         if (!glb->currentScreen->InitInWindow(state->parentWindow, 1)) return ClearError();
         glb->mouse->SetRelativeMode(0);
         return 1;
     }
-    if (!ChooseScreen("Trying to setup screen from config file\n", &Settings.screenSelection,
-                      DISPLAY_FULLSCREEN))
-        return 0;
+    LogMessage(LOG_INIT, "Trying to setup screen from config file\n");
+    if (!ChooseScreen(&Settings.screenSelection, DISPLAY_FULLSCREEN)) return 0;
     if (!glb->currentScreen->InitModeBySize(Settings.width, Settings.height, Settings.bits,
                                             DISPLAY_FULLSCREEN, 1))
         return SetErrorText("Screen initialization failed");

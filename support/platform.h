@@ -56,6 +56,9 @@ struct PlatformServices {
     void (*setArrowCursor)();
     void (*postMessage)(WindowHandle window, uint32_t message);
     void (*destroyWindow)(WindowHandle window);
+    // The window's outer size (frame included); 0 with the sizes left as they are when
+    // the window is not there.
+    int (*windowOuterSize)(WindowHandle window, int32_t* width, int32_t* height);
     WindowHandle (*foregroundWindow)();
     // The host's own password check; 1 when the screensaver may close.
     int (*verifyScreenSaverPassword)(WindowHandle window);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ansi/memory.h"
+#include "base/screenchoice.h"
 #include "gui/keyboard.h"
 #include "picformat.h"
 #include "gui/mouse.h"

@@ -11,8 +11,6 @@ class MemoryManager;
 class Keyboard;
 class Mouse;
 class Screen;
-class OglScreen;
-class D3dScreen;
 class PictureFormat;
 
 #define APP_NAME_SIZE 160
@@ -41,9 +39,10 @@ struct SysGlobals {
     PictureFormat* jpegLoader;
     PictureFormat* bmpCodec;
     PictureFormat* fxt1Reader;
-    OglScreen* oglScreen;
-    OglScreen* fxScreen;
-    D3dScreen* d3dScreen;
+    // The platform's screens (base/screenchoice), listed or not.
+    Screen* oglScreen;
+    Screen* fxScreen;
+    Screen* d3dScreen;
     WindowHandle mainWindow;
     uintptr_t deviceContext;
     LList* handlerList;
@@ -97,10 +96,6 @@ void FreeMessageHandlerList();
 // Sleeps what is left of minFrameTime since lastFrameTime (clamped to 0..250 ms old)
 // and stamps lastFrameTime. Part of xHandler, on its own for the pacing rule.
 void PaceFrame();
-// The render devices of this platform: made by CreateSysGlobals (each joins the
-// screen list when its driver is there), freed by xExit.
-void CreateSystemScreens();
-void FreeSystemScreens();
 
 // The per-frame system step: pumps the messages, paces the frame, checks the
 // screensaver. 1 go on, 0 quit.

@@ -1,3 +1,5 @@
+// The Screen base. Contents: construction; the base's virtual operations; DrawPolygons;
+// the devices' shared parts (primitive checks and counters, render states, mode list).
 #include "base/screenb.h"
 
 #include <cstdio>
@@ -7,10 +9,6 @@
 #include "base/texture.h"
 #include "misc.h"
 #include "xsystem.h"
-
-// Contents: construction; the base's virtual operations; DrawPolygons; the devices'
-// shared parts (primitive checks and counters, render states, mode list); the
-// screen-list functions.
 
 // ---------------------------------------------------------------------------------------
 // Construction
@@ -26,7 +24,8 @@ Screen::Screen()
       quads(0),
       modesListed(0),
       active(1),
-      mode(nullptr) {
+      mode(nullptr),
+      parentWindow(0) {
     name[0] = 0;
     for (int32_t& value : renderStates) value = 0;
 }
@@ -49,6 +48,16 @@ void Screen::SetName(const char* screenName) {
 
 // ---------------------------------------------------------------------------------------
 // The base's virtual operations
+
+int Screen::InitInWindow(WindowHandle hostWindow, int32_t depthBuffer) {
+    parentWindow = hostWindow;
+    ScreenMode childMode;
+    std::memset(&childMode, 0, sizeof childMode);
+    Platform().windowOuterSize(hostWindow, &childMode.width, &childMode.height);
+    childMode.depthBuffer = depthBuffer;
+    childMode.displayMode = DISPLAY_CHILD;
+    return InitMode(&childMode);
+}
 
 int Screen::InitModeBySize(int32_t width, int32_t height, int32_t bits, int32_t displayMode,
                            int32_t depthBuffer) {
@@ -101,8 +110,8 @@ int Screen::IsFullScreen() {
     return mode && mode->displayMode == DISPLAY_FULLSCREEN ? 1 : 0;
 }
 
-// Activation regained / lost: the texture list re-makes / drops its device textures
-// (the Direct3D list's surfaces are lost with the activation; OpenGL keeps its own).
+// The texture list re-makes / drops its device textures (the Direct3D list's surfaces
+// are lost with the activation; OpenGL keeps its own).
 int Screen::Restore() {
     if (TextureList* textures = GetTextureList()) textures->RestoreAll();
     active = 1;
@@ -115,9 +124,50 @@ int Screen::Release() {
     return 1;
 }
 
+int Screen::SetSurface(const CSurface* surface) {
+    static const CSurface defaultSurface;
+    const CSurface* applied = surface ? surface : &defaultSurface;
+    SetRenderState(RS_TEXTURE, applied->textureMode);
+    SetRenderState(RS_BLEND, applied->blendMode);
+    if (applied->textureMode == SURFACE_TEXTURED && applied->texture) BindTexture(applied->texture);
+    return 1;
+}
+
+int Screen::SetRenderState(int32_t state, int32_t value) {
+    value = StoreRenderState(state, value);
+    switch (state) {
+        case RS_TEXTURE:
+            if (value == 0 || value == 1 || value == 2) ApplyTexturing(value == 2);
+            break;
+        case RS_BLEND:
+            if (value == SURFACE_OPAQUE || value == SURFACE_ADDITIVE || value == SURFACE_ALPHA)
+                ApplyBlend(value);
+            break;
+        case RS_DEPTH_TEST:
+            if (value == 0 || value == 1) ApplyDepthTest(value == 1);
+            break;
+        case RS_DEPTH_WRITE:
+            ApplyDepthWrite(value == 1);
+            break;
+        default:
+            break;
+    }
+    return 1;
+}
+
 TextureList* Screen::GetTextureList() {
     return nullptr;
 }
+
+void Screen::ActivationLost() {
+    Release();
+}
+
+void Screen::ActivationRegained() {
+    Restore();
+}
+
+void Screen::LetGoOfWindow() {}
 
 // ---------------------------------------------------------------------------------------
 // DrawPolygons
@@ -299,93 +349,12 @@ void Screen::FreeMode() {
     mode = nullptr;
 }
 
-void Screen::ForgetMode() {
-    if (!mode) return;
-    LogMessage(LOG_EXIT, "Freeing active mode\n");
-    FreeMode();
-}
-
 void Screen::CleanUpScreen() {
+    if (mode) {
+        LogMessage(LOG_EXIT, "Freeing active mode\n");
+        FreeMode();
+    }
     LogMessage(LOG_EXIT, "Cleaning up screen\n");
     if (TextureList* textures = GetTextureList()) textures->DeleteAll();
     FreeModeList();
-}
-
-// ---------------------------------------------------------------------------------------
-// The screen list
-
-namespace {
-
-LList* ScreenList() {
-    return glb ? glb->screenList : nullptr;
-}
-
-// The first listed screen for which test gives true, or null. The list's cursor is
-// saved and restored around the walk, so a caller's own walk is not disturbed.
-template <typename Test>
-Screen* FirstScreenWhere(Test test) {
-    LList* list = ScreenList();
-    if (!list) return nullptr;
-    bool pushed = list->PushCursor();
-    Screen* found = nullptr;
-    for (bool more = list->First(); more; more = list->Next()) {
-        Screen* screen = static_cast<Screen*>(list->Current());
-        if (screen && test(screen)) {
-            found = screen;
-            break;
-        }
-    }
-    if (pushed) list->PopCursor();
-    return found;
-}
-
-}  // namespace
-
-int GetScreenModeLists() {
-    LogMessage(LOG_INIT, "Get screen mode list(s)\n");
-    FirstScreenWhere([](Screen* screen) {
-        // A screen that cannot list its modes (it logged why) is tolerated: the others
-        // still serve, so nothing is left to show at the end of the run.
-        if (!screen->GetModeList()) ClearError();
-        return false;
-    });
-    return 1;
-}
-
-Screen* FindScreenByKind(int32_t kind) {
-    return FirstScreenWhere([kind](Screen* screen) { return screen->kind == kind; });
-}
-
-Screen* FindScreenFor(int32_t displayMode) {
-    GetScreenModeLists();
-    auto fits = [displayMode](Screen* screen) {
-        return screen->IsAvailable() && screen->SupportsDisplayMode(displayMode) == 1;
-    };
-    Screen* fx = FindScreenByKind(SCREEN_3DFX);
-    if (fx && fits(fx)) return fx;
-    return FirstScreenWhere(fits);
-}
-
-int SaveScreenChoice(Screen* screen, ScreenSelection* selection) {
-    if (!screen || !selection) return 0;
-    std::memset(selection, 0, sizeof *selection);
-    selection->valid = 1;
-    selection->zero = 0;
-    selection->kind = screen->kind;
-    if (const ScreenMode* current = screen->GetMode()) {
-        selection->displayMode = uint16_t(current->displayMode);
-        selection->width = uint16_t(current->width);
-        selection->height = uint16_t(current->height);
-        selection->bits = uint16_t(current->bits);
-    }
-    screen->SaveSelection(selection->devicePart);
-    return 1;
-}
-
-Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag) {
-    if (!selection || selection->valid < 1) return nullptr;
-    return FirstScreenWhere([selection, flag](Screen* screen) {
-        return screen->kind == selection->kind &&
-               screen->MatchSelection(selection->devicePart, flag) != 0;
-    });
 }

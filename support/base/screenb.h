@@ -1,15 +1,19 @@
 // The render device, which the program calls a screen: the abstract Screen
 // with its shared behaviour, the records it trades in (ScreenMode, ScreenSelection,
-// Vertex, Rgba, Polygon), the primitive kinds and render states, and the free functions
-// that choose a screen from glb->screenList at start-up.
+// Vertex, Rgba, Polygon), the primitive kinds and render states. Which screens there
+// are and which one a run uses is base/screenchoice.
 //
 // Contents: constants; records; class Screen (fields, virtual operations in slot order,
-// helpers for the devices); the screen-list functions.
+// helpers for the devices).
 //
-// The devices (OglScreen in scr_ogl, D3dScreen in scr_d3d) supply the operations marked
-// "device" as overrides of the pure virtuals; the base supplies the rest. Drawing
-// devices run the shared part of DrawPrimitive through CheckPrimitive and
-// CountPrimitive, and sort their mode lists with SortModeList.
+// The devices (the OpenGL screens: OglRenderer in support/ogl with OglScreen in
+// support/win/scr_ogl; D3dScreen in support/win/scr_d3d) supply the operations marked
+// "device" as overrides of the pure virtuals; the base supplies the rest: what both
+// devices do alike (opening in a host window, applying a surface, what the render-state
+// values mean, the steps of losing and regaining the activation) lives here once.
+// Drawing devices run the shared part of DrawPrimitive through CheckPrimitive and
+// CountPrimitive, apply render states through the Apply hooks, and sort their mode
+// lists with SortModeList.
 #pragma once
 
 #include <cstddef>
@@ -163,9 +167,9 @@ public:
     // Virtual operations, in slot order. 1 success, 0 failure (recorded with
     // SetErrorText or SetError), unless a result is named.
 
-    // 0 device: a zeroed mode of the host window's outer size, bits 0, depthBuffer,
-    //   DISPLAY_CHILD, opened with InitMode.
-    virtual int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) = 0;
+    // 0 Keeps the host window in parentWindow and opens, with InitMode, a zeroed mode of
+    //   its outer size (Platform().windowOuterSize), bits 0, depthBuffer, DISPLAY_CHILD.
+    virtual int InitInWindow(WindowHandle hostWindow, int32_t depthBuffer);
     // 1 device: open the mode; on success `mode` holds a copy of it.
     virtual int InitMode(const ScreenMode* newMode) = 0;
     // 2 A zeroed ScreenMode from the arguments, opened with InitMode.
@@ -193,8 +197,8 @@ public:
     virtual int IsReady() = 0;
     // 14 1 if the current mode is full screen.
     virtual int IsFullScreen();
-    // 15, 16 Activation of the application regained / lost: the texture list's
-    //   RestoreAll / ReleaseAll (when the screen has a list), then active 1 / 0.
+    // 15, 16 The texture list's RestoreAll / ReleaseAll (when the screen has a list),
+    //   then active 1 / 0: the shared steps of ActivationRegained / ActivationLost.
     virtual int Restore();
     virtual int Release();
     // 17 device: 1 if usable.
@@ -216,12 +220,15 @@ public:
                               int32_t flags) = 0;
     // 25 device: read the frame and save it as a picture file (Bitmap::Save).
     virtual int SaveScreenshot(const char* fileName, int32_t flag) = 0;
-    // 26 device: apply a surface (CSurface); null applies the default surface.
-    virtual int SetSurface(const CSurface* surface) = 0;
+    // 26 Applies a surface (CSurface): RS_TEXTURE from its texture mode, RS_BLEND from
+    //   its blend mode and, when textured, its texture (BindTexture); null applies the
+    //   default surface (untextured, opaque).
+    virtual int SetSurface(const CSurface* surface);
     // 27 device: viewport and projection for a camera; null: the 2-D overlay.
     virtual int SetView(const Camera* camera) = 0;
-    // 28 device: StoreRenderState, then apply.
-    virtual int SetRenderState(int32_t state, int32_t value) = 0;
+    // 28 StoreRenderState, then the device applies what the value means for the state
+    //   through the Apply hooks below; a value without a meaning changes nothing.
+    virtual int SetRenderState(int32_t state, int32_t value);
     // 29 The screen's texture list (TextureList); the base has none.
     virtual TextureList* GetTextureList();
     // 30 device: make the texture current; null returns 0.
@@ -229,6 +236,21 @@ public:
     // Frees every listed mode and the list's nodes (and the memory of a mode still
     // held); does not close an open mode: the caller runs ExitMode first.
     virtual ~Screen();
+
+    // Virtual operations beyond the slot table.
+
+    // Looks for this screen's driver on the machine, logging what is missing; 1 when
+    // the screen can draw, and it then joins glb->screenList (base/screenchoice).
+    virtual int FindDriver() = 0;
+
+    // The application lost / regained the activation (another program came to the
+    // front, or this one came back): Release / Restore. A device with more to do
+    // overrides these and calls them for the shared steps.
+    virtual void ActivationLost();
+    virtual void ActivationRegained();
+    // Its window is about to be destroyed: a device lets go of what needs the window.
+    // The base holds nothing of the kind.
+    virtual void LetGoOfWindow();
 
     // Non-virtual operations.
 
@@ -252,9 +274,10 @@ public:
     int32_t quads;
     int32_t renderStates[RENDER_STATE_COUNT];  // the last value applied per state
     uint8_t modesListed;                       // set by the first GetModeList
-    LList modes;       // owned ScreenMode records, sorted; cursor for ModeFirst...
-    int32_t active;    // 1 at construction; Restore 1, Release 0
-    ScreenMode* mode;  // owned copy of the open mode, null while closed
+    LList modes;                // owned ScreenMode records, sorted; cursor for ModeFirst...
+    int32_t active;             // 1 at construction; Restore 1, Release 0
+    ScreenMode* mode;           // owned copy of the open mode, null while closed
+    WindowHandle parentWindow;  // the host window of DISPLAY_CHILD (InitInWindow)
 
 protected:
     // How the quad-list check words its message: the OpenGL screens add the count.
@@ -268,6 +291,15 @@ protected:
     // Adds a drawn primitive to the counters (nothing for kinds outside 0..6).
     void CountPrimitive(int32_t kind, int32_t count);
     void ResetDrawCounters();
+
+    // What the render-state values mean, for the device to apply. SetRenderState calls
+    // them only with a meaningful value: texturing RS_TEXTURE 0 or 1 off, 2 on; blending
+    // RS_BLEND 0..2 (SurfaceBlendMode); depth testing RS_DEPTH_TEST 0 off, 1 on (the
+    // comparison is the device's); depth writes RS_DEPTH_WRITE 1 on, any other value off.
+    virtual void ApplyTexturing(bool on) = 0;
+    virtual void ApplyBlend(int32_t blendMode) = 0;
+    virtual void ApplyDepthTest(bool on) = 0;
+    virtual void ApplyDepthWrite(bool on) = 0;
     // SetRenderState's shared part: RENDER_STATE_REAPPLY gives the stored value, any
     // other value is stored and given back. States outside 0..5 are not stored.
     int32_t StoreRenderState(int32_t state, int32_t value);
@@ -283,25 +315,8 @@ protected:
     void KeepMode(const ScreenMode* newMode);
     // Frees `mode` and sets it to null.
     void FreeMode();
-    // ExitMode's closing steps on both devices: "Freeing active mode" and the mode freed
-    // (when there is one); then, after the device unregistered its window messages,
-    // "Cleaning up screen" with the textures and the listed modes freed.
-    void ForgetMode();
+    // ExitMode's last steps on every device, once its window is gone: "Freeing active
+    // mode" and the mode freed (when there is one), then "Cleaning up screen" with the
+    // textures and the listed modes freed (modesListed stays, so the list stays empty).
     void CleanUpScreen();
 };
-
-// ---------------------------------------------------------------------------------------
-// The screen list (glb->screenList) and the current screen (glb->currentScreen)
-
-// Logs "Get screen mode list(s)\n" and runs GetModeList on every listed screen in order.
-int GetScreenModeLists();
-// The first listed screen of that kind, or null.
-Screen* FindScreenByKind(int32_t kind);
-// The 3dfx screen when available and fit for the display mode, else the first such
-// screen in list order; null if none. Builds the mode lists first.
-Screen* FindScreenFor(int32_t displayMode);
-// Fills the 128-byte selection from the screen and its current mode. Returns 1.
-int SaveScreenChoice(Screen* screen, ScreenSelection* selection);
-// The first listed screen of the stored kind that matches the device part; null if
-// none or when the selection is not valid.
-Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag);

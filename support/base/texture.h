@@ -1,7 +1,8 @@
 // Pictures as the screens draw them: the CSurface a drawable object holds, the Texture
 // a screen makes from a picture (image kept in memory plus a device texture), and the
 // screen's TextureList that makes and owns the textures. The devices supply the
-// device-texture half (OpenGL in support/win/ogl_textures).
+// device-texture half (OpenGL in support/ogl/ogl_textures, Direct3D in
+// support/win/d3d_textures).
 #pragma once
 
 #include <cstdint>

@@ -14,12 +14,6 @@
 #include "base/screenb.h"
 #include "base/texture.h"
 
-// <windows.h> makes DrawText a macro for its own text function; here the name is the
-// font's. Files that need both include this header after <windows.h>.
-#ifdef DrawText
-#undef DrawText
-#endif
-
 // Quads are collected in a buffer of this many vertices and drawn when it is full.
 #define FONT_VERTEX_COUNT 200
 // The program's font: an 8 x 8 grid picture found by the picture loader's extensions.

@@ -131,6 +131,8 @@ void PosixPostMessage(WindowHandle, uint32_t) {}
 
 void PosixDestroyWindow(WindowHandle) {}
 
+int PosixWindowOuterSize(WindowHandle, int32_t*, int32_t*) { return 0; }
+
 WindowHandle PosixForegroundWindow() { return 0; }
 
 int PosixVerifyScreenSaverPassword(WindowHandle) { return 1; }
@@ -179,6 +181,7 @@ PlatformServices MakePosixServices() {
     services.setArrowCursor = PosixSetArrowCursor;
     services.postMessage = PosixPostMessage;
     services.destroyWindow = PosixDestroyWindow;
+    services.windowOuterSize = PosixWindowOuterSize;
     services.foregroundWindow = PosixForegroundWindow;
     services.verifyScreenSaverPassword = PosixVerifyScreenSaverPassword;
     services.changeScreenSaverPassword = PosixChangeScreenSaverPassword;

@@ -1,3 +1,6 @@
+// The Direct3D textures. Contents, in order: the texture-format search and the
+// power-of-two sizes; DescribePixels; D3dTexture (its surface made, refilled and let
+// go); D3dTextureList (its surfaces remade or released together).
 #include "d3d_textures.h"
 
 #include <cstring>

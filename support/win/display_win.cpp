@@ -1,3 +1,5 @@
+// Contents, in order: the candidate sizes; the desktop; opening a mode (checks, the
+// window, full screen over the desktop); closing it; the screen's window messages.
 #include "display_win.h"
 
 #include "misc.h"
@@ -50,17 +52,6 @@ int CheckModeToOpen(Screen* screen, const ScreenMode* mode) {
         return SetErrorText("Desktop size to small for requested window size (%ldx%ldx%ld)\n",
                             long(mode->width), long(mode->height), long(mode->bits));
     return 1;
-}
-
-ScreenMode ChildMode(WindowHandle parent, int32_t depthBuffer) {
-    RECT outer = {};
-    GetWindowRect(reinterpret_cast<HWND>(parent), &outer);
-    ScreenMode childMode = {};
-    childMode.width = outer.right - outer.left;
-    childMode.height = outer.bottom - outer.top;
-    childMode.depthBuffer = depthBuffer;
-    childMode.displayMode = DISPLAY_CHILD;
-    return childMode;
 }
 
 int CreateScreenWindow(const ScreenMode* mode, WindowHandle parentWindow, DWORD fullScreenStyle,
@@ -120,12 +111,13 @@ int ShowScreenWindow(int32_t displayMode) {
     return 1;
 }
 
-void CloseScreenWindow() {
+void CloseScreenWindow(ScreenMessageHandler& messageHandler) {
     HWND window = reinterpret_cast<HWND>(sglb->mainWindow);
     if (sglb->deviceContext) ReleaseDC(window, reinterpret_cast<HDC>(sglb->deviceContext));
     sglb->deviceContext = 0;
     if (window) DestroyWindow(window);
     sglb->mainWindow = 0;
+    messageHandler.UnregisterAll();
 }
 
 namespace {
@@ -138,10 +130,13 @@ const uint32_t kHandledMessages[] = {WM_ACTIVATEAPP, WM_SIZE,  WM_QUIT,
 int32_t ScreenMessageHandler::HandleMessage(WindowHandle, uint32_t message, uintptr_t wParam,
                                             intptr_t) {
     if (message == WM_DESTROY) {
-        if (windowGoing) windowGoing(screen);
+        screen->LetGoOfWindow();
         PostQuitMessage(0);
     } else if (message == WM_ACTIVATEAPP) {
-        activate(screen, wParam != 0);
+        if (wParam)
+            screen->ActivationRegained();
+        else
+            screen->ActivationLost();
     }
     return 0;
 }

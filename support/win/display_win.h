@@ -1,7 +1,8 @@
-// The desktop as the screens see it: its size and depth, the sizes the screens offer in
-// their mode lists, the steps of opening a mode that both screens share (checks, the
-// window), and full screen over the desktop when the display mode cannot be changed
-// (modern displays offer no 16-bit modes, and some drivers refuse small ones).
+// The desktop as the Win32 screens see it: its size and depth, the sizes the screens
+// offer in their mode lists, what opening and closing a mode share on both screens (the
+// checks, the window and its messages), and full screen over the desktop when the
+// display mode cannot be changed (modern displays offer no 16-bit modes, and some
+// drivers refuse small ones).
 #pragma once
 
 #include <windows.h>
@@ -28,6 +29,23 @@ int DesktopBits();
 // Why a screen does not open on a display of 8 bits per pixel.
 extern const char* const kTooFewColours;
 
+// The messages of a screen's window: destroy lets the screen let go of the window
+// (Screen::LetGoOfWindow) and posts the quit message; the application's activation goes
+// to Screen::ActivationRegained, its loss to Screen::ActivationLost. Registered for
+// activate-application, size, quit, destroy, close and erase-background while a mode is
+// open.
+class ScreenMessageHandler : public MessageHandler {
+public:
+    explicit ScreenMessageHandler(Screen* owner) : screen(owner) {}
+    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) override;
+    void RegisterAll();
+    void UnregisterAll();
+
+private:
+    Screen* screen;
+};
+
 // A full-screen window whose display mode could not be set: it covers the whole
 // desktop at the desktop's own resolution instead, and the log says so with the mode
 // asked for and the desktop's size.
@@ -37,8 +55,6 @@ void CoverDesktop(HWND window, const ScreenMode* asked);
 // the "Starting video mode" line, and for anything but full screen a screen that can
 // draw in a window ("Device isn't window compatible") and a desktop large enough.
 int CheckModeToOpen(Screen* screen, const ScreenMode* mode);
-// The mode of a child window filling the host window (the screensaver preview).
-ScreenMode ChildMode(WindowHandle parent, int32_t depthBuffer);
 // Logs "Create window" and makes the main window (into sglb) for the mode: full screen
 // at (0, 0) of the mode's size in the screen's own styles; a window framed so that its
 // client area is the mode's size, centred on the desktop; the desktop; a child of the
@@ -48,27 +64,6 @@ int CreateScreenWindow(const ScreenMode* mode, WindowHandle parent, DWORD fullSc
 // Shows, updates and focuses the main window, takes its device context (into sglb) and
 // hides the cursor unless the window is a child.
 int ShowScreenWindow(int32_t displayMode);
-// Gives back the main window's device context and destroys the window.
-void CloseScreenWindow();
-
-// The messages of a screen's window: destroy posts the quit message (after telling a
-// screen that must let go of the window first); the application's activation and its
-// loss go to the screen. Registered for activate-application, size, quit, destroy, close
-// and erase-background while a mode is open.
-class ScreenMessageHandler : public MessageHandler {
-public:
-    typedef void (*ActivateFunction)(Screen* screen, bool active);
-    typedef void (*WindowGoingFunction)(Screen* screen);
-    ScreenMessageHandler(Screen* owner, ActivateFunction activate,
-                         WindowGoingFunction windowGoing = nullptr)
-        : screen(owner), activate(activate), windowGoing(windowGoing) {}
-    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                          intptr_t lParam) override;
-    void RegisterAll();
-    void UnregisterAll();
-
-private:
-    Screen* screen;
-    ActivateFunction activate;
-    WindowGoingFunction windowGoing;
-};
+// Gives back the main window's device context, destroys the window (its destroy
+// message still reaches the screen) and then unregisters the screen's window messages.
+void CloseScreenWindow(ScreenMessageHandler& messageHandler);

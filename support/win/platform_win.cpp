@@ -221,6 +221,14 @@ WindowHandle WinFindPreviewWindow() {
     return reinterpret_cast<WindowHandle>(child);
 }
 
+int WinWindowOuterSize(WindowHandle window, int32_t* width, int32_t* height) {
+    RECT outer = {};
+    if (!GetWindowRect(reinterpret_cast<HWND>(window), &outer)) return 0;
+    *width = outer.right - outer.left;
+    *height = outer.bottom - outer.top;
+    return 1;
+}
+
 void WinSetWindowTopMost(WindowHandle window, int topMost) {
     SetWindowLongA(reinterpret_cast<HWND>(window), GWL_EXSTYLE, topMost ? WS_EX_TOPMOST : 0);
 }
@@ -286,6 +294,7 @@ PlatformServices MakeWinServices() {
     services.setArrowCursor = WinSetArrowCursor;
     services.postMessage = WinPostMessage;
     services.destroyWindow = WinDestroyWindow;
+    services.windowOuterSize = WinWindowOuterSize;
     services.foregroundWindow = WinForegroundWindow;
     services.verifyScreenSaverPassword = WinVerifyScreenSaverPassword;
     services.changeScreenSaverPassword = WinChangeScreenSaverPassword;

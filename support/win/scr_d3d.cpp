@@ -1,6 +1,6 @@
 // The Direct3D screen. Sections: construction; opening a mode; the 3-D environment;
-// closing; drawing and state; view; screenshot; activation. The enumeration of
-// drivers, devices and modes is in scr_d3denum.
+// closing; drawing and state; view; screenshot. The enumeration of drivers, devices and
+// modes is in scr_d3denum.
 #include "scr_d3d.h"
 
 #include <cmath>
@@ -17,14 +17,6 @@ namespace {
 
 HWND MainWindow() {
     return reinterpret_cast<HWND>(sglb->mainWindow);
-}
-
-void ActivateScreen(Screen* screen, bool active) {
-    static_cast<D3dScreen*>(screen)->Activate(active);
-}
-
-void WindowGoing(Screen* screen) {
-    static_cast<D3dScreen*>(screen)->LetGoOfWindow();
 }
 
 D3DMATRIX Identity() {
@@ -78,7 +70,7 @@ HRESULT CALLBACK ConsiderDepthFormat(DDPIXELFORMAT* format, void* context) {
 
 D3dScreen::D3dScreen()
     : Screen("Direct 3d", SCREEN_D3D),
-      messageHandler(this, ActivateScreen, WindowGoing),
+      messageHandler(this),
       library(nullptr),
       entries(),
       primaryDirectDraw(nullptr),
@@ -93,12 +85,13 @@ D3dScreen::D3dScreen()
       deviceInfo(nullptr),
       textures(this),
       scratch(nullptr),
-      parentWindow(0),
-      enumerationFailed(0) {
+      enumerationFailed(0) {}
+
+int D3dScreen::FindDriver() {
     library = LoadSystemLibrary("ddraw.dll");
     if (!library) {
         LogMessage(LOG_INIT, "No direct X installed\n");
-        return;
+        return 0;
     }
     entries.createEx = LibraryEntry<DirectDrawCreateExFunction>(library, "DirectDrawCreateEx");
     entries.enumerateEx =
@@ -106,20 +99,19 @@ D3dScreen::D3dScreen()
     if (!entries.createEx || !entries.enumerateEx) {
         LogMessage(LOG_INIT,
                    "DirectDrawEx or DirectDrawEnumerateEx not found. I need DirectX 7.\n");
-        return;
+        return 0;
     }
     primaryDirectDraw = NewDirectDraw(nullptr);
     if (!primaryDirectDraw) {
         LogMessage(LOG_INIT, "DirectX 7 not found\n");
-        return;
+        return 0;
     }
-    if (glb && glb->screenList) glb->screenList->AddBack(this);
+    return 1;
 }
 
 D3dScreen::~D3dScreen() {
     textures.DeleteAll();
     if (primaryDirectDraw) primaryDirectDraw->Release();
-    FreeD3dDevices();
     if (library) FreeLibrary(library);
 }
 
@@ -161,12 +153,6 @@ int D3dScreen::MatchSelection(const void* devicePart, int32_t) {
 
 // ---------------------------------------------------------------------------------------
 // Opening a mode
-
-int D3dScreen::InitInWindow(WindowHandle parent, int32_t depthBuffer) {
-    parentWindow = parent;
-    ScreenMode childMode = ChildMode(parent, depthBuffer);
-    return InitMode(&childMode);
-}
 
 int D3dScreen::InitMode(const ScreenMode* newMode) {
     // The device decides whether a window can be drawn in, so it is chosen first (a
@@ -443,10 +429,8 @@ int D3dScreen::ExitMode() {
     if (framework) xFree(framework);
     framework = nullptr;
     TakeFromFramework();
-    FreeD3dDeviceModes();
-    CloseScreenWindow();
-    ForgetMode();
-    messageHandler.UnregisterAll();
+    devices.FreeModes();
+    CloseScreenWindow(messageHandler);
     CleanUpScreen();
     if (scratch) xFree(scratch);
     scratch = nullptr;
@@ -565,15 +549,6 @@ int D3dScreen::DrawBatch(int32_t kind, const Vertex* vertices, int32_t count) {
     return 1;
 }
 
-int D3dScreen::SetSurface(const CSurface* surface) {
-    static const CSurface defaultSurface;
-    const CSurface* applied = surface ? surface : &defaultSurface;
-    SetRenderState(RS_TEXTURE, applied->textureMode);
-    SetRenderState(RS_BLEND, applied->blendMode);
-    if (applied->textureMode == SURFACE_TEXTURED && applied->texture) BindTexture(applied->texture);
-    return 1;
-}
-
 int D3dScreen::BindTexture(Texture* texture) {
     if (!texture || !device) return 0;
     D3dTexture* bound = static_cast<D3dTexture*>(texture);
@@ -589,47 +564,29 @@ int D3dScreen::BindTexture(Texture* texture) {
     return 1;
 }
 
-int D3dScreen::SetRenderState(int32_t state, int32_t value) {
-    value = StoreRenderState(state, value);
-    if (!device) return 1;
-    switch (state) {
-        case RS_TEXTURE:
-            if (value == 0 || value == 1)
-                device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
-            else if (value == 2)
-                device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-            break;
-        case RS_BLEND:
-            if (value == 0) {
-                device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, FALSE);
-                device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-                device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ZERO);
-            } else if (value == 1) {
-                device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
-                device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-                device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
-            } else if (value == 2) {
-                device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
-                device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
-                device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
-            }
-            break;
-        case RS_DEPTH_TEST:
-            // Less or equal, as on the OpenGL screens, so both draw the same picture.
-            if (value == 0) {
-                device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
-            } else if (value == 1) {
-                device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
-                device->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESSEQUAL);
-            }
-            break;
-        case RS_DEPTH_WRITE:
-            device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, value == 1 ? TRUE : FALSE);
-            break;
-        default:
-            break;
-    }
-    return 1;
+void D3dScreen::ApplyTexturing(bool on) {
+    if (device)
+        device->SetTextureStageState(0, D3DTSS_COLOROP, on ? D3DTOP_MODULATE : D3DTOP_DISABLE);
+}
+
+void D3dScreen::ApplyBlend(int32_t blendMode) {
+    if (!device) return;
+    static const DWORD sources[] = {D3DBLEND_ONE, D3DBLEND_ONE, D3DBLEND_SRCALPHA};
+    static const DWORD destinations[] = {D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA};
+    device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE,
+                           blendMode == SURFACE_OPAQUE ? FALSE : TRUE);
+    device->SetRenderState(D3DRENDERSTATE_SRCBLEND, sources[blendMode]);
+    device->SetRenderState(D3DRENDERSTATE_DESTBLEND, destinations[blendMode]);
+}
+
+void D3dScreen::ApplyDepthTest(bool on) {
+    if (!device) return;
+    device->SetRenderState(D3DRENDERSTATE_ZENABLE, on ? D3DZB_TRUE : D3DZB_FALSE);
+    if (on) device->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESSEQUAL);
+}
+
+void D3dScreen::ApplyDepthWrite(bool on) {
+    if (device) device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, on ? TRUE : FALSE);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -734,14 +691,4 @@ int D3dScreen::SaveScreenshot(const char* fileName, int32_t) {
     }
     shot.Save(fileName, nullptr, 0, 0, 1);
     return 1;
-}
-
-// ---------------------------------------------------------------------------------------
-// Activation
-
-void D3dScreen::Activate(bool active) {
-    if (active)
-        Restore();
-    else
-        Release();
 }

@@ -2,7 +2,7 @@
 // time ("Direct 3d", kind 3). It joins the screen list only when DirectX 7 is there.
 //
 // Contents: the device table the enumeration fills (scr_d3denum), the framework record
-// of an open mode, the screen itself.
+// of an open mode, the screen itself (which owns its device table).
 #pragma once
 
 #include "base/screenb.h"
@@ -11,7 +11,7 @@
 #include "display_win.h"
 
 // ---------------------------------------------------------------------------------------
-// Device table (one per program, filled by D3dScreen::GetModeList)
+// Device table (the screen's own, filled by D3dScreen::GetModeList)
 
 #define D3D_DESCRIPTION_SIZE 40
 
@@ -27,15 +27,28 @@ struct D3dDeviceInfo {
     int32_t selected;
 };
 
-// The accepted devices in enumeration order (D3dDeviceInfo items); null before the
-// first enumeration.
-LList* D3dDevices();
-// The device of that device and driver GUID, or null.
-D3dDeviceInfo* FindD3dDevice(const GUID& device, const GUID& driver);
-// Empties every device's mode list (a closed screen lists no modes any more).
-void FreeD3dDeviceModes();
-// Frees the whole table.
-void FreeD3dDevices();
+// The accepted devices in enumeration order; it owns them and frees them with itself.
+class D3dDeviceTable {
+public:
+    D3dDeviceTable() = default;
+    D3dDeviceTable(const D3dDeviceTable&) = delete;
+    D3dDeviceTable& operator=(const D3dDeviceTable&) = delete;
+    ~D3dDeviceTable() { Clear(); }
+
+    // Appends and takes the device; 0 (the device not taken) when no node can be made.
+    int Add(D3dDeviceInfo* device);
+    // The device of that device and driver GUID, or null.
+    D3dDeviceInfo* Find(const GUID& device, const GUID& driver);
+    // The device the enumeration selected as the default, or null.
+    D3dDeviceInfo* Selected();
+    // Empties every device's mode list (a closed screen lists no modes any more).
+    void FreeModes();
+    // Frees every device.
+    void Clear();
+
+    LList list;  // D3dDeviceInfo items
+};
+
 bool IsZeroGuid(const GUID& guid);
 
 // ---------------------------------------------------------------------------------------
@@ -66,34 +79,48 @@ public:
     D3dScreen();
     ~D3dScreen() override;
 
-    int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) override;
+    // ddraw.dll with its two entry points, and a DirectDraw 7 object on the primary
+    // driver (kept for the enumeration and the first open).
+    int FindDriver() override;
+
+    // The device is chosen (enumerating first, when that has not run), then the window,
+    // the DirectDraw and Direct3D objects, the buffers and the scratch vertices.
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
+    // The enumeration (scr_d3denum): drivers, their modes and devices, the default
+    // device, then the window modes.
     int GetModeList() override;
+    // Full screen always; a window only where the chosen driver renders in one.
     int SupportsDisplayMode(int32_t displayMode) override;
+    // 0 while another application holds the exclusive mode.
     int IsReady() override;
     // 0 once the enumeration found no usable device.
     int IsAvailable() override { return !enumerationFailed; }
-    int Present() override;
+    // The device part holds the device and driver GUIDs; a match adopts them.
     int SaveSelection(void* devicePart) override;
     int MatchSelection(const void* devicePart, int32_t flag) override;
+
+    // A frame, in the order the program draws it: the device's scene bracket around
+    // the view (viewport and world, view and projection matrices, giving the OpenGL
+    // screens' picture), clears by the device or a fade quad, and primitives converted
+    // into the scratch vertices and drawn in batches of D3D_SCRATCH_VERTICES; then a
+    // flip (full screen) or a copy to the window, surfaces lost on the way restored.
     int BeginScene() override;
-    int EndScene() override;
+    int SetView(const Camera* camera) override;
     int Clear(const Rgba* colour, float fade, int32_t flags) override;
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
+    int EndScene() override;
+    int Present() override;
+    // The back buffer locked and converted to 24 bits, saved under a dated name.
     int SaveScreenshot(const char* fileName, int32_t flag) override;
-    int SetSurface(const CSurface* surface) override;
-    int SetView(const Camera* camera) override;
-    int SetRenderState(int32_t state, int32_t value) override;
     TextureList* GetTextureList() override { return &textures; }
+    // The texture's surface on its stage, with its wrapping and filtering.
     int BindTexture(Texture* texture) override;
+    // The DirectDraw objects are let go while the window still exists.
+    void LetGoOfWindow() override;
 
     // Lists a full-screen mode once, however often the drivers report it.
     void AddFullScreenMode(int32_t width, int32_t height, int32_t bits);
-    // Loss and return of the application's activation.
-    void Activate(bool active);
-    // Its window is being destroyed: the DirectDraw objects are let go now.
-    void LetGoOfWindow();
     // A DirectDraw object on the driver (null: the primary one) that the caller
     // releases, or null.
     IDirectDraw7* NewDirectDraw(const GUID* driver);
@@ -114,10 +141,10 @@ public:
     IDirectDrawSurface7* frontSurface;
     GUID deviceGuid;
     GUID driverGuid;
-    D3dDeviceInfo* deviceInfo;
+    D3dDeviceTable devices;
+    D3dDeviceInfo* deviceInfo;  // the chosen entry of `devices`
     D3dTextureList textures;
     D3DLVERTEX* scratch;  // D3D_SCRATCH_VERTICES, while a mode is open
-    WindowHandle parentWindow;
     int32_t enumerationFailed;
 
 private:
@@ -144,4 +171,12 @@ private:
     int DrawBatch(int32_t kind, const Vertex* vertices, int32_t count);
     // A viewport over the target; 0 with the message when the device refuses it.
     int SetViewport(DWORD x, DWORD y, DWORD width, DWORD height, const char* failure);
+
+protected:
+    // Texture stage 0's colour operation, the blend factors, the depth test (less or
+    // equal, as on the OpenGL screens) and depth writes; nothing while there is no device.
+    void ApplyTexturing(bool on) override;
+    void ApplyBlend(int32_t blendMode) override;
+    void ApplyDepthTest(bool on) override;
+    void ApplyDepthWrite(bool on) override;
 };

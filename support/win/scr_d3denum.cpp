@@ -1,5 +1,6 @@
-// The Direct3D screen's enumeration: display drivers, their full-screen modes and 3-D
-// devices into the device table, the default device, and the window modes.
+// The Direct3D screen's enumeration. Sections: the device table; enumeration (display
+// drivers, their full-screen modes and 3-D devices into the screen's device table, the
+// default device, the window modes, the device an open uses).
 #include <cstdio>
 #include <cstring>
 
@@ -9,8 +10,6 @@
 #include "scr_d3d.h"
 
 namespace {
-
-LList* deviceTable;
 
 bool IsCandidateSize(DWORD width, DWORD height) {
     for (const ModeSize& size : kCandidateSizes)
@@ -100,7 +99,7 @@ HRESULT CALLBACK AddDevice(char* description, char*, D3DDEVICEDESC7* caps, void*
         XDELETE(device);
         return D3DENUMRET_OK;
     }
-    if (!deviceTable->AddBack(device)) {
+    if (!scan->screen->devices.Add(device)) {
         device->modes.ClearAndFreeItems();
         XDELETE(device);
         return D3DENUMRET_OK;
@@ -162,36 +161,39 @@ bool IsZeroGuid(const GUID& guid) {
 // ---------------------------------------------------------------------------------------
 // The device table
 
-LList* D3dDevices() {
-    return deviceTable;
+int D3dDeviceTable::Add(D3dDeviceInfo* device) {
+    return list.AddBack(device) ? 1 : 0;
 }
 
-D3dDeviceInfo* FindD3dDevice(const GUID& device, const GUID& driver) {
-    if (!deviceTable) return nullptr;
-    for (bool more = deviceTable->First(); more; more = deviceTable->Next()) {
-        D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(deviceTable->Current());
+D3dDeviceInfo* D3dDeviceTable::Find(const GUID& device, const GUID& driver) {
+    for (bool more = list.First(); more; more = list.Next()) {
+        D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(list.Current());
         if (IsEqualGUID(info->deviceGuid, device) && IsEqualGUID(info->driverGuid, driver))
             return info;
     }
     return nullptr;
 }
 
-void FreeD3dDeviceModes() {
-    if (!deviceTable) return;
-    for (bool more = deviceTable->First(); more; more = deviceTable->Next())
-        static_cast<D3dDeviceInfo*>(deviceTable->Current())->modes.ClearAndFreeItems();
+D3dDeviceInfo* D3dDeviceTable::Selected() {
+    for (bool more = list.First(); more; more = list.Next()) {
+        D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(list.Current());
+        if (info->selected) return info;
+    }
+    return nullptr;
 }
 
-void FreeD3dDevices() {
-    if (!deviceTable) return;
-    FreeD3dDeviceModes();
-    while (deviceTable->First()) {
-        D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(deviceTable->Current());
-        deviceTable->Remove(1);
+void D3dDeviceTable::FreeModes() {
+    for (bool more = list.First(); more; more = list.Next())
+        static_cast<D3dDeviceInfo*>(list.Current())->modes.ClearAndFreeItems();
+}
+
+void D3dDeviceTable::Clear() {
+    FreeModes();
+    while (list.First()) {
+        D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(list.Current());
+        list.Remove(1);
         XDELETE(info);
     }
-    XDELETE(deviceTable);
-    deviceTable = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -220,8 +222,7 @@ void D3dScreen::AddFullScreenMode(int32_t width, int32_t height, int32_t bits) {
 }
 
 int D3dScreen::EnumerateDrivers() {
-    FreeD3dDevices();
-    deviceTable = XNEW(LList);
+    devices.Clear();
     int seen = 0, accepted = 0;
     DriverScan scan;
     scan.screen = this;
@@ -231,9 +232,9 @@ int D3dScreen::EnumerateDrivers() {
                         DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
                             DDENUM_NONDISPLAYDEVICES);
     LogMessage(LOG_SCREEN, "Direct 3d devices found:\n");
-    for (bool more = deviceTable->First(); more; more = deviceTable->Next())
+    for (bool more = devices.list.First(); more; more = devices.list.Next())
         LogMessage(LOG_SCREEN, "   %s\n",
-                   static_cast<D3dDeviceInfo*>(deviceTable->Current())->description);
+                   static_cast<D3dDeviceInfo*>(devices.list.Current())->description);
     if (seen == 0 || accepted == 0) {
         LogMessage(LOG_SCREEN, seen == 0 ? "No devices and/or modes were enumerated!\n"
                                          : "No enumerated devices were accepted!\n");
@@ -247,8 +248,8 @@ int D3dScreen::SelectDefaultDevice() {
     // all, so full screen still works (window modes are then not offered).
     D3dDeviceInfo* best = nullptr;
     for (int windowedOnly = 1; windowedOnly >= 0 && !best; --windowedOnly)
-        for (bool more = deviceTable->First(); more; more = deviceTable->Next()) {
-            D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(deviceTable->Current());
+        for (bool more = devices.list.First(); more; more = devices.list.Next()) {
+            D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(devices.list.Current());
             if (windowedOnly && !info->canRenderWindowed) continue;
             if (!best || Preference(info) < Preference(best)) best = info;
         }
@@ -275,14 +276,8 @@ int D3dScreen::ChooseDevice() {
     if (!modesListed && !GetModeList()) return 0;
     if (enumerationFailed) return SetErrorText("D3D device enumeration failed");
     // A saved choice whose device is gone (other hardware) takes the default device.
-    D3dDeviceInfo* chosen = FindD3dDevice(deviceGuid, driverGuid);
-    if (!chosen || IsZeroGuid(deviceGuid)) {
-        chosen = nullptr;
-        for (bool more = deviceTable->First(); more && !chosen; more = deviceTable->Next()) {
-            D3dDeviceInfo* info = static_cast<D3dDeviceInfo*>(deviceTable->Current());
-            if (info->selected) chosen = info;
-        }
-    }
+    D3dDeviceInfo* chosen = devices.Find(deviceGuid, driverGuid);
+    if (!chosen || IsZeroGuid(deviceGuid)) chosen = devices.Selected();
     if (!chosen) return SetErrorText("D3D Device selection failed");
     deviceInfo = chosen;
     deviceGuid = chosen->deviceGuid;

@@ -1,68 +1,63 @@
-// OglScreen: the screen that draws with OpenGL 1.1 through a driver library loaded at
-// run time. Two instances: "Standard opengl" (opengl32.dll) and "3dfx opengl"
-// (3DfxvGL.dll, which joins the screen list only when it loads).
+// OglScreen: the OpenGL screen on Win32, the portable OglRenderer's drawing on a Win32
+// window with a WGL context. Two instances: "Standard opengl" (opengl32.dll) and "3dfx
+// opengl" (3DfxvGL.dll, which brings its own WGL functions). Here are what only Win32
+// has: the driver library, the window, the pixel format and context, the buffer swap,
+// the display modes, and what losing the activation does to them.
 #pragma once
 
 #include <windows.h>
 
-#include "base/screenb.h"
 #include "display_win.h"
-#include "ogl_textures.h"
+#include "ogl/ogl_renderer.h"
 
-class OglScreen : public Screen {
+class OglScreen : public OglRenderer {
 public:
     explicit OglScreen(int32_t screenKind);
     ~OglScreen() override;
 
-    int InitInWindow(WindowHandle parentWindow, int32_t depthBuffer) override;
-    int InitMode(const ScreenMode* newMode) override;
-    int ExitMode() override;
+    // driverFile loads (it is let go again until a mode opens).
+    int FindDriver() override;
+
+    // The display's modes of the candidate sizes; the 3dfx screen lists 16-bit full
+    // screen modes up to 1024 wide only, and draws full screen only.
     int GetModeList() override;
     int SupportsDisplayMode(int32_t displayMode) override;
-    int IsReady() override { return 1; }
-    int IsAvailable() override { return 1; }
-    int Present() override;
-    int SaveSelection(void* devicePart) override;
-    int MatchSelection(const void* devicePart, int32_t flag) override;
-    int BeginScene() override { return 1; }
-    int EndScene() override;
-    int Clear(const Rgba* colour, float fade, int32_t flags) override;
-    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count,
-                      int32_t flags) override;
-    int SaveScreenshot(const char* fileName, int32_t flag) override;
-    int SetSurface(const CSurface* surface) override;
-    int SetView(const Camera* camera) override;
-    int SetRenderState(int32_t state, int32_t value) override;
-    TextureList* GetTextureList() override { return &textures; }
-    int BindTexture(Texture* texture) override;
-
-    // Loss and return of the application's activation.
-    void Activate(bool active);
+    // The window, the display mode (full screen), the driver, the pixel format and the
+    // context, then the renderer's start; ExitMode undoes them in reverse.
+    int InitMode(const ScreenMode* newMode) override;
+    int ExitMode() override;
+    // Losing the activation minimises the window and gives back a display mode this
+    // screen changed; regaining it takes the mode again and restores the window.
+    void ActivationLost() override;
+    void ActivationRegained() override;
 
     ScreenMessageHandler messageHandler;
     char driverFile[SCREEN_NAME_SIZE];
     HGLRC context;
     HMODULE driver;
+    // 1 for a driver other than opengl32.dll: its own WGL functions are used.
     int32_t ownWgl;
-    OglTextureList textures;
     char savedSplash[10];
-    WindowHandle parentWindow;
     // 1 while this screen holds the display in a mode it changed to (full screen).
     int32_t displayChanged;
-    // The size drawn on: the mode's, or the desktop's when full screen could not change
-    // the display mode.
-    int32_t targetWidth;
-    int32_t targetHeight;
+
+protected:
+    // The system's buffer swap, or the driver's own.
+    void ShowFrame() override;
 
 private:
+    // Loads driverFile and every entry point it has; 0 with a log line when it cannot.
     int LoadDriver();
     // The mode's size and depth, then its size at the desktop's depth; 1 when the
     // display changed.
     int ChangeToFullScreen();
-    // The display changed to the mode, or else the window over the whole desktop.
+    // The display changed to the mode, or else the window over the whole desktop (the
+    // target becomes the desktop's size).
     void EnterFullScreen(HWND window);
+    // A pixel format for the window's device context and a current context on it, with
+    // the driver's strings and the chosen format logged; 0 without a context.
     int SetupContext(HDC dc);
-    void SetInitialState();
-    // glGetError until clear; 1 when any error was seen.
-    int CheckErrors(const char* label);
+    // Chooses a pixel format for the request and describes it into the request; its
+    // index, 0 when none was found.
+    int ChoosePixelFormatFor(HDC dc);
 };

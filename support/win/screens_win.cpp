@@ -1,22 +1,18 @@
-// The Win32 render devices: the Direct3D screen first, then the standard and the 3dfx
-// OpenGL screens, so the Direct3D screen is found first where its driver is present.
+// The Win32 render devices by kind. Which are made, in which order, and which one a run
+// uses is base/screenchoice.cpp.
 #include "ansi/memory.h"
+#include "base/screenchoice.h"
 #include "scr_d3d.h"
 #include "scr_ogl.h"
-#include "xsystem.h"
 
-void CreateSystemScreens() {
-    sglb->d3dScreen = XNEW(D3dScreen);
-    sglb->oglScreen = XNEW(OglScreen, SCREEN_OPENGL);
-    sglb->fxScreen = XNEW(OglScreen, SCREEN_3DFX);
-}
-
-void FreeSystemScreens() {
-    if (!sglb) return;
-    XDELETE(sglb->d3dScreen);
-    sglb->d3dScreen = nullptr;
-    XDELETE(sglb->oglScreen);
-    sglb->oglScreen = nullptr;
-    XDELETE(sglb->fxScreen);
-    sglb->fxScreen = nullptr;
+Screen* NewPlatformScreen(int32_t kind) {
+    switch (kind) {
+        case SCREEN_D3D:
+            return XNEW(D3dScreen);
+        case SCREEN_OPENGL:
+        case SCREEN_3DFX:
+            return XNEW(OglScreen, kind);
+        default:
+            return nullptr;
+    }
 }

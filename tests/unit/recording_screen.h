@@ -39,6 +39,7 @@ public:
     int SetRenderState(int32_t state, int32_t value) override;
     int BindTexture(Texture* texture) override;
     TextureList* GetTextureList() override { return textureList; }
+    int FindDriver() override { return 1; }
 
     // The devices' helpers, open to the tests.
     using Screen::AddListedMode;
@@ -76,6 +77,13 @@ public:
     // A log shared by every recording screen ("name:call"), for the order of calls
     // across screens.
     static std::vector<std::string>& SharedLog();
+
+protected:
+    // SetRenderState above records the states; nothing is applied.
+    void ApplyTexturing(bool) override {}
+    void ApplyBlend(int32_t) override {}
+    void ApplyDepthTest(bool) override {}
+    void ApplyDepthWrite(bool) override {}
 
 private:
     void Record(const std::string& call);

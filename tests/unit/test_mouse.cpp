@@ -78,6 +78,11 @@ public:
     int SetView(const Camera*) override { return 1; }
     int SetRenderState(int32_t, int32_t) override { return 1; }
     int BindTexture(Texture*) override { return 1; }
+    int FindDriver() override { return 1; }
+    void ApplyTexturing(bool) override {}
+    void ApplyBlend(int32_t) override {}
+    void ApplyDepthTest(bool) override {}
+    void ApplyDepthWrite(bool) override {}
 
     int ready = 1;
 };

@@ -11,6 +11,7 @@
 #include "ansi/memory.h"
 #include "base/camera.h"
 #include "base/screenb.h"
+#include "base/screenchoice.h"
 #include "base/texture.h"
 #include "misc.h"
 #include "recording_screen.h"

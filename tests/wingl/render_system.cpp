@@ -6,11 +6,10 @@
 
 #include "ansi/bmp.h"
 #include "ansi/memory.h"
+#include "base/screenchoice.h"
 #include "misc.h"
 #include "platform.h"
 #include "startup.h"
-#include "win/scr_d3d.h"
-#include "win/scr_ogl.h"
 #include "xsystem.h"
 
 Screen* OpenRenderSystem(const char* className, int kind, int width, int height) {
@@ -28,11 +27,7 @@ Screen* OpenRenderSystem(const char* className, int kind, int width, int height)
         SetErrorText("RegisterClass failed : %ld", long(Platform().lastError()));
         return nullptr;
     }
-    Screen* screen;
-    if (kind == SCREEN_D3D)
-        screen = XNEW(D3dScreen);
-    else
-        screen = XNEW(OglScreen, kind);
+    Screen* screen = JoinIfDriverFound(NewPlatformScreen(kind));
     glb->currentScreen = screen;
     if (glb->screenList->Count() != 1) {
         SetErrorText("The screen's driver did not load");

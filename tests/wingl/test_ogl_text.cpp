@@ -8,7 +8,9 @@
 
 #include "ogl_fixture.h"
 #include "win/scr_ogl.h"
-// After <windows.h>, which the screen brings in.
+// <windows.h>, which the fixture brings in, makes DrawText a macro for its own text
+// function; in this file the name is the font's.
+#undef DrawText
 #include "gui/bitmapfont.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "ogl_textures.h"
+#include "ogl/ogl_textures.h"
 
 #include "ansi/memory.h"
-#include "ogl_api.h"
+#include "ogl/ogl_api.h"
 
 OglTexture::~OglTexture() { ReleaseDeviceTexture(); }
 

@@ -1,0 +1,243 @@
+// The OpenGL screen's drawing. Sections: construction and selection; opening and
+// presenting; drawing and state; view; screenshot.
+#include "ogl/ogl_renderer.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "ansi/bitmap.h"
+#include "base/camera.h"
+#include "misc.h"
+#include "ogl/ogl_api.h"
+
+// ---------------------------------------------------------------------------------------
+// Construction and selection
+
+OglRenderer::OglRenderer(const char* screenName, int32_t screenKind)
+    : Screen(screenName, screenKind), targetWidth(0), targetHeight(0) {}
+
+int OglRenderer::SaveSelection(void* devicePart) {
+    uint16_t one = 1;
+    std::memcpy(devicePart, &one, sizeof one);
+    return 1;
+}
+
+int OglRenderer::MatchSelection(const void* devicePart, int32_t) {
+    uint16_t first;
+    std::memcpy(&first, devicePart, sizeof first);
+    return first != 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening and presenting
+
+void OglRenderer::LogDriverStrings(bool contextCurrent) {
+    static const GLenum names[] = {GL_VENDOR, GL_RENDERER, GL_VERSION, GL_EXTENSIONS};
+    static const char* const lines[] = {"Vendor     : %s\n", "Renderer   : %s\n",
+                                        "Version    : %s\n", "Extensions : %s\n"};
+    for (int i = 0; i < 4; ++i) {
+        const char* text = nullptr;
+        if (contextCurrent && gl.glGetString)
+            text = reinterpret_cast<const char*>(gl.glGetString(names[i]));
+        LogMessage(LOG_SCREEN, lines[i], text ? text : "");
+    }
+}
+
+void OglRenderer::SetInitialState() {
+    gl.glClearColor(0, 0, 0, 0);
+    gl.glClearDepth(1.0);
+    gl.glShadeModel(GL_SMOOTH);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.glViewport(0, 0, targetWidth, targetHeight);
+    gl.glMatrixMode(GL_PROJECTION);
+    gl.glLoadIdentity();
+    gl.glMatrixMode(GL_MODELVIEW);
+    gl.glLoadIdentity();
+    gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.glDisableClientState(GL_EDGE_FLAG_ARRAY);
+    gl.glDisableClientState(GL_INDEX_ARRAY);
+    gl.glDisableClientState(GL_NORMAL_ARRAY);
+    gl.glEnableClientState(GL_COLOR_ARRAY);
+    gl.glEnableClientState(GL_VERTEX_ARRAY);
+}
+
+void OglRenderer::StartDrawing() {
+    LogMessage(LOG_SCREEN, "Video mode setup was successfull\n");
+    SetViewDistances(1.0f, 1000.0f);
+    SetInitialState();
+    Rgba black = {0, 0, 0, 255};
+    Clear(&black, 0, 0);
+}
+
+int OglRenderer::Present() {
+    ShowFrame();
+    ResetDrawCounters();
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Drawing and state
+
+int OglRenderer::CheckErrors(const char* label) {
+    if (!gl.glGetError) return 0;
+    int seen = 0;
+    for (GLenum code = gl.glGetError(); code != GL_NO_ERROR; code = gl.glGetError()) {
+        seen = 1;
+        if (code == GL_INVALID_VALUE)
+            LogMessage(LOG_WARNING, "OpenGl got a invalid value\n");
+        else
+            SetErrorText("%s\nOpenGl Error : %ld (%lx)\n", label, long(code), (unsigned long)code);
+    }
+    return seen;
+}
+
+int OglRenderer::EndScene() {
+    gl.glFlush();
+    CheckErrors("End scene");
+    return 1;
+}
+
+int OglRenderer::Clear(const Rgba* colour, float fade, int32_t flags) {
+    GLbitfield mask = 0;
+    float f = 1.0f - fade;
+    if (f == 1.0f) {
+        if (colour)
+            gl.glClearColor(colour->r / 256.0f, colour->g / 256.0f, colour->b / 256.0f,
+                            colour->a / 256.0f);
+        if (flags & CLEAR_COLOUR) mask |= GL_COLOR_BUFFER_BIT;
+    } else if (f > 0 && (flags & CLEAR_COLOUR) && colour) {
+        SetView(nullptr);
+        SetSurface(nullptr);
+        gl.glEnable(GL_BLEND);
+        gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        gl.glBegin(GL_QUADS);
+        gl.glColor4f(colour->r / 256.0f, colour->g / 256.0f, colour->b / 256.0f, f);
+        gl.glVertex3f(0.1f, 0.1f, 1);
+        gl.glVertex3f(639.9f, 0.1f, 1);
+        gl.glVertex3f(639.9f, 479.9f, 1);
+        gl.glVertex3f(0.1f, 479.9f, 1);
+        gl.glEnd();
+    }
+    if (flags & CLEAR_DEPTH) {
+        SetRenderState(RS_DEPTH_WRITE, 1);
+        gl.glClearDepth(1.0);
+        SetRenderState(RS_DEPTH_WRITE, RENDER_STATE_REAPPLY);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    gl.glClear(mask);
+    return 1;
+}
+
+int OglRenderer::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t) {
+    if (!CheckPrimitive(kind, vertices, count, QUAD_MESSAGE_WITH_COUNT)) return 0;
+    if (kind < PRIM_POINTS || kind >= PRIM_KIND_COUNT) return 1;
+    const uint8_t* base = reinterpret_cast<const uint8_t*>(vertices);
+    gl.glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, r));
+    gl.glVertexPointer(3, GL_FLOAT, sizeof(Vertex), base);
+    if (kind <= PRIM_LINE_STRIP) {
+        gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else {
+        gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        gl.glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, u));
+    }
+    static const GLenum arrayModes[] = {
+        GL_POINTS, 0, 0, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN, GL_QUADS};
+    if (kind == PRIM_LINES || kind == PRIM_LINE_STRIP) {
+        // Lines carry their vertex alpha; the arrays carry only red, green and blue.
+        gl.glBegin(kind == PRIM_LINES ? GL_LINES : GL_LINE_STRIP);
+        for (int32_t i = 0; i < count; ++i) {
+            gl.glColor4ub(vertices[i].r, vertices[i].g, vertices[i].b, vertices[i].a);
+            gl.glVertex3f(vertices[i].x, vertices[i].y, vertices[i].z);
+        }
+        gl.glEnd();
+    } else {
+        gl.glDrawArrays(arrayModes[kind], 0, count);
+    }
+    CountPrimitive(kind, count);
+    return 1;
+}
+
+int OglRenderer::BindTexture(Texture* texture) {
+    if (!texture) return 0;
+    gl.glBindTexture(GL_TEXTURE_2D, GLuint(static_cast<OglTexture*>(texture)->name));
+    return 1;
+}
+
+void OglRenderer::ApplyTexturing(bool on) {
+    if (on)
+        gl.glEnable(GL_TEXTURE_2D);
+    else
+        gl.glDisable(GL_TEXTURE_2D);
+}
+
+void OglRenderer::ApplyBlend(int32_t blendMode) {
+    if (blendMode == SURFACE_OPAQUE) {
+        gl.glDisable(GL_BLEND);
+        return;
+    }
+    gl.glEnable(GL_BLEND);
+    if (blendMode == SURFACE_ADDITIVE)
+        gl.glBlendFunc(GL_ONE, GL_ONE);
+    else
+        gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void OglRenderer::ApplyDepthTest(bool on) {
+    if (!on) {
+        gl.glDisable(GL_DEPTH_TEST);
+        return;
+    }
+    gl.glEnable(GL_DEPTH_TEST);
+    gl.glDepthFunc(GL_LEQUAL);
+}
+
+void OglRenderer::ApplyDepthWrite(bool on) {
+    gl.glDepthMask(on ? GL_TRUE : GL_FALSE);
+}
+
+// ---------------------------------------------------------------------------------------
+// View
+
+int OglRenderer::SetView(const Camera* camera) {
+    if (!mode) return 0;
+    float width = float(targetWidth), height = float(targetHeight);
+    if (!camera || (camera->flags & CAMERA_2D)) {
+        if (camera)
+            gl.glViewport(GLint(camera->viewX), GLint(camera->viewY), targetWidth, targetHeight);
+        else
+            gl.glViewport(0, 0, targetWidth, targetHeight);
+        gl.glMatrixMode(GL_PROJECTION);
+        gl.glLoadIdentity();
+        gl.glOrtho(0, 640, 480, 0, viewNear, -viewFar);
+        gl.glMatrixMode(GL_MODELVIEW);
+        return 1;
+    }
+    gl.glViewport(GLint(width / 640.0f * camera->viewX),
+                  GLint(height - (camera->viewY + camera->viewHeight) * height / 480.0f),
+                  GLsizei(width / 640.0f * camera->viewWidth),
+                  GLsizei(height / 480.0f * camera->viewHeight));
+    gl.glMatrixMode(GL_PROJECTION);
+    gl.glLoadIdentity();
+    float projection[16];
+    camera->ProjectionMatrix(projection);
+    gl.glLoadMatrixf(projection);
+    float view[16];
+    camera->ViewMatrix(view);
+    gl.glMultMatrixf(view);
+    gl.glMatrixMode(GL_MODELVIEW);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Screenshot
+
+int OglRenderer::SaveScreenshot(const char* fileName, int32_t) {
+    if (!mode) return 0;
+    Bitmap shot;
+    if (!shot.CreateWithMasks(targetWidth, targetHeight, 24, 8, 8, 8, 0, 16, 8, 0, 0)) return 0;
+    gl.glPixelStorei(GL_PACK_ALIGNMENT, shot.pitch % 4 == 0 ? 4 : 1);
+    gl.glReadPixels(0, 0, targetWidth, targetHeight, GL_RGB, GL_UNSIGNED_BYTE, shot.pixels);
+    shot.Save(fileName, nullptr, 0, 0, 1 | 2);
+    return 1;
+}

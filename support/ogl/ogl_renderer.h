@@ -1,0 +1,85 @@
+// OglRenderer: the OpenGL screen's drawing, in portable OpenGL 1.1 through the function
+// table `gl` (ogl_api.h), apart from the window system. It is every Screen operation
+// that draws or reads the frame: the initial state, Clear, DrawPrimitive, the render
+// states, SetView, textures and the texture list, screenshots by glReadPixels, and the
+// draw counters that Present resets.
+//
+// A platform makes it a whole screen in one file of its own, as OglScreen does for
+// Win32 (support/win/scr_ogl: window, pixel format, WGL context, display modes, the
+// driver library). What a platform's screen supplies and calls, in order:
+//   FindDriver, InitMode, ExitMode, GetModeList, SupportsDisplayMode  (Screen's own)
+//   InitMode:  make a window of the mode, load the driver and fill `gl` through the
+//              platform's lookup (LoadOglApi; OglApiComplete before drawing), make a
+//              context current, set targetWidth / targetHeight to the drawable's size,
+//              LogDriverStrings, then StartDrawing;
+//   ShowFrame: the buffer swap (Present calls it, then resets the counters);
+//   ExitMode:  the "ExitMode()" line, textures.DeleteAll while the context is current,
+//              then the platform's own closing, and ClearOglApi once the driver is gone.
+#pragma once
+
+#include <cstdint>
+
+#include "base/screenb.h"
+#include "ogl/ogl_textures.h"
+
+class OglRenderer : public Screen {
+public:
+    OglRenderer(const char* screenName, int32_t screenKind);
+
+    // An OpenGL context is always ready and usable; a scene needs no bracket to begin.
+    int IsReady() override { return 1; }
+    int IsAvailable() override { return 1; }
+    int BeginScene() override { return 1; }
+    // ShowFrame, then the draw counters to 0.
+    int Present() override;
+    // The device part is a u16 1 and zeros; any part whose first u16 is not 0 matches.
+    int SaveSelection(void* devicePart) override;
+    int MatchSelection(const void* devicePart, int32_t flag) override;
+    // glFlush, then the errors OpenGL gathered, labelled "End scene".
+    int EndScene() override;
+    // Colours are scaled by 1/256; a fade draws a blended quad in immediate mode over
+    // the 2-D view instead of clearing.
+    int Clear(const Rgba* colour, float fade, int32_t flags) override;
+    // Checked whole first; vertex and colour arrays (texture coordinates for triangles
+    // and quads), lines in immediate mode so they keep their vertex alpha.
+    int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
+    // The target's pixels by glReadPixels, saved bottom-up under a dated name.
+    int SaveScreenshot(const char* fileName, int32_t flag) override;
+    // Viewport on the target; orthographic 640 x 480 for the 2-D view, the camera's
+    // frustum and transform for a 3-D camera.
+    int SetView(const Camera* camera) override;
+    TextureList* GetTextureList() override { return &textures; }
+    // glBindTexture of the texture's name; null returns 0.
+    int BindTexture(Texture* texture) override;
+
+    OglTextureList textures;
+    // The size drawn on: the mode's, or what the platform really got (the desktop's
+    // when full screen could not change the display mode).
+    int32_t targetWidth;
+    int32_t targetHeight;
+
+protected:
+    // GL_TEXTURE_2D off or on.
+    void ApplyTexturing(bool on) override;
+    // GL_BLEND off, or on with (one, one) or (source alpha, one minus source alpha).
+    void ApplyBlend(int32_t blendMode) override;
+    // GL_DEPTH_TEST off, or on comparing less or equal.
+    void ApplyDepthTest(bool on) override;
+    // The depth mask.
+    void ApplyDepthWrite(bool on) override;
+
+    // The platform's buffer swap: shows the finished frame.
+    virtual void ShowFrame() = 0;
+    // The driver's "Vendor", "Renderer", "Version" and "Extensions" log lines; empty
+    // texts without a current context.
+    void LogDriverStrings(bool contextCurrent);
+    // With the context current and the target set: "Video mode setup was successfull",
+    // the view distances, the initial OpenGL state and black as the clear colour.
+    void StartDrawing();
+
+private:
+    void SetInitialState();
+    // glGetError until clear: an invalid value is logged as a warning, any other error
+    // recorded with the label. 1 when any error was seen.
+    int CheckErrors(const char* label);
+};
