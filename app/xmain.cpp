@@ -47,11 +47,14 @@ const char* SettingsPath() {
     return path;
 }
 
+// Without a settings file the saver draws over the desktop as it is, on every monitor,
+// and leaves the display mode alone. The size is the full-screen mode a settings file
+// of an older version would name.
 void SetSettingsDefaults() {
     Settings.width = 640;
     Settings.height = 480;
     Settings.bits = 16;
-    Settings.displayMode = DISPLAY_FULLSCREEN;
+    Settings.displayMode = DISPLAY_DESKTOP;
     Settings.backgroundNumber = 0;
     Settings.priority = 100;
 }
@@ -124,9 +127,13 @@ int SetupScreen() {
         return 1;
     }
     LogMessage(LOG_INIT, "Trying to setup screen from config file\n");
-    if (!ChooseScreen(&Settings.screenSelection, DISPLAY_FULLSCREEN)) return 0;
+    // The desktop mode, or full screen at the settings' size (any other display mode
+    // of a settings file too).
+    const int32_t displayMode =
+        Settings.displayMode == DISPLAY_DESKTOP ? DISPLAY_DESKTOP : DISPLAY_FULLSCREEN;
+    if (!ChooseScreen(&Settings.screenSelection, displayMode)) return 0;
     if (!glb->currentScreen->InitModeBySize(Settings.width, Settings.height, Settings.bits,
-                                            DISPLAY_FULLSCREEN, 1))
+                                            displayMode, 1))
         return SetErrorText("Screen initialization failed");
     return 1;
 }

@@ -233,7 +233,10 @@ int D3dScreen::CreateFullScreenBuffers() {
     f.displayChanged = f.directDraw->SetDisplayMode(width, height, bits, 0, flags) == DD_OK ||
                        (bits != desktopBits &&
                         f.directDraw->SetDisplayMode(width, height, desktopBits, 0, 0) == DD_OK);
-    if (!f.displayChanged) CoverDesktop(f.window, mode);
+    if (!f.displayChanged) {
+        WarnDisplayUnchanged(mode);
+        CoverVirtualScreen(f.window);
+    }
 
     LogMessage(LOG_SCREEN, "Create primary surface\n");
     DDSURFACEDESC2 description = SurfaceDescription();

@@ -113,10 +113,9 @@ int OglScreen::ChangeToFullScreen() {
 }
 
 void OglScreen::EnterFullScreen(HWND window) {
-    if (ChangeToFullScreen()) return;
-    CoverDesktop(window, mode);
-    targetWidth = DesktopWidth();
-    targetHeight = DesktopHeight();
+    if (!ChangeToFullScreen()) WarnDisplayUnchanged(mode);
+    CoverVirtualScreen(window);
+    FindMonitors(this, window, DISPLAY_FULLSCREEN);
 }
 
 int OglScreen::ChoosePixelFormatFor(HDC dc) {
@@ -171,13 +170,16 @@ int OglScreen::SetupContext(HDC dc) {
 }
 
 int OglScreen::InitMode(const ScreenMode* newMode) {
+    ScreenMode desktop;
+    newMode = ResolveDesktopMode(newMode, &desktop);
     if (!CheckModeToOpen(this, newMode)) return 0;
     if (!LoadDriver()) return SetErrorText("Failed to init opengl");
     KeepMode(newMode);
     if (!CreateScreenWindow(mode, parentWindow, WS_POPUP, WS_EX_TOPMOST)) return 0;
-    targetWidth = mode->width;
-    targetHeight = mode->height;
-    if (mode->displayMode == DISPLAY_FULLSCREEN) EnterFullScreen(MainWindow());
+    if (mode->displayMode == DISPLAY_FULLSCREEN)
+        EnterFullScreen(MainWindow());
+    else
+        FindMonitors(this, MainWindow(), mode->displayMode);
     if (!ShowScreenWindow(mode->displayMode)) return 0;
     if (DesktopBits() == 8) return SetErrorText("%s", kTooFewColours);
     if (!SetupContext(MainDc())) {
@@ -251,7 +253,10 @@ int OglScreen::GetModeList() {
         }
     }
     SortModeList();
-    return 1;
+    // Drawing in a window, this screen can draw over the desktop as it is.
+    if (kind == SCREEN_3DFX) return 1;
+    RECT all = VirtualScreen();
+    return AddDesktopMode(all.right - all.left, all.bottom - all.top, desktopBits);
 }
 
 // ---------------------------------------------------------------------------------------
