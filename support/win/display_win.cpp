@@ -40,6 +40,39 @@ RECT VirtualScreen() {
     return all;
 }
 
+namespace {
+
+// A test change first, then the real one; a depth the system wants a restart for is
+// left out of the request.
+bool ChangeDisplay(DWORD width, DWORD height, DWORD bits) {
+    DEVMODEA devmode = {};
+    devmode.dmSize = sizeof devmode;
+    devmode.dmPelsWidth = width;
+    devmode.dmPelsHeight = height;
+    devmode.dmBitsPerPel = bits;
+    devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    LONG test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
+    if (test == DISP_CHANGE_RESTART) {
+        devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
+    }
+    return test == DISP_CHANGE_SUCCESSFUL &&
+           ChangeDisplaySettingsA(&devmode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace
+
+int ChangeDisplayToMode(const ScreenMode* mode) {
+    DWORD width = DWORD(mode->width), height = DWORD(mode->height);
+    DWORD desktopBits = DWORD(DesktopBits());
+    return ChangeDisplay(width, height, DWORD(mode->bits)) ||
+           (desktopBits != DWORD(mode->bits) && ChangeDisplay(width, height, desktopBits));
+}
+
+void RestoreDisplay() {
+    ChangeDisplaySettingsA(nullptr, 0);
+}
+
 void WarnDisplayUnchanged(const ScreenMode* asked) {
     RECT all = VirtualScreen();
     LogMessage(LOG_WARNING,

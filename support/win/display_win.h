@@ -53,6 +53,11 @@ private:
     Screen* screen;
 };
 
+// Sets the primary monitor to the mode's size and depth, else its size at the desktop's
+// depth (current displays have no 16-bit modes); a test change before each real one.
+// 1 when the display changed; RestoreDisplay gives the user's mode back.
+int ChangeDisplayToMode(const ScreenMode* mode);
+void RestoreDisplay();
 // Logs that a full-screen mode could not be set, with the mode asked for and the size
 // of the desktop drawn over instead.
 void WarnDisplayUnchanged(const ScreenMode* asked);

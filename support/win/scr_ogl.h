@@ -49,9 +49,6 @@ protected:
 private:
     // Loads driverFile and every entry point it has; 0 with a log line when it cannot.
     int LoadDriver();
-    // The mode's size and depth, then its size at the desktop's depth; 1 when the
-    // display changed.
-    int ChangeToFullScreen();
     // The display changed to the mode (on the primary monitor), or else left as it is;
     // the window then covers every monitor and the target becomes its size.
     void EnterFullScreen(HWND window);
