@@ -72,6 +72,19 @@ bool AboutTextClearOfLink(HWND about, const char* start) {
     return lines * character.bottom <= client.bottom && textBox.bottom <= linkBox.top;
 }
 
+// A screensaver run that a key ends once its main loop runs.
+ScrRun RunSaverUntilAKey() {
+    bool pressed = false;
+    return RunScr(" /s", 30000, "", [&](unsigned) {
+        HWND window = FindWindowA("Novadrift", nullptr);
+        if (!pressed && window && IsWindowVisible(window) &&
+            HasLine(RunLog(), "INIT :  ----- Entering main loop -----")) {
+            PostMessageA(window, WM_KEYDOWN, 'A', 0);
+            pressed = true;
+        }
+    });
+}
+
 // The desktop mode's entry: the whole desktop as it is.
 std::string DesktopEntry() {
     return "Desktop (" + std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "x" +
@@ -169,15 +182,7 @@ TEST(ScrSettings, TheChosenRendererModeAndPriorityAreSavedAndUsedByTheScreensave
     EXPECT_FALSE(HasLine(log, "INIT : Entering startup"));
 
     // The screensaver opens the saved screen in that mode; a key ends it.
-    bool pressed = false;
-    ScrRun saver = RunScr(" /s", 30000, "", [&](unsigned) {
-        HWND window = FindWindowA("Novadrift", nullptr);
-        if (!pressed && window && IsWindowVisible(window) &&
-            HasLine(RunLog(), "INIT :  ----- Entering main loop -----")) {
-            PostMessageA(window, WM_KEYDOWN, 'A', 0);
-            pressed = true;
-        }
-    });
+    ScrRun saver = RunSaverUntilAKey();
     EXPECT_FALSE(saver.timedOut);
     EXPECT_TRUE(saver.boxes.empty());
     log = RunLog();
@@ -214,15 +219,7 @@ TEST(ScrSettings, TheDesktopModeIsListedFirstKeptByOkAndOpenedWithoutAModeChange
     ASSERT_EQ(file.size(), 386u);
     EXPECT_EQ(Le32(file, kDisplayModeAt), 3u);
 
-    bool pressed = false;
-    ScrRun saver = RunScr(" /s", 30000, "", [&](unsigned) {
-        HWND window = FindWindowA("Novadrift", nullptr);
-        if (!pressed && window && IsWindowVisible(window) &&
-            HasLine(RunLog(), "INIT :  ----- Entering main loop -----")) {
-            PostMessageA(window, WM_KEYDOWN, 'A', 0);
-            pressed = true;
-        }
-    });
+    ScrRun saver = RunSaverUntilAKey();
     EXPECT_FALSE(saver.timedOut);
     EXPECT_TRUE(saver.boxes.empty()) << saver.boxes[0].caption << ": " << saver.boxes[0].text;
     std::vector<std::string> log = RunLog();
