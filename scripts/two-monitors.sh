@@ -5,7 +5,9 @@
 # primary at 0,0 and 1280x720 at 1024,0; Wine's 32-bit X11 driver needs the i386
 # libxinerama for it). Both servers take display numbers free at the time, are stopped
 # on exit, and the prefix gets its virtual desktop back, also when the program fails.
-# Usage: two-monitors.sh program [arguments]
+# SECOND_MONITOR=WIDTHxHEIGHT gives the second monitor another size (the benchmark of
+# two monitors against one uses two alike).
+# Usage: [SECOND_MONITOR=1024x768] two-monitors.sh program [arguments]
 set -uo pipefail
 program=$1
 shift
@@ -45,10 +47,14 @@ start_server() {
     return 1
 }
 
+second=${SECOND_MONITOR:-1280x720}
+second_width=${second%x*}
+second_height=${second#*x}
 started=""
-start_server Xvfb -screen 0 2304x768x24 -nolisten tcp || exit 1
+start_server Xvfb -screen 0 "$((1024 + second_width))x$((second_height > 768 ? second_height : 768))x24" \
+    -nolisten tcp || exit 1
 host=$started
-start_server env DISPLAY=":${host}" Xephyr -screen 1024x768+0+0 -screen 1280x720+1024+0 \
+start_server env DISPLAY=":${host}" Xephyr -screen 1024x768+0+0 -screen "${second}+1024+0" \
     +xinerama -extension RANDR -nolisten tcp || exit 1
 export DISPLAY=":${started}"
 
