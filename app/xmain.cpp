@@ -210,7 +210,8 @@ int xMain(int32_t count, char** words) {
     LogMessage(LOG_INIT, "Entering xMain\n");
     SaverState* state = XNEW(SaverState);
     saverState = state;
-    state->ParseSaverCommandLine();
+    // Kept apart: AppCleanup frees the state before the settings are saved.
+    const int32_t mode = state->ParseSaverCommandLine();
     std::memset(&Settings, 0, sizeof Settings);
     glb->SetName("Novadrift");
     int result = Init(count, words);
@@ -221,6 +222,6 @@ int xMain(int32_t count, char** words) {
                    long(loopResult));
     }
     AppCleanup();
-    if (result != 0) SaveSettingsAtExit(state->mode);
+    if (result != 0) SaveSettingsAtExit(mode);
     return 1;
 }
