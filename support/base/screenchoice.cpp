@@ -11,7 +11,8 @@
 //                       its fellows in the log when not);
 //      Standard opengl  opengl32.dll loads;
 //      3dfx opengl      3DfxvGL.dll loads.
-//    Natively there are none (NewPlatformScreen gives none; tests bring their own).
+//    Natively (X) there is one: "Standard opengl", GlxScreen, kind 1, when libGL.so.1
+//    loads (support/posix/scr_glx). Unit tests bring their own screens.
 //
 // 2. The choice. ChooseScreen takes, in this order:
 //    a. The saved choice: the settings file's screenSelection (previewSelection for

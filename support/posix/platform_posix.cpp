@@ -1,26 +1,34 @@
 // POSIX implementation of the platform interface: lets the portable code build and
-// run natively, where the unit tests live. There is no window system behind it.
+// run natively, where the unit tests live, and runs the XScreenSaver module. Its window
+// system is X, for the OpenGL screen's window alone (posix/xwindow_posix); there are no
+// window classes, keyboard, mouse or screensaver host services behind it.
 #include "platform.h"
 
+#include "misc.h"
 #include "posix/input_posix.h"
+#include "posix/platform_posix.h"
+#include "posix/xwindow_posix.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
+#include <initializer_list>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+std::string commandLine;
+
 // Rebuilds a Windows-style command line from argv: the program path quoted when it
 // holds a space, the arguments joined by single spaces.
 const char* PosixCommandLine() {
-    static std::string line;
-    if (!line.empty()) return line.c_str();
+    if (!commandLine.empty()) return commandLine.c_str();
     FILE* f = std::fopen("/proc/self/cmdline", "rb");
     if (!f) return "";
     std::string raw;
@@ -34,15 +42,15 @@ const char* PosixCommandLine() {
         size_t end = raw.find('\0', start);
         if (end == std::string::npos) end = raw.size();
         std::string word = raw.substr(start, end - start);
-        if (!first) line += ' ';
+        if (!first) commandLine += ' ';
         if (first && word.find(' ') != std::string::npos)
-            line += '"' + word + '"';
+            commandLine += '"' + word + '"';
         else
-            line += word;
+            commandLine += word;
         first = false;
         start = end + 1;
     }
-    return line.c_str();
+    return commandLine.c_str();
 }
 
 int PosixCounterFrequency(int64_t* countsPerSecond) {
@@ -69,8 +77,13 @@ void PosixSleep(uint32_t milliseconds) {
     }
 }
 
+int errorsShown;
+
+// A module has no dialogs: its standard error is where the XScreenSaver daemon shows
+// what it says.
 void PosixMessageBox(WindowHandle, const char* text, const char* caption) {
     std::fprintf(stderr, "[%s] %s\n", caption, text);
+    if (std::strcmp(caption, "Error") == 0) ++errorsShown;
 }
 
 int PosixGetCurrentDirectory(char* buffer, int size) {
@@ -110,15 +123,18 @@ int PosixUserDirectory(char* buffer, int size) {
 
 int PosixIsDirectoryWritable(const char* path) { return access(path, W_OK) == 0; }
 
-// No window system: classes always register and the queue is always empty.
+// No window classes on X: they always register.
 int PosixRegisterWindowClass(const char*) { return 1; }
 
 void PosixUnregisterWindowClass(const char*) {}
 
-int PosixPumpMessages() { return 1; }
+// The X window's events and the quit signals are the message queue.
+int PosixPumpMessages() {
+    return PumpXWindowEvents();
+}
 
 // No screensaver host: the cursor stays at the origin, windows and passwords are
-// absent, machine settings do not exist.
+// absent.
 int PosixGetCursorPosition(int32_t* x, int32_t* y) {
     *x = 0;
     *y = 0;
@@ -149,7 +165,30 @@ void PosixSetScreenSaverRunning(int, int32_t* previous) {
 
 void PosixSetProcessPriority(int) {}
 
-int PosixReadMachineSetting(const char*, const char*, char*, int) { return -1; }
+// The one machine-wide setting read, "DataPath" under "SOFTWARE\<name>", is the shipped
+// data of an installed copy: share/<name in lower case>/ beside the program's folder (a
+// build tree: bin/ and share/) or one level up (the package: /usr/libexec/xscreensaver/
+// and /usr/share/). The key counts as missing when neither holds the shipped gui.cfg.
+int PosixReadMachineSetting(const char* key, const char* value, char* buffer, int size) {
+    if (std::strcmp(value, "DataPath") != 0) return 0;
+    const char* name = std::strrchr(key, '\\');
+    name = name ? name + 1 : key;
+    std::string folder;
+    for (const char* c = name; *c; ++c)
+        folder += char(std::tolower(static_cast<unsigned char>(*c)));
+    char program[300];
+    ExecutableDirectory(program, sizeof program);
+    if (!program[0]) return -1;
+    for (const char* up : {"../share/", "../../share/"}) {
+        std::string data = std::string(program) + up + folder;
+        struct stat found;
+        if (stat((data + "/gui.cfg").c_str(), &found) != 0 || !S_ISREG(found.st_mode)) continue;
+        if (data.size() >= size_t(size)) return 0;
+        std::memcpy(buffer, data.c_str(), data.size() + 1);
+        return 1;
+    }
+    return -1;
+}
 
 int PosixReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
@@ -210,6 +249,14 @@ const PlatformServices posixServices = MakePosixServices();
 PlatformServices services = posixServices;
 
 }  // namespace
+
+void SetPosixCommandLine(const char* text) {
+    commandLine = text ? text : "";
+}
+
+int PosixErrorsShown() {
+    return errorsShown;
+}
 
 PlatformServices& Platform() { return services; }
 

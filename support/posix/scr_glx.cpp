@@ -1,0 +1,131 @@
+// The OpenGL screen's X part. Sections: driver; opening and closing; frames. The drawing
+// is OglRenderer's (support/ogl/ogl_renderer).
+#include "posix/scr_glx.h"
+
+#include <cstring>
+
+#include "misc.h"
+#include "ogl/ogl_api.h"
+#include "posix/xwindow_posix.h"
+#include "xsystem.h"
+
+namespace {
+
+const char* const kDriverFile = "libGL.so.1";
+
+void* DriverEntry(void* library, const char* name) {
+    return Platform().findSymbol(library, name);
+}
+
+// Loaded once and kept for the rest of the process: libGL and the Mesa drivers behind it
+// are not made to be unloaded (their memory, held in their own globals, would be lost
+// and the hooks they leave in Xlib would point nowhere).
+void* OpenGlLibrary() {
+    static void* library = Platform().loadLibrary(kDriverFile);
+    return library;
+}
+
+}  // namespace
+
+GlxScreen::GlxScreen() : OglRenderer("Standard opengl", SCREEN_OPENGL), driver(nullptr) {}
+
+// ---------------------------------------------------------------------------------------
+// Driver
+
+int GlxScreen::FindDriver() {
+    if (OpenGlLibrary()) return 1;
+    LogMessage(LOG_SCREEN, "Failed to load OpenGl driver : %s\n", kDriverFile);
+    return 0;
+}
+
+int GlxScreen::LoadDriver() {
+    if (driver) return 1;
+    driver = OpenGlLibrary();
+    if (!driver) {
+        LogMessage(LOG_SCREEN, "Failed to load OpenGl driver : %s\n", kDriverFile);
+        return 0;
+    }
+    LogMessage(LOG_SCREEN, "Successfully loaded OpenGl driver : %s\n", kDriverFile);
+    LoadOglApi(DriverEntry, driver);
+    return 1;
+}
+
+int GlxScreen::GetModeList() {
+    if (modesListed) return 1;
+    modesListed = 1;
+    LogMessage(LOG_SCREEN, "Getting screen modes for : %s (%s)\n", name, kDriverFile);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening and closing
+
+int GlxScreen::InitInWindow(WindowHandle hostWindow, int32_t depthBuffer) {
+    parentWindow = hostWindow;
+    ScreenMode childMode;
+    std::memset(&childMode, 0, sizeof childMode);
+    childMode.depthBuffer = depthBuffer;
+    childMode.displayMode = DISPLAY_CHILD;
+    return InitMode(&childMode);
+}
+
+int GlxScreen::InitMode(const ScreenMode* newMode) {
+    if (!newMode) return SetErrorText("Unable to get the mode to init");
+    LogMessage(LOG_SCREEN, "Starting video mode : %ldx%ldx%ld in %s using %s\n",
+               long(newMode->width), long(newMode->height), long(newMode->bits),
+               newMode->displayMode == DISPLAY_FULLSCREEN ? "fullscreen mode" : "window mode",
+               name);
+    if (!LoadDriver()) return SetErrorText("Failed to init opengl");
+    KeepMode(newMode);
+    LogMessage(LOG_SCREEN, "Create window\n");
+    const WindowHandle host = mode->displayMode == DISPLAY_CHILD ? parentWindow : 0;
+    if (!OpenXWindow(host, mode->width, mode->height, glb ? glb->name : "Noname")) return 0;
+    sglb->mainWindow = XWindowHandle();
+    // A library without every entry point drawing needs cannot be used.
+    const int contextMade = OglApiComplete() && CreateXContext(DriverEntry, driver);
+    LogDriverStrings(contextMade != 0);
+    if (!contextMade) {
+        char reason[ERROR_MESSAGE_SIZE] = "";
+        GetErrorMessage(reason, sizeof reason);
+        LogMessage(LOG_SCREEN, "No OpenGL context : %s\n", reason);
+        ExitMode();
+        return SetErrorText("Failed to setup opengl screen");
+    }
+    const XWindowState& window = XWindowNow();
+    mode->width = window.width;
+    mode->height = window.height;
+    SetTarget(window.width, window.height, nullptr, 0, 0);
+    StartDrawing();
+    return 1;
+}
+
+int GlxScreen::ExitMode() {
+    LogMessage(LOG_EXIT, "ExitMode()\n");
+    textures.DeleteAll();
+    CloseXWindow();
+    if (sglb) sglb->mainWindow = 0;
+    CleanUpScreen();
+    LogMessage(LOG_EXIT, "Exiting ogl\n");
+    driver = nullptr;
+    ClearOglApi();
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Frames
+
+int GlxScreen::IsReady() {
+    const XWindowState& window = XWindowNow();
+    if (mode && (window.width != targetWidth || window.height != targetHeight) &&
+        window.width > 0 && window.height > 0) {
+        LogMessage(LOG_SCREEN, "Window size : %ldx%ld\n", long(window.width), long(window.height));
+        mode->width = window.width;
+        mode->height = window.height;
+        SetTarget(window.width, window.height, nullptr, 0, 0);
+    }
+    return window.mapped || window.ending;
+}
+
+void GlxScreen::ShowFrame() {
+    SwapXBuffers();
+}

@@ -1,0 +1,348 @@
+// The X window, its GLX context and its events. Sections: GLX entry points; state and X
+// errors; opening the window; the context; closing; the pump.
+#include "posix/xwindow_posix.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <dlfcn.h>
+#include <link.h>
+#include <poll.h>
+
+#include <cstring>
+
+#include "misc.h"
+#include "posix/signals_posix.h"
+
+// ---------------------------------------------------------------------------------------
+// GLX entry points
+
+namespace {
+
+// GLX's own types and the attribute numbers used, as <GL/glx.h> has them (that header
+// would bring <GL/gl.h>, whose names the renderer's gl11.h already defines).
+typedef struct __GLXcontextRec* GLXContext;
+typedef XID GLXDrawable;
+const int kGlxUseGl = 1;
+const int kGlxRgba = 4;
+const int kGlxDoubleBuffer = 5;
+const int kGlxRedSize = 8;
+const int kGlxGreenSize = 9;
+const int kGlxBlueSize = 10;
+const int kGlxDepthSize = 12;
+const int kGlxBufferSize = 2;
+
+struct GlxApi {
+    Bool (*glXQueryExtension)(Display* display, int* errorBase, int* eventBase);
+    XVisualInfo* (*glXChooseVisual)(Display* display, int screen, int* attributes);
+    int (*glXGetConfig)(Display* display, XVisualInfo* visual, int attribute, int* value);
+    GLXContext (*glXCreateContext)(Display* display, XVisualInfo* visual, GLXContext share,
+                                   Bool direct);
+    Bool (*glXMakeCurrent)(Display* display, GLXDrawable drawable, GLXContext context);
+    void (*glXDestroyContext)(Display* display, GLXContext context);
+    void (*glXSwapBuffers)(Display* display, GLXDrawable drawable);
+};
+
+GlxApi glx;
+
+template <typename Function>
+bool Lookup(OglLookup lookup, void* library, const char* name, Function* target) {
+    *target = reinterpret_cast<Function>(lookup(library, name));
+    return *target != nullptr;
+}
+
+#define LOOKUP_GLX(name) Lookup(lookup, library, #name, &glx.name)
+
+bool LoadGlx(OglLookup lookup, void* library) {
+    return LOOKUP_GLX(glXQueryExtension) && LOOKUP_GLX(glXChooseVisual) &&
+           LOOKUP_GLX(glXGetConfig) && LOOKUP_GLX(glXCreateContext) && LOOKUP_GLX(glXMakeCurrent) &&
+           LOOKUP_GLX(glXDestroyContext) && LOOKUP_GLX(glXSwapBuffers);
+}
+
+// ---------------------------------------------------------------------------------------
+// State and X errors
+
+XTargetRequest request = {X_TARGET_OWN_WINDOW, 0};
+
+struct XWindowParts {
+    Display* display;
+    Window window;
+    bool ownWindow;
+    bool windowGone;  // destroyed by its owner: no request may name it any more
+    Colormap colormap;
+    XVisualInfo* visual;
+    GLXContext context;
+    bool doubleBuffered;
+    Atom deleteWindow;
+};
+
+XWindowParts parts;
+XWindowState state;
+
+// An X error is logged and the run goes on: a request on a window that its owner has
+// just destroyed must not end the program as Xlib's own handler would.
+int LogXError(Display* display, XErrorEvent* error) {
+    char text[160];
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    LogMessage(LOG_WARNING, "X error : %s (request %d, resource 0x%lx)\n", text,
+               int(error->request_code), static_cast<unsigned long>(error->resourceid));
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening the window
+
+bool TakeGivenWindow(Window window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(parts.display, window, &attributes)) {
+        SetErrorText("There is no X window 0x%lx", static_cast<unsigned long>(window));
+        return false;
+    }
+    parts.window = window;
+    parts.ownWindow = false;
+    state.width = attributes.width;
+    state.height = attributes.height;
+    // A window mapped under an unmapped parent is drawn on: no event would say when the
+    // parent comes up.
+    state.mapped = attributes.map_state != IsUnmapped;
+    XVisualInfo wanted = {};
+    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    int count = 0;
+    parts.visual = XGetVisualInfo(parts.display, VisualIDMask, &wanted, &count);
+    // Only its size, mapping and end are followed: the keyboard and mouse are the
+    // daemon's.
+    XSelectInput(parts.display, window, StructureNotifyMask);
+    return true;
+}
+
+XVisualInfo* ChooseOwnVisual(int screen) {
+    int withDepth[] = {kGlxRgba, kGlxDoubleBuffer, kGlxRedSize, 1,   kGlxGreenSize, 1, kGlxBlueSize,
+                       1,        kGlxDepthSize,    16,          None};
+    int withoutDepth[] = {kGlxRgba, kGlxDoubleBuffer, kGlxRedSize, 1,   kGlxGreenSize,
+                          1,        kGlxBlueSize,     1,           None};
+    XVisualInfo* visual = glx.glXChooseVisual(parts.display, screen, withDepth);
+    return visual ? visual : glx.glXChooseVisual(parts.display, screen, withoutDepth);
+}
+
+bool MakeOwnWindow(int32_t width, int32_t height, const char* title) {
+    const int screen = DefaultScreen(parts.display);
+    parts.visual = ChooseOwnVisual(screen);
+    if (!parts.visual) {
+        SetErrorText("The X display has no visual that OpenGL can draw on");
+        return false;
+    }
+    Window root = RootWindow(parts.display, screen);
+    parts.colormap = XCreateColormap(parts.display, root, parts.visual->visual, AllocNone);
+    XSetWindowAttributes attributes = {};
+    attributes.colormap = parts.colormap;
+    attributes.background_pixel = BlackPixel(parts.display, screen);
+    attributes.border_pixel = 0;
+    attributes.event_mask = StructureNotifyMask;
+    parts.window =
+        XCreateWindow(parts.display, root, 0, 0, unsigned(width), unsigned(height), 0,
+                      parts.visual->depth, InputOutput, parts.visual->visual,
+                      CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+    if (!parts.window) {
+        SetErrorText("Unable to create main window");
+        return false;
+    }
+    parts.ownWindow = true;
+    XStoreName(parts.display, parts.window, title);
+    // Closing the window through the window manager ends the run in order.
+    parts.deleteWindow = XInternAtom(parts.display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(parts.display, parts.window, &parts.deleteWindow, 1);
+    XMapWindow(parts.display, parts.window);
+    state.width = width;
+    state.height = height;
+    state.mapped = 0;
+    return true;
+}
+
+}  // namespace
+
+void RequestXTarget(const XTargetRequest& wanted) {
+    request = wanted;
+}
+
+int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* title) {
+    CloseXWindow();
+    XSetErrorHandler(LogXError);
+    parts.display = XOpenDisplay(nullptr);
+    if (!parts.display)
+        return SetErrorText("Unable to open the X display \"%s\"", XDisplayName(nullptr));
+    bool opened;
+    if (host)
+        opened = TakeGivenWindow(Window(host));
+    else if (request.kind == X_TARGET_ROOT)
+        opened = TakeGivenWindow(RootWindow(parts.display, DefaultScreen(parts.display)));
+    else if (request.kind == X_TARGET_WINDOW)
+        opened = TakeGivenWindow(Window(request.window));
+    else
+        opened = MakeOwnWindow(width, height, title);
+    if (!opened) {
+        CloseXWindow();
+        return 0;
+    }
+    LogMessage(LOG_SCREEN, "X window 0x%lx, %ldx%ld%s\n", static_cast<unsigned long>(parts.window),
+               long(state.width), long(state.height), parts.ownWindow ? " (own window)" : "");
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// The context
+
+namespace {
+
+int VisualConfig(int attribute) {
+    int value = 0;
+    if (glx.glXGetConfig(parts.display, parts.visual, attribute, &value) != 0) return 0;
+    return value;
+}
+
+int PinDriver(dl_phdr_info* library, size_t, void*) {
+    const char* name = library->dlpi_name;
+    if (!name || (!std::strstr(name, "_dri.so") && !std::strstr(name, "libgallium"))) return 0;
+    void* pinned = dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    if (pinned) dlclose(pinned);
+    return 0;
+}
+
+// Mesa loads its driver (swrast_dri.so, iris_dri.so, ...) for a display's first context
+// and unloads it when the display closes. Its globals go with it, and so do the last
+// references to what it still holds, which AddressSanitizer then reports as leaked.
+// Pinned, the driver stays for the process, as libGL does.
+void PinGlDrivers() {
+    dl_iterate_phdr(PinDriver, nullptr);
+}
+
+}  // namespace
+
+int CreateXContext(OglLookup lookup, void* library) {
+    if (!parts.display) return SetErrorText("No X window is open");
+    if (!LoadGlx(lookup, library)) return SetErrorText("The OpenGL library has no GLX");
+    int errorBase, eventBase;
+    if (!glx.glXQueryExtension(parts.display, &errorBase, &eventBase))
+        return SetErrorText("The X display has no GLX extension");
+    // A window made by someone else (and the own window, if the chooser failed) may have
+    // a visual that OpenGL cannot draw on.
+    if (!parts.visual || !VisualConfig(kGlxUseGl) || !VisualConfig(kGlxRgba))
+        return SetErrorText("OpenGL cannot draw on the visual of X window 0x%lx",
+                            static_cast<unsigned long>(parts.window));
+    parts.doubleBuffered = VisualConfig(kGlxDoubleBuffer) != 0;
+    LogMessage(LOG_SCREEN, "Visual : 0x%lx | %3ld %3ld %s\n",
+               static_cast<unsigned long>(parts.visual->visualid),
+               long(VisualConfig(kGlxBufferSize)), long(VisualConfig(kGlxDepthSize)),
+               parts.doubleBuffered ? "double" : "single");
+    parts.context = glx.glXCreateContext(parts.display, parts.visual, nullptr, True);
+    if (!parts.context) return SetErrorText("Unable to create an OpenGL context");
+    if (!glx.glXMakeCurrent(parts.display, parts.window, parts.context)) {
+        glx.glXDestroyContext(parts.display, parts.context);
+        parts.context = nullptr;
+        return SetErrorText("Unable to make the OpenGL context current");
+    }
+    PinGlDrivers();
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------
+// Closing
+
+void CloseXWindow() {
+    if (!parts.display) return;
+    if (parts.context) {
+        LogMessage(LOG_EXIT, "Delete context\n");
+        glx.glXMakeCurrent(parts.display, None, nullptr);
+        glx.glXDestroyContext(parts.display, parts.context);
+    }
+    LogMessage(LOG_EXIT, "Closing the X display\n");
+    if (parts.window && !parts.windowGone) {
+        if (parts.ownWindow)
+            XDestroyWindow(parts.display, parts.window);
+        else
+            XSelectInput(parts.display, parts.window, NoEventMask);
+    }
+    if (parts.colormap) XFreeColormap(parts.display, parts.colormap);
+    if (parts.visual) XFree(parts.visual);
+    XCloseDisplay(parts.display);
+    parts = XWindowParts();
+    glx = GlxApi();
+    const int32_t ending = state.ending;
+    state = XWindowState();
+    state.ending = ending;
+}
+
+WindowHandle XWindowHandle() {
+    return WindowHandle(parts.window);
+}
+
+const XWindowState& XWindowNow() {
+    return state;
+}
+
+void SwapXBuffers() {
+    if (parts.context && parts.doubleBuffered && !parts.windowGone)
+        glx.glXSwapBuffers(parts.display, parts.window);
+}
+
+// ---------------------------------------------------------------------------------------
+// The pump
+
+namespace {
+
+void TakeEvent(const XEvent& event) {
+    switch (event.type) {
+        case ConfigureNotify:
+            if (event.xconfigure.window != parts.window) return;
+            state.width = event.xconfigure.width;
+            state.height = event.xconfigure.height;
+            return;
+        case MapNotify:
+            if (event.xmap.window == parts.window) state.mapped = 1;
+            return;
+        case UnmapNotify:
+            if (event.xunmap.window == parts.window) state.mapped = 0;
+            return;
+        case DestroyNotify:
+            if (event.xdestroywindow.window != parts.window) return;
+            LogMessage(LOG_EXIT, "The X window was destroyed\n");
+            parts.windowGone = true;
+            state.ending = 1;
+            return;
+        case ClientMessage:
+            if (parts.ownWindow && Atom(event.xclient.data.l[0]) == parts.deleteWindow) {
+                LogMessage(LOG_EXIT, "The window was closed\n");
+                state.ending = 1;
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+void TakeWaitingEvents() {
+    if (QuitSignalled()) state.ending = 1;
+    if (!parts.display) return;
+    while (XPending(parts.display)) {
+        XEvent event;
+        XNextEvent(parts.display, &event);
+        TakeEvent(event);
+    }
+}
+
+// Sleeps until the X server sends something or a quit signal comes.
+void WaitForEvents() {
+    pollfd sources[2] = {{ConnectionNumber(parts.display), POLLIN, 0},
+                         {QuitSignalDescriptor(), POLLIN, 0}};
+    poll(sources, 2, -1);
+}
+
+}  // namespace
+
+int PumpXWindowEvents() {
+    const bool wasEnding = state.ending != 0;
+    TakeWaitingEvents();
+    while (parts.display && !state.mapped && !state.ending) {
+        WaitForEvents();
+        TakeWaitingEvents();
+    }
+    return wasEnding || !state.ending;
+}

@@ -1,0 +1,60 @@
+// The X window the native OpenGL screen draws on, its GLX context, and what the main
+// loop's message pump takes from the X server for it. The one file with Xlib and GLX in
+// it (Xlib's own `Screen` type would clash with the program's).
+//
+// Which window: the host window a screen opens in (InitInWindow), else what the module's
+// command line asked for (RequestXTarget, before the run): a window the XScreenSaver
+// daemon gives, the root window, or a window of the program's own for trying it out.
+// That window is the screen's one monitor.
+//
+// The pump follows the window: its size as it changes; whether it is mapped (an unmapped
+// window is not drawn on, and the pump then waits for the X server or a quit signal
+// instead of pacing empty frames); and its end (destroyed by its owner, or the own window
+// closed through the window manager), which ends the run as a quit signal does.
+#pragma once
+
+#include <cstdint>
+
+#include "ogl/ogl_api.h"
+#include "platform.h"
+
+enum XTargetKind {
+    X_TARGET_OWN_WINDOW = 0,  // a window of the program's own
+    X_TARGET_ROOT = 1,        // the root window of the display's default screen
+    X_TARGET_WINDOW = 2,      // a window given by its number
+};
+
+struct XTargetRequest {
+    int32_t kind;         // XTargetKind
+    WindowHandle window;  // the window of X_TARGET_WINDOW
+};
+
+// What later opens take when no host window is given. Starts as X_TARGET_OWN_WINDOW.
+void RequestXTarget(const XTargetRequest& request);
+
+// The window as the events so far left it.
+struct XWindowState {
+    int32_t width, height;
+    int32_t mapped;  // 1 while the window is mapped
+    int32_t ending;  // 1 once a quit signal came or the window ended
+};
+
+// Opens the display ($DISPLAY) and takes the window: `host` when it is not 0, else the
+// requested target; an own window is width x height, with `title`. 1 done; 0 with the
+// error recorded and nothing left open.
+int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* title);
+// An OpenGL context for the window's visual, made current, through the GLX functions of
+// the OpenGL library open as `library` (found with lookup). Logs the visual. 1 done; 0
+// with the error recorded.
+int CreateXContext(OglLookup lookup, void* library);
+// The context, the own window and the display closed, in that order; the display must
+// close before the OpenGL library is let go (the library hooks the display's closing).
+void CloseXWindow();
+WindowHandle XWindowHandle();
+const XWindowState& XWindowNow();
+// Shows the frame drawn: the buffer swap of a double-buffered visual.
+void SwapXBuffers();
+// The message pump's part: every waiting event of the X server taken; while the window
+// is unmapped, waits for the next event or a quit signal. 0 once, when the run is to
+// end (a quit signal, or the window's end); 1 otherwise, and always without a display.
+int PumpXWindowEvents();
