@@ -41,6 +41,53 @@ namespace {
 // program's life.
 VxConfig config;
 
+RunRequests requests = {0, -1, 1.0f, ""};
+
+// The background the run starts from: the file asked for, else the user's own copy or
+// the shipped one, else the built-in default. A file asked for that cannot be loaded is
+// logged with its reason, and the run goes on as if none had been asked for.
+void LoadStartBackground() {
+    LogMessage(LOG_INIT, "Loading background\n");
+    if (requests.backgroundFile[0]) {
+        if (LoadBackground(config.animator, requests.backgroundFile)) return;
+        char reason[ERROR_MESSAGE_SIZE] = "no such file";
+        GetErrorMessage(reason, sizeof reason);
+        LogMessage(LOG_WARNING, "Unable to load background %s : %s\n", requests.backgroundFile,
+                   reason);
+        ClearError();
+        // Whatever part of it was read goes.
+        config.animator->SetDefaultBackground();
+    }
+    char backgroundPath[FILE_NAME_SIZE];
+    BackgroundPathToLoad(backgroundPath, sizeof backgroundPath);
+    if (!LoadBackground(config.animator, backgroundPath)) {
+        // Start-up only logs: the built-in default goes on showing.
+        LogMessage(LOG_INIT, "Unable to load background\n");
+        ClearError();
+    }
+}
+
+// The star count held still at the count asked for; the speed toward the viewer, with the
+// range it moves in, scaled.
+void ApplyRequests(VxAnimator* animator) {
+    if (requests.starCount >= 0) {
+        const float count = float(requests.starCount);
+        animator->SetMode(CONTROL_BGSNUMS, ANIM_NONE);
+        animator->SetLow(CONTROL_BGSNUMS, count);
+        animator->SetHigh(CONTROL_BGSNUMS, count);
+        animator->SetValue(CONTROL_BGSNUMS, count, VALUE_STORED, VALUE_SILENT);
+    }
+    if (requests.speedFactor != 1.0f) {
+        const SliderChannel* speed = animator->Channel(CONTROL_BGSSZ);
+        const float factor = requests.speedFactor;
+        const float low = speed->low * factor, high = speed->high * factor;
+        const float value = speed->value * factor;
+        animator->SetLow(CONTROL_BGSSZ, low);
+        animator->SetHigh(CONTROL_BGSSZ, high);
+        animator->SetValue(CONTROL_BGSSZ, value, VALUE_STORED, VALUE_SILENT);
+    }
+}
+
 // The scene saved at the last exit, else the first; it is created here.
 void SetBackground() {
     SceneList& scenes = Scenes();
@@ -137,6 +184,10 @@ void DrawMonitor(Screen* screen, int32_t monitor) {
 
 }  // namespace
 
+RunRequests& RequestsOfThisRun() {
+    return requests;
+}
+
 BitmapFont* EditorFont() {
     return &config.textFont;
 }
@@ -189,8 +240,8 @@ void VxConfig::ShowEditor(int visible) {
 int vx_init(int saverOnly) {
     config.run.mode = saverOnly ? MODE_SAVER : MODE_EDITOR;
     config.run.editorVisible = config.run.mode == MODE_EDITOR;
-    config.run.showFrameRate = config.run.showStatistics = config.run.showHelp =
-        config.run.showSliderInfo = 0;
+    config.run.showStatistics = config.run.showHelp = config.run.showSliderInfo = 0;
+    config.run.showFrameRate = requests.showFrameRate;
     config.run.frames = 0;
     config.run.frameRate = 0;
     config.run.measuredAt = TimerMilliseconds();
@@ -225,14 +276,8 @@ int vx_init(int saverOnly) {
     if (!config.run.intro->Start()) return 0;
     ClearError();
 
-    LogMessage(LOG_INIT, "Loading background\n");
-    char backgroundPath[FILE_NAME_SIZE];
-    BackgroundPathToLoad(backgroundPath, sizeof backgroundPath);
-    if (!LoadBackground(config.animator, backgroundPath)) {
-        // Start-up only logs: the built-in default goes on showing.
-        LogMessage(LOG_INIT, "Unable to load background\n");
-        ClearError();
-    }
+    LoadStartBackground();
+    ApplyRequests(config.animator);
 
     LogMessage(LOG_INIT, "Setting background\n");
     SetBackground();

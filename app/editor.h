@@ -2,10 +2,25 @@
 // update, animation and drawing per main-loop pass, and the teardown.
 #pragma once
 
+#include <cstdint>
+
+#include "ansi/file.h"
+
 class BitmapFont;
 class InfoLine;
 class VxAnimator;
 class VxConfig;
+
+// What the launcher of a run asks beyond the settings and the background file: the
+// XScreenSaver module's options (support/posix/moduleoptions). The Win32 entry asks
+// nothing, and a run that is asked nothing is as before.
+struct RunRequests {
+    int showFrameRate;                    // 1: the frame rate shows from the first frame
+    int32_t starCount;                    // stars held at this count; -1: as the background says
+    float speedFactor;                    // the speed toward the viewer, its range too, times this
+    char backgroundFile[FILE_NAME_SIZE];  // read instead of BGround.qvb; empty: none
+};
+RunRequests& RequestsOfThisRun();
 
 // Loads what the run shows: the animator, in the editor gui.cfg's pages (0 when it
 // cannot be loaded), the font (a missing one only leaves the run without text), the

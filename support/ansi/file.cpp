@@ -33,6 +33,7 @@ File::File()
 File::~File() { Close(); }
 
 int DatedFileName(const char* path, char* result, int size) {
+    if (!result || size <= 0) return 0;
     const char* dot = std::strrchr(path, '.');
     size_t stemLength = dot ? size_t(dot - path) : std::strlen(path);
     const char* extension = dot ? dot : "";

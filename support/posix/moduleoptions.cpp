@@ -1,0 +1,151 @@
+#include "posix/moduleoptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "ansi/file.h"
+#include "posix/xwindow_posix.h"
+
+const char* const kModuleUsage =
+    "Usage: novadrift [options]\n"
+    "Novadrift's star field, as an XScreenSaver module.\n"
+    "\n"
+    "  -root             draw on the root window (on XSCREENSAVER_WINDOW when it is set)\n"
+    "  -window-id ID     draw into the X window ID (decimal, or hexadecimal with 0x)\n"
+    "  -fps              show the frame rate\n"
+    "  -stars N          hold the number of stars at N (0 to 100000); without it the\n"
+    "                    background's own count, which may animate\n"
+    "  -speed X          the stars' speed toward you times X (0.01 to 100; 1 as it is)\n"
+    "  -background FILE  start from this background file instead of BGround.qvb\n"
+    "  -display NAME     the X display (default $DISPLAY)\n"
+    "  --help            this text\n"
+    "\n"
+    "Without -root, -window-id or XSCREENSAVER_WINDOW it opens a window of its own.\n"
+    "SIGTERM ends it. Settings, background and log: $XDG_CONFIG_HOME/novadrift\n"
+    "(~/.config/novadrift).\n";
+
+namespace {
+
+// The whole text as a window number: decimal digits, or 0x and hexadecimal digits;
+// X resource numbers fit in 32 bits and are never 0.
+bool WindowNumber(const char* text, WindowHandle* window) {
+    int base = 10;
+    const char* digits = text;
+    if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        base = 16;
+        digits += 2;
+    }
+    if (!*digits || std::strspn(digits, base == 16 ? "0123456789abcdefABCDEF" : "0123456789") !=
+                        std::strlen(digits))
+        return false;
+    errno = 0;
+    const unsigned long long number = std::strtoull(digits, nullptr, base);
+    if (errno != 0 || number == 0 || number > 0xFFFFFFFFull) return false;
+    *window = WindowHandle(number);
+    return true;
+}
+
+bool WholeNumber(const char* text, long low, long high, long* number) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (!*text || *end || errno != 0 || value < low || value > high) return false;
+    *number = value;
+    return true;
+}
+
+bool Factor(const char* text, float* factor) {
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text, &end);
+    if (!*text || *end || errno != 0 || !std::isfinite(value) || value < MODULE_SPEED_MIN ||
+        value > MODULE_SPEED_MAX)
+        return false;
+    *factor = float(value);
+    return true;
+}
+
+// "-name" or "--name".
+bool Is(const char* word, const char* name) {
+    if (word[0] == '-' && word[1] == '-') ++word;
+    return std::strcmp(word, name) == 0;
+}
+
+}  // namespace
+
+int ParseModuleOptions(int argc, const char* const* argv, const char* saverWindow,
+                       const char* workingDirectory, ModuleOptions* options, std::string* error) {
+    *options = ModuleOptions{X_TARGET_OWN_WINDOW, 0, 0, -1, 1.0f, "", ""};
+    bool root = false, windowGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* word = argv[i];
+        const bool takesValue = Is(word, "-window-id") || Is(word, "-stars") ||
+                                Is(word, "-speed") || Is(word, "-background") ||
+                                Is(word, "-display");
+        if (Is(word, "-help") || Is(word, "-h")) return MODULE_HELP;
+        if (Is(word, "-root")) {
+            root = true;
+        } else if (Is(word, "-fps")) {
+            options->showFrameRate = 1;
+        } else if (!takesValue) {
+            *error = std::string("unknown option \"") + word + "\"";
+            return MODULE_BAD;
+        } else if (i + 1 >= argc) {
+            *error = std::string(word) + " needs a value";
+            return MODULE_BAD;
+        } else {
+            const char* value = argv[++i];
+            long stars = 0;
+            if (Is(word, "-window-id")) {
+                if (!WindowNumber(value, &options->window)) {
+                    *error = std::string(
+                                 "-window-id needs a window number (decimal, or hex "
+                                 "with 0x), not \"") +
+                             value + "\"";
+                    return MODULE_BAD;
+                }
+                windowGiven = true;
+            } else if (Is(word, "-stars")) {
+                if (!WholeNumber(value, 0, MODULE_STARS_MAX, &stars)) {
+                    *error = std::string("-stars needs a whole number from 0 to 100000, not \"") +
+                             value + "\"";
+                    return MODULE_BAD;
+                }
+                options->starCount = int32_t(stars);
+            } else if (Is(word, "-speed")) {
+                if (!Factor(value, &options->speed)) {
+                    *error = std::string("-speed needs a number from 0.01 to 100, not \"") + value +
+                             "\"";
+                    return MODULE_BAD;
+                }
+            } else if (Is(word, "-background")) {
+                options->background = value;
+            } else {
+                options->display = value;
+            }
+        }
+    }
+    // The run changes its working directory: a relative file is taken from where the
+    // module was started.
+    if (!options->background.empty() && options->background[0] != '/')
+        options->background = std::string(workingDirectory) + "/" + options->background;
+    if (options->background.size() >= FILE_NAME_SIZE) {
+        *error = "the -background file's path is too long";
+        return MODULE_BAD;
+    }
+    if (windowGiven) {
+        options->target = X_TARGET_WINDOW;
+    } else if (saverWindow && *saverWindow) {
+        if (!WindowNumber(saverWindow, &options->window)) {
+            *error =
+                std::string("XSCREENSAVER_WINDOW holds no window number: \"") + saverWindow + "\"";
+            return MODULE_BAD;
+        }
+        options->target = X_TARGET_WINDOW;
+    } else if (root) {
+        options->target = X_TARGET_ROOT;
+    }
+    return MODULE_RUN;
+}
