@@ -22,12 +22,18 @@ set(DEB_NAME novadrift_${PROJECT_VERSION}_${DEB_ARCHITECTURE}.deb)
 
 if(NOVADRIFT_SANITIZE AND NOT NOVADRIFT_FUZZ)
     include(ExternalProject)
+    # Through $(MAKE), the release build shares the outer build's jobs.
+    if(CMAKE_GENERATOR MATCHES "Makefiles")
+        set(release_build $(MAKE) deb)
+    else()
+        set(release_build ${CMAKE_COMMAND} --build <BINARY_DIR> --target deb)
+    endif()
     ExternalProject_Add(novadrift_release
         SOURCE_DIR ${CMAKE_SOURCE_DIR}
         BINARY_DIR ${CMAKE_BINARY_DIR}/release
         CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DNOVADRIFT_SANITIZE=OFF
                    -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}
-        BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target deb
+        BUILD_COMMAND ${release_build}
         INSTALL_COMMAND ""
         # Its own build knows what changed.
         BUILD_ALWAYS ON)
@@ -45,6 +51,7 @@ else()
                 -DHOMEPAGE=${NOVADRIFT_HOME_PAGE} -DOUTPUT=${NOVADRIFT_DEB}
                 -P ${CMAKE_SOURCE_DIR}/cmake/make_deb.cmake
         DEPENDS novadrift ${SHIPPED_FILES} ${DEB_SOURCES}
-        COMMENT "Packing ${DEB_NAME}")
+        COMMENT "Packing ${DEB_NAME}"
+        VERBATIM)
     add_custom_target(deb DEPENDS ${NOVADRIFT_DEB})
 endif()
