@@ -2,6 +2,7 @@
 // is OglRenderer's (support/ogl/ogl_renderer).
 #include "posix/scr_glx.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "misc.h"
@@ -60,6 +61,16 @@ int GlxScreen::GetModeList() {
 // ---------------------------------------------------------------------------------------
 // Opening and closing
 
+int GlxScreen::TellWhy() {
+    char reason[ERROR_MESSAGE_SIZE] = "";
+    GetErrorMessage(reason, sizeof reason);
+    LogMessage(LOG_SCREEN, "%s\n", reason);
+    // The error shown at the end of the run names the step, not the reason ("Screen
+    // initialization failed"): a module's standard error is where its user looks.
+    std::fprintf(stderr, "novadrift: %s\n", reason);
+    return 0;
+}
+
 int GlxScreen::InitInWindow(WindowHandle hostWindow, int32_t depthBuffer) {
     parentWindow = hostWindow;
     ScreenMode childMode;
@@ -79,15 +90,13 @@ int GlxScreen::InitMode(const ScreenMode* newMode) {
     KeepMode(newMode);
     LogMessage(LOG_SCREEN, "Create window\n");
     const WindowHandle host = mode->displayMode == DISPLAY_CHILD ? parentWindow : 0;
-    if (!OpenXWindow(host, mode->width, mode->height, glb ? glb->name : "Noname")) return 0;
+    if (!OpenXWindow(host, mode->width, mode->height, glb ? glb->name : "Noname")) return TellWhy();
     sglb->mainWindow = XWindowHandle();
     // A library without every entry point drawing needs cannot be used.
     const int contextMade = OglApiComplete() && CreateXContext(DriverEntry, driver);
     LogDriverStrings(contextMade != 0);
     if (!contextMade) {
-        char reason[ERROR_MESSAGE_SIZE] = "";
-        GetErrorMessage(reason, sizeof reason);
-        LogMessage(LOG_SCREEN, "No OpenGL context : %s\n", reason);
+        TellWhy();
         ExitMode();
         return SetErrorText("Failed to setup opengl screen");
     }
@@ -124,6 +133,18 @@ int GlxScreen::IsReady() {
         SetTarget(window.width, window.height, nullptr, 0, 0);
     }
     return window.mapped || window.ending;
+}
+
+int GlxScreen::EndScene() {
+    if (!XWindowNow().ending) return OglRenderer::EndScene();
+    // The last frames of an ending run may have drawn on a window that its owner has just
+    // destroyed (the daemon ends a module and closes its window at once): their errors
+    // are no fault of the run.
+    gl.glFlush();
+    // OpenGL keeps one flag per kind of error; a handful of reads clears them all.
+    for (int read = 0; read < 16 && gl.glGetError() != GL_NO_ERROR; ++read) {
+    }
+    return 1;
 }
 
 void GlxScreen::ShowFrame() {

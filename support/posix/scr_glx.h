@@ -29,6 +29,8 @@ public:
     // 0 while the window is unmapped (unless the run is ending); a size the window took
     // since the last frame becomes the target's first.
     int IsReady() override;
+    // As the renderer's, but once the run is ending its OpenGL errors are let go.
+    int EndScene() override;
 
 protected:
     void ShowFrame() override;
@@ -36,5 +38,7 @@ protected:
 private:
     // The library's entry points into the renderer's table, once per open mode.
     int LoadDriver();
+    // Logs the recorded error and says it on standard error; 0.
+    int TellWhy();
     void* driver;  // the OpenGL library while a mode is open
 };

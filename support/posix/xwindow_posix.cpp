@@ -67,7 +67,8 @@ struct XWindowParts {
     Display* display;
     Window window;
     bool ownWindow;
-    bool windowGone;  // destroyed by its owner: no request may name it any more
+    bool windowGone;       // destroyed by its owner: no request may name it any more
+    bool contextReleased;  // made current on nothing once the window went
     Colormap colormap;
     XVisualInfo* visual;
     GLXContext context;
@@ -335,14 +336,29 @@ void WaitForEvents() {
     poll(sources, 2, -1);
 }
 
+// A window that its owner destroyed is drawn on no more: the frames left until the run's
+// end go to no context, which OpenGL ignores.
+void LetGoOfGoneWindow() {
+    if (!parts.windowGone || !parts.context || parts.contextReleased) return;
+    glx.glXMakeCurrent(parts.display, None, nullptr);
+    parts.contextReleased = true;
+}
+
 }  // namespace
 
 int PumpXWindowEvents() {
     const bool wasEnding = state.ending != 0;
     TakeWaitingEvents();
+    // The daemon ends a module and closes its window at once: a round trip shows whether
+    // the window went with the signal.
+    if (state.ending && !wasEnding && parts.display) {
+        XSync(parts.display, False);
+        TakeWaitingEvents();
+    }
     while (parts.display && !state.mapped && !state.ending) {
         WaitForEvents();
         TakeWaitingEvents();
     }
+    LetGoOfGoneWindow();
     return wasEnding || !state.ending;
 }
