@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "ansi/memory.h"
 #include "ansi/xiff.h"
 #include "bgfile.h"
+#include "bground.h"
 #include "misc.h"
 #include "test_support.h"
 #include "xdirs.h"
@@ -30,6 +32,28 @@ void FillChannels(VxAnimator* animator) {
     }
 }
 
+// Every field the background file stores, compared channel by channel.
+void ExpectStoredFieldsEqual(VxAnimator& expectedChannels, VxAnimator& loaded) {
+    for (int32_t id = SCENE_PARAMETER_FIRST; id <= SCENE_PARAMETER_LAST; ++id) {
+        const SliderChannel* a = expectedChannels.Channel(id);
+        const SliderChannel* b = loaded.Channel(id);
+        EXPECT_EQ(b->mode, a->mode) << id;
+        EXPECT_EQ(b->value, a->value) << id;
+        EXPECT_EQ(b->low, a->low) << id;
+        EXPECT_EQ(b->high, a->high) << id;
+        EXPECT_EQ(b->transitionRandom, a->transitionRandom) << id;
+        EXPECT_EQ(b->transitionTime, a->transitionTime) << id;
+        EXPECT_EQ(b->transitionLow, a->transitionLow) << id;
+        EXPECT_EQ(b->transitionHigh, a->transitionHigh) << id;
+        EXPECT_EQ(b->delayRandom, a->delayRandom) << id;
+        EXPECT_EQ(b->delay, a->delay) << id;
+        EXPECT_EQ(b->delayLow, a->delayLow) << id;
+        EXPECT_EQ(b->delayHigh, a->delayHigh) << id;
+        EXPECT_EQ(b->spline.keys[0].values[1], a->low) << id;
+        EXPECT_EQ(b->spline.keys[1].values[2], a->high) << id;
+    }
+}
+
 class BackgroundFile : public ::testing::Test {
 protected:
     void TearDown() override { ClearError(); }
@@ -49,24 +73,37 @@ TEST_F(BackgroundFile, SaveAndLoadGiveBackEveryStoredField) {
     VxAnimator loaded;
     ASSERT_EQ(LoadBackground(&loaded, "BGround.qvb"), 1);
     EXPECT_EQ(GetErrorCode(), 0);
+    ExpectStoredFieldsEqual(saved, loaded);
+}
+
+// One background file for both builds: what each writes from the same channels is the
+// committed file byte for byte, and what each reads from it is those channels and the
+// same scene, so a background saved by the Windows editor shows the same on Linux.
+TEST_F(BackgroundFile, BothBuildsWriteTheCommittedFileAndReadTheSameSceneFromIt) {
+    const std::string committed = NOVADRIFT_TEST_DATA_DIR "/background/filled.qvb";
+    const std::string bytes = ReadWholeFile(committed);
+    ASSERT_EQ(bytes.size(), 1707u);
+    VxAnimator filled;
+    FillChannels(&filled);
+    ASSERT_EQ(SaveBackground(&filled, "BGround.qvb"), 1);
+    EXPECT_TRUE(ReadWholeFile("BGround.qvb") == bytes);
+
+    VxAnimator loaded;
+    ASSERT_EQ(LoadBackground(&loaded, committed.c_str()), 1);
+    ExpectStoredFieldsEqual(filled, loaded);
+    // The scene's readings: bytes for the colours and the layers' opacity, the speeds
+    // negated and back, the count of stars whole, the cloud's speed through its scale.
+    StarField* field = XNEW(StarField);
+    const float expected[] = {17,    18,    19,    20,    21,    22,    23, 24,    25,
+                              26.25, 27.25, 28.25, 29.25, 30.25, 31.25, 32, 33.25, 34.25,
+                              35.25, 36.25, 37.25, 38.25, 39.25, 40.25, 41, 42.25};
     for (int32_t id = SCENE_PARAMETER_FIRST; id <= SCENE_PARAMETER_LAST; ++id) {
-        const SliderChannel* a = saved.Channel(id);
-        const SliderChannel* b = loaded.Channel(id);
-        EXPECT_EQ(b->mode, a->mode) << id;
-        EXPECT_EQ(b->value, a->value) << id;
-        EXPECT_EQ(b->low, a->low) << id;
-        EXPECT_EQ(b->high, a->high) << id;
-        EXPECT_EQ(b->transitionRandom, a->transitionRandom) << id;
-        EXPECT_EQ(b->transitionTime, a->transitionTime) << id;
-        EXPECT_EQ(b->transitionLow, a->transitionLow) << id;
-        EXPECT_EQ(b->transitionHigh, a->transitionHigh) << id;
-        EXPECT_EQ(b->delayRandom, a->delayRandom) << id;
-        EXPECT_EQ(b->delay, a->delay) << id;
-        EXPECT_EQ(b->delayLow, a->delayLow) << id;
-        EXPECT_EQ(b->delayHigh, a->delayHigh) << id;
-        EXPECT_EQ(b->spline.keys[0].values[1], a->low) << id;
-        EXPECT_EQ(b->spline.keys[1].values[2], a->high) << id;
+        ASSERT_TRUE(field->SetParameter(id, loaded.Channel(id)->value)) << id;
+        ParameterReading reading;
+        ASSERT_TRUE(field->GetParameter(id, &reading)) << id;
+        EXPECT_EQ(reading.value, expected[id - SCENE_PARAMETER_FIRST]) << id;
     }
+    Scenes().DeleteAll();
 }
 
 // A background file whose "SLIDERS" holds only the given channel chunks.

@@ -859,6 +859,59 @@ TEST_F(SaverFrameTest, ARunStartsFromTheUsersOwnBackgroundElseTheShippedOne) {
     }
 }
 
+// What the XScreenSaver module's options ask of a run (RunRequests): a background file of
+// its own, the stars held at a count, the speed scaled, the frame rate shown.
+TEST_F(SaverFrameTest, ARunsRequestsTakeTheirFileHoldTheStarsScaleTheSpeedAndShowTheRate) {
+    {
+        VxAnimator saved;
+        saved.SetDefaultBackground();
+        saved.SetMode(CONTROL_BGSBCR, ANIM_NONE);
+        saved.SetValue(CONTROL_BGSBCR, 77.0f, 1, 1);
+        ASSERT_EQ(SaveBackground(&saved, BACKGROUND_FILE_NAME), 1);
+        saved.SetValue(CONTROL_BGSBCR, 44.0f, 1, 1);
+        saved.SetMode(CONTROL_BGSSZ, ANIM_PING_PONG);
+        saved.SetLow(CONTROL_BGSSZ, 1.0f);
+        saved.SetHigh(CONTROL_BGSSZ, 2.0f);
+        saved.SetValue(CONTROL_BGSSZ, 1.5f, 1, 1);
+        ASSERT_EQ(SaveBackground(&saved, "asked.qvb"), 1);
+    }
+    RunRequests& requests = RequestsOfThisRun();
+    const RunRequests none = requests;
+    requests.showFrameRate = 1;
+    requests.starCount = 1234;
+    requests.speedFactor = 2.0f;
+    std::snprintf(requests.backgroundFile, sizeof requests.backgroundFile, "%s", "asked.qvb");
+    StarField* field = XNEW(StarField);
+    const int started = vx_init(1);
+    requests = none;
+    ASSERT_EQ(started, 1);
+    EXPECT_EQ(field->backgroundColour[0], 44);
+    EXPECT_EQ(Editor().run.showFrameRate, 1);
+    const SliderChannel* speed = EditorAnimator()->Channel(CONTROL_BGSSZ);
+    EXPECT_EQ(speed->low, 2.0f);
+    EXPECT_EQ(speed->high, 4.0f);
+    EXPECT_FLOAT_EQ(field->speedZ, -3.0f);
+    for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+    // Held: the background's ping pong of the count no longer moves it.
+    EXPECT_EQ(field->starCount, 1234);
+    EXPECT_GE(-field->speedZ, 2.0f);
+    EXPECT_LE(-field->speedZ, 4.0f);
+    EditorExit();
+
+    // A file asked for that cannot be loaded: logged, and the usual one is shown.
+    std::snprintf(requests.backgroundFile, sizeof requests.backgroundFile, "%s", "missing.qvb");
+    field = XNEW(StarField);
+    const int fellBack = vx_init(1);
+    requests = none;
+    ASSERT_EQ(fellBack, 1);
+    EXPECT_EQ(field->backgroundColour[0], 77);
+    EXPECT_EQ(Editor().run.showFrameRate, 0);
+    EXPECT_NE(scratchLog.Text().find("WARNING : Unable to load background missing.qvb"),
+              std::string::npos)
+        << scratchLog.Text();
+    EXPECT_EQ(PendingError(), "");
+}
+
 TEST_F(SaverFrameTest, AStarCountNoFieldCanHaveIsRefusedOnceAndTheRunGoesOn) {
     for (float bad : {std::numeric_limits<float>::quiet_NaN(), 1e12f}) {
         VxAnimator saved;
