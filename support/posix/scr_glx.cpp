@@ -90,10 +90,12 @@ int GlxScreen::InitMode(const ScreenMode* newMode) {
     KeepMode(newMode);
     LogMessage(LOG_SCREEN, "Create window\n");
     const WindowHandle host = mode->displayMode == DISPLAY_CHILD ? parentWindow : 0;
-    if (!OpenXWindow(host, mode->width, mode->height, glb ? glb->name : "Noname")) return TellWhy();
+    if (!OpenXWindow(host, mode->width, mode->height, glb ? glb->name : "Noname", DriverEntry,
+                     driver))
+        return TellWhy();
     sglb->mainWindow = XWindowHandle();
     // A library without every entry point drawing needs cannot be used.
-    const int contextMade = OglApiComplete() && CreateXContext(DriverEntry, driver);
+    const int contextMade = OglApiComplete() && CreateXContext();
     LogDriverStrings(contextMade != 0);
     if (!contextMade) {
         TellWhy();

@@ -164,8 +164,10 @@ void RequestXTarget(const XTargetRequest& wanted) {
     request = wanted;
 }
 
-int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* title) {
+int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* title,
+                OglLookup lookup, void* library) {
     CloseXWindow();
+    if (!LoadGlx(lookup, library)) return SetErrorText("The OpenGL library has no GLX");
     XSetErrorHandler(LogXError);
     parts.display = XOpenDisplay(nullptr);
     if (!parts.display)
@@ -217,9 +219,8 @@ void PinGlDrivers() {
 
 }  // namespace
 
-int CreateXContext(OglLookup lookup, void* library) {
+int CreateXContext() {
     if (!parts.display) return SetErrorText("No X window is open");
-    if (!LoadGlx(lookup, library)) return SetErrorText("The OpenGL library has no GLX");
     int errorBase, eventBase;
     if (!glx.glXQueryExtension(parts.display, &errorBase, &eventBase))
         return SetErrorText("The X display has no GLX extension");

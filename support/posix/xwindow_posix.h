@@ -40,13 +40,14 @@ struct XWindowState {
 };
 
 // Opens the display ($DISPLAY) and takes the window: `host` when it is not 0, else the
-// requested target; an own window is width x height, with `title`. 1 done; 0 with the
-// error recorded and nothing left open.
-int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* title);
-// An OpenGL context for the window's visual, made current, through the GLX functions of
-// the OpenGL library open as `library` (found with lookup). Logs the visual. 1 done; 0
+// requested target; an own window is width x height, with `title`, of a visual that GLX
+// chooses. The GLX functions come from the OpenGL library open as `library` (found with
+// lookup). 1 done; 0 with the error recorded and nothing left open.
+int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* title,
+                OglLookup lookup, void* library);
+// An OpenGL context for the window's visual, made current. Logs the visual. 1 done; 0
 // with the error recorded.
-int CreateXContext(OglLookup lookup, void* library);
+int CreateXContext();
 // The context, the own window and the display closed, in that order; the display must
 // close before the OpenGL library is let go (the library hooks the display's closing).
 void CloseXWindow();

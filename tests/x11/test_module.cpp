@@ -178,6 +178,54 @@ TEST(Module, AGivenWindowOnlyAtItsSizeAsItChangesAndNothingWhileUnmapped) {
     run.EndWithSigterm();
 }
 
+// The top-level window of that name on the display, or 0.
+Window FindTopLevel(Display* x, const char* name) {
+    Window root = DefaultRootWindow(x), parent, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(x, root, &root, &parent, &children, &count)) return 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* title = nullptr;
+        if (XFetchName(x, children[i], &title) && title && std::string(title) == name)
+            found = children[i];
+        if (title) XFree(title);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+TEST(Module, WithoutAWindowItOpensItsOwnAndClosingItEndsTheRun) {
+    PrivateDisplay display(800, 600);
+    Display* x = display.Connection();
+    ModuleRun run(display, {});
+    Window own = 0;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            own = FindTopLevel(x, "Novadrift");
+            if (!own) return false;
+            const Picture inside = Grab(x, own);
+            return inside.width == 640 && inside.height == 480 &&
+                   Scene(CountScene(inside, 0, 0, 640, 480), 0);
+        },
+        60.0))
+        << run.Errors() << run.Log();
+    // As a window manager asks it to close.
+    XEvent close = {};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = own;
+    close.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    XSendEvent(x, own, False, NoEventMask, &close);
+    XSync(x, False);
+    ASSERT_TRUE(run.Process().WaitExit(10.0));
+    EXPECT_TRUE(WIFEXITED(run.Process().WaitStatus()) && WEXITSTATUS(run.Process().WaitStatus()) == 0)
+        << run.Errors();
+    EXPECT_NE(run.Log().find("The window was closed"), std::string::npos);
+    EXPECT_NE(run.Log().find("--- Application returned at"), std::string::npos);
+    EXPECT_EQ(FindTopLevel(x, "Novadrift"), 0u);
+}
+
 TEST(Module, BadOptionsAndAMissingWindowEndWithAMessage) {
     TempDirectory folder;
     auto runToEnd = [&](const std::vector<std::string>& options, const std::string& display) {
