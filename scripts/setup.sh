@@ -8,7 +8,8 @@ packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev
           wine wine32 xvfb xserver-xephyr libxinerama1:i386 xdotool x11-utils
           imagemagick nsis
           libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          libx11-dev libgl1 libglx-mesa0 libgl1-mesa-dri dpkg-dev xscreensaver)
 
 missing=()
 for package in "${packages[@]}"; do
