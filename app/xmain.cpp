@@ -112,22 +112,34 @@ int SystemSetup(int32_t, char**) {
     return 1;
 }
 
-// The screen is chosen as base/screenchoice.cpp writes out, then opened.
+namespace {
+
+// The two ways a run opens its screen.
+int OpenInPreviewWindow(Screen* screen) {
+    return screen->InitInWindow(static_cast<const SaverState*>(saverState)->parentWindow, 1);
+}
+
+int OpenFullScreen(Screen* screen) {
+    return screen->InitModeBySize(Settings.width, Settings.height, Settings.bits,
+                                  DISPLAY_FULLSCREEN, 1);
+}
+
+}  // namespace
+
+// The screen is chosen and opened as base/screenchoice.cpp writes out. A screen that
+// was found but cannot open stays the current one (the shutdown closes it).
 int SetupScreen() {
     if (SaverMode() == SAVER_PREVIEW) {
         LogMessage(LOG_INIT, "Trying to setup preview window from config file\n");
-        if (!ChooseScreen(&Settings.previewSelection, DISPLAY_WINDOW)) return 0;
-        const SaverState* state = static_cast<const SaverState*>(saverState);
         // A preview that cannot open ends the run without a message.
-        if (!glb->currentScreen->InitInWindow(state->parentWindow, 1)) return ClearError();
+        if (!ChooseScreen(&Settings.previewSelection, DISPLAY_WINDOW, OpenInPreviewWindow))
+            return glb->currentScreen ? ClearError() : 0;
         glb->mouse->SetRelativeMode(0);
         return 1;
     }
     LogMessage(LOG_INIT, "Trying to setup screen from config file\n");
-    if (!ChooseScreen(&Settings.screenSelection, DISPLAY_FULLSCREEN)) return 0;
-    if (!glb->currentScreen->InitModeBySize(Settings.width, Settings.height, Settings.bits,
-                                            DISPLAY_FULLSCREEN, 1))
-        return SetErrorText("Screen initialization failed");
+    if (!ChooseScreen(&Settings.screenSelection, DISPLAY_FULLSCREEN, OpenFullScreen))
+        return glb->currentScreen ? SetErrorText("Screen initialization failed") : 0;
     return 1;
 }
 

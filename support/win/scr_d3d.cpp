@@ -4,6 +4,7 @@
 #include "scr_d3d.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "ansi/bitmap.h"
@@ -82,10 +83,14 @@ D3dScreen::D3dScreen()
       frontSurface(nullptr),
       deviceGuid(),
       driverGuid(),
+      savedDevice(0),
       deviceInfo(nullptr),
       textures(this),
+      textureFormats(),
       scratch(nullptr),
-      enumerationFailed(0) {}
+      enumerationFailed(0),
+      directX(DIRECTX_UNCHECKED),
+      primaryRendersWindowed(0) {}
 
 int D3dScreen::FindDriver() {
     library = LoadSystemLibrary("ddraw.dll");
@@ -101,12 +106,25 @@ int D3dScreen::FindDriver() {
                    "DirectDrawEx or DirectDrawEnumerateEx not found. I need DirectX 7.\n");
         return 0;
     }
-    primaryDirectDraw = NewDirectDraw(nullptr);
-    if (!primaryDirectDraw) {
-        LogMessage(LOG_INIT, "DirectX 7 not found\n");
-        return 0;
-    }
     return 1;
+}
+
+int D3dScreen::FindDirectX() {
+    if (directX == DIRECTX_UNCHECKED) {
+        primaryDirectDraw = NewDirectDraw(nullptr);
+        directX = primaryDirectDraw ? DIRECTX_FOUND : DIRECTX_MISSING;
+        if (primaryDirectDraw) {
+            DDCAPS caps;
+            std::memset(&caps, 0, sizeof caps);
+            caps.dwSize = sizeof caps;
+            primaryDirectDraw->GetCaps(&caps, nullptr);
+            primaryRendersWindowed = (caps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED) != 0;
+        } else {
+            LogMessage(LOG_INIT, "DirectX 7 not found\n");
+            LogMessage(LOG_INIT, "No direct X installed\n");
+        }
+    }
+    return directX == DIRECTX_FOUND ? 1 : SetErrorText("DirectX 7 not found");
 }
 
 D3dScreen::~D3dScreen() {
@@ -128,8 +146,42 @@ IDirectDraw7* D3dScreen::NewDirectDraw(const GUID* driver) {
 }
 
 int D3dScreen::SupportsDisplayMode(int32_t displayMode) {
-    if (displayMode == DISPLAY_FULLSCREEN || !deviceInfo) return 1;
-    return deviceInfo->canRenderWindowed ? 1 : 0;
+    if (displayMode == DISPLAY_FULLSCREEN) return 1;
+    if (deviceInfo) return deviceInfo->canRenderWindowed ? 1 : 0;
+    if (IsZeroGuid(deviceGuid)) return 1;  // no device chosen yet
+    // A saved device, not enumerated: its driver answers as the enumeration would.
+    if (!FindDirectX()) return 0;
+    return IsZeroGuid(driverGuid) && primaryRendersWindowed ? 1 : 0;
+}
+
+bool D3dScreen::HardwareDevice() const {
+    if (deviceInfo) return deviceInfo->hardware != 0;
+    return IsEqualGUID(deviceGuid, IID_IDirect3DHALDevice) ||
+           IsEqualGUID(deviceGuid, IID_IDirect3DTnLHalDevice);
+}
+
+void D3dScreen::DeviceName(char* name, size_t size) const {
+    static const struct {
+        const GUID* guid;
+        const char* name;
+    } standard[] = {{&IID_IDirect3DTnLHalDevice, "Hardware transform and lighting (T&L HAL)"},
+                    {&IID_IDirect3DHALDevice, "Hardware acceleration (HAL)"},
+                    {&IID_IDirect3DRGBDevice, "RGB Software Emulation"},
+                    {&IID_IDirect3DMMXDevice, "MMX Software Emulation"},
+                    {&IID_IDirect3DRefDevice, "Reference Rasterizer"}};
+    if (deviceInfo) {
+        std::snprintf(name, size, "%s", deviceInfo->description);
+        return;
+    }
+    for (const auto& device : standard)
+        if (IsEqualGUID(deviceGuid, *device.guid)) {
+            std::snprintf(name, size, "%s", device.name);
+            return;
+        }
+    const GUID& g = deviceGuid;
+    std::snprintf(name, size, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
+                  g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
 }
 
 int D3dScreen::SaveSelection(void* devicePart) {
@@ -148,6 +200,9 @@ int D3dScreen::MatchSelection(const void* devicePart, int32_t) {
     if (first == 0) return 0;
     std::memcpy(&deviceGuid, part + 4, sizeof deviceGuid);
     std::memcpy(&driverGuid, part + 20, sizeof driverGuid);
+    savedDevice = !IsZeroGuid(deviceGuid);
+    // An entry of an earlier enumeration is taken again by the next open.
+    deviceInfo = nullptr;
     return 1;
 }
 
@@ -155,8 +210,7 @@ int D3dScreen::MatchSelection(const void* devicePart, int32_t) {
 // Opening a mode
 
 int D3dScreen::InitMode(const ScreenMode* newMode) {
-    // The device decides whether a window can be drawn in, so it is chosen first (a
-    // choice from the settings file has not been enumerated yet).
+    // The device decides whether a window can be drawn in, so it is chosen first.
     if (newMode && !ChooseDevice()) return 0;
     if (!CheckModeToOpen(this, newMode)) return 0;
     KeepMode(newMode);
@@ -169,6 +223,15 @@ int D3dScreen::InitMode(const ScreenMode* newMode) {
         // The reason stays in the log; the caller's message takes its place.
         char reason[ERROR_MESSAGE_SIZE];
         if (GetErrorMessage(reason, sizeof reason)) LogMessage(LOG_WARNING, "%s\n", reason);
+        // A saved device that does not open (other hardware, a file from another PC)
+        // gives way: the next choice of this screen takes the default device.
+        if (savedDevice) {
+            LogMessage(LOG_WARNING, "Unable to open the saved device, the default one is next\n");
+            std::memset(&deviceGuid, 0, sizeof deviceGuid);
+            std::memset(&driverGuid, 0, sizeof driverGuid);
+            savedDevice = 0;
+            deviceInfo = nullptr;
+        }
         return SetErrorText("Initialize3DEnvironment failed");
     }
     messageHandler.RegisterAll();
@@ -187,10 +250,10 @@ int D3dScreen::Initialize3DEnvironment() {
     LogMessage(LOG_SCREEN, "Creating 3d enviroment\n");
     D3dFramework& f = *framework;
     f.window = MainWindow();
-    if (!f.window || !deviceInfo || IsZeroGuid(deviceGuid))
+    if (!f.window || IsZeroGuid(deviceGuid))
         return SetErrorText("Invalid argument to framwork init");
     f.fullScreen = mode->displayMode == DISPLAY_FULLSCREEN;
-    f.depthMemory = deviceInfo->hardware ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
+    f.depthMemory = HardwareDevice() ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
     int made = CreateDirectDraw() &&
                (f.fullScreen ? CreateFullScreenBuffers() : CreateWindowBuffers()) &&
                CreateDevice() && (mode->depthBuffer != 1 || CreateDepthBuffer());
@@ -298,7 +361,7 @@ int D3dScreen::CreateWindowBuffers() {
     description = SurfaceDescription();
     description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
-    if (!deviceInfo->hardware) description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+    if (!HardwareDevice()) description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
     description.dwWidth = DWORD(f.width);
     description.dwHeight = DWORD(f.height);
     result = f.directDraw->CreateSurface(&description, &f.backBuffer, nullptr);
@@ -322,6 +385,9 @@ int D3dScreen::CreateDevice() {
         f.device = nullptr;
         return SetErrorText("Couldn't create the D3DDevice");
     }
+    char name[D3D_DESCRIPTION_SIZE + 48];
+    DeviceName(name, sizeof name);
+    LogMessage(LOG_SCREEN, "Device opened : %s\n", name);
     D3DVIEWPORT7 viewport = {0, 0, DWORD(f.width), DWORD(f.height), 0.0f, 1.0f};
     if (f.device->SetViewport(&viewport) != D3D_OK)
         return SetErrorText("Couldn't set current viewport to device");
@@ -408,6 +474,7 @@ void D3dScreen::Release3DEnvironment() {
     f.backBuffer = f.depth = f.front = nullptr;
     f.direct3D = nullptr;
     f.directDraw = nullptr;
+    textureFormats.known = 0;
     TakeFromFramework();
 }
 

@@ -202,7 +202,8 @@ void D3dDeviceTable::Clear() {
 int D3dScreen::GetModeList() {
     if (modesListed) return 1;
     modesListed = 1;
-    if (!EnumerateDrivers() || !SelectDefaultDevice() || !AddWindowModes()) {
+    if (!FindDirectX() || !EnumerateDrivers() || !SelectDefaultDevice() || !AdoptListedDevice() ||
+        !AddWindowModes()) {
         enumerationFailed = 1;
         return 0;
     }
@@ -256,9 +257,24 @@ int D3dScreen::SelectDefaultDevice() {
     if (!best) return SetErrorText("D3D Device selection failed");
     best->selected = 1;
     LogMessage(LOG_SCREEN, "Default device selected : %s\n", best->description);
-    deviceGuid = best->deviceGuid;
-    driverGuid = best->driverGuid;
-    deviceInfo = best;
+    return 1;
+}
+
+int D3dScreen::AdoptListedDevice() {
+    // A saved choice that the enumeration came after stays the device (the enumeration
+    // of a dialog or a window check does not undo it); one that is not listed (other
+    // hardware, a file from another PC) gives way to the default.
+    D3dDeviceInfo* held = IsZeroGuid(deviceGuid) ? nullptr : devices.Find(deviceGuid, driverGuid);
+    D3dDeviceInfo* chosen = held ? held : devices.Selected();
+    if (!chosen) return SetErrorText("D3D Device selection failed");
+    if (!held && !IsZeroGuid(deviceGuid)) {
+        LogMessage(LOG_WARNING, "Saved device not found, using the default device : %s\n",
+                   chosen->description);
+        savedDevice = 0;
+    }
+    deviceInfo = chosen;
+    deviceGuid = chosen->deviceGuid;
+    driverGuid = chosen->driverGuid;
     return 1;
 }
 
@@ -273,14 +289,11 @@ int D3dScreen::AddWindowModes() {
 }
 
 int D3dScreen::ChooseDevice() {
-    if (!modesListed && !GetModeList()) return 0;
+    if (!FindDirectX()) return 0;
+    // A saved device opens as it is: the drivers, their modes and devices are listed
+    // only when there is no choice yet (or for the settings dialog).
+    if (!modesListed && !IsZeroGuid(deviceGuid)) return 1;
+    if (!GetModeList()) return 0;
     if (enumerationFailed) return SetErrorText("D3D device enumeration failed");
-    // A saved choice whose device is gone (other hardware) takes the default device.
-    D3dDeviceInfo* chosen = devices.Find(deviceGuid, driverGuid);
-    if (!chosen || IsZeroGuid(deviceGuid)) chosen = devices.Selected();
-    if (!chosen) return SetErrorText("D3D Device selection failed");
-    deviceInfo = chosen;
-    deviceGuid = chosen->deviceGuid;
-    driverGuid = chosen->driverGuid;
-    return 1;
+    return AdoptListedDevice();
 }
