@@ -97,7 +97,7 @@ int D3dTexture::Upload() {
     description.dwFlags =
         DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
     description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
-    if (screen->HardwareDevice())
+    if (screen->deviceHardware)
         description.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
     else
         description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
@@ -147,7 +147,7 @@ int D3dTexture::Refill() {
     if (result != DD_OK) return 0;
     int filled = FillSurface(locked);
     surface->Unlock(nullptr);
-    if (filled && screen->HardwareDevice()) screen->device->PreLoad(surface);
+    if (filled && screen->deviceHardware) screen->device->PreLoad(surface);
     return filled;
 }
 

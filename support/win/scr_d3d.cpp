@@ -4,7 +4,6 @@
 #include "scr_d3d.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "ansi/bitmap.h"
@@ -85,6 +84,8 @@ D3dScreen::D3dScreen()
       driverGuid(),
       savedDevice(0),
       deviceInfo(nullptr),
+      deviceDescription(),
+      deviceHardware(0),
       textures(this),
       textureFormats(),
       scratch(nullptr),
@@ -152,36 +153,6 @@ int D3dScreen::SupportsDisplayMode(int32_t displayMode) {
     // A saved device, not enumerated: its driver answers as the enumeration would.
     if (!FindDirectX()) return 0;
     return IsZeroGuid(driverGuid) && primaryRendersWindowed ? 1 : 0;
-}
-
-bool D3dScreen::HardwareDevice() const {
-    if (deviceInfo) return deviceInfo->hardware != 0;
-    return IsEqualGUID(deviceGuid, IID_IDirect3DHALDevice) ||
-           IsEqualGUID(deviceGuid, IID_IDirect3DTnLHalDevice);
-}
-
-void D3dScreen::DeviceName(char* name, size_t size) const {
-    static const struct {
-        const GUID* guid;
-        const char* name;
-    } standard[] = {{&IID_IDirect3DTnLHalDevice, "Hardware transform and lighting (T&L HAL)"},
-                    {&IID_IDirect3DHALDevice, "Hardware acceleration (HAL)"},
-                    {&IID_IDirect3DRGBDevice, "RGB Software Emulation"},
-                    {&IID_IDirect3DMMXDevice, "MMX Software Emulation"},
-                    {&IID_IDirect3DRefDevice, "Reference Rasterizer"}};
-    if (deviceInfo) {
-        std::snprintf(name, size, "%s", deviceInfo->description);
-        return;
-    }
-    for (const auto& device : standard)
-        if (IsEqualGUID(deviceGuid, *device.guid)) {
-            std::snprintf(name, size, "%s", device.name);
-            return;
-        }
-    const GUID& g = deviceGuid;
-    std::snprintf(name, size, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
-                  g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
 }
 
 int D3dScreen::SaveSelection(void* devicePart) {
@@ -253,8 +224,7 @@ int D3dScreen::Initialize3DEnvironment() {
     if (!f.window || IsZeroGuid(deviceGuid))
         return SetErrorText("Invalid argument to framwork init");
     f.fullScreen = mode->displayMode == DISPLAY_FULLSCREEN;
-    f.depthMemory = HardwareDevice() ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
-    int made = CreateDirectDraw() &&
+    int made = CreateDirectDraw() && (deviceInfo || ConfirmSavedDevice()) &&
                (f.fullScreen ? CreateFullScreenBuffers() : CreateWindowBuffers()) &&
                CreateDevice() && (mode->depthBuffer != 1 || CreateDepthBuffer());
     if (!made) {
@@ -361,7 +331,7 @@ int D3dScreen::CreateWindowBuffers() {
     description = SurfaceDescription();
     description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
-    if (!HardwareDevice()) description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+    if (!deviceHardware) description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
     description.dwWidth = DWORD(f.width);
     description.dwHeight = DWORD(f.height);
     result = f.directDraw->CreateSurface(&description, &f.backBuffer, nullptr);
@@ -385,9 +355,7 @@ int D3dScreen::CreateDevice() {
         f.device = nullptr;
         return SetErrorText("Couldn't create the D3DDevice");
     }
-    char name[D3D_DESCRIPTION_SIZE + 48];
-    DeviceName(name, sizeof name);
-    LogMessage(LOG_SCREEN, "Device opened : %s\n", name);
+    LogMessage(LOG_SCREEN, "Device opened : %s\n", deviceDescription);
     D3DVIEWPORT7 viewport = {0, 0, DWORD(f.width), DWORD(f.height), 0.0f, 1.0f};
     if (f.device->SetViewport(&viewport) != D3D_OK)
         return SetErrorText("Couldn't set current viewport to device");
@@ -397,6 +365,7 @@ int D3dScreen::CreateDevice() {
 int D3dScreen::CreateDepthBuffer() {
     D3dFramework& f = *framework;
     LogMessage(LOG_SCREEN, "Create z buffer\n");
+    f.depthMemory = deviceHardware ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
     DepthSearch search;
     std::memset(&search, 0, sizeof search);
     f.direct3D->EnumZBufferFormats(deviceGuid, ConsiderDepthFormat, &search);

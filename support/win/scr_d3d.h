@@ -135,12 +135,6 @@ public:
     // A DirectDraw object on the driver (null: the primary one) that the caller
     // releases, or null.
     IDirectDraw7* NewDirectDraw(const GUID* driver);
-    // Whether the chosen device rasterises in hardware: from the device table once
-    // enumerated, else from its GUID (the hardware devices of Direct3D 7 are the HAL
-    // and the T&L HAL).
-    bool HardwareDevice() const;
-    // The chosen device's description, or the name of a standard device's GUID.
-    void DeviceName(char* name, size_t size) const;
 
     ScreenMessageHandler messageHandler;
     HMODULE library;
@@ -162,6 +156,10 @@ public:
     int32_t savedDevice;  // the GUIDs came from a saved choice (MatchSelection)
     D3dDeviceTable devices;
     D3dDeviceInfo* deviceInfo;  // the chosen entry of `devices`; null until enumerated
+    // The chosen device as its driver lists it: from `devices`, or, for a saved device
+    // opened without the enumeration, from its driver's own list (ConfirmSavedDevice).
+    char deviceDescription[D3D_DESCRIPTION_SIZE];
+    int32_t deviceHardware;  // rasterises in hardware
     D3dTextureList textures;
     D3dTextureFormats textureFormats;  // of the open device, read at its first texture
     D3DLVERTEX* scratch;               // D3D_SCRATCH_VERTICES, while a mode is open
@@ -181,6 +179,11 @@ private:
     // After the enumeration: the device of the held GUIDs when listed, else the
     // default one (with a warning when a saved device is not there).
     int AdoptListedDevice();
+    // A saved device, looked up in the device list of the DirectDraw object the open
+    // has just made (no other object, no driver list, no modes): its description and
+    // whether it rasterises in hardware; 0 with "Saved device not found on its driver"
+    // when it is not there (Wine, for one, opens any GUID as its default device).
+    int ConfirmSavedDevice();
 
     int Initialize3DEnvironment();
     int CreateDirectDraw();

@@ -1,6 +1,7 @@
 // The Direct3D screen's enumeration. Sections: the device table; enumeration (display
 // drivers, their full-screen modes and 3-D devices into the screen's device table, the
-// default device, the window modes, the device an open uses).
+// default device, the window modes, the device an open uses, a saved device confirmed
+// in its driver's list).
 #include <cstdio>
 #include <cstring>
 
@@ -71,11 +72,20 @@ HRESULT CALLBACK AddDisplayMode(DDSURFACEDESC2* description, void* context) {
     return DDENUMRET_OK;
 }
 
+bool Rasterises(const D3DDEVICEDESC7* caps) {
+    return (caps->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
+}
+
+// Of a secondary driver only the devices that rasterise in hardware are taken.
+bool DeviceTaken(bool primaryDriver, const D3DDEVICEDESC7* caps) {
+    return primaryDriver || Rasterises(caps);
+}
+
 HRESULT CALLBACK AddDevice(char* description, char*, D3DDEVICEDESC7* caps, void* context) {
     DriverScan* scan = static_cast<DriverScan*>(context);
     ++*scan->seenTotal;
-    bool hardware = (caps->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
-    if (!scan->primary && !hardware) return D3DENUMRET_OK;
+    bool hardware = Rasterises(caps);
+    if (!DeviceTaken(scan->primary, caps)) return D3DENUMRET_OK;
     D3dDeviceInfo* device = XNEW(D3dDeviceInfo);
     std::snprintf(device->description, sizeof device->description, "%s",
                   description ? description : "");
@@ -140,6 +150,26 @@ BOOL CALLBACK ScanDriver(GUID* guid, char* description, char* name, void* contex
     direct3D->Release();
     directDraw->Release();
     return TRUE;
+}
+
+// A saved device in its driver's list of devices.
+struct SavedDeviceSearch {
+    GUID device;
+    bool primaryDriver;
+    bool found;
+    bool hardware;
+    char description[D3D_DESCRIPTION_SIZE];
+};
+
+HRESULT CALLBACK FindSavedDevice(char* description, char*, D3DDEVICEDESC7* caps, void* context) {
+    SavedDeviceSearch* search = static_cast<SavedDeviceSearch*>(context);
+    if (!IsEqualGUID(caps->deviceGUID, search->device) || !DeviceTaken(search->primaryDriver, caps))
+        return D3DENUMRET_OK;
+    search->found = true;
+    search->hardware = Rasterises(caps);
+    std::snprintf(search->description, sizeof search->description, "%s",
+                  description ? description : "");
+    return D3DENUMRET_CANCEL;
 }
 
 // Default-device preference: hardware transform and lighting, other hardware, a
@@ -275,6 +305,25 @@ int D3dScreen::AdoptListedDevice() {
     deviceInfo = chosen;
     deviceGuid = chosen->deviceGuid;
     driverGuid = chosen->driverGuid;
+    std::memcpy(deviceDescription, chosen->description, sizeof deviceDescription);
+    deviceHardware = chosen->hardware;
+    return 1;
+}
+
+int D3dScreen::ConfirmSavedDevice() {
+    IDirect3D7* listing = nullptr;
+    if (framework->directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&listing)) !=
+        S_OK)
+        return SetErrorText("Couldn't get the Direct3D interface");
+    SavedDeviceSearch search;
+    std::memset(&search, 0, sizeof search);
+    search.device = deviceGuid;
+    search.primaryDriver = IsZeroGuid(driverGuid);
+    listing->EnumDevices(FindSavedDevice, &search);
+    listing->Release();
+    if (!search.found) return SetErrorText("Saved device not found on its driver");
+    std::memcpy(deviceDescription, search.description, sizeof deviceDescription);
+    deviceHardware = search.hardware;
     return 1;
 }
 
