@@ -54,8 +54,15 @@ struct SaverRun {
     bool ended = false;
 };
 
-// "/s" until two frames a second apart are taken, then a key ends it.
-SaverRun RunSaverForTwoFrames() {
+std::string SettingsPath() {
+    return TestProgramDirectory() + "novadrift.cfg";
+}
+
+// "/s" with that device saved until two frames a second apart are taken, then a key
+// ends it.
+SaverRun RunSaverWithSavedDevice(const GUID& device) {
+    WriteSavedDirect3DChoice(SettingsPath(), device);
+    RemoveRunLog();
     SaverRun saver;
     unsigned loadedAt = 0, firstAt = 0;
     saver.run = RunScr(" /s", 90000, "", [&](unsigned elapsed) {
@@ -96,11 +103,7 @@ void ExpectOrderlyRun(const SaverRun& saver) {
 }
 
 TEST(ScrDirect3DSaved, ASavedSoftwareDeviceOpensAsItIsWithoutListingAnything) {
-    std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
-    WriteSavedDirect3DChoice(settingsPath, kRgbDevice);
-    RemoveRunLog();
-    SaverRun saver = RunSaverForTwoFrames();
-    ExpectOrderlyRun(saver);
+    ExpectOrderlyRun(RunSaverWithSavedDevice(kRgbDevice));
 
     std::vector<std::string> log = RunLog();
     size_t mainLoop = LineStarting(log, "INIT :  ----- Entering main loop -----");
@@ -115,18 +118,14 @@ TEST(ScrDirect3DSaved, ASavedSoftwareDeviceOpensAsItIsWithoutListingAnything) {
     EXPECT_EQ(LineStarting(log, "WARNING : "), log.size());
 
     // The choice is kept as it came.
-    std::string bytes = ReadFileText(settingsPath);
+    std::string bytes = ReadFileText(SettingsPath());
     ASSERT_EQ(bytes.size(), 386u);
     EXPECT_EQ(uint8_t(bytes[kSelection + 4]), 3);
     EXPECT_EQ(bytes.substr(kSelection + kDeviceGuid, 16), GuidBytes(kRgbDevice));
 }
 
 TEST(ScrDirect3DSaved, ASavedDeviceThatIsGoneGivesWayToTheDefaultOne) {
-    std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
-    WriteSavedDirect3DChoice(settingsPath, kGoneDevice);
-    RemoveRunLog();
-    SaverRun saver = RunSaverForTwoFrames();
-    ExpectOrderlyRun(saver);
+    ExpectOrderlyRun(RunSaverWithSavedDevice(kGoneDevice));
 
     std::vector<std::string> log = RunLog();
     const char* const inOrder[] = {"WARNING : Saved device not found on its driver",
@@ -153,7 +152,7 @@ TEST(ScrDirect3DSaved, ASavedDeviceThatIsGoneGivesWayToTheDefaultOne) {
               opened.substr(opened.find(" : ", 9) + 3));
 
     // The default device is what the next run opens.
-    std::string bytes = ReadFileText(settingsPath);
+    std::string bytes = ReadFileText(SettingsPath());
     ASSERT_EQ(bytes.size(), 386u);
     std::string device = bytes.substr(kSelection + kDeviceGuid, 16);
     EXPECT_NE(device, GuidBytes(kGoneDevice));
