@@ -278,13 +278,18 @@ bool StarField::GetParameter(int32_t id, ParameterReading* reading) {
 
 namespace {
 
-// The whole virtual screen, at z 1, with texture coordinates 0..repeat.
-void BackdropQuad(Vertex quad[4], const uint8_t tint[3], float repeat) {
+// The tiled star layer's picture repeats seven times across the design's width, in
+// square tiles.
+const float kTileSize = 640.0f / 7.0f;
+
+// The whole monitor (the filling 2-D view), at z 1, with texture coordinates from
+// (u0, v0) at its top left to (u1, v1) at its bottom right.
+void BackdropQuad(Vertex quad[4], const uint8_t tint[3], float u0, float v0, float u1, float v1) {
     const Rgba colour = {tint[0], tint[1], tint[2], 255};
-    quad[0] = MakeVertex(0.0f, 0.0f, 1.0f, colour, 0.0f, 0.0f);
-    quad[1] = MakeVertex(639.9f, 0.0f, 1.0f, colour, repeat, 0.0f);
-    quad[2] = MakeVertex(639.9f, 479.9f, 1.0f, colour, repeat, repeat);
-    quad[3] = MakeVertex(0.0f, 479.9f, 1.0f, colour, 0.0f, repeat);
+    quad[0] = MakeVertex(0.0f, 0.0f, 1.0f, colour, u0, v0);
+    quad[1] = MakeVertex(639.9f, 0.0f, 1.0f, colour, u1, v0);
+    quad[2] = MakeVertex(639.9f, 479.9f, 1.0f, colour, u1, v1);
+    quad[3] = MakeVertex(0.0f, 479.9f, 1.0f, colour, u0, v1);
 }
 
 // A surface whose texture could not be made draws untextured rather than with
@@ -396,14 +401,20 @@ void StarField::DrawBackdrop(Screen* screen) {
                              uint8_t(k * backgroundColour[2])};
     Vertex quad[4];
     // Without its texture the cloud layer is a plain tint, which still covers the frame.
+    // The soft cloud is stretched over the monitor, whatever its shape.
     MatchTextureMode(cloud);
-    BackdropQuad(quad, tint, 1.0f);
+    BackdropQuad(quad, tint, 0.0f, 0.0f, 1.0f, 1.0f);
     screen->SetSurface(&cloud);
     screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
     // The tiled layer without its picture would only wash the cloud over in the tint.
     if (!tiledStars.texture) return;
     tiledStars.SetBlendMode(SURFACE_ADDITIVE);
-    BackdropQuad(quad, tint, 7.0f);
+    // Its small stars keep their shape: as many square tiles as the monitor shows of
+    // the design at its uniform scale, lined up with the design's corner.
+    float left, top, right, bottom;
+    VisibleDesign(screen->view, &left, &top, &right, &bottom);
+    BackdropQuad(quad, tint, left / kTileSize, top / kTileSize, right / kTileSize,
+                 bottom / kTileSize);
     screen->SetSurface(&tiledStars);
     screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
 }

@@ -9,6 +9,10 @@
 // pages of gui.cfg on the right quarter and the info line below the scene; the plain
 // saver (mode 1) shows the scene alone. Both take the same key commands
 // (editorkeys.cpp), except Space, which hides and shows the editor.
+//
+// One simulation, drawn once per monitor (base/monitorview): every monitor shows the
+// scene and the intro; the primary one also the editor, at its right edge, and the
+// overlays.
 #include "editor.h"
 
 #include <cstdio>
@@ -107,6 +111,30 @@ void DrawStatistics(const Screen* screen) {
     config.textFont.DrawText(text, 10, 10);
 }
 
+// The frame on one monitor. The editor's monitor lays the design at its right edge,
+// so the panel stands there and the scene fills the space beside it; the other
+// monitors then show the scene alone.
+void DrawMonitor(Screen* screen, int32_t monitor) {
+    const bool primary = monitor == screen->PrimaryMonitor();
+    const bool panel = primary && config.run.editorVisible;
+    screen->UseMonitor(monitor, panel                      ? LAYOUT_PANEL_RIGHT
+                                : config.run.editorVisible ? LAYOUT_SCENE_ONLY
+                                                           : LAYOUT_CENTRED);
+    // The editor's buttons may have changed the scene.
+    if (SceneObject* scene = Scenes().Current()) {
+        scene->Draw();
+    } else {
+        static const Rgba black = {0, 0, 0, 255};
+        screen->Clear(&black, 0.0f, CLEAR_COLOUR | CLEAR_DEPTH);
+    }
+    if (config.run.intro) config.run.intro->Draw(&config.animator->camera);
+    if (!primary) return;
+    if (panel) config.DrawEditor();
+    if (config.run.showHelp) DrawHelp(screen);
+    if (config.run.showFrameRate) DrawFrameRate();
+    if (config.run.showStatistics) DrawStatistics(screen);
+}
+
 }  // namespace
 
 BitmapFont* EditorFont() {
@@ -148,7 +176,12 @@ void VxConfig::ShowEditor(int visible) {
     for (int i = 0; i < 3; ++i)
         if (scene && scene->GetParameter(CONTROL_BGSBCR + i, &reading))
             *parts[i] = ParameterByte(reading.value);
-    if (Screen* screen = CurrentScreen()) screen->Clear(&colour, 0.0f, CLEAR_COLOUR | CLEAR_DEPTH);
+    Screen* screen = CurrentScreen();
+    if (!screen) return;
+    for (int32_t monitor = 0; monitor < screen->MonitorCount(); ++monitor) {
+        screen->UseMonitor(monitor, LAYOUT_CENTRED);
+        screen->Clear(&colour, 0.0f, CLEAR_COLOUR | CLEAR_DEPTH);
+    }
 }
 
 // ---------------------------------------------------------------- vx_init
@@ -234,19 +267,9 @@ int EditorFrame(float) {
     Screen* screen = glb->currentScreen;
     if (!screen) return 1;
     screen->BeginScene();
-    // The editor's buttons may have changed the scene.
-    if (SceneObject* scene = Scenes().Current()) {
-        scene->Draw();
-    } else {
-        static const Rgba black = {0, 0, 0, 255};
-        screen->Clear(&black, 0.0f, CLEAR_COLOUR | CLEAR_DEPTH);
-    }
-    if (config.run.intro) config.run.intro->Draw(&config.animator->camera);
-    if (config.run.editorVisible) config.DrawEditor();
-    if (config.run.showHelp) DrawHelp(screen);
     CountFrame();
-    if (config.run.showFrameRate) DrawFrameRate();
-    if (config.run.showStatistics) DrawStatistics(screen);
+    for (int32_t monitor = 0; monitor < screen->MonitorCount(); ++monitor)
+        DrawMonitor(screen, monitor);
     screen->EndScene();
     screen->Present();
     return 1;

@@ -74,11 +74,13 @@ int FillResolutionList(ChoiceList* renderers, ChoiceList* resolutions,
         if (!mode || mode->displayMode == DISPLAY_WINDOW) continue;
         int32_t position = resolutions->Add(mode->modeName, mode);
         if (position < 0) continue;
-        bool sameSize = mode->width == settings.width && mode->height == settings.height &&
-                        mode->bits == settings.bits;
-        bool desktop =
-            settings.displayMode == DISPLAY_DESKTOP && mode->displayMode == DISPLAY_DESKTOP;
-        if (sameSize || desktop) selected = position;
+        // A desktop choice is the desktop entry, whatever its size; a full-screen one
+        // is the mode of its size, never the desktop entry of the same size.
+        bool chosen = settings.displayMode == DISPLAY_DESKTOP
+                          ? mode->displayMode == DISPLAY_DESKTOP
+                          : mode->displayMode != DISPLAY_DESKTOP && mode->width == settings.width &&
+                                mode->height == settings.height && mode->bits == settings.bits;
+        if (chosen) selected = position;
     }
     resolutions->Select(selected >= 0 ? selected : 0);
     return 1;

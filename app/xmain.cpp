@@ -47,11 +47,14 @@ const char* SettingsPath() {
     return path;
 }
 
+// Without a settings file the saver draws over the desktop as it is, on every monitor,
+// and leaves the display mode alone. The size is the full-screen mode a settings file
+// of an older version would name.
 void SetSettingsDefaults() {
     Settings.width = 640;
     Settings.height = 480;
     Settings.bits = 16;
-    Settings.displayMode = DISPLAY_FULLSCREEN;
+    Settings.displayMode = DISPLAY_DESKTOP;
     Settings.backgroundNumber = 0;
     Settings.priority = 100;
 }
@@ -119,9 +122,15 @@ int OpenInPreviewWindow(Screen* screen) {
     return screen->InitInWindow(static_cast<const SaverState*>(saverState)->parentWindow, 1);
 }
 
-int OpenFullScreen(Screen* screen) {
+// The desktop mode, or full screen at the settings' size (any other display mode of a
+// settings file too).
+int32_t SaverDisplayMode() {
+    return Settings.displayMode == DISPLAY_DESKTOP ? DISPLAY_DESKTOP : DISPLAY_FULLSCREEN;
+}
+
+int OpenSaverScreen(Screen* screen) {
     return screen->InitModeBySize(Settings.width, Settings.height, Settings.bits,
-                                  DISPLAY_FULLSCREEN, 1);
+                                  SaverDisplayMode(), 1);
 }
 
 }  // namespace
@@ -138,7 +147,7 @@ int SetupScreen() {
         return 1;
     }
     LogMessage(LOG_INIT, "Trying to setup screen from config file\n");
-    if (!ChooseScreen(&Settings.screenSelection, DISPLAY_FULLSCREEN, OpenFullScreen))
+    if (!ChooseScreen(&Settings.screenSelection, SaverDisplayMode(), OpenSaverScreen))
         return glb->currentScreen ? SetErrorText("Screen initialization failed") : 0;
     return 1;
 }

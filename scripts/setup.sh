@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev
           mingw-w64 g++-mingw-w64-i686-posix
-          wine wine32 xvfb xdotool x11-utils imagemagick nsis
+          wine wine32 xvfb xserver-xephyr libxinerama1:i386 xdotool x11-utils
+          imagemagick nsis
           libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
           clang libclang-rt-14-dev)
 

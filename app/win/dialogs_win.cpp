@@ -7,6 +7,7 @@
 
 #include "misc.h"
 #include "resource.h"
+#include "win/library_win.h"
 #include "settingsdialog.h"
 #include "startup.h"
 #include "version.h"
@@ -73,14 +74,28 @@ void DrawLink(const DRAWITEMSTRUCT* item) {
         DrawLinkText(item->hDC, text, &rect, (item->itemState & ODS_SELECTED) ? 1 : 0);
 }
 
+// Pixels per inch where the text is drawn: its monitor's under per-monitor awareness
+// (GetDpiForWindow, Windows 10 1607 and later), else the system's.
+int TextDpi(HDC dc) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const GetDpiForWindowFunction dpiForWindow =
+        LibraryEntry<GetDpiForWindowFunction>(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    HWND window = WindowFromDC(dc);
+    UINT dpi = dpiForWindow && window ? dpiForWindow(window) : 0;
+    return dpi ? int(dpi) : GetDeviceCaps(dc, LOGPIXELSY);
+}
+
 }  // namespace
 
 int DrawLinkText(HDC dc, const char* text, RECT* rect, int selected) {
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColour = SetTextColor(dc, selected == 1 ? RGB(160, 0, 0) : RGB(0, 0, 160));
-    HFONT font =
-        CreateFontA(14, 5, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
+    // 14 by 5 pixels at 96 pixels per inch, grown with the display's scaling as the
+    // dialog around it grows.
+    const int dpi = TextDpi(dc);
+    HFONT font = CreateFontA(MulDiv(14, dpi, 96), MulDiv(5, dpi, 96), 0, 0, FW_NORMAL, FALSE, TRUE,
+                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
     HGDIOBJ oldFont = SelectObject(dc, font);
     DrawTextA(dc, text, -1, rect, DT_WORDBREAK);
     SelectObject(dc, oldFont);

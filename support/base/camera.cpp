@@ -161,27 +161,6 @@ void Camera::ViewMatrix(float matrix[16]) const {
     matrix[15] = 1.0f;
 }
 
-void Camera::ProjectionMatrix(float matrix[16]) const {
-    double n = viewNear, f = viewFar;
-    double t = n * std::tan(fov * kPi / 360.0);
-    double a = t;
-    if (!(flags & CAMERA_SQUARE)) {
-        double larger = viewWidth > viewHeight ? viewWidth : viewHeight;
-        double smaller = viewWidth < viewHeight ? viewWidth : viewHeight;
-        if (larger > 0) a = t * smaller / larger;
-    }
-    // glFrustum(-t, t, -a, a, n, f).
-    for (int i = 0; i < 16; ++i) matrix[i] = 0.0f;
-    matrix[0] = float(2 * n / (2 * t));
-    matrix[5] = float(2 * n / (2 * a));
-    matrix[10] = float(-(f + n) / (f - n));
-    matrix[11] = -1.0f;
-    matrix[14] = float(-2 * f * n / (f - n));
-    // Looking down +z instead of -z.
-    matrix[11] = -matrix[11];
-    matrix[14] = -matrix[14];
-}
-
 int Camera::Project(const float view[3], float* screenX, float* screenY) const {
     if (view[2] < viewNear || view[2] <= 0) return 0;
     *screenX = viewX + halfWidth + scaleX * view[0] / view[2];

@@ -17,8 +17,10 @@ void SetViewDistances(float nearDistance, float farDistance);
 
 // Camera flag bits.
 enum CameraFlags {
-    CAMERA_2D = 1,      // the screens use the overlay projection with the viewport origin
-    CAMERA_SQUARE = 2,  // square frustum: both extents from the field of view
+    CAMERA_2D = 1,  // the screens use the overlay projection with the viewport origin
+    // Square frustum: both extents from the field of view. The screens now keep
+    // square pixels whatever the flag (base/monitorview); the scene's cameras set it.
+    CAMERA_SQUARE = 2,
 };
 
 enum CameraPlane { PLANE_LEFT, PLANE_RIGHT, PLANE_TOP, PLANE_BOTTOM, PLANE_NEAR, PLANE_FAR };
@@ -49,7 +51,8 @@ public:
     void Update();
 
     // The transform that the screens build from this camera: OglScreen::SetView loads
-    // these matrices, and the tests check them by hand.
+    // this matrix with the projection of base/monitorview, and the tests check them by
+    // hand.
     //
     // World point to camera space, as both screens transform it: the orientation's
     // columns dotted with (point - position); the camera looks down +z.
@@ -57,10 +60,6 @@ public:
     // Column-major 4 x 4 world-to-camera matrix as the OpenGL screen builds it: rows of
     // the orientation become columns, times a translation by minus the position.
     void ViewMatrix(float matrix[16]) const;
-    // Column-major 4 x 4 projection of the OpenGL screen (scr_ogl): glFrustum(-t, t, -a,
-    // a, near, far) with t = near tan(fov / 2), a = t with the square flag, else t times
-    // the viewport's smaller side over its larger side; elements 11 and 14 negated.
-    void ProjectionMatrix(float matrix[16]) const;
     // A camera-space point onto the virtual screen (y downward) with the camera's
     // scales: x = viewX + halfWidth + scaleX vx / vz, y = viewY + halfHeight -
     // scaleY vy / vz. 0 when the point is not in front of the near plane.

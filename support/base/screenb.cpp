@@ -1,7 +1,9 @@
-// The Screen base. Contents: construction; the base's virtual operations; DrawPolygons;
-// the devices' shared parts (primitive checks and counters, render states, mode list).
+// The Screen base. Contents: construction; the base's virtual operations; monitors;
+// DrawPolygons; the devices' shared parts (primitive checks and counters, render
+// states, mode list).
 #include "base/screenb.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -25,7 +27,13 @@ Screen::Screen()
       modesListed(0),
       active(1),
       mode(nullptr),
-      parentWindow(0) {
+      parentWindow(0),
+      targetWidth(0),
+      targetHeight(0),
+      monitorCount(0),
+      monitors(),
+      primaryMonitor(0),
+      view(MakeMonitorView(ScreenArea{0, 0, 0, 0}, LAYOUT_CENTRED)) {
     name[0] = 0;
     for (int32_t& value : renderStates) value = 0;
 }
@@ -170,6 +178,33 @@ void Screen::ActivationRegained() {
 void Screen::LetGoOfWindow() {}
 
 // ---------------------------------------------------------------------------------------
+// Monitors
+
+void Screen::SetTarget(int32_t width, int32_t height, const ScreenArea* areas, int32_t count,
+                       int32_t primary) {
+    targetWidth = width;
+    targetHeight = height;
+    monitorCount = 0;
+    primaryMonitor = 0;
+    for (int32_t i = 0; areas && i < count && monitorCount < SCREEN_MONITOR_MAX; ++i) {
+        // Cut to the target: a monitor beyond it has nothing drawn for it.
+        int32_t left = std::max(areas[i].x, 0), top = std::max(areas[i].y, 0);
+        int32_t right = std::min(areas[i].x + areas[i].width, width);
+        int32_t bottom = std::min(areas[i].y + areas[i].height, height);
+        if (right <= left || bottom <= top) continue;
+        if (i == primary) primaryMonitor = monitorCount;
+        monitors[monitorCount++] = ScreenArea{left, top, right - left, bottom - top};
+    }
+    if (monitorCount == 0) monitors[monitorCount++] = ScreenArea{0, 0, width, height};
+    UseMonitor(primaryMonitor, LAYOUT_CENTRED);
+}
+
+void Screen::UseMonitor(int32_t index, int32_t layout) {
+    ScreenArea whole = {0, 0, targetWidth, targetHeight};
+    view = MakeMonitorView(index >= 0 && index < monitorCount ? monitors[index] : whole, layout);
+}
+
+// ---------------------------------------------------------------------------------------
 // DrawPolygons
 
 int Screen::DrawPolygons(const struct Polygon* list, int32_t count) {
@@ -280,20 +315,40 @@ int32_t Screen::StoreRenderState(int32_t state, int32_t value) {
 // ---------------------------------------------------------------------------------------
 // Mode list
 
-int Screen::AddListedMode(int32_t width, int32_t height, int32_t bits, int32_t displayMode) {
+namespace {
+
+ScreenMode* NewListedMode(int32_t width, int32_t height, int32_t bits, int32_t displayMode) {
     ScreenMode* listed = static_cast<ScreenMode*>(XALLOC(sizeof(ScreenMode)));
     std::memset(listed, 0, sizeof *listed);
     listed->width = width;
     listed->height = height;
     listed->bits = bits;
     listed->displayMode = displayMode;
+    return listed;
+}
+
+// The list took the mode, or it is freed and the failure recorded.
+int Listed(ScreenMode* mode, bool taken) {
+    if (taken) return 1;
+    xFree(mode);
+    return SetErrorText("Unable to allocate memory for the new open gl mode");
+}
+
+}  // namespace
+
+int Screen::AddListedMode(int32_t width, int32_t height, int32_t bits, int32_t displayMode) {
+    ScreenMode* listed = NewListedMode(width, height, bits, displayMode);
     std::snprintf(listed->modeName, sizeof listed->modeName, "%ldx%ldx%ld", long(width),
                   long(height), long(bits));
-    if (!modes.AddBack(listed)) {
-        xFree(listed);
-        return SetErrorText("Unable to allocate memory for the new open gl mode");
-    }
-    return 1;
+    return Listed(listed, modes.AddBack(listed));
+}
+
+int Screen::AddDesktopMode(int32_t width, int32_t height, int32_t bits) {
+    ScreenMode* listed = NewListedMode(width, height, bits, DISPLAY_DESKTOP);
+    std::snprintf(listed->modeName, sizeof listed->modeName, "Desktop (%ldx%ld)", long(width),
+                  long(height));
+    modes.First();
+    return Listed(listed, modes.InsertBefore(listed));
 }
 
 namespace {

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/monitorview.h"
 #include "llist.h"
 #include "platform.h"
 
@@ -71,6 +72,8 @@ enum ClearFlags { CLEAR_COLOUR = 1, CLEAR_DEPTH = 2 };
 
 #define SCREEN_NAME_SIZE 50
 #define MODE_NAME_SIZE 128
+// The most monitors a screen draws on; more are left dark.
+#define SCREEN_MONITOR_MAX 16
 
 // ---------------------------------------------------------------------------------------
 // Records
@@ -254,6 +257,19 @@ public:
 
     // Non-virtual operations.
 
+    // The platform, once a mode is open: the target's size and its monitors (at most
+    // SCREEN_MONITOR_MAX, each cut to the target); without any, the whole target is the
+    // one monitor. The primary monitor is then drawn on, centred.
+    void SetTarget(int32_t width, int32_t height, const ScreenArea* areas, int32_t count,
+                   int32_t primary);
+    // The monitors the frame is drawn on (base/monitorview), in the platform's order.
+    int32_t MonitorCount() const { return monitorCount; }
+    // The monitor the platform calls primary: the editor's and the display mode's.
+    int32_t PrimaryMonitor() const { return primaryMonitor; }
+    // What follows draws on monitor `index` with the design laid out as `layout`
+    // (MonitorLayout): SetView, Clear and the fade quad keep to that monitor. An index
+    // out of range takes the whole target.
+    void UseMonitor(int32_t index, int32_t layout);
     // Per polygon: SetSurface(surface), then one DrawPrimitive by the vertex count (2
     // lines, 3 triangles, 4 quads; any other count draws nothing). Returns 1.
     int DrawPolygons(const struct Polygon* list, int32_t count);
@@ -278,6 +294,15 @@ public:
     int32_t active;             // 1 at construction; Restore 1, Release 0
     ScreenMode* mode;           // owned copy of the open mode, null while closed
     WindowHandle parentWindow;  // the host window of DISPLAY_CHILD (InitInWindow)
+    // The size drawn on: the mode's, or what the platform really got (a window over
+    // every monitor, or over the desktop when full screen could not change the mode).
+    int32_t targetWidth;
+    int32_t targetHeight;
+    // Where the monitors lie on the target, and the one drawn on now.
+    int32_t monitorCount;
+    ScreenArea monitors[SCREEN_MONITOR_MAX];
+    int32_t primaryMonitor;
+    MonitorView view;
 
 protected:
     // How the quad-list check words its message: the OpenGL screens add the count.
@@ -307,6 +332,9 @@ protected:
     // Appends a listed mode named "%ldx%ldx%ld" (depth buffer 0). A node that cannot be
     // made: "Unable to allocate memory for the new open gl mode", 0.
     int AddListedMode(int32_t width, int32_t height, int32_t bits, int32_t displayMode);
+    // Puts the desktop mode at the head of the list, named "Desktop (%ldx%ld)": the
+    // list's first entry, as the settings dialog shows it (after SortModeList).
+    int AddDesktopMode(int32_t width, int32_t height, int32_t bits);
     // Stable bubble sort of `modes` ascending by width, height, then bits.
     void SortModeList();
     // Frees every listed mode and the list's nodes; modesListed stays as it is.

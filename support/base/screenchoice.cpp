@@ -25,21 +25,24 @@
 //       device's GUIDs as they are). When it cannot open (its device or DirectX gone),
 //       the log says why, the screen is closed again and b and c choose.
 //    b. Else the 3dfx OpenGL screen, when it is listed, available and can open the
-//       run's display mode (full screen; a window for the preview).
+//       run's display mode: the settings' full-screen mode, never the desktop mode or
+//       the preview's window, which it cannot draw in.
 //    c. Else the first listed screen, in the order above, that is available and can
-//       open the display mode (FindScreenFor). Without a 3dfx driver that is
-//       "Direct 3d" wherever DirectDraw 7 works (under Wine too), else "Standard
-//       opengl".
+//       open the display mode (FindScreenFor). Without a settings file the display
+//       mode is the desktop mode (3): that is the first screen that can draw in a
+//       window, "Direct 3d" where its chosen device renders in a window (under Wine
+//       too), else "Standard opengl".
 //    Before b and c every listed screen lists its modes (GetScreenModeLists), which
 //    runs the Direct3D enumeration and so its default device; "available" is
 //    IsAvailable: always for OpenGL, and for Direct3D until DirectX 7 or that
 //    enumeration failed. The screen b or c found is opened; if that fails the run ends
 //    ("Screen initialization failed"; the preview ends silently).
 //
-// 3. The open. SetupScreen (app/xmain.cpp) opens the chosen screen at the settings'
-//    size and depth, full screen (a child of the host's window for the preview). The
-//    screen then used is saved back into the settings at the end of the run, so the
-//    next run takes it at step a.
+// 3. The open. SetupScreen (app/xmain.cpp) opens the chosen screen in the settings'
+//    display mode: the desktop mode over every monitor at the desktop's own size and
+//    depth, or full screen at the settings' size and depth (a child of the host's
+//    window for the preview). The screen then used is saved back into the settings at
+//    the end of the run, so the next run takes it at step a.
 //
 // Sections: the screen list's walks; making the screens; the choice; the saved choice.
 #include "base/screenchoice.h"

@@ -48,6 +48,7 @@ typedef void GLvoid;
 #define GL_TEXTURE_2D 0x0DE1
 #define GL_BLEND 0x0BE2
 #define GL_DEPTH_TEST 0x0B71
+#define GL_SCISSOR_TEST 0x0C11
 #define GL_ONE 1
 #define GL_SRC_ALPHA 0x0302
 #define GL_ONE_MINUS_SRC_ALPHA 0x0303

@@ -32,10 +32,10 @@ void LoadOglApi(OglLookup lookup, void* context) {
         LOOKUP(glFlush) && LOOKUP(glFrustum) && LOOKUP(glGenTextures) && LOOKUP(glGetError) &&
         LOOKUP(glGetFloatv) && LOOKUP(glGetString) && LOOKUP(glLoadIdentity) &&
         LOOKUP(glLoadMatrixf) && LOOKUP(glMatrixMode) && LOOKUP(glMultMatrixf) && LOOKUP(glOrtho) &&
-        LOOKUP(glPixelStorei) && LOOKUP(glReadPixels) && LOOKUP(glShadeModel) &&
-        LOOKUP(glTexCoordPointer) && LOOKUP(glTexEnvi) && LOOKUP(glTexImage2D) &&
-        LOOKUP(glTexParameteri) && LOOKUP(glTranslatef) && LOOKUP(glVertex3f) &&
-        LOOKUP(glVertexPointer) && LOOKUP(glViewport);
+        LOOKUP(glPixelStorei) && LOOKUP(glReadPixels) && LOOKUP(glScissor) &&
+        LOOKUP(glShadeModel) && LOOKUP(glTexCoordPointer) && LOOKUP(glTexEnvi) &&
+        LOOKUP(glTexImage2D) && LOOKUP(glTexParameteri) && LOOKUP(glTranslatef) &&
+        LOOKUP(glVertex3f) && LOOKUP(glVertexPointer) && LOOKUP(glViewport);
 }
 
 int OglApiComplete() {

@@ -42,6 +42,7 @@ struct OglApi {
     void(OGL_ENTRY* glPixelStorei)(GLenum name, GLint value);
     void(OGL_ENTRY* glReadPixels)(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                                   GLenum type, GLvoid* pixels);
+    void(OGL_ENTRY* glScissor)(GLint x, GLint y, GLsizei width, GLsizei height);
     void(OGL_ENTRY* glShadeModel)(GLenum mode);
     void(OGL_ENTRY* glTexCoordPointer)(GLint size, GLenum type, GLsizei stride,
                                        const GLvoid* pointer);

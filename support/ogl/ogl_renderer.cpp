@@ -14,7 +14,7 @@
 // Construction and selection
 
 OglRenderer::OglRenderer(const char* screenName, int32_t screenKind)
-    : Screen(screenName, screenKind), targetWidth(0), targetHeight(0) {}
+    : Screen(screenName, screenKind) {}
 
 int OglRenderer::SaveSelection(void* devicePart) {
     uint16_t one = 1;
@@ -125,7 +125,13 @@ int OglRenderer::Clear(const Rgba* colour, float fade, int32_t flags) {
         SetRenderState(RS_DEPTH_WRITE, RENDER_STATE_REAPPLY);
         mask |= GL_DEPTH_BUFFER_BIT;
     }
+    // Only the monitor drawn on: the others already hold their part of the frame.
+    const ScreenArea& monitor = view.monitor;
+    gl.glScissor(monitor.x, targetHeight - monitor.y - monitor.height, monitor.width,
+                 monitor.height);
+    gl.glEnable(GL_SCISSOR_TEST);
     gl.glClear(mask);
+    gl.glDisable(GL_SCISSOR_TEST);
     return 1;
 }
 
@@ -199,32 +205,31 @@ void OglRenderer::ApplyDepthWrite(bool on) {
 // ---------------------------------------------------------------------------------------
 // View
 
+void OglRenderer::SetViewport(const ScreenArea& area) {
+    // OpenGL counts rows from the target's foot.
+    gl.glViewport(area.x, targetHeight - area.y - area.height, area.width, area.height);
+}
+
 int OglRenderer::SetView(const Camera* camera) {
     if (!mode) return 0;
-    float width = float(targetWidth), height = float(targetHeight);
+    gl.glMatrixMode(GL_PROJECTION);
+    gl.glLoadIdentity();
     if (!camera || (camera->flags & CAMERA_2D)) {
-        if (camera)
-            gl.glViewport(GLint(camera->viewX), GLint(camera->viewY), targetWidth, targetHeight);
-        else
-            gl.glViewport(0, 0, targetWidth, targetHeight);
-        gl.glMatrixMode(GL_PROJECTION);
-        gl.glLoadIdentity();
-        gl.glOrtho(0, 640, 480, 0, viewNear, -viewFar);
+        const FlatView flat =
+            camera ? OverlayView(view, camera->viewX, camera->viewY) : FillingView(view);
+        SetViewport(flat.viewport);
+        gl.glOrtho(flat.left, flat.right, flat.bottom, flat.top, viewNear, -viewFar);
         gl.glMatrixMode(GL_MODELVIEW);
         return 1;
     }
-    gl.glViewport(GLint(width / 640.0f * camera->viewX),
-                  GLint(height - (camera->viewY + camera->viewHeight) * height / 480.0f),
-                  GLsizei(width / 640.0f * camera->viewWidth),
-                  GLsizei(height / 480.0f * camera->viewHeight));
-    gl.glMatrixMode(GL_PROJECTION);
-    gl.glLoadIdentity();
+    const SceneView scene = CameraView(view, *camera);
+    SetViewport(scene.viewport);
     float projection[16];
-    camera->ProjectionMatrix(projection);
+    FrustumMatrix(scene, projection);
     gl.glLoadMatrixf(projection);
-    float view[16];
-    camera->ViewMatrix(view);
-    gl.glMultMatrixf(view);
+    float transform[16];
+    camera->ViewMatrix(transform);
+    gl.glMultMatrixf(transform);
     gl.glMatrixMode(GL_MODELVIEW);
     return 1;
 }

@@ -10,8 +10,8 @@
 //   FindDriver, InitMode, ExitMode, GetModeList, SupportsDisplayMode  (Screen's own)
 //   InitMode:  make a window of the mode, load the driver and fill `gl` through the
 //              platform's lookup (LoadOglApi; OglApiComplete before drawing), make a
-//              context current, set targetWidth / targetHeight to the drawable's size,
-//              LogDriverStrings, then StartDrawing;
+//              context current, give SetTarget the drawable's size and where its
+//              monitors lie, LogDriverStrings, then StartDrawing;
 //   ShowFrame: the buffer swap (Present calls it, then resets the counters);
 //   ExitMode:  the "ExitMode()" line, textures.DeleteAll while the context is current,
 //              then the platform's own closing, and ClearOglApi once the driver is gone.
@@ -38,25 +38,21 @@ public:
     // glFlush, then the errors OpenGL gathered, labelled "End scene".
     int EndScene() override;
     // Colours are scaled by 1/256; a fade draws a blended quad in immediate mode over
-    // the 2-D view instead of clearing.
+    // the filling 2-D view instead of clearing. Either keeps to the monitor in use.
     int Clear(const Rgba* colour, float fade, int32_t flags) override;
     // Checked whole first; vertex and colour arrays (texture coordinates for triangles
     // and quads), lines in immediate mode so they keep their vertex alpha.
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
     // The target's pixels by glReadPixels, saved bottom-up under a dated name.
     int SaveScreenshot(const char* fileName, int32_t flag) override;
-    // Viewport on the target; orthographic 640 x 480 for the 2-D view, the camera's
-    // frustum and transform for a 3-D camera.
+    // On the monitor in use (base/monitorview): the filling view or a 2-D camera's
+    // orthographic one, or a 3-D camera's viewport, frustum and transform.
     int SetView(const Camera* camera) override;
     TextureList* GetTextureList() override { return &textures; }
     // glBindTexture of the texture's name; null returns 0.
     int BindTexture(Texture* texture) override;
 
     OglTextureList textures;
-    // The size drawn on: the mode's, or what the platform really got (the desktop's
-    // when full screen could not change the display mode).
-    int32_t targetWidth;
-    int32_t targetHeight;
 
 protected:
     // GL_TEXTURE_2D off or on.
@@ -79,6 +75,8 @@ protected:
 
 private:
     void SetInitialState();
+    // glViewport for an area of the target (given y downward).
+    void SetViewport(const ScreenArea& area);
     // glGetError until clear: an invalid value is logged as a warning, any other error
     // recorded with the label. 1 when any error was seen.
     int CheckErrors(const char* label);

@@ -1,5 +1,6 @@
 // Contents, in order: the candidate sizes; the desktop; opening a mode (checks, the
-// window, full screen over the desktop); closing it; the screen's window messages.
+// window, full screen over the desktop, the monitors); closing it; the screen's window
+// messages.
 #include "display_win.h"
 
 #include "misc.h"
@@ -29,14 +30,113 @@ int DesktopBits() {
     return bits;
 }
 
-void CoverDesktop(HWND window, const ScreenMode* asked) {
+RECT VirtualScreen() {
+    RECT all = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+    all.right = all.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    all.bottom = all.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    // A system that knows of one monitor only.
+    if (all.right <= all.left || all.bottom <= all.top)
+        SetRect(&all, 0, 0, DesktopWidth(), DesktopHeight());
+    return all;
+}
+
+namespace {
+
+// A test change first, then the real one; a depth the system wants a restart for is
+// left out of the request.
+bool ChangeDisplay(DWORD width, DWORD height, DWORD bits) {
+    DEVMODEA devmode = {};
+    devmode.dmSize = sizeof devmode;
+    devmode.dmPelsWidth = width;
+    devmode.dmPelsHeight = height;
+    devmode.dmBitsPerPel = bits;
+    devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    LONG test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
+    if (test == DISP_CHANGE_RESTART) {
+        devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
+    }
+    return test == DISP_CHANGE_SUCCESSFUL &&
+           ChangeDisplaySettingsA(&devmode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace
+
+int ChangeDisplayToMode(const ScreenMode* mode) {
+    DWORD width = DWORD(mode->width), height = DWORD(mode->height);
+    DWORD desktopBits = DWORD(DesktopBits());
+    return ChangeDisplay(width, height, DWORD(mode->bits)) ||
+           (desktopBits != DWORD(mode->bits) && ChangeDisplay(width, height, desktopBits));
+}
+
+void RestoreDisplay() {
+    ChangeDisplaySettingsA(nullptr, 0);
+}
+
+void WarnDisplayUnchanged(const ScreenMode* asked) {
+    RECT all = VirtualScreen();
     LogMessage(LOG_WARNING,
                "Unable to change the display to %ldx%ldx%ld, drawing over the desktop at "
                "%ldx%ld\n",
-               long(asked->width), long(asked->height), long(asked->bits), long(DesktopWidth()),
-               long(DesktopHeight()));
-    SetWindowPos(window, nullptr, 0, 0, DesktopWidth(), DesktopHeight(),
+               long(asked->width), long(asked->height), long(asked->bits),
+               long(all.right - all.left), long(all.bottom - all.top));
+}
+
+void CoverVirtualScreen(HWND window) {
+    RECT all = VirtualScreen();
+    SetWindowPos(window, nullptr, all.left, all.top, all.right - all.left, all.bottom - all.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+const ScreenMode* ResolveDesktopMode(const ScreenMode* asked, ScreenMode* resolved) {
+    if (!asked || asked->displayMode != DISPLAY_DESKTOP) return asked;
+    *resolved = *asked;
+    RECT all = VirtualScreen();
+    resolved->width = all.right - all.left;
+    resolved->height = all.bottom - all.top;
+    resolved->bits = DesktopBits();
+    return resolved;
+}
+
+namespace {
+
+struct MonitorList {
+    RECT client;  // in screen coordinates
+    ScreenArea areas[SCREEN_MONITOR_MAX];
+    int32_t count;
+    int32_t primary;
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM context) {
+    MonitorList* list = reinterpret_cast<MonitorList*>(context);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (list->count >= SCREEN_MONITOR_MAX || !GetMonitorInfoA(monitor, &info)) return TRUE;
+    const RECT& r = info.rcMonitor;
+    if (info.dwFlags & MONITORINFOF_PRIMARY) list->primary = list->count;
+    list->areas[list->count++] = ScreenArea{r.left - list->client.left, r.top - list->client.top,
+                                            r.right - r.left, r.bottom - r.top};
+    return TRUE;
+}
+
+}  // namespace
+
+void FindMonitors(Screen* screen, HWND window, int32_t displayMode) {
+    MonitorList list = {};
+    GetClientRect(window, &list.client);
+    int32_t width = list.client.right, height = list.client.bottom;
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    OffsetRect(&list.client, origin.x, origin.y);
+    if (displayMode == DISPLAY_FULLSCREEN || displayMode == DISPLAY_DESKTOP)
+        EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+    screen->SetTarget(width, height, list.areas, list.count, list.primary);
+    for (int32_t i = 0; i < screen->MonitorCount(); ++i) {
+        const ScreenArea& area = screen->monitors[i];
+        LogMessage(LOG_SCREEN, "Drawing on monitor %ld : %ldx%ld at %ld, %ld%s\n", long(i + 1),
+                   long(area.width), long(area.height), long(area.x), long(area.y),
+                   i == screen->PrimaryMonitor() ? " (primary)" : "");
+    }
 }
 
 int CheckModeToOpen(Screen* screen, const ScreenMode* mode) {
@@ -48,6 +148,8 @@ int CheckModeToOpen(Screen* screen, const ScreenMode* mode) {
     if (mode->displayMode == DISPLAY_FULLSCREEN) return 1;
     if (screen->SupportsDisplayMode(DISPLAY_WINDOW) != 1)
         return SetErrorText("Device isn't window compatible");
+    // The desktop mode takes the desktop's size, whatever it was when it was saved.
+    if (mode->displayMode == DISPLAY_DESKTOP) return 1;
     if (DesktopWidth() < mode->width || DesktopHeight() < mode->height)
         return SetErrorText("Desktop size to small for requested window size (%ldx%ldx%ld)\n",
                             long(mode->width), long(mode->height), long(mode->bits));
@@ -79,11 +181,17 @@ int CreateScreenWindow(const ScreenMode* mode, WindowHandle parentWindow, DWORD 
             y = (desktopHeight - mode->height) / 2 + outer.top;
             break;
         }
-        case DISPLAY_DESKTOP:
-            width = desktopWidth;
-            height = desktopHeight;
-            style = WS_POPUP | WS_MAXIMIZE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+        case DISPLAY_DESKTOP: {
+            // Not maximised: a maximised window fills one monitor only.
+            RECT all = VirtualScreen();
+            x = all.left;
+            y = all.top;
+            width = all.right - all.left;
+            height = all.bottom - all.top;
+            style = fullScreenStyle | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+            exStyle = fullScreenExStyle;
             break;
+        }
         case DISPLAY_CHILD:
             style = WS_CHILD | WS_VISIBLE;
             parent = reinterpret_cast<HWND>(parentWindow);

@@ -3,7 +3,6 @@
 // modes is in scr_d3denum.
 #include "scr_d3d.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "ansi/bitmap.h"
@@ -183,12 +182,23 @@ int D3dScreen::MatchSelection(const void* devicePart, int32_t) {
 int D3dScreen::InitMode(const ScreenMode* newMode) {
     // The device decides whether a window can be drawn in, so it is chosen first.
     if (newMode && !ChooseDevice()) return 0;
+    ScreenMode desktop;
+    newMode = ResolveDesktopMode(newMode, &desktop);
     if (!CheckModeToOpen(this, newMode)) return 0;
     KeepMode(newMode);
     if (!framework) framework = static_cast<D3dFramework*>(XALLOC(sizeof(D3dFramework)));
     std::memset(framework, 0, sizeof *framework);
     if (!CreateScreenWindow(mode, parentWindow, WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0))
         return 0;
+    // An exclusive flipping chain shows on the primary monitor only: with more monitors
+    // the system sets the mode and the frame is drawn as in a window over all of them.
+    framework->fullScreen =
+        mode->displayMode == DISPLAY_FULLSCREEN && GetSystemMetrics(SM_CMONITORS) <= 1;
+    if (mode->displayMode == DISPLAY_FULLSCREEN && !framework->fullScreen) {
+        framework->systemChanged = ChangeDisplayToMode(mode);
+        if (!framework->systemChanged) WarnDisplayUnchanged(mode);
+        CoverVirtualScreen(MainWindow());
+    }
     if (!ShowScreenWindow(mode->displayMode)) return 0;
     if (!Initialize3DEnvironment()) {
         // The reason stays in the log; the caller's message takes its place.
@@ -205,6 +215,10 @@ int D3dScreen::InitMode(const ScreenMode* newMode) {
         }
         return SetErrorText("Initialize3DEnvironment failed");
     }
+    if (framework->fullScreen)
+        SetTarget(framework->width, framework->height, nullptr, 0, 0);
+    else
+        FindMonitors(this, MainWindow(), mode->displayMode);
     messageHandler.RegisterAll();
     if (!scratch)
         scratch = static_cast<D3DLVERTEX*>(XALLOC(sizeof(D3DLVERTEX) * D3D_SCRATCH_VERTICES));
@@ -223,7 +237,6 @@ int D3dScreen::Initialize3DEnvironment() {
     f.window = MainWindow();
     if (!f.window || IsZeroGuid(deviceGuid))
         return SetErrorText("Invalid argument to framwork init");
-    f.fullScreen = mode->displayMode == DISPLAY_FULLSCREEN;
     int made = CreateDirectDraw() && (deviceInfo || ConfirmSavedDevice()) &&
                (f.fullScreen ? CreateFullScreenBuffers() : CreateWindowBuffers()) &&
                CreateDevice() && (mode->depthBuffer != 1 || CreateDepthBuffer());
@@ -266,7 +279,10 @@ int D3dScreen::CreateFullScreenBuffers() {
     f.displayChanged = f.directDraw->SetDisplayMode(width, height, bits, 0, flags) == DD_OK ||
                        (bits != desktopBits &&
                         f.directDraw->SetDisplayMode(width, height, desktopBits, 0, 0) == DD_OK);
-    if (!f.displayChanged) CoverDesktop(f.window, mode);
+    if (!f.displayChanged) {
+        WarnDisplayUnchanged(mode);
+        CoverVirtualScreen(f.window);
+    }
 
     LogMessage(LOG_SCREEN, "Create primary surface\n");
     DDSURFACEDESC2 description = SurfaceDescription();
@@ -423,6 +439,8 @@ void D3dScreen::Release3DEnvironment() {
         f.directDraw->SetCooperativeLevel(f.window, DDSCL_NORMAL);
     }
     f.displayChanged = 0;
+    if (f.systemChanged) RestoreDisplay();
+    f.systemChanged = 0;
     if (f.device) {
         ULONG references = f.device->Release();
         if (references > 0)
@@ -487,6 +505,17 @@ int D3dScreen::Present() {
     HRESULT result;
     if (framework->fullScreen) {
         result = frontSurface->Flip(nullptr, DDFLIP_WAIT);
+    } else if (MonitorCount() > 1) {
+        // Some DirectDraw implementations (Wine's) give a primary surface of the primary
+        // monitor only: the system's drawing copies the frame to the window wherever its
+        // monitors lie.
+        HDC frame = nullptr;
+        result = renderTarget->GetDC(&frame);
+        if (result == DD_OK) {
+            BitBlt(reinterpret_cast<HDC>(sglb->deviceContext), 0, 0, framework->width,
+                   framework->height, frame, 0, 0, SRCCOPY);
+            renderTarget->ReleaseDC(frame);
+        }
     } else {
         UpdateWindowTarget();
         result = frontSurface->Blt(&framework->target, renderTarget, nullptr, DDBLT_WAIT, nullptr);
@@ -511,12 +540,17 @@ int D3dScreen::EndScene() {
 int D3dScreen::Clear(const Rgba* colour, float fade, int32_t flags) {
     if (!device) return 0;
     DWORD depth = (flags & CLEAR_DEPTH) && framework->depth ? D3DCLEAR_ZBUFFER : 0;
+    // Only the monitor drawn on: the others already hold their part of the frame. The
+    // device clears within its viewport, so that is the monitor for the while.
+    const ScreenArea& monitor = view.monitor;
+    D3DRECT area = {monitor.x, monitor.y, monitor.x + monitor.width, monitor.y + monitor.height};
     if (fade == 0) {
         DWORD targets = depth | ((flags & CLEAR_COLOUR) ? D3DCLEAR_TARGET : 0);
         D3DCOLOR value = colour ? D3DCOLOR(uint32_t(colour->a) << 24 | uint32_t(colour->r) << 16 |
                                            uint32_t(colour->g) << 8 | colour->b)
                                 : 0;
-        if (targets) device->Clear(0, nullptr, targets, value, 1.0f, 0);
+        if (targets && SetViewport(monitor, "Couldn't set viewport 1"))
+            device->Clear(1, &area, targets, value, 1.0f, 0);
         return 1;
     }
     if (1 - fade <= 0) return 1;
@@ -530,7 +564,8 @@ int D3dScreen::Clear(const Rgba* colour, float fade, int32_t flags) {
                                 MakeVertex(0, 479.9f, 1, faded)};
         DrawPrimitive(PRIM_QUADS, quad, 4, 0);
     }
-    if (depth) device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    if (depth && SetViewport(monitor, "Couldn't set viewport 1"))
+        device->Clear(1, &area, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     return 1;
 }
 
@@ -628,31 +663,33 @@ void D3dScreen::ApplyDepthWrite(bool on) {
 // ---------------------------------------------------------------------------------------
 // View
 
-int D3dScreen::SetViewport(DWORD x, DWORD y, DWORD width, DWORD height, const char* failure) {
-    D3DVIEWPORT7 viewport = {x, y, width, height, 0.0f, 1.0f};
+int D3dScreen::SetViewport(const ScreenArea& area, const char* failure) {
+    D3DVIEWPORT7 viewport = {DWORD(area.x),      DWORD(area.y), DWORD(area.width),
+                             DWORD(area.height), 0.0f,          1.0f};
     if (device->SetViewport(&viewport) != D3D_OK) return SetErrorText("%s", failure);
     return 1;
 }
 
 int D3dScreen::SetView(const Camera* camera) {
     if (!device || !framework) return 0;
-    float width = float(framework->width), height = float(framework->height);
     D3DMATRIX identity = Identity();
     D3DMATRIX projection;
     std::memset(&projection, 0, sizeof projection);
     if (!camera || (camera->flags & CAMERA_2D)) {
-        // The virtual 640 x 480 screen, y downward, z -99999..99999. A 2-D camera
-        // moves the picture by its x and y in pixels (right and up, as the OpenGL
-        // screens place their viewport there); the viewport stays on the target.
-        if (!SetViewport(0, 0, DWORD(width), DWORD(height),
+        // The design's coordinates, y downward, z -99999..99999, over the monitor (base/
+        // monitorview); the orthographic projection maps the view's edges onto it.
+        const FlatView flat =
+            camera ? OverlayView(view, camera->viewX, camera->viewY) : FillingView(view);
+        if (!SetViewport(flat.viewport,
                          camera ? "Couldn't set viewport 2" : "Couldn't set viewport 1"))
             return 0;
         const float nearest = -99999.0f, farthest = 99999.0f;
-        projection._11 = 2.0f / 640.0f;
-        projection._22 = -2.0f / 480.0f;
+        const float width = flat.right - flat.left, height = flat.bottom - flat.top;
+        projection._11 = 2.0f / width;
+        projection._22 = -2.0f / height;
         projection._33 = 1.0f / (farthest - nearest);
-        projection._41 = -1.0f + (camera ? 2.0f * float(int32_t(camera->viewX)) / width : 0.0f);
-        projection._42 = 1.0f + (camera ? 2.0f * float(int32_t(camera->viewY)) / height : 0.0f);
+        projection._41 = -(flat.right + flat.left) / width;
+        projection._42 = (flat.bottom + flat.top) / height;
         projection._43 = -nearest / (farthest - nearest);
         projection._44 = 1.0f;
         device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
@@ -660,39 +697,34 @@ int D3dScreen::SetView(const Camera* camera) {
         device->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
         return 1;
     }
-    if (!SetViewport(DWORD(width * camera->viewX / 640.0f), DWORD(height * camera->viewY / 480.0f),
-                     DWORD(camera->viewWidth / 640.0f * width),
-                     DWORD(camera->viewHeight / 480.0f * height), "Couldn't set viewport 3"))
-        return 0;
+    const SceneView scene = CameraView(view, *camera);
+    if (!SetViewport(scene.viewport, "Couldn't set viewport 3")) return 0;
     D3DMATRIX world = identity;
     world._41 = -camera->position[0];
     world._42 = -camera->position[1];
     world._43 = -camera->position[2];
     // The orientation's rows as rows: with the world matrix the same camera transform
     // as the OpenGL screens build.
-    D3DMATRIX view = identity;
-    view._11 = camera->orientation[0][0];
-    view._12 = camera->orientation[0][1];
-    view._13 = camera->orientation[0][2];
-    view._21 = camera->orientation[1][0];
-    view._22 = camera->orientation[1][1];
-    view._23 = camera->orientation[1][2];
-    view._31 = camera->orientation[2][0];
-    view._32 = camera->orientation[2][1];
-    view._33 = camera->orientation[2][2];
-    // Without the square flag the OpenGL screens stretch y by the viewport's larger
-    // side over its smaller side; so does this one, so both draw the same picture.
-    float k = std::cos(camera->fov * 0.017453292f / 2) / std::sin(camera->fov * 0.017453292f / 2);
-    float larger = camera->viewWidth > camera->viewHeight ? camera->viewWidth : camera->viewHeight;
-    float smaller = camera->viewWidth > camera->viewHeight ? camera->viewHeight : camera->viewWidth;
-    float q = viewFar / (viewFar - viewNear);
-    projection._11 = k;
-    projection._22 = (camera->flags & CAMERA_SQUARE) || smaller <= 0 ? k : k * larger / smaller;
+    D3DMATRIX orientation = identity;
+    orientation._11 = camera->orientation[0][0];
+    orientation._12 = camera->orientation[0][1];
+    orientation._13 = camera->orientation[0][2];
+    orientation._21 = camera->orientation[1][0];
+    orientation._22 = camera->orientation[1][1];
+    orientation._23 = camera->orientation[1][2];
+    orientation._31 = camera->orientation[2][0];
+    orientation._32 = camera->orientation[2][1];
+    orientation._33 = camera->orientation[2][2];
+    // The frustum the OpenGL screens use: square pixels, the half extents of the scene
+    // view at distance 1.
+    const float q = viewFar / (viewFar - viewNear);
+    projection._11 = scene.halfWidth > 0 ? 1.0f / scene.halfWidth : 0.0f;
+    projection._22 = scene.halfHeight > 0 ? 1.0f / scene.halfHeight : 0.0f;
     projection._33 = q;
     projection._34 = 1.0f;
     projection._43 = -q * viewNear;
     device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
-    device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+    device->SetTransform(D3DTRANSFORMSTATE_VIEW, &orientation);
     device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
     return 1;
 }

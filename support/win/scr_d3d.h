@@ -57,6 +57,8 @@ bool IsZeroGuid(const GUID& guid);
 
 struct D3dFramework {
     HWND window;
+    // Exclusive full screen with a flipping chain: full screen on a single monitor.
+    // Full screen over several monitors draws as a window does, over all of them.
     int32_t fullScreen;
     RECT target;  // screen coordinates of what is drawn on
     int32_t width, height;
@@ -67,7 +69,8 @@ struct D3dFramework {
     IDirectDrawSurface7* backBuffer;
     IDirectDrawSurface7* depth;
     DWORD depthMemory;       // DDSCAPS_VIDEOMEMORY for hardware devices, else system memory
-    int32_t displayChanged;  // full screen set its own display mode
+    int32_t displayChanged;  // full screen set its own display mode through DirectDraw
+    int32_t systemChanged;   // ... or through the system, for several monitors
 };
 
 // ---------------------------------------------------------------------------------------
@@ -91,13 +94,14 @@ public:
     int FindDirectX();
 
     // The device is chosen (a saved one as it is, else by the enumeration), then the
-    // window, the DirectDraw and Direct3D objects, the buffers and the scratch vertices.
-    // A saved device that cannot be opened is forgotten, so the next choice takes the
-    // default one.
+    // window, the DirectDraw and Direct3D objects, the buffers and the scratch vertices;
+    // the target's monitors last. A saved device that cannot be opened is forgotten, so
+    // the next choice takes the default one.
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
     // The enumeration (scr_d3denum): drivers, their modes and devices, the default
-    // device, then the window modes. A saved device found there stays chosen.
+    // device, then the window modes and, first in the list, the desktop mode. A saved
+    // device found there stays chosen.
     int GetModeList() override;
     // Full screen always; a window only where the chosen driver renders in one (only
     // the primary driver can, when it says so).
@@ -199,8 +203,9 @@ private:
 
     // One batch of at most D3D_SCRATCH_VERTICES, checked, drawn and counted.
     int DrawBatch(int32_t kind, const Vertex* vertices, int32_t count);
-    // A viewport over the target; 0 with the message when the device refuses it.
-    int SetViewport(DWORD x, DWORD y, DWORD width, DWORD height, const char* failure);
+    // A viewport over an area of the target; 0 with the message when the device
+    // refuses it.
+    int SetViewport(const ScreenArea& area, const char* failure);
 
 protected:
     // Texture stage 0's colour operation, the blend factors, the depth test (less or

@@ -238,7 +238,10 @@ int D3dScreen::GetModeList() {
         return 0;
     }
     SortModeList();
-    return 1;
+    // Where the device draws in a window, it can draw over the desktop as it is.
+    if (!deviceInfo->canRenderWindowed) return 1;
+    RECT all = VirtualScreen();
+    return AddDesktopMode(all.right - all.left, all.bottom - all.top, DesktopBits());
 }
 
 void D3dScreen::AddFullScreenMode(int32_t width, int32_t height, int32_t bits) {

@@ -81,42 +81,11 @@ int OglScreen::LoadDriver() {
 // ---------------------------------------------------------------------------------------
 // Opening a mode
 
-namespace {
-
-// A test change first, then the real one; a depth the system wants a restart for is
-// left out of the request.
-bool ChangeDisplay(DWORD width, DWORD height, DWORD bits) {
-    DEVMODEA devmode = {};
-    devmode.dmSize = sizeof devmode;
-    devmode.dmPelsWidth = width;
-    devmode.dmPelsHeight = height;
-    devmode.dmBitsPerPel = bits;
-    devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
-    LONG test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
-    if (test == DISP_CHANGE_RESTART) {
-        devmode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-        test = ChangeDisplaySettingsA(&devmode, CDS_TEST);
-    }
-    return test == DISP_CHANGE_SUCCESSFUL &&
-           ChangeDisplaySettingsA(&devmode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
-}
-
-}  // namespace
-
-int OglScreen::ChangeToFullScreen() {
-    DWORD width = DWORD(mode->width), height = DWORD(mode->height);
-    DWORD desktopBits = DWORD(DesktopBits());
-    displayChanged =
-        ChangeDisplay(width, height, DWORD(mode->bits)) ||
-        (desktopBits != DWORD(mode->bits) && ChangeDisplay(width, height, desktopBits));
-    return displayChanged;
-}
-
 void OglScreen::EnterFullScreen(HWND window) {
-    if (ChangeToFullScreen()) return;
-    CoverDesktop(window, mode);
-    targetWidth = DesktopWidth();
-    targetHeight = DesktopHeight();
+    displayChanged = ChangeDisplayToMode(mode);
+    if (!displayChanged) WarnDisplayUnchanged(mode);
+    CoverVirtualScreen(window);
+    FindMonitors(this, window, DISPLAY_FULLSCREEN);
 }
 
 int OglScreen::ChoosePixelFormatFor(HDC dc) {
@@ -171,13 +140,16 @@ int OglScreen::SetupContext(HDC dc) {
 }
 
 int OglScreen::InitMode(const ScreenMode* newMode) {
+    ScreenMode desktop;
+    newMode = ResolveDesktopMode(newMode, &desktop);
     if (!CheckModeToOpen(this, newMode)) return 0;
     if (!LoadDriver()) return SetErrorText("Failed to init opengl");
     KeepMode(newMode);
     if (!CreateScreenWindow(mode, parentWindow, WS_POPUP, WS_EX_TOPMOST)) return 0;
-    targetWidth = mode->width;
-    targetHeight = mode->height;
-    if (mode->displayMode == DISPLAY_FULLSCREEN) EnterFullScreen(MainWindow());
+    if (mode->displayMode == DISPLAY_FULLSCREEN)
+        EnterFullScreen(MainWindow());
+    else
+        FindMonitors(this, MainWindow(), mode->displayMode);
     if (!ShowScreenWindow(mode->displayMode)) return 0;
     if (DesktopBits() == 8) return SetErrorText("%s", kTooFewColours);
     if (!SetupContext(MainDc())) {
@@ -197,7 +169,7 @@ int OglScreen::ExitMode() {
     textures.DeleteAll();
     if (displayChanged) {
         LogMessage(LOG_EXIT, "Restoring screen resolution\n");
-        ChangeDisplaySettingsA(nullptr, 0);
+        RestoreDisplay();
         displayChanged = 0;
     }
     if (context) {
@@ -251,7 +223,10 @@ int OglScreen::GetModeList() {
         }
     }
     SortModeList();
-    return 1;
+    // Drawing in a window, this screen can draw over the desktop as it is.
+    if (kind == SCREEN_3DFX) return 1;
+    RECT all = VirtualScreen();
+    return AddDesktopMode(all.right - all.left, all.bottom - all.top, desktopBits);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -271,7 +246,7 @@ void OglScreen::ActivationLost() {
     ShowWindow(window, SW_MINIMIZE);
     Screen::ActivationLost();
     // Only a display mode this screen really changed is given back and taken again.
-    if (displayChanged) ChangeDisplaySettingsA(nullptr, 0);
+    if (displayChanged) RestoreDisplay();
 }
 
 void OglScreen::ActivationRegained() {

@@ -18,8 +18,9 @@ public:
     // driverFile loads (it is let go again until a mode opens).
     int FindDriver() override;
 
-    // The display's modes of the candidate sizes; the 3dfx screen lists 16-bit full
-    // screen modes up to 1024 wide only, and draws full screen only.
+    // The desktop mode first, then the display's modes of the candidate sizes; the 3dfx
+    // screen lists 16-bit full screen modes up to 1024 wide only, and draws full screen
+    // only.
     int GetModeList() override;
     int SupportsDisplayMode(int32_t displayMode) override;
     // The window, the display mode (full screen), the driver, the pixel format and the
@@ -48,11 +49,8 @@ protected:
 private:
     // Loads driverFile and every entry point it has; 0 with a log line when it cannot.
     int LoadDriver();
-    // The mode's size and depth, then its size at the desktop's depth; 1 when the
-    // display changed.
-    int ChangeToFullScreen();
-    // The display changed to the mode, or else the window over the whole desktop (the
-    // target becomes the desktop's size).
+    // The display changed to the mode (on the primary monitor), or else left as it is;
+    // the window then covers every monitor and the target becomes its size.
     void EnterFullScreen(HWND window);
     // A pixel format for the window's device context and a current context on it, with
     // the driver's strings and the chosen format logged; 0 without a context.

@@ -267,12 +267,14 @@ TEST(Install, SilentInstallRunsFromTheSystemFolderKeepsEachUsersFilesAndUninstal
         ASSERT_EQ(UserFolder(), theirs);
         ExpectCleanRun(RunSaver(scr, &shot));
         log = LogBodies(ReadFileText(theirs + "Novadrift.log"));
-        EXPECT_TRUE(HasLine(
-            log, "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Direct 3d"));
+        EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : " + DesktopModeName() +
+                                     " in window mode using Direct 3d"));
         ASSERT_FALSE(shot.pixels.empty());
         EXPECT_GE(CountStars(shot).places, 8);
         EXPECT_LT(RedShare(shot), 0.05);
-        EXPECT_EQ(Le32(ReadFileText(theirs + "novadrift.cfg"), 106), 640u);
+        const std::string settings = ReadFileText(theirs + "novadrift.cfg");
+        EXPECT_EQ(Le32(settings, 106), 640u);
+        EXPECT_EQ(Le32(settings, 118), 3u);  // the desktop mode
         EXPECT_FALSE(Exists(theirs + "BGround.qvb"));
     }
     EXPECT_EQ(Files(own), users);

@@ -63,6 +63,7 @@ int RecordingScreen::InitMode(const ScreenMode* newMode) {
     lastInitMode = *newMode;
     if (!initModeResult) return 0;
     KeepMode(newMode);
+    SetTarget(newMode->width, newMode->height, nullptr, 0, 0);
     return 1;
 }
 
@@ -79,9 +80,15 @@ int RecordingScreen::GetModeList() {
     if (modesListed) return 1;
     modesListed = 1;
     for (const OfferedMode& offered : offeredModes)
-        if (!AddListedMode(offered.width, offered.height, offered.bits, offered.displayMode))
+        if (offered.displayMode != DISPLAY_DESKTOP &&
+            !AddListedMode(offered.width, offered.height, offered.bits, offered.displayMode))
             return 0;
     SortModeList();
+    // The desktop mode heads the list, as on the platform's screens.
+    for (const OfferedMode& offered : offeredModes)
+        if (offered.displayMode == DISPLAY_DESKTOP &&
+            !AddDesktopMode(offered.width, offered.height, offered.bits))
+            return 0;
     return 1;
 }
 

@@ -59,7 +59,7 @@ public:
     };
     std::vector<OfferedMode> offeredModes;  // appended in this order by GetModeList
     int available = 1;
-    int modeListResult = 1;  // 0: GetModeList fails with "Mode list failed"
+    int modeListResult = 1;                   // 0: GetModeList fails with "Mode list failed"
     int supportsResult[5] = {0, 1, 1, 1, 1};  // by display mode 0..4; others 0
     int matchResult = 1;
     int initModeResult = 1;
@@ -90,12 +90,18 @@ private:
 };
 
 // A recording screen that also keeps what each call carried: the vertices drawn, the
-// surface modes applied, the cameras set and the clear colours.
+// surface modes applied, the cameras set and the clear colours. It draws on one monitor
+// of 640 x 480 until a test gives it others.
 class CapturingScreen : public RecordingScreen {
 public:
-    CapturingScreen() : RecordingScreen("Recording", SCREEN_OPENGL) {}
+    CapturingScreen() : RecordingScreen("Recording", SCREEN_OPENGL) {
+        SetTarget(640, 480, nullptr, 0, 0);
+    }
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override {
-        if (vertices && count > 0) drawn.emplace_back(vertices, vertices + count);
+        if (vertices && count > 0) {
+            drawn.emplace_back(vertices, vertices + count);
+            drawnOn.push_back(view);
+        }
         return RecordingScreen::DrawPrimitive(kind, vertices, count, flags);
     }
     int SetSurface(const CSurface* surface) override {
@@ -114,6 +120,7 @@ public:
     void Forget() {
         ForgetCalls();
         drawn.clear();
+        drawnOn.clear();
         applied.clear();
         views.clear();
         clearColours.clear();
@@ -121,6 +128,7 @@ public:
         surfaces.clear();
     }
     std::vector<std::vector<Vertex>> drawn;
+    std::vector<MonitorView> drawnOn;  // the monitor and layout each list was drawn with
     std::vector<CSurface> applied;
     std::vector<const Camera*> views;
     std::vector<Rgba> clearColours;

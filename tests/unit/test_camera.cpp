@@ -6,6 +6,7 @@
 
 #include "ansi/memory.h"
 #include "base/camera.h"
+#include "base/monitorview.h"
 
 namespace {
 
@@ -320,10 +321,11 @@ TEST(CameraTransform, ATurnedCameraSeesAlongItsZAxis) {
 
 TEST(CameraTransform, ProjectionForSixtyDegreesAt640x480) {
     Camera camera;
-    camera.SetViewport(640, 480, 60, 0, 0, 0);
+    camera.SetViewport(640, 480, 60, 0, 0, CAMERA_SQUARE);
     float p[16];
-    camera.ProjectionMatrix(p);
-    // n / t = 1 / tan(30) = 1.7320508; vertical n / a = 1 / (0.75 t) = 2.3094011.
+    FrustumMatrix(CameraView(MakeMonitorView({0, 0, 640, 480}, LAYOUT_CENTRED), camera), p);
+    // n / t = 1 / tan(30) = 1.7320508; square pixels, whatever the flag: vertical
+    // n / a = 1 / (0.75 t) = 2.3094011.
     EXPECT_NEAR(p[0], 1.7320508f, 1e-5f);
     EXPECT_NEAR(p[5], 2.3094011f, 1e-5f);
     EXPECT_NEAR(p[10], -1001.0f / 999.0f, 1e-5f);
@@ -331,11 +333,6 @@ TEST(CameraTransform, ProjectionForSixtyDegreesAt640x480) {
     EXPECT_EQ(p[11], 1);
     EXPECT_NEAR(p[14], 2000.0f / 999.0f, 1e-5f);
     for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 12, 13, 15}) EXPECT_EQ(p[i], 0) << i;
-
-    // With the square flag both extents come from the field of view.
-    camera.SetViewport(640, 480, 60, 0, 0, CAMERA_SQUARE);
-    camera.ProjectionMatrix(p);
-    EXPECT_NEAR(p[5], 1.7320508f, 1e-5f);
 }
 
 TEST(CameraTransform, ProjectionAndProjectAgreeOnTheScreenPoint) {
@@ -345,7 +342,8 @@ TEST(CameraTransform, ProjectionAndProjectAgreeOnTheScreenPoint) {
     camera.SetPosition(3, -2, -50);
     float view[16], projection[16];
     camera.ViewMatrix(view);
-    camera.ProjectionMatrix(projection);
+    FrustumMatrix(CameraView(MakeMonitorView({0, 0, 640, 480}, LAYOUT_CENTRED), camera),
+                  projection);
     const float world[3] = {4, 6, 20};
     float eye[4], clip[4];
     Transform(view, world, eye);

@@ -228,3 +228,47 @@ TEST_F(EditorFrameTest, TheTitleBandMarksUnsavedChangesAndTheHelpListsEveryActio
     // six pointer actions.
     EXPECT_GE(lines, 17);
 }
+
+// Two monitors, the primary second in the platform's order: every monitor gets the
+// scene, the primary alone the editor at its right edge (with the pointer, drawn last),
+// and the other the scene over all of it; hidden, the editor leaves both centred.
+TEST_F(EditorFrameTest, ThePanelIsOnThePrimaryMonitorAndTheSceneOnEvery) {
+    const ScreenArea monitors[] = {{1024, 0, 1280, 720}, {0, 0, 1024, 768}};
+    screen.SetTarget(2304, 768, monitors, 2, 1);
+    struct Counts {
+        int panelOnPrimary = 0, panelElsewhere = 0, sceneOnly = 0, sceneOnlyOnPrimary = 0;
+        int centred = 0;
+    };
+    auto frame = [this] {
+        screen.Forget();
+        EXPECT_EQ(EditorFrame(0.02f), 1);
+        Counts counts;
+        for (const MonitorView& view : screen.drawnOn) {
+            const bool primary = view.monitor.x == 0;
+            if (view.layout == LAYOUT_PANEL_RIGHT)
+                ++(primary ? counts.panelOnPrimary : counts.panelElsewhere);
+            if (view.layout == LAYOUT_SCENE_ONLY)
+                ++(primary ? counts.sceneOnlyOnPrimary : counts.sceneOnly);
+            if (view.layout == LAYOUT_CENTRED) ++counts.centred;
+        }
+        return counts;
+    };
+    Counts counts = frame();
+    // The backdrop's two layers, the stars and the intro's sprites on each; the pages
+    // too on the primary.
+    const int scene = counts.sceneOnly;
+    EXPECT_GT(scene, 200);
+    EXPECT_GT(counts.panelOnPrimary, scene);
+    EXPECT_EQ(counts.panelElsewhere, 0);
+    EXPECT_EQ(counts.sceneOnlyOnPrimary, 0);
+    EXPECT_EQ(counts.centred, 0);
+    ASSERT_FALSE(screen.drawnOn.empty());
+    const MonitorView& last = screen.drawnOn.back();
+    EXPECT_EQ(last.monitor.x, 0) << "the pointer is the primary's";
+    EXPECT_FLOAT_EQ(last.originX, 1024 - 640 * 1.6f);
+
+    Type(' ');
+    counts = frame();
+    EXPECT_EQ(counts.panelOnPrimary + counts.panelElsewhere + counts.sceneOnly, 0);
+    EXPECT_EQ(counts.centred, 2 * scene);
+}

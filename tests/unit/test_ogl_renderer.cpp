@@ -29,11 +29,16 @@ struct Idle<Result(OGL_ENTRY*)(Arguments...)> {
 // What the fake driver was asked and given.
 std::vector<std::string> asked;
 std::vector<GLint> viewport;
+std::vector<GLint> scissor;
 std::vector<GLint> readSize;
 GLint packAlignment = 4;
 
 void OGL_ENTRY Viewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     viewport = {x, y, width, height};
+}
+
+void OGL_ENTRY Scissor(GLint x, GLint y, GLsizei width, GLsizei height) {
+    scissor = {x, y, width, height};
 }
 
 void OGL_ENTRY PixelStorei(GLenum name, GLint value) {
@@ -88,6 +93,7 @@ const Entry kDriver[] = {IDLE(glBegin),
                          IDLE(glOrtho),
                          {"glPixelStorei", (void*)&PixelStorei},
                          {"glReadPixels", (void*)&ReadPixels},
+                         {"glScissor", (void*)&Scissor},
                          IDLE(glShadeModel),
                          IDLE(glTexCoordPointer),
                          IDLE(glTexEnvi),
@@ -122,8 +128,7 @@ public:
         LoadOglApi(FakeLookup, nullptr);
         if (!OglApiComplete()) return 0;
         KeepMode(newMode);
-        targetWidth = drawableWidth;
-        targetHeight = drawableHeight;
+        SetTarget(drawableWidth, drawableHeight, nullptr, 0, 0);
         LogDriverStrings(true);
         StartDrawing();
         return 1;
@@ -185,6 +190,35 @@ TEST(OglRendererOnAPlatform, DrawsAndReadsTheSizeItsPlatformGot) {
 
     EXPECT_EQ(screen.SaveScreenshot("ScrShots/qv.bmp", 0), 1);
     EXPECT_EQ(readSize, (std::vector<GLint>{81, 50}));
+    ClearError();
+}
+
+// A window over two monitors, 1024 x 768 and 1280 x 720 side by side: each monitor is
+// drawn through its own part, counted in OpenGL's rows from the foot.
+TEST(OglRendererOnAPlatform, DrawsEachMonitorThroughItsOwnPart) {
+    TestSystem system;
+    TablePlatformScreen screen(2304, 768);
+    ASSERT_EQ(screen.InitModeBySize(640, 480, 16, DISPLAY_DESKTOP, 1), 1);
+    const ScreenArea monitors[] = {{1024, 0, 1280, 720}, {0, 0, 1024, 768}, {2304, 0, 800, 600}};
+    screen.SetTarget(2304, 768, monitors, 3, 1);
+    ASSERT_EQ(screen.MonitorCount(), 2) << "the third lies beyond the target";
+    EXPECT_EQ(screen.PrimaryMonitor(), 1);
+
+    Camera camera;
+    camera.SetViewport(640, 480, 60, 0, 0, CAMERA_SQUARE);
+    screen.UseMonitor(0, LAYOUT_CENTRED);
+    screen.SetView(&camera);
+    EXPECT_EQ(viewport, (std::vector<GLint>{1024, 48, 1280, 720}));
+    screen.SetView(nullptr);
+    EXPECT_EQ(viewport, (std::vector<GLint>{1024, 48, 1280, 720}));
+    const Rgba black = {0, 0, 0, 255};
+    screen.Clear(&black, 0, CLEAR_COLOUR);
+    EXPECT_EQ(scissor, (std::vector<GLint>{1024, 48, 1280, 720}));
+    screen.UseMonitor(1, LAYOUT_CENTRED);
+    screen.Clear(&black, 0, CLEAR_COLOUR);
+    EXPECT_EQ(scissor, (std::vector<GLint>{0, 0, 1024, 768}));
+    EXPECT_EQ(screen.SaveScreenshot("ScrShots/qv.bmp", 0), 1);
+    EXPECT_EQ(readSize, (std::vector<GLint>{2304, 768}));
     ClearError();
 }
 

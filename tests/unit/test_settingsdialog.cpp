@@ -129,7 +129,7 @@ TEST_F(SettingsDialog, ListsAvailableScreensWithTheirOwnModesAndOkStoresTheChoic
 
 TEST_F(SettingsDialog, PreselectsPriorityDesktopModeAndTheSavedScreen) {
     MakeScreen("Standard opengl", SCREEN_OPENGL,
-               {{640, 480, 16, 1}, {1280, 1024, 32, 3}, {1600, 1200, 32, 1}});
+               {{640, 480, 16, 1}, {1280, 1024, 32, 3}, {1280, 1024, 32, 1}, {1600, 1200, 32, 1}});
     MakeScreen("Direct 3d", SCREEN_D3D, {{800, 600, 16, 1}, {1024, 768, 32, 3}});
     // Not chosen in this run: the kind of the saved screen choice.
     settings.screenSelection.valid = 1;
@@ -138,15 +138,16 @@ TEST_F(SettingsDialog, PreselectsPriorityDesktopModeAndTheSavedScreen) {
     settings.priority = 50;
     Open();
     EXPECT_EQ(renderers.SelectedText(), "Direct 3d");
-    EXPECT_EQ(resolutions.SelectedText(), "1024x768x32");  // the desktop mode, whatever its size
+    EXPECT_EQ(resolutions.texts, (std::vector<std::string>{"Desktop (1024x768)", "800x600x16"}));
+    EXPECT_EQ(resolutions.SelectedText(), "Desktop (1024x768)");  // whatever its size
     EXPECT_EQ(priorities.SelectedText(), "Normal (Default)");
     ASSERT_EQ(AcceptSettingsChoices(&renderers, &resolutions, &priorities, &settings), 1);
     EXPECT_EQ(settings.priority, 100);
     EXPECT_EQ(settings.displayMode, DISPLAY_DESKTOP);
     EXPECT_EQ(settings.width, 1024);
 
-    // A kind chosen in this run wins over the saved one; a size match before the
-    // desktop mode loses to it (the last match wins).
+    // A kind chosen in this run wins over the saved one; a full-screen mode of the
+    // settings' size is no desktop choice.
     settings.screenKind = SCREEN_OPENGL;
     settings.width = 640;
     settings.height = 480;
@@ -156,8 +157,23 @@ TEST_F(SettingsDialog, PreselectsPriorityDesktopModeAndTheSavedScreen) {
     priorities.Clear();
     Open();
     EXPECT_EQ(renderers.SelectedText(), "Standard opengl");
-    EXPECT_EQ(resolutions.SelectedText(), "1280x1024x32");
+    EXPECT_EQ(resolutions.SelectedText(), "Desktop (1280x1024)");
     EXPECT_EQ(priorities.SelectedText(), "Idle");
+
+    // Full screen at the desktop's size is that full-screen mode, not the desktop entry
+    // of the same size listed first.
+    settings.displayMode = DISPLAY_FULLSCREEN;
+    settings.width = 1280;
+    settings.height = 1024;
+    settings.bits = 32;
+    renderers.Clear();
+    priorities.Clear();
+    Open();
+    EXPECT_EQ(resolutions.texts[0], "Desktop (1280x1024)");
+    EXPECT_EQ(resolutions.SelectedText(), "1280x1024x32");
+    resolutions.Select(0);
+    ASSERT_EQ(AcceptSettingsChoices(&renderers, &resolutions, &priorities, &settings), 1);
+    EXPECT_EQ(settings.displayMode, DISPLAY_DESKTOP);
 
     // Nothing matches: the first entries.
     settings.screenKind = 7;
@@ -166,7 +182,7 @@ TEST_F(SettingsDialog, PreselectsPriorityDesktopModeAndTheSavedScreen) {
     renderers.Clear();
     Open();
     EXPECT_EQ(renderers.selected, 0);
-    EXPECT_EQ(resolutions.SelectedText(), "640x480x16");
+    EXPECT_EQ(resolutions.SelectedText(), "Desktop (1280x1024)");
 }
 
 TEST_F(SettingsDialog, OkRefusesWhatItCannotReadAndKeepsTheEarlierSteps) {

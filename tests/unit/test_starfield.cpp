@@ -422,20 +422,39 @@ TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
     EXPECT_EQ(screen.applied[0].blendMode, SURFACE_OPAQUE);
     EXPECT_EQ(screen.applied[1].blendMode, SURFACE_ADDITIVE);
     EXPECT_EQ(screen.applied[2].blendMode, SURFACE_ADDITIVE);
-    // Both layers cover the virtual screen at z 1 in the tint: opacity 128 of 255.
+    // Both layers cover the virtual screen at z 1 in the tint: opacity 128 of 255. The
+    // cloud stretches over it; the tiled stars repeat 7 times across in square tiles.
     const float corners[4][2] = {{0, 0}, {639.9f, 0}, {639.9f, 479.9f}, {0, 479.9f}};
     const float texture[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     for (int layer = 0; layer < 2; ++layer) {
         const std::vector<Vertex>& quad = screen.drawn[size_t(layer)];
-        float repeat = layer == 0 ? 1.0f : 7.0f;
+        float across = layer == 0 ? 1.0f : 7.0f, down = layer == 0 ? 1.0f : 5.25f;
         for (int c = 0; c < 4; ++c) {
             ExpectVertex(quad[size_t(c)], corners[c][0], corners[c][1], 1.0f,
-                         texture[c][0] * repeat, texture[c][1] * repeat);
+                         texture[c][0] * across, texture[c][1] * down);
             EXPECT_EQ(quad[size_t(c)].r, 100);
             EXPECT_EQ(quad[size_t(c)].g, 50);
             EXPECT_EQ(quad[size_t(c)].b, 25);
         }
     }
+}
+
+// On a monitor twice as wide the tiles stay square and in line with the design's, which
+// lies centred: the picture reaches 7 x 320 / 640 tiles out on either side.
+TEST_F(StarFieldTest, TheTiledLayerKeepsSquareTilesOnAWideMonitor) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSNUMS, 0.0f);
+    screen.SetTarget(1280, 480, nullptr, 0, 0);
+    screen.Forget();
+    field.Draw();
+    ASSERT_GE(screen.drawn.size(), 2u);
+    const std::vector<Vertex>& tiles = screen.drawn[1];
+    EXPECT_FLOAT_EQ(tiles[0].u, -3.5f);
+    EXPECT_FLOAT_EQ(tiles[2].u, 10.5f);
+    EXPECT_FLOAT_EQ(tiles[0].v, 0.0f);
+    EXPECT_FLOAT_EQ(tiles[2].v, 5.25f);
+    EXPECT_FLOAT_EQ(tiles[1].x, 639.9f);  // over the whole monitor
 }
 
 TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {

@@ -453,6 +453,14 @@ bool PlacePointer(int x, int y) {
         nullptr, 10000);
 }
 
+std::string DesktopModeName() {
+    HDC screen = GetDC(nullptr);
+    const int bits = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    return std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "x" +
+           std::to_string(GetSystemMetrics(SM_CYVIRTUALSCREEN)) + "x" + std::to_string(bits);
+}
+
 std::vector<std::string> Screenshots() {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;

@@ -148,6 +148,9 @@ void ClickLeft();
 bool PlacePointer(int x, int y);
 // Whether the saver's window is up and has the input focus.
 bool SaverWindowActive();
+// How the log names the desktop mode on this display: "<width>x<height>x<bits>" of the
+// whole virtual screen at the desktop's depth.
+std::string DesktopModeName();
 
 // Pixels read back from the desktop.
 struct Pixel {

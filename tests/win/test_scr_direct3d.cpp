@@ -66,9 +66,11 @@ double DifferentBlocks(const Shot& a, const Shot& b, int tolerance) {
     return blocks ? double(different) / blocks : 1.0;
 }
 
-TEST(ScrDirect3D, DefaultSettingsDrawTheStarFieldFullScreenWithDirect3D) {
+// A saved full-screen mode of 640x480x16 and no screen chosen: the Direct3D screen,
+// first under Wine, sets the mode and flips.
+TEST(ScrDirect3D, AFullScreenSettingDrawsTheStarFieldFullScreenWithDirect3D) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
-    DeleteFileA(settingsPath.c_str());
+    WriteSettingsFile(settingsPath, SettingsValues());
     RemoveRunLog();
     std::vector<std::string> shotsBefore = Screenshots();
     Shot first, second, onScreen;

@@ -2,13 +2,15 @@
 // randomisation (with the relocations it needs) and data execution prevention are on,
 // every imported library is one of the system's own (the stack protector's and the C++
 // runtime's code is linked in, no libssp or libgcc DLL comes along), and the manifest
-// asks for the user's own rights.
+// asks for the user's own rights, per-monitor display scaling, the system's look of the
+// dialogs' controls and the behaviour of Windows 7 to 11.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cctype>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -79,8 +81,32 @@ TEST(ScrHardening, AslrAndDepAreOnAndEveryImportIsASystemLibrary) {
     const char* manifest = static_cast<const char*>(LockResource(LoadResource(module, found)));
     ASSERT_NE(manifest, nullptr);
     const std::string text(manifest, SizeofResource(module, found));
-    EXPECT_NE(text.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
     FreeLibrary(module);
+    EXPECT_NE(text.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+    // Each entry inside the element that holds it, with the namespace Windows reads it in.
+    auto element = [&text](const std::string& name, const std::string& namespaceUri) {
+        const std::regex pattern("<" + name + "\\s+xmlns=\"" + namespaceUri +
+                                 "\"\\s*>\\s*([^<]*)</" + name + ">");
+        std::smatch match;
+        return std::regex_search(text, match, pattern) ? match[1].str() : std::string("(none)");
+    };
+    EXPECT_EQ(element("dpiAwareness", "http://schemas.microsoft.com/SMI/2016/WindowsSettings"),
+              "PerMonitorV2, PerMonitor");
+    EXPECT_EQ(element("dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings"),
+              "true/pm");
+    EXPECT_TRUE(std::regex_search(
+        text, std::regex("<assemblyIdentity\\s+type=\"win32\"\\s+name=\"Microsoft\\.Windows\\."
+                         "Common-Controls\"\\s+version=\"6\\.0\\.0\\.0\"[^>]*publicKeyToken="
+                         "\"6595b64144ccf1df\"")))
+        << "Common Controls 6";
+    // Windows 7, 8, 8.1 and 10/11.
+    EXPECT_NE(text.find("<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">"),
+              std::string::npos);
+    for (const char* id :
+         {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+          "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_NE(text.find("<supportedOS Id=\"{" + std::string(id) + "}\"/>"), std::string::npos)
+            << id;
 }
 
 }  // namespace

@@ -29,9 +29,10 @@ ScrRun RunAndClose(unsigned afterMs) {
 }
 
 TEST(ScrOpenGl, OpensFullScreenRunsAndShutsDownInOrderWhenClosed) {
-    // No settings from an earlier run: the screen is found afresh. Without DirectX the
-    // Direct3D screen, first where it is there, stays out of the list.
-    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    // A saved full-screen mode of 640x480x16 and no screen chosen: the screen is found
+    // afresh, and the mode is set and given back. Without DirectX the Direct3D screen,
+    // first where it is there, stays out of the list.
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", SettingsValues());
     NoDirectDraw withoutDirectX;
     ScrRun run = RunAndClose(3000);
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
@@ -66,16 +67,15 @@ TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
     std::string bytes = ReadFileText(settingsPath);
     ASSERT_EQ(bytes.size(), 386u);
     // The screen selection starts at offset 37 + 93 of the file.
-    const unsigned char* selection =
-        reinterpret_cast<const unsigned char*>(bytes.data()) + 37 + 93;
+    const unsigned char* selection = reinterpret_cast<const unsigned char*>(bytes.data()) + 37 + 93;
     auto u16 = [&](int at) { return selection[at] | selection[at + 1] << 8; };
-    EXPECT_EQ(u16(0), 1);    // valid
-    EXPECT_EQ(u16(4), 1);    // the standard OpenGL screen
-    EXPECT_EQ(u16(6), 1);    // full screen
-    EXPECT_EQ(u16(8), 640);
-    EXPECT_EQ(u16(10), 480);
-    EXPECT_EQ(u16(12), 16);
-    EXPECT_EQ(u16(64), 1);   // the OpenGL screen's device part
+    EXPECT_EQ(u16(0), 1);  // valid
+    EXPECT_EQ(u16(4), 1);  // the standard OpenGL screen
+    EXPECT_EQ(u16(6), 3);  // the desktop mode, the default without a settings file
+    EXPECT_EQ(
+        std::to_string(u16(8)) + "x" + std::to_string(u16(10)) + "x" + std::to_string(u16(12)),
+        DesktopModeName());
+    EXPECT_EQ(u16(64), 1);  // the OpenGL screen's device part
 
     // With DirectX there again, the saved choice still opens the OpenGL screen.
     ScrRun second = RunAndClose(2000);
@@ -84,8 +84,8 @@ TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
         LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
     EXPECT_TRUE(HasLineStarting(log, "INIT : Trying to setup screen from config file"));
     EXPECT_FALSE(HasLineStarting(log, "INIT : Failed. So trying to find a compatible screen"));
-    EXPECT_TRUE(HasLineStarting(
-        log, "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Standard opengl"));
+    EXPECT_TRUE(HasLineStarting(log, "SCREEN : Starting video mode : " + DesktopModeName() +
+                                         " in window mode using Standard opengl"));
 }
 
 }  // namespace
@@ -108,8 +108,8 @@ TEST(ScrOpenGl, AnUnreadableSettingsFileGivesTheInfoBoxAndDefaults) {
     EXPECT_EQ(run.boxes.size(), 1u);
     std::vector<std::string> log =
         LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
-    EXPECT_TRUE(HasLineStarting(
-        log, "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Standard opengl"));
+    EXPECT_TRUE(HasLineStarting(log, "SCREEN : Starting video mode : " + DesktopModeName() +
+                                         " in window mode using Standard opengl"));
     // The run wrote a good file over the broken one.
     EXPECT_EQ(ReadFileText(settingsPath).size(), 386u);
 }
@@ -149,8 +149,8 @@ TEST(ScrOpenGl, DamagedSettingsAndBackgroundFilesLoseOnlyWhatIsDamaged) {
     EXPECT_EQ(run.boxes[0].text, "Unable to read the configuration file.\nUsing default values");
     std::vector<std::string> log =
         LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
-    EXPECT_TRUE(HasLineStarting(
-        log, "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Standard opengl"));
+    EXPECT_TRUE(HasLineStarting(log, "SCREEN : Starting video mode : " + DesktopModeName() +
+                                         " in window mode using Standard opengl"));
     // The complete channels of the cut background were loaded.
     EXPECT_TRUE(HasLineStarting(log, "INIT : Loading background"));
     EXPECT_FALSE(HasLineStarting(log, "INIT : Unable to load background"));

@@ -81,10 +81,24 @@ void ExpectDrawnOverTheDesktop(const std::string& screenName, const std::string&
     ExpectSceneOverTheWholeScreen(result.root);
 }
 
-// The default settings: the Direct3D screen, first under Wine, at 640x480x16.
+// The default settings: the desktop mode on the Direct3D screen, first under Wine; no
+// mode is asked for, so none is missed.
 TEST(PlainXvfb, DefaultSettingsDrawOverTheWholeScreen) {
     DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    DesktopRun result = RunSaverOnThePlainDesktop();
+    ExpectEndedByTheKeyWithoutABox(result);
+    EXPECT_TRUE(HasLine(result.log, "SCREEN : Starting video mode : " + DesktopModeName() +
+                                        " in window mode using Direct 3d"));
+    EXPECT_FALSE(std::any_of(result.log.begin(), result.log.end(), [](const std::string& line) {
+        return line.rfind("WARNING : Unable to change the display", 0) == 0;
+    }));
+    ExpectSceneOverTheWholeScreen(result.root);
+}
+
+TEST(PlainXvfb, AFullScreenModeTheDisplayLacksDrawsOverTheWholeScreenWithDirect3D) {
+    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", SettingsValues());
     ExpectDrawnOverTheDesktop("Direct 3d", "640x480x16");
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
 }
 
 TEST(PlainXvfb, AModeTheDisplayLacksDrawsOverTheWholeScreenWithOpenGl) {

@@ -72,6 +72,25 @@ bool AboutTextClearOfLink(HWND about, const char* start) {
     return lines * character.bottom <= client.bottom && textBox.bottom <= linkBox.top;
 }
 
+// A screensaver run that a key ends once its main loop runs.
+ScrRun RunSaverUntilAKey() {
+    bool pressed = false;
+    return RunScr(" /s", 30000, "", [&](unsigned) {
+        HWND window = FindWindowA("Novadrift", nullptr);
+        if (!pressed && window && IsWindowVisible(window) &&
+            HasLine(RunLog(), "INIT :  ----- Entering main loop -----")) {
+            PostMessageA(window, WM_KEYDOWN, 'A', 0);
+            pressed = true;
+        }
+    });
+}
+
+// The desktop mode's entry: the whole desktop as it is.
+std::string DesktopEntry() {
+    return "Desktop (" + std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "x" +
+           std::to_string(GetSystemMetrics(SM_CYVIRTUALSCREEN)) + ")";
+}
+
 std::vector<std::string> OfferedFullScreenModes() {
     static const int sizes[][2] = {{400, 300},   {512, 384},  {640, 480},  {800, 600},
                                    {960, 720},   {1024, 768}, {1152, 864}, {1280, 1024},
@@ -138,10 +157,14 @@ TEST(ScrSettings, TheChosenRendererModeAndPriorityAreSavedAndUsedByTheScreensave
     ASSERT_FALSE(renderers.empty());
     EXPECT_EQ(renderers[0], "Direct 3d");
     EXPECT_NE(Find(firstResolutions, "640x480x16"), -1);
-    // Full-screen modes only, each once: the window entries are left out.
-    EXPECT_EQ(resolutions, OfferedFullScreenModes());
+    // The desktop mode first, then the full-screen modes, each once: the window entries
+    // are left out.
+    ASSERT_FALSE(resolutions.empty());
+    EXPECT_EQ(resolutions[0], DesktopEntry());
+    EXPECT_EQ(std::vector<std::string>(resolutions.begin() + 1, resolutions.end()),
+              OfferedFullScreenModes());
     EXPECT_NE(Find(resolutions, "800x600x32"), -1);
-    EXPECT_EQ(preselected, "640x480x16");  // the defaults, without a settings file
+    EXPECT_EQ(preselected, DesktopEntry());  // the default, without a settings file
     EXPECT_EQ(priorities, (std::vector<std::string>{"Idle", "Normal (Default)", "High"}));
     EXPECT_EQ(prioritySelected, 1);
 
@@ -159,15 +182,7 @@ TEST(ScrSettings, TheChosenRendererModeAndPriorityAreSavedAndUsedByTheScreensave
     EXPECT_FALSE(HasLine(log, "INIT : Entering startup"));
 
     // The screensaver opens the saved screen in that mode; a key ends it.
-    bool pressed = false;
-    ScrRun saver = RunScr(" /s", 30000, "", [&](unsigned) {
-        HWND window = FindWindowA("Novadrift", nullptr);
-        if (!pressed && window && IsWindowVisible(window) &&
-            HasLine(RunLog(), "INIT :  ----- Entering main loop -----")) {
-            PostMessageA(window, WM_KEYDOWN, 'A', 0);
-            pressed = true;
-        }
-    });
+    ScrRun saver = RunSaverUntilAKey();
     EXPECT_FALSE(saver.timedOut);
     EXPECT_TRUE(saver.boxes.empty());
     log = RunLog();
@@ -177,6 +192,46 @@ TEST(ScrSettings, TheChosenRendererModeAndPriorityAreSavedAndUsedByTheScreensave
                         "SCREEN : Starting video mode : 800x600x32 in fullscreen mode "
                         "using Standard opengl"));
     EXPECT_TRUE(HasLine(log, "SCREEN : Video mode setup was successfull"));
+    DeleteFileA(SettingsPath().c_str());
+}
+
+// A fresh install: the desktop mode heads the list and is chosen; OK keeps it (display
+// mode 3) and the screensaver then draws over the desktop as it is.
+TEST(ScrSettings, TheDesktopModeIsListedFirstKeptByOkAndOpenedWithoutAModeChange) {
+    DeleteFileA(SettingsPath().c_str());
+    std::vector<std::string> resolutions;
+    int selected = -1;
+    bool accepted = false;
+    ScrRun run = RunScr(" /r", 30000, "", [&](unsigned) {
+        HWND dialog = FindProgramDialog("Novadrift");
+        if (!dialog || accepted) return;
+        resolutions = ListTexts(dialog, kResolution);
+        selected = SelectedPosition(dialog, kResolution);
+        ClickButton(dialog, kOk);
+        accepted = true;
+    });
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+    ASSERT_FALSE(resolutions.empty());
+    EXPECT_EQ(resolutions[0], DesktopEntry());
+    EXPECT_EQ(selected, 0);
+    std::string file = ReadFileText(SettingsPath());
+    ASSERT_EQ(file.size(), 386u);
+    EXPECT_EQ(Le32(file, kDisplayModeAt), 3u);
+
+    ScrRun saver = RunSaverUntilAKey();
+    EXPECT_FALSE(saver.timedOut);
+    EXPECT_TRUE(saver.boxes.empty()) << saver.boxes[0].caption << ": " << saver.boxes[0].text;
+    std::vector<std::string> log = RunLog();
+    EXPECT_FALSE(HasLine(log, "INIT : Failed. So trying to find a compatible screen"));
+    EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : " + DesktopModeName() +
+                                 " in window mode using Direct 3d"));
+    EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
+    for (const std::string& line : log) {
+        EXPECT_NE(line.rfind("WARNING : Unable to change the display", 0), 0u) << line;
+        EXPECT_NE(line, "SCREEN : Setting display mode");
+        EXPECT_NE(line, "EXIT : Restoring screen resolution");
+    }
     DeleteFileA(SettingsPath().c_str());
 }
 
@@ -276,6 +331,117 @@ TEST(ScrSettings, AnUnlistedPriorityOpensOnNormalAndOkStoresIt) {
     ASSERT_EQ(file.size(), 386u);
     EXPECT_EQ(Le32(file, kPriorityAt), 100u);
     DeleteFileA(SettingsPath().c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// While it lives, programs started in the prefix see this many pixels per inch, as with
+// Windows' display scaling (144: 150 %); the value before comes back afterwards. Wine
+// keeps the setting in the current hardware profile's fonts key.
+class DisplayScaling {
+public:
+    explicit DisplayScaling(DWORD dpi) {
+        RegCreateKeyExA(HKEY_CURRENT_CONFIG, "Software\\Fonts", 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                        nullptr, &key, nullptr);
+        DWORD size = sizeof saved;
+        hadValue = RegQueryValueExA(key, "LogPixels", nullptr, nullptr,
+                                    reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof dpi);
+    }
+    ~DisplayScaling() {
+        if (hadValue)
+            RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved),
+                           sizeof saved);
+        else
+            RegDeleteValueA(key, "LogPixels");
+        RegCloseKey(key);
+    }
+
+private:
+    HKEY key = nullptr;
+    DWORD saved = 0;
+    bool hadValue = false;
+};
+
+// The about dialog as a /r run shows it: its size, whether its text fits and clears the
+// link, and where the link's blue text lies in the link's control (pixels from the
+// control's left edge; -1 without any) and on how many rows.
+struct AboutSeen {
+    int width = 0, height = 0;
+    bool textClear = false;
+    int linkWidth = 0, blueLeft = -1, blueRight = -1, blueRows = 0;
+};
+
+AboutSeen SeeTheAboutDialog() {
+    AboutSeen seen;
+    bool opened = false, done = false;
+    ScrRun run = RunScr(" /r", 30000, "", [&](unsigned) {
+        HWND dialog = FindProgramDialog("Novadrift");
+        HWND about = FindProgramDialog("About");
+        if (done) return;
+        if (!opened) {
+            if (dialog) ClickButton(dialog, kAbout);
+            opened = dialog != nullptr;
+            return;
+        }
+        if (!about) return;
+        Repaint(about);
+        RECT box, link;
+        GetWindowRect(about, &box);
+        GetWindowRect(GetDlgItem(about, kLink), &link);
+        seen.width = box.right - box.left;
+        seen.height = box.bottom - box.top;
+        seen.textClear = AboutTextClearOfLink(about, "Information");
+        seen.linkWidth = link.right - link.left;
+        Shot shot = CaptureScreen(link);
+        for (int y = 0; y < shot.height; ++y) {
+            bool row = false;
+            for (int x = 0; x < shot.width; ++x) {
+                const Pixel& p = shot.At(x, y);
+                if (p.b < 100 || p.r > 80 || p.g > 80) continue;
+                row = true;
+                if (seen.blueLeft < 0 || x < seen.blueLeft) seen.blueLeft = x;
+                seen.blueRight = std::max(seen.blueRight, x);
+            }
+            seen.blueRows += row;
+        }
+        ClickButton(about, kOk);
+        ClickButton(dialog, kCancel);
+        done = true;
+    });
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+    return seen;
+}
+
+// At 150 % the dialogs grow with their dialog units, the about box's text still fits
+// and clears the link, and the link's text grows with them inside its control.
+TEST(ScrSettings, AtOneHundredAndFiftyPercentTheDialogsGrowAndNothingIsCut) {
+    DeleteFileA(SettingsPath().c_str());
+    const AboutSeen plain = SeeTheAboutDialog();
+    AboutSeen scaled;
+    {
+        DisplayScaling scaling(144);
+        scaled = SeeTheAboutDialog();
+    }
+    ASSERT_GT(plain.width, 0);
+    EXPECT_GE(scaled.width * 10, plain.width * 13) << "laid out in dialog units";
+    EXPECT_GE(scaled.height * 10, plain.height * 13) << "laid out in dialog units";
+    EXPECT_LE(scaled.width, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_LE(scaled.height, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_TRUE(plain.textClear);
+    EXPECT_TRUE(scaled.textClear) << "the about box's text is cut or hidden by the link";
+    for (const AboutSeen* seen : {&plain, static_cast<const AboutSeen*>(&scaled)}) {
+        EXPECT_GE(seen->blueLeft, 0) << "no link text";
+        EXPECT_LT(seen->blueRight, seen->linkWidth - 1) << "the link's text reaches its edge";
+    }
+    EXPECT_GE((scaled.blueRight - scaled.blueLeft) * 10, (plain.blueRight - plain.blueLeft) * 13)
+        << "the link's text kept its size";
+    EXPECT_GE(scaled.blueRows * 10, plain.blueRows * 13);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "startup.h"
 #include "xsystem.h"
 
-Screen* OpenRenderSystem(const char* className, int kind, int width, int height) {
+Screen* OpenRenderSystem(const char* className, int kind, int width, int height, int displayMode) {
     appInstance = reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr));
     glb = XNEW(AppGlobals);
     sglb = static_cast<SysGlobals*>(XALLOC(sizeof(SysGlobals)));
@@ -33,7 +33,7 @@ Screen* OpenRenderSystem(const char* className, int kind, int width, int height)
         SetErrorText("The screen's driver did not load");
         return nullptr;
     }
-    if (!screen->InitModeBySize(width, height, 32, DISPLAY_WINDOW, 1)) return nullptr;
+    if (!screen->InitModeBySize(width, height, 32, displayMode, 1)) return nullptr;
     return screen;
 }
 

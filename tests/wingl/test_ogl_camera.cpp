@@ -1,8 +1,9 @@
 // The OpenGL screen's 3-D view: quads placed in the world through a Camera land where
 // the frustum puts them. The expected places are worked out here from the frustum,
-// not from the camera's own helpers: with near 1, t = tan(fov / 2), a = t for a
-// square frustum (else t times the viewport's smaller side over its larger side), a
-// camera-space point (x, y, z) lands on the virtual screen at
+// not from the camera's own helpers: with near 1, t = tan(fov / 2) across the
+// viewport's width and a = t times its height over its width (square pixels, whatever
+// the camera's square flag), a camera-space point (x, y, z) lands on the virtual screen
+// at
 //   viewX + viewWidth / 2 x (1 + (x / z) / t),  viewY + viewHeight / 2 x (1 - (y / z) / a),
 // scaled to the mode; points behind the camera are not drawn.
 #include <gtest/gtest.h>
@@ -29,12 +30,10 @@ struct Frustum {
     float viewX, viewY, viewWidth, viewHeight;
     double t, a;
 
-    Frustum(float x, float y, float width, float height, float fov, bool square)
+    Frustum(float x, float y, float width, float height, float fov)
         : viewX(x), viewY(y), viewWidth(width), viewHeight(height) {
         t = std::tan(fov * kPi / 360.0);
-        double larger = width > height ? width : height;
-        double smaller = width < height ? width : height;
-        a = square ? t : t * smaller / larger;
+        a = t * height / width;
     }
     // A camera-space point on the virtual screen.
     float ScreenX(const Point& p) const {
@@ -90,7 +89,7 @@ protected:
     }
 };
 
-TEST_F(OglCameraTest, SquareFrustumLooksDownPlusZ) {
+TEST_F(OglCameraTest, TheFrustumLooksDownPlusZWithSquarePixels) {
     StartFrame(kBlack);
     Camera camera;
     camera.SetViewport(640, 480, 60, 0, 0, CAMERA_SQUARE);
@@ -103,13 +102,15 @@ TEST_F(OglCameraTest, SquareFrustumLooksDownPlusZ) {
     DrawQuad({0, 0, -10}, kAlongX, kAlongY, 4, kWhite);
     ReadFrame();
 
-    const Frustum frustum(0, 0, 640, 480, 60, true);
+    const Frustum frustum(0, 0, 640, 480, 60);
     const Colour black = ClearedColour(kBlack);
     ExpectQuad(frustum, {0, 0, 10}, 0.5f, kRed, black);
     ExpectQuad(frustum, {3, 0, 10}, 0.5f, kGreen, black);
     ExpectQuad(frustum, {0, 3, 10}, 0.5f, kBlue, black);
-    // The numbers the formula gives: x > 0 lands right of centre, y > 0 above it.
+    // The numbers the formula gives: x > 0 lands right of centre, y > 0 above it, as
+    // far for the same distance.
     EXPECT_NEAR(frustum.ScreenX({3, 0, 10}), 320 + 320 * 0.3 / std::tan(kPi / 6), 0.01);
+    EXPECT_NEAR(240 - frustum.ScreenY({0, 3, 10}), frustum.ScreenX({3, 0, 10}) - 320, 0.01);
     EXPECT_GT(frustum.ScreenX({3, 0, 10}), 480);
     EXPECT_LT(frustum.ScreenY({0, 3, 10}), 120);
     // Nothing of the quad behind: around the centre quad all stays clear.
@@ -127,7 +128,7 @@ TEST_F(OglCameraTest, FrustumOfAWideViewportIsShorterThanWide) {
     DrawQuad({0, 3, 10}, kAlongX, kAlongY, 0.5f, kBlue);
     ReadFrame();
     // a = 0.75 t: the vertical scale grows by 4/3, so a square stays square on screen.
-    const Frustum frustum(0, 0, 640, 480, 60, false);
+    const Frustum frustum(0, 0, 640, 480, 60);
     EXPECT_NEAR(frustum.a, 0.75 * std::tan(kPi / 6), 1e-9);
     const Colour black = ClearedColour(kBlack);
     ExpectQuad(frustum, {0, 0, 10}, 0.5f, kRed, black);
@@ -147,7 +148,7 @@ TEST_F(OglCameraTest, ViewportAndPositionPlaceTheView) {
     DrawQuad({3, 0, 10}, kAlongX, kAlongY, 0.5f, kRed);
     ReadFrame();
 
-    const Frustum frustum(320, 0, 320, 240, 60, true);
+    const Frustum frustum(320, 0, 320, 240, 60);
     EXPECT_FLOAT_EQ(frustum.ScreenX({0, 0, 10}), 480);
     EXPECT_FLOAT_EQ(frustum.ScreenY({0, 0, 10}), 120);
     ExpectQuad(frustum, {0, 0, 10}, 0.5f, kRed, kBlue);
@@ -174,7 +175,7 @@ TEST_F(OglCameraTest, RotatedCameraLooksWhereItsOrientationSays) {
     DrawQuad({10, 0, 0}, kAlongZ, kAlongY, 4, kWhite);
     ReadFrame();
 
-    const Frustum frustum(0, 0, 640, 480, 60, true);
+    const Frustum frustum(0, 0, 640, 480, 60);
     const Colour black = ClearedColour(kBlack);
     ExpectQuad(frustum, {0, 0, 10}, 0.5f, kRed, black);
     ExpectQuad(frustum, {3, 0, 10}, 0.5f, kGreen, black);

@@ -1,0 +1,295 @@
+// The saver on a display of two monitors: 1024 x 768 (4:3, primary) at 0, 0 and
+// 1280 x 720 (16:9) at 1024, 0, as Wine reports an X display of two Xinerama screens
+// without RandR. CTest runs these through scripts/two-monitors.sh, which makes that
+// display for them. Pixels come from the X root window, both monitors at once.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "scr_driver.h"
+#include "starfield_pixels.h"
+
+namespace {
+
+struct Monitor {
+    int left, top, width, height;
+};
+const Monitor kPrimary = {0, 0, 1024, 768};
+const Monitor kSecond = {1024, 0, 1280, 720};
+
+std::string SettingsPath() {
+    return TestProgramDirectory() + "novadrift.cfg";
+}
+
+// Settings that choose a screen (1 OpenGL, 3 Direct3D) in the desktop mode.
+void ChooseDesktopOn(int32_t screenKind) {
+    SettingsValues values;
+    values.screenKind = screenKind;
+    values.displayMode = 3;
+    WriteSettingsFile(SettingsPath(), values);
+}
+
+bool HasLineStarting(const std::vector<std::string>& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+// ---------------------------------------------------------------- star shapes
+
+// Near-white pixels joined side by side, as the star field's stars show.
+struct Blob {
+    int left, top, right, bottom;  // inclusive
+    int pixels;
+};
+
+bool Bright(const Pixel& p) {
+    return std::min({p.r, p.g, p.b}) >= 170;
+}
+
+// The rows the intro's logo and lines of text may cover (those of the virtual screen
+// between 190 and 320 and from 430 down): no star is measured there.
+bool IntroRow(int y, int height) {
+    const int virtualY = y * 480 / height;
+    return (virtualY >= 190 && virtualY < 320) || virtualY >= 430;
+}
+
+std::vector<Blob> StarBlobs(const Shot& shot) {
+    std::vector<Blob> blobs;
+    std::vector<char> seen(shot.pixels.size(), 0);
+    std::vector<std::pair<int, int>> stack;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            const size_t at = size_t(y) * size_t(shot.width) + size_t(x);
+            if (seen[at] || !Bright(shot.At(x, y))) continue;
+            Blob blob = {x, y, x, y, 0};
+            bool clear = true;
+            stack.assign(1, {x, y});
+            seen[at] = 1;
+            while (!stack.empty()) {
+                auto [px, py] = stack.back();
+                stack.pop_back();
+                ++blob.pixels;
+                blob.left = std::min(blob.left, px);
+                blob.right = std::max(blob.right, px);
+                blob.top = std::min(blob.top, py);
+                blob.bottom = std::max(blob.bottom, py);
+                clear = clear && !IntroRow(py, shot.height) && px > 0 && py > 0 &&
+                        px < shot.width - 1 && py < shot.height - 1;
+                const int next[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+                for (const auto& step : next) {
+                    const int nx = px + step[0], ny = py + step[1];
+                    if (nx < 0 || ny < 0 || nx >= shot.width || ny >= shot.height) continue;
+                    const size_t n = size_t(ny) * size_t(shot.width) + size_t(nx);
+                    if (seen[n] || !Bright(shot.At(nx, ny))) continue;
+                    seen[n] = 1;
+                    stack.push_back({nx, ny});
+                }
+            }
+            const int width = blob.right - blob.left + 1, height = blob.bottom - blob.top + 1;
+            // Stars large enough to have a shape, whole, and not two run together.
+            if (clear && width >= 3 && height >= 3 && width <= 60 && height <= 60)
+                blobs.push_back(blob);
+        }
+    return blobs;
+}
+
+// The median of the stars' width over height; 0 without stars.
+double MedianAspect(const Shot& shot, size_t* count) {
+    std::vector<double> aspects;
+    for (const Blob& blob : StarBlobs(shot))
+        aspects.push_back(double(blob.right - blob.left + 1) / double(blob.bottom - blob.top + 1));
+    *count = aspects.size();
+    if (aspects.empty()) return 0.0;
+    std::nth_element(aspects.begin(), aspects.begin() + aspects.size() / 2, aspects.end());
+    return aspects[aspects.size() / 2];
+}
+
+Shot MonitorPart(const Shot& root, const Monitor& monitor) {
+    return PartOf(root, monitor.left, monitor.top, monitor.left + monitor.width,
+                  monitor.top + monitor.height);
+}
+
+// Stars and the cloud in every quarter of the monitor: the scene covers all of it.
+void ExpectSceneOverTheMonitor(const Shot& root, const Monitor& monitor, const char* name) {
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const int left = monitor.left + (quarter % 2) * monitor.width / 2;
+        const int top = monitor.top + (quarter / 2) * monitor.height / 2;
+        Shot part = PartOf(root, left, top, left + monitor.width / 2, top + monitor.height / 2);
+        StarCount stars = CountStars(part);
+        double cloud = CloudShare(part);
+        EXPECT_GE(stars.pixels, 20) << name << ", quarter at " << left << ", " << top;
+        EXPECT_GE(stars.places, 3) << name << ", quarter at " << left << ", " << top;
+        EXPECT_GT(cloud, 0.15) << name << ", quarter at " << left << ", " << top;
+        EXPECT_LT(cloud, 0.995) << name << ", quarter at " << left << ", " << top;
+    }
+}
+
+// ---------------------------------------------------------------- the screensaver
+
+struct SaverRun {
+    ScrRun run;
+    Shot root;
+    std::vector<std::string> log;
+    bool moved = false;
+    bool endedBeforeTheMove = false;
+};
+
+// The screensaver proper: the X screen taken three seconds after the scene has loaded,
+// then the pointer moved onto the second monitor once the grace time is over.
+SaverRun RunSaverAndMoveOverTheSecondMonitor() {
+    RemoveRunLog();
+    SaverRun result;
+    unsigned loadedAt = 0;
+    result.run = RunScr(" /s", 90000, "", [&](unsigned elapsed) {
+        if (!loadedAt && HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;
+        if (!loadedAt || result.moved) return;
+        if (result.root.pixels.empty() && elapsed >= loadedAt + 3000) result.root = CaptureXRoot();
+        if (!result.root.pixels.empty() && elapsed >= loadedAt + 4000 && SaverWindowActive()) {
+            result.endedBeforeTheMove = HasLine(RunLog(), "EXIT : Screensaver - WM_CLOSE");
+            result.moved = PlacePointer(kSecond.left + 600, kSecond.top + 400);
+        }
+    });
+    result.log = RunLog();
+    return result;
+}
+
+// Both monitors show the scene in the desktop mode on the named screen, stars are as
+// round on one as on the other, and moving the pointer over the second one ends the run.
+void ExpectBothMonitorsCovered(const SaverRun& result, const std::string& screenName) {
+    ASSERT_TRUE(result.run.started);
+    EXPECT_FALSE(result.run.timedOut) << "the pointer's move did not end the run";
+    EXPECT_TRUE(result.moved);
+    EXPECT_FALSE(result.endedBeforeTheMove);
+    EXPECT_TRUE(result.run.boxes.empty())
+        << result.run.boxes[0].caption << ": " << result.run.boxes[0].text;
+    EXPECT_TRUE(HasLine(result.log, "SCREEN : Starting video mode : 2304x768x" +
+                                        DesktopModeName().substr(9) + " in window mode using " +
+                                        screenName));
+    EXPECT_TRUE(HasLine(result.log, "SCREEN : Drawing on monitor 1 : 1024x768 at 0, 0 (primary)"));
+    EXPECT_TRUE(HasLine(result.log, "SCREEN : Drawing on monitor 2 : 1280x720 at 1024, 0"));
+    EXPECT_TRUE(HasLine(result.log, "EXIT : Screensaver - WM_CLOSE"));
+    EXPECT_TRUE(HasLine(result.log, "EXIT : xExit - done"));
+    EXPECT_FALSE(HasLineStarting(result.log, "WARNING : Unable to change the display"));
+    EXPECT_FALSE(HasLine(result.log, "EXIT : Restoring screen resolution"));
+    EXPECT_FALSE(HasLine(result.log, "SCREEN : Setting display mode"));
+
+    ASSERT_EQ(result.root.width, 2304);
+    ASSERT_EQ(result.root.height, 768);
+    ExpectSceneOverTheMonitor(result.root, kPrimary, "4:3 monitor");
+    ExpectSceneOverTheMonitor(result.root, kSecond, "16:9 monitor");
+    size_t squareCount = 0, wideCount = 0;
+    const double square = MedianAspect(MonitorPart(result.root, kPrimary), &squareCount);
+    const double wide = MedianAspect(MonitorPart(result.root, kSecond), &wideCount);
+    EXPECT_GE(squareCount, 5u);
+    EXPECT_GE(wideCount, 5u);
+    ASSERT_GT(square, 0.0);
+    EXPECT_NEAR(square, 1.0, 0.2) << "stars are not round on the 4:3 monitor";
+    EXPECT_NEAR(wide / square, 1.0, 0.12) << "stars " << wide << " wide for their height on the "
+                                          << "16:9 monitor, " << square << " on the 4:3 one";
+}
+
+TEST(TwoMonitors, WithoutSettingsTheSaverCoversBothMonitorsOnTheFirstScreen) {
+    DeleteFileA(SettingsPath().c_str());
+    SaverRun result = RunSaverAndMoveOverTheSecondMonitor();
+    ExpectBothMonitorsCovered(result, "Direct 3d");
+    // For the README: what a user with these two monitors sees; below the 16:9 monitor
+    // the X screen lies on no monitor.
+    Shot seen = result.root;
+    for (int y = kSecond.height; y < seen.height; ++y)
+        for (int x = kSecond.left; x < seen.width; ++x)
+            seen.pixels[size_t(y) * size_t(seen.width) + size_t(x)] = Pixel{0, 0, 0};
+    std::string directory = TestProgramDirectory() + "docs";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    EXPECT_TRUE(SavePng(seen, directory + "\\two-monitors.png"));
+    DeleteFileA(SettingsPath().c_str());
+}
+
+TEST(TwoMonitors, TheDesktopModeOnOpenGlCoversBothMonitors) {
+    ChooseDesktopOn(1);
+    ExpectBothMonitorsCovered(RunSaverAndMoveOverTheSecondMonitor(), "Standard opengl");
+    DeleteFileA(SettingsPath().c_str());
+}
+
+TEST(TwoMonitors, TheDesktopModeOnDirect3DCoversBothMonitors) {
+    ChooseDesktopOn(3);
+    ExpectBothMonitorsCovered(RunSaverAndMoveOverTheSecondMonitor(), "Direct 3d");
+    DeleteFileA(SettingsPath().c_str());
+}
+
+// A full-screen mode the display cannot set leaves the display as it is and still
+// draws on both monitors, on either screen.
+TEST(TwoMonitors, AFullScreenModeThatCannotBeSetStillShowsOnBothMonitors) {
+    for (int32_t kind : {1, 3}) {
+        SettingsValues values;
+        values.screenKind = kind;
+        values.width = 800;
+        values.height = 600;
+        values.bits = 32;
+        WriteSettingsFile(SettingsPath(), values);
+        SaverRun result = RunSaverAndMoveOverTheSecondMonitor();
+        EXPECT_FALSE(result.run.timedOut) << kind;
+        EXPECT_TRUE(result.run.boxes.empty()) << kind;
+        EXPECT_TRUE(HasLine(result.log,
+                            "WARNING : Unable to change the display to 800x600x32, "
+                            "drawing over the desktop at 2304x768"))
+            << kind;
+        ASSERT_EQ(result.root.width, 2304) << kind;
+        ExpectSceneOverTheMonitor(result.root, kPrimary, kind == 1 ? "OpenGL, 4:3" : "D3D, 4:3");
+        ExpectSceneOverTheMonitor(result.root, kSecond, kind == 1 ? "OpenGL, 16:9" : "D3D, 16:9");
+    }
+    DeleteFileA(SettingsPath().c_str());
+}
+
+// ---------------------------------------------------------------- the editor
+
+// The editor's panel colour, and the gap between its groups at x 558..563 of the
+// design: on the primary monitor the design is 1.6 times larger, at its right edge.
+const Pixel kPanelColour = {24, 30, 40};
+
+double PanelShare(const Shot& root) {
+    int hits = 0, all = 0;
+    for (int y = int(30 * 1.6); y < int(410 * 1.6); ++y)
+        for (int x = int(558 * 1.6) + 1; x < int(563 * 1.6); ++x, ++all) {
+            const Pixel& p = root.At(x, y);
+            hits += std::abs(p.r - kPanelColour.r) <= 3 && std::abs(p.g - kPanelColour.g) <= 3 &&
+                    std::abs(p.b - kPanelColour.b) <= 3;
+        }
+    return all ? double(hits) / all : 0.0;
+}
+
+TEST(TwoMonitors, TheEditorsPanelIsOnThePrimaryMonitorAndTheSceneOnBoth) {
+    ChooseDesktopOn(1);
+    ScrSession session;
+    ASSERT_TRUE(session.Start(""));
+    ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init")) << "not loaded";
+    Shot root;
+    // The intro's first seconds have passed and the panel is drawn.
+    ASSERT_TRUE(session.WaitUntil(
+        [&] {
+            if (session.Elapsed() < 6000) return false;
+            root = CaptureXRoot();
+            return root.width == 2304 && PanelShare(root) > 0.8;
+        },
+        30000))
+        << "no panel at the primary monitor's right edge";
+    ASSERT_TRUE(CloseScrWindow());
+    ScrRun run = session.Finish(30000);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+
+    // The scene beside the panel on the primary monitor, over the whole second one.
+    StarCount left = CountStars(PartOf(root, 0, 0, 768, 745));
+    EXPECT_GE(left.places, 6);
+    ExpectSceneOverTheMonitor(root, kSecond, "16:9 monitor");
+    // No panel on the second monitor: its right edge shows the scene.
+    Shot edge = PartOf(root, kSecond.left + kSecond.width - 240, 0, kSecond.left + kSecond.width,
+                       kSecond.height);
+    EXPECT_GT(CloudShare(edge), 0.15);
+    DeleteFileA(SettingsPath().c_str());
+}
+
+}  // namespace
