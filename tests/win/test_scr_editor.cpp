@@ -202,6 +202,18 @@ void SetField(std::string& file, const char* keyword, int field, const void* val
     std::memcpy(&file[at], value, 4);
 }
 
+// Two captures of the same frame: the scene above the intro is the same to the pixel.
+bool SameScene(const Shot& a, const Shot& b) {
+    if (a.width != b.width || a.height != b.height || a.pixels.empty()) return false;
+    for (int y = kSceneTop.top; y < kSceneTop.bottom; ++y)
+        for (int x = kSceneTop.left; x < kSceneTop.right; ++x) {
+            const Pixel& p = a.At(x, y);
+            const Pixel& q = b.At(x, y);
+            if (p.r != q.r || p.g != q.g || p.b != q.b) return false;
+        }
+    return true;
+}
+
 bool CursorCentred() {
     POINT cursor;
     return GetCursorPos(&cursor) && cursor.x == 320 && cursor.y == 240;
@@ -293,13 +305,16 @@ public:
         MouseButton(down);
         MouseButton(up);
     }
-    // The pointer's place once two captures in a row, a frame or more apart, agree.
+    // The pointer's place once two captures in a row of different frames (the scene
+    // moved between them) agree.
     bool PointerHolds() {
         int same = 0, lastX = -1, lastY = -1;
+        Shot previous;
         return session.WaitUntil(
             [&] {
-                Sleep(30);
                 last = CaptureScrWindow();
+                if (SameScene(previous, last)) return false;
+                previous = last;
                 int x, y;
                 if (!FindPointer(last, &x, &y)) return false;
                 same = x == lastX && y == lastY ? same + 1 : 0;
