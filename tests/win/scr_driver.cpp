@@ -246,6 +246,9 @@ void ScrSession::Terminate() {
     TerminateProcess(process.hProcess, 99);
     if (WaitForSingleObject(process.hProcess, kProcessEndMs) != WAIT_OBJECT_0)
         ADD_FAILURE() << "the program does not end";
+    // An ended program cannot give back a display mode it set; the next run needs the
+    // desktop's.
+    ChangeDisplaySettingsA(nullptr, 0);
 }
 
 ScrRun ScrSession::Finish(unsigned timeoutMs) {

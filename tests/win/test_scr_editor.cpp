@@ -300,10 +300,30 @@ public:
         }
         FAIL() << "pointer at " << pointerX << ", " << pointerY << " for " << x << ", " << y;
     }
+    // Until the program has drawn two frames after the call: the second began after
+    // what was sent before the call had reached its queue.
+    bool WaitForTwoFrames() {
+        Shot previous = CaptureScrWindow();
+        int frames = 0;
+        return session.WaitUntil(
+            [&] {
+                Shot now = CaptureScrWindow();
+                if (SameScene(previous, now)) return false;
+                previous = now;
+                return ++frames == 2;
+            },
+            5000);
+    }
+    // A button edge, taken by the program before anything sent after it: it takes one
+    // edge a frame, and a pointer move from the X server may overtake input sent before.
+    void Button(DWORD edge) {
+        MouseButton(edge);
+        ASSERT_TRUE(WaitForTwoFrames()) << "no frames after a button edge";
+    }
     void Click(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
         MoveTo(x, y);
-        MouseButton(down);
-        MouseButton(up);
+        Button(down);
+        Button(up);
     }
     // The pointer's place once two captures in a row of different frames (the scene
     // moved between them) agree.
@@ -423,7 +443,7 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
         const int knobX = 480 + 11 + 8;
         editor.MoveTo(knobX, int(before + 2.5), 4, 1);
         EXPECT_TRUE(Near(editor.last.At(knobX + 5, editor.pointerY), kKnobColour, 4));
-        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        editor.Button(MOUSEEVENTF_LEFTDOWN);
         // Ten units of movement are 100 stars; the pointer keeps its place on the knob.
         const int grabbedX = editor.pointerX, grabbedY = editor.pointerY;
         ASSERT_TRUE(editor.MoveBy(0, 50));
@@ -431,7 +451,7 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
             int x, y;
             return FindPointer(shot, &x, &y) && y > grabbedY + 10 && x == grabbedX;
         })) << "the pointer stays on the knob";
-        MouseButton(MOUSEEVENTF_LEFTUP);
+        editor.Button(MOUSEEVENTF_LEFTUP);
         editor.Settle();
         const int knobAfter = KnobRow(editor.last, knobX, 318, 396);
         EXPECT_GT(knobAfter, int(before) + 10);
@@ -493,14 +513,14 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
         const double timeBefore = KnobValue(299, 97, 30, 0, knobBefore - 1);
         const int up = timeBefore < 8.5 ? 1 : -1;
         editor.MoveTo(timeX, knobBefore + 1, 4, 1);
-        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        editor.Button(MOUSEEVENTF_LEFTDOWN);
         const int grabbedY = editor.pointerY;
         ASSERT_TRUE(editor.MoveBy(0, -30 * up));
         ASSERT_TRUE(editor.WaitForShot([&](const Shot& shot) {
             int x, y;
             return FindPointer(shot, &x, &y) && (grabbedY - y) * up > 3;
         }));
-        MouseButton(MOUSEEVENTF_LEFTUP);
+        editor.Button(MOUSEEVENTF_LEFTUP);
         editor.Settle();
         EXPECT_GT((knobBefore - KnobRow(editor.last, timeX, 318, 396)) * up, 3);
 
