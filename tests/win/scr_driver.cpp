@@ -85,13 +85,15 @@ bool PollUntil(const std::function<bool()>& condition, DWORD ceilingMs) {
 
 }  // namespace
 
-ExpectedBox::ExpectedBox(const std::string& caption, const std::string& text) {
-    ExpectedBoxes().push_back({caption, text});
+ExpectedBox::ExpectedBox(const std::string& caption, const std::string& text) : box{caption, text} {
+    ExpectedBoxes().push_back(box);
 }
 
 ExpectedBox::~ExpectedBox() {
-    // The last one made goes first: guards are nested scopes.
-    ExpectedBoxes().pop_back();
+    std::list<ShownBox>& boxes = ExpectedBoxes();
+    boxes.erase(std::find_if(boxes.begin(), boxes.end(), [this](const ShownBox& expected) {
+        return expected.caption == box.caption && expected.text == box.text;
+    }));
 }
 
 std::string TestProgramDirectory() {

@@ -34,6 +34,9 @@ public:
     ~ExpectedBox();
     ExpectedBox(const ExpectedBox&) = delete;
     ExpectedBox& operator=(const ExpectedBox&) = delete;
+
+private:
+    ShownBox box;
 };
 
 // The directory of the running test program, with a trailing backslash.
@@ -155,9 +158,6 @@ double LineStamp(const std::string& log, const std::string& body);
 // The display's mode now, as every program sees it.
 struct DisplayMode {
     int width = 0, height = 0, bits = 0;
-    bool operator==(const DisplayMode& other) const {
-        return width == other.width && height == other.height && bits == other.bits;
-    }
 };
 DisplayMode CurrentDisplayMode();
 // "800x600x32".
