@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "scr_driver.h"
+#include "starfield_pixels.h"
 
 namespace {
 
@@ -69,24 +70,32 @@ void ExpectTheModeSetGivenBackAndTakenAgain(int screenKind, const std::string& s
     EXPECT_EQ(rect.right - rect.left, 800);
     EXPECT_EQ(rect.bottom - rect.top, 600);
 
-    // Another program in front has the desktop's mode.
+    // Another program in front has the desktop's mode, the saver minimised.
     OtherWindow other;
     other.TakeFront();
-    EXPECT_TRUE(session.WaitUntil([&] { return DisplayIs(desktop); }, 10000))
+    EXPECT_TRUE(
+        session.WaitUntil([&] { return DisplayIs(desktop) && IsIconic(SaverWindow()); }, 10000))
         << ModeName(CurrentDisplayMode());
-    // The saver in front again: its mode again, and its frames moving on.
+    // The saver in front again: its mode again, and its scene drawn again, textures and
+    // all, and moving on (Space hides the editor's panel).
     BringBack();
     EXPECT_TRUE(session.WaitUntil([] { return DisplayIs("800x600x32"); }, 10000))
         << ModeName(CurrentDisplayMode());
+    ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+    PressKey(VK_SPACE);
     const RECT screen = {0, 0, 800, 600};
-    const Shot before = CaptureScreen(screen);
+    Shot first, later;
     EXPECT_TRUE(session.WaitUntil(
         [&] {
-            Shot now = CaptureScreen(screen);
-            int changed = 0;
-            for (size_t i = 0; i < now.pixels.size(); ++i)
-                changed += now.pixels[i].b != before.pixels[i].b;
-            return changed > int(now.pixels.size() / 20);
+            first = CaptureScreen(screen);
+            return StarFieldFault(first).empty();
+        },
+        15000))
+        << StarFieldFault(first);
+    EXPECT_TRUE(session.WaitUntil(
+        [&] {
+            later = CaptureScreen(screen);
+            return MovedOn(first, later);
         },
         10000))
         << "no frames after coming back";
