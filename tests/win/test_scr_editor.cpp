@@ -342,7 +342,7 @@ public:
                 lastY = pointerY = y;
                 return same >= 1;
             },
-            3000);
+            10000);
     }
     // Star places summed over three frames a tenth of a second apart: stars come and go.
     int StarPlacesNow(const Area& area) {
@@ -402,11 +402,15 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
 
         // Space: the star field has the whole screen; again: the editor is back.
         PressKey(VK_SPACE);
-        ASSERT_TRUE(editor.WaitForShot([](const Shot& shot) { return !PanelShown(shot); }));
+        const auto cloudOnTheRight = [](const Shot& shot) {
+            return Share(shot, kRightQuarter,
+                         [](const Pixel& p) { return p.b >= 30 && p.b > p.r; });
+        };
+        ASSERT_TRUE(editor.WaitForShot([&](const Shot& shot) {
+            return !PanelShown(shot) && cloudOnTheRight(shot) > 0.15;
+        })) << "the scene does not take the panel's place: "
+            << cloudOnTheRight(editor.last);
         EXPECT_LT(ShareOf(editor.last, kRightQuarter, kPanelColour), 0.05);
-        EXPECT_GT(Share(editor.last, kRightQuarter,
-                        [](const Pixel& p) { return p.b >= 30 && p.b > p.r; }),
-                  0.15);
         EXPECT_LT(ShareOf(editor.last, {10, 470, 470, 476}, {70, 80, 90}), 0.2);
         PressKey(VK_SPACE);
         ASSERT_TRUE(editor.WaitForShot(PanelShown));
@@ -451,6 +455,8 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
             int x, y;
             return FindPointer(shot, &x, &y) && y > grabbedY + 10 && x == grabbedX;
         })) << "the pointer stays on the knob";
+        // The whole move, which may come in parts, before the button goes up.
+        ASSERT_TRUE(editor.PointerHolds());
         editor.Button(MOUSEEVENTF_LEFTUP);
         editor.Settle();
         const int knobAfter = KnobRow(editor.last, knobX, 318, 396);
@@ -520,6 +526,7 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
             int x, y;
             return FindPointer(shot, &x, &y) && (grabbedY - y) * up > 3;
         }));
+        ASSERT_TRUE(editor.PointerHolds());
         editor.Button(MOUSEEVENTF_LEFTUP);
         editor.Settle();
         EXPECT_GT((knobBefore - KnobRow(editor.last, timeX, 318, 396)) * up, 3);
