@@ -57,6 +57,8 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
     char caption[64] = {};
     GetWindowTextA(window, caption, sizeof caption);
     if (IsProgramDialog(window, caption)) return TRUE;
+    // A message box has its text; a dialog on its way out has lost its controls.
+    if (!GetDlgItem(window, 0xFFFF)) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -580,6 +582,14 @@ std::vector<std::string> Screenshots() {
     while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
+}
+
+void RemoveScreenshots() {
+    for (const std::string& name : Screenshots()) {
+        const std::string path = TestProgramDirectory() + "ScrShots\\" + name;
+        DeleteFileA(path.c_str());
+        EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+    }
 }
 
 std::string NewScreenshot(const std::vector<std::string>& before) {

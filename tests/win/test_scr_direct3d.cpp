@@ -67,6 +67,7 @@ Shot Swapped(const Shot& shot) {
 TEST(ScrDirect3D, DefaultSettingsDrawTheStarFieldFullScreenWithDirect3D) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     DeleteFileA(settingsPath.c_str());
+    RemoveScreenshots();
     const std::vector<std::string> shotsBefore = Screenshots();
     ScrSession session;
     ASSERT_TRUE(session.Start(" /s"));

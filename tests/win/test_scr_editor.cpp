@@ -254,9 +254,7 @@ public:
     // counted and kept short enough to stay on the screen even three times over; a move
     // that does not arrive is made again.
     void MoveTo(int x, int y, int toleranceX = 3, int toleranceY = 3) {
-        ASSERT_TRUE(WaitForShot([this](const Shot& shot) {
-            return FindPointer(shot, &pointerX, &pointerY);
-        })) << "no pointer";
+        ASSERT_TRUE(FindPointerOrBringBack()) << "no pointer";
         auto part = [](int from, int to, int tolerance, int limit, double gain) {
             if (std::abs(to - from) <= tolerance) return 0;
             int move = int(std::lround((to - from) / gain));
@@ -277,22 +275,12 @@ public:
                 },
                 2000);
             // The rest of a move may come a frame later: the place counts once it holds.
-            if (moved) {
-                ASSERT_TRUE(PointerHolds()) << "the pointer does not come to rest";
-            }
-            if (!moved && !FindPointer(last, &pointerX, &pointerY)) {
-                // Gone over the right or bottom edge: back into the top-left corner.
-                for (int back = 0; back < 10 && !FindPointer(last, &pointerX, &pointerY); ++back) {
-                    ASSERT_TRUE(MoveBy(-100, -100)) << "xdotool";
-                    WaitForShot(
-                        [this](const Shot& shot) {
-                            return FindPointer(shot, &pointerX, &pointerY);
-                        },
-                        1000);
-                }
+            // A move that did not arrive is made again; a pointer that does not come to
+            // rest, or went over the edge, is looked for again.
+            if (!moved || !PointerHolds()) {
+                ASSERT_TRUE(FindPointerOrBringBack()) << "no pointer";
                 continue;
             }
-            if (!moved) continue;
             if (std::abs(moveX) >= 4)
                 gainX = std::clamp(double(pointerX - fromX) / moveX, 1.0, 4.0);
             if (std::abs(moveY) >= 4)
@@ -320,6 +308,19 @@ public:
         MouseButton(edge);
         ASSERT_TRUE(WaitForTwoFrames()) << "no frames after a button edge";
     }
+    // The pointer found on the screen; one gone over the right or bottom edge is
+    // brought back toward the top-left corner.
+    bool FindPointerOrBringBack() {
+        const auto found = [this](const Shot& shot) {
+            return FindPointer(shot, &pointerX, &pointerY);
+        };
+        if (WaitForShot(found, 3000)) return true;
+        for (int back = 0; back < 10; ++back) {
+            if (!MoveBy(-100, -100)) return false;
+            if (WaitForShot(found, 1000)) return true;
+        }
+        return false;
+    }
     void Click(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
         MoveTo(x, y);
         Button(down);
@@ -342,7 +343,7 @@ public:
                 lastY = pointerY = y;
                 return same >= 1;
             },
-            10000);
+            5000);
     }
     // Star places summed over three frames a tenth of a second apart: stars come and go.
     int StarPlacesNow(const Area& area) {
