@@ -58,27 +58,30 @@ std::string SettingsPath() {
     return TestProgramDirectory() + "novadrift.cfg";
 }
 
-// "/s" with that device saved until two frames a second apart are taken, then a key
-// ends it.
+// "/s" with that device saved until two frames show a star field that moves, then a
+// key ends it.
 SaverRun RunSaverWithSavedDevice(const GUID& device) {
     WriteSavedDirect3DChoice(SettingsPath(), device);
-    RemoveRunLog();
     SaverRun saver;
-    unsigned loadedAt = 0, firstAt = 0;
-    saver.run = RunScr(" /s", 90000, "", [&](unsigned elapsed) {
-        if (!loadedAt && HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;
-        if (!loadedAt) return;
-        if (saver.first.pixels.empty() && elapsed >= loadedAt + 2000) {
-            saver.first = CaptureScrWindow();
-            firstAt = elapsed;
-        } else if (!saver.first.pixels.empty() && saver.second.pixels.empty() &&
-                   elapsed >= firstAt + 1000) {
-            saver.second = CaptureScrWindow();
-        } else if (!saver.second.pixels.empty() && !saver.ended && SaverWindowActive()) {
-            PressKey('A');
-            saver.ended = true;
-        }
-    });
+    ScrSession session;
+    if (session.Start(" /s") && session.WaitForLogLine("INIT : Exiting vx_init") &&
+        session.WaitUntil(
+            [&] {
+                saver.first = CaptureScrWindow();
+                return StarFieldFault(saver.first).empty();
+            },
+            30000) &&
+        session.WaitUntil(
+            [&] {
+                saver.second = CaptureScrWindow();
+                return MovedOn(saver.first, saver.second);
+            },
+            15000) &&
+        session.WaitUntil(SaverWindowActive, 10000)) {
+        PressKey('A');
+        saver.ended = true;
+    }
+    saver.run = session.Finish(30000);
     return saver;
 }
 
