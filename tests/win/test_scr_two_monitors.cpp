@@ -97,15 +97,19 @@ std::vector<Blob> StarBlobs(const Shot& shot) {
     return blobs;
 }
 
-// The median of the stars' width over height; 0 without stars.
-double MedianAspect(const Shot& shot, size_t* count) {
+// The width over height of every star whole enough to measure.
+std::vector<double> Aspects(const Shot& shot) {
     std::vector<double> aspects;
     for (const Blob& blob : StarBlobs(shot))
         aspects.push_back(double(blob.right - blob.left + 1) / double(blob.bottom - blob.top + 1));
-    *count = aspects.size();
-    if (aspects.empty()) return 0.0;
-    std::nth_element(aspects.begin(), aspects.begin() + aspects.size() / 2, aspects.end());
-    return aspects[aspects.size() / 2];
+    return aspects;
+}
+
+// 0 without values.
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0.0;
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
 }
 
 Shot MonitorPart(const Shot& root, const Monitor& monitor) {
@@ -145,6 +149,8 @@ struct SaverRun {
     ScrRun run;
     Shot root;
     std::vector<std::string> log;
+    // The stars' shapes on each monitor, over as many frames as it took to see enough.
+    std::vector<double> squareAspects, wideAspects;
     bool moved = false;
     // From the window's making to the close the movement asked for.
     double graceSeconds = 0;
@@ -161,6 +167,18 @@ SaverRun RunSaverAndMoveOverTheSecondMonitor() {
             [&] {
                 result.root = CaptureXRoot();
                 return BothMonitorsFault(result.root).empty();
+            },
+            30000);
+        // A small star is a few pixels across: its shape is told over many of them.
+        session.WaitUntil(
+            [&] {
+                const Shot root = CaptureXRoot();
+                if (!BothMonitorsFault(root).empty()) return false;
+                for (double aspect : Aspects(MonitorPart(root, kPrimary)))
+                    result.squareAspects.push_back(aspect);
+                for (double aspect : Aspects(MonitorPart(root, kSecond)))
+                    result.wideAspects.push_back(aspect);
+                return result.squareAspects.size() >= 40 && result.wideAspects.size() >= 40;
             },
             30000);
         DWORD movedAt = GetTickCount() - 100;
@@ -209,11 +227,10 @@ void ExpectBothMonitorsCovered(const SaverRun& result, const std::string& screen
     ASSERT_EQ(result.root.width, 2304);
     ASSERT_EQ(result.root.height, 768);
     EXPECT_EQ(BothMonitorsFault(result.root), "");
-    size_t squareCount = 0, wideCount = 0;
-    const double square = MedianAspect(MonitorPart(result.root, kPrimary), &squareCount);
-    const double wide = MedianAspect(MonitorPart(result.root, kSecond), &wideCount);
-    EXPECT_GE(squareCount, 5u);
-    EXPECT_GE(wideCount, 5u);
+    EXPECT_GE(result.squareAspects.size(), 40u);
+    EXPECT_GE(result.wideAspects.size(), 40u);
+    const double square = Median(result.squareAspects);
+    const double wide = Median(result.wideAspects);
     ASSERT_GT(square, 0.0);
     EXPECT_NEAR(square, 1.0, 0.2) << "stars are not round on the 4:3 monitor";
     EXPECT_NEAR(wide / square, 1.0, 0.12) << "stars " << wide << " wide for their height on the "
