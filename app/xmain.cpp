@@ -234,7 +234,9 @@ int xMain(int32_t count, char** words) {
         LogMessage(LOG_EXIT, "------ Exiting main loop return code was : %ld -----\n",
                    long(loopResult));
     }
+    // The teardown frees the saver state: its mode is read first.
+    const int32_t mode = state->mode;
     AppCleanup();
-    if (result != 0) SaveSettingsAtExit(state->mode);
+    if (result != 0) SaveSettingsAtExit(mode);
     return 1;
 }

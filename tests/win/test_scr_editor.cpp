@@ -580,4 +580,26 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
     }
 }
 
+// Settings that cannot be written when the editor's run ends (the place of the file
+// written first is taken): the "Error" box says so, and the old file stays.
+TEST(ScrEditor, SettingsThatCannotBeSavedAtTheEndAreReported) {
+    const std::string settings = TestProgramDirectory() + "novadrift.cfg";
+    const std::string blocked = settings + ".tmp";
+    WriteSettingsFile(settings, SettingsValues());
+    const std::string before = ReadFileText(settings);
+    ScrSession session;
+    ASSERT_TRUE(session.Start(""));
+    ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    ExpectedBox error("Error", "Unable to save the settings : Unable to open file \"" + blocked +
+                                   "\" with write access");
+    EXPECT_TRUE(CloseScrWindow());
+    ScrRun run = session.Finish(30000);
+    RemoveDirectoryA(blocked.c_str());
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(ReadFileText(settings), before);
+    DeleteFileA(settings.c_str());
+}
+
 }  // namespace
