@@ -115,26 +115,40 @@ int SystemSetup(int32_t, char**) {
     return 1;
 }
 
-// The screen is chosen as base/screenchoice.cpp writes out, then opened.
+namespace {
+
+// The two ways a run opens its screen.
+int OpenInPreviewWindow(Screen* screen) {
+    return screen->InitInWindow(static_cast<const SaverState*>(saverState)->parentWindow, 1);
+}
+
+// The desktop mode, or full screen at the settings' size (any other display mode of a
+// settings file too).
+int32_t SaverDisplayMode() {
+    return Settings.displayMode == DISPLAY_DESKTOP ? DISPLAY_DESKTOP : DISPLAY_FULLSCREEN;
+}
+
+int OpenSaverScreen(Screen* screen) {
+    return screen->InitModeBySize(Settings.width, Settings.height, Settings.bits,
+                                  SaverDisplayMode(), 1);
+}
+
+}  // namespace
+
+// The screen is chosen and opened as base/screenchoice.cpp writes out. A screen that
+// was found but cannot open stays the current one (the shutdown closes it).
 int SetupScreen() {
     if (SaverMode() == SAVER_PREVIEW) {
         LogMessage(LOG_INIT, "Trying to setup preview window from config file\n");
-        if (!ChooseScreen(&Settings.previewSelection, DISPLAY_WINDOW)) return 0;
-        const SaverState* state = static_cast<const SaverState*>(saverState);
         // A preview that cannot open ends the run without a message.
-        if (!glb->currentScreen->InitInWindow(state->parentWindow, 1)) return ClearError();
+        if (!ChooseScreen(&Settings.previewSelection, DISPLAY_WINDOW, OpenInPreviewWindow))
+            return glb->currentScreen ? ClearError() : 0;
         glb->mouse->SetRelativeMode(0);
         return 1;
     }
     LogMessage(LOG_INIT, "Trying to setup screen from config file\n");
-    // The desktop mode, or full screen at the settings' size (any other display mode
-    // of a settings file too).
-    const int32_t displayMode =
-        Settings.displayMode == DISPLAY_DESKTOP ? DISPLAY_DESKTOP : DISPLAY_FULLSCREEN;
-    if (!ChooseScreen(&Settings.screenSelection, displayMode)) return 0;
-    if (!glb->currentScreen->InitModeBySize(Settings.width, Settings.height, Settings.bits,
-                                            displayMode, 1))
-        return SetErrorText("Screen initialization failed");
+    if (!ChooseScreen(&Settings.screenSelection, SaverDisplayMode(), OpenSaverScreen))
+        return glb->currentScreen ? SetErrorText("Screen initialization failed") : 0;
     return 1;
 }
 
@@ -221,6 +235,8 @@ int xMain(int32_t count, char** words) {
         LogMessage(LOG_EXIT, "------ Exiting main loop return code was : %ld -----\n",
                    long(loopResult));
     }
+    // The teardown frees the saver state: its mode is read first.
+    const int32_t mode = state->mode;
     AppCleanup();
     if (result != 0) SaveSettingsAtExit(mode);
     return 1;

@@ -3,7 +3,8 @@
 # start to the first frame of "Novadrift.scr /s" beside that of an empty Win32 window,
 # on a private Xvfb display in the Wine desktop the tests use. Builds the Release
 # Win32 benchmark build first. Arguments: the number of rounds (default 9), and
-# --opengl to have the saver open the standard OpenGL screen instead of its default.
+# --opengl to have the saver's saved choice be the standard OpenGL screen instead of
+# the screen (and device) its first run chose.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR="$root/build/win32-bench"

@@ -21,6 +21,7 @@ start_private_display
 start_box_watcher
 prepare_wine_prefix
 (cd build/win32 && ctest --output-on-failure --timeout 900) || status=1
+check_box_watcher || status=1
 
 [ $status -eq 0 ] && echo "All tests passed." || echo "Some tests failed."
 exit $status

@@ -8,6 +8,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 xvfb_pid=""
 watcher_pid=""
+# What the box watcher closed: a run that leaves a box open fails (check_box_watcher).
+box_watcher_log="$BUILD_DIR/box-watcher.log"
 
 start_private_display() {
     local number
@@ -27,15 +29,22 @@ start_private_display() {
     return 1
 }
 
-# A message box blocks the program that shows it. Tests find and close their own boxes;
-# this watcher is the safety net that closes any box still open 10 s after it was seen.
+# A message box blocks the program that shows it. Tests answer the boxes they expect;
+# this watcher closes any box still open 5-10 s after it was seen, so the run goes on,
+# and notes it in $box_watcher_log, which check_box_watcher turns into a failure.
 start_box_watcher() {
+    if ! command -v xdotool >/dev/null; then
+        echo "xdotool is not installed (scripts/setup.sh installs it)" >&2
+        return 1
+    fi
+    : >"$box_watcher_log"
     (
         declare -A seen
         while sleep 5; do
             for window in $(xdotool search --onlyvisible --name '^(Error|Info|Warning)$' 2>/dev/null); do
                 if [ -n "${seen[$window]:-}" ]; then
-                    echo "box watcher: closing a message box left open" >&2
+                    echo "$(date +%T) closed a message box left open:" \
+                         "\"$(xdotool getwindowname "$window" 2>/dev/null)\"" >>"$box_watcher_log"
                     xdotool key --window "$window" Return 2>/dev/null || true
                     xdotool windowclose "$window" 2>/dev/null || true
                 else
@@ -45,6 +54,14 @@ start_box_watcher() {
         done
     ) &
     watcher_pid=$!
+}
+
+# Fails when the box watcher had to close a box.
+check_box_watcher() {
+    [ -s "$box_watcher_log" ] || return 0
+    echo "The box watcher closed message boxes that no test answered:" >&2
+    cat "$box_watcher_log" >&2
+    return 1
 }
 
 # desktop: "virtual" runs every program in a 1024x768 Wine desktop, where display-mode

@@ -6,18 +6,25 @@
 //      "Standard opengl"  OglScreen, kind 1
 //      "3dfx opengl"      OglScreen, kind 2
 //    Each joins the list only when its FindDriver finds its driver:
-//      Direct 3d        ddraw.dll loads, has DirectDrawCreateEx and DirectDrawEnumerateExA,
-//                       and makes a DirectDraw 7 object ("No direct X installed" and
-//                       its fellows in the log when not);
+//      Direct 3d        ddraw.dll loads and has DirectDrawCreateEx and
+//                       DirectDrawEnumerateExA ("No direct X installed" and its fellow
+//                       in the log when not). Whether DirectX 7 works (a DirectDraw 7
+//                       object) is asked only when the screen is first needed: its
+//                       open, its enumeration, the settings dialog. When it does not,
+//                       the log says "No direct X installed" there and the screen
+//                       stops being available (a failed open, step 2a);
 //      Standard opengl  opengl32.dll loads;
 //      3dfx opengl      3DfxvGL.dll loads.
 //    Natively (X) there is one: "Standard opengl", GlxScreen, kind 1, when libGL.so.1
 //    loads (support/posix/scr_glx). Unit tests bring their own screens.
 //
-// 2. The choice. ChooseScreen takes, in this order:
+// 2. The choice and the open. ChooseScreen takes, in this order:
 //    a. The saved choice: the settings file's screenSelection (previewSelection for
 //       the preview, /p) names a kind and a device; the first listed screen of that
-//       kind whose MatchSelection accepts the device part (FindSavedScreen).
+//       kind whose MatchSelection accepts the device part (FindSavedScreen). It is
+//       opened at once, with nothing listed first (the Direct3D screen opens the saved
+//       device's GUIDs as they are). When it cannot open (its device or DirectX gone),
+//       the log says why, the screen is closed again and b and c choose.
 //    b. Else the 3dfx OpenGL screen, when it is listed, available and can open the
 //       run's display mode: the settings' full-screen mode, never the desktop mode or
 //       the preview's window, which it cannot draw in.
@@ -27,15 +34,16 @@
 //       window, "Direct 3d" where its chosen device renders in a window (under Wine
 //       too), else "Standard opengl".
 //    Before b and c every listed screen lists its modes (GetScreenModeLists), which
-//    runs the Direct3D enumeration; "available" is IsAvailable: always for OpenGL, and
-//    for Direct3D until that enumeration found no device it can use.
+//    runs the Direct3D enumeration and so its default device; "available" is
+//    IsAvailable: always for OpenGL, and for Direct3D until DirectX 7 or that
+//    enumeration failed. The screen b or c found is opened; if that fails the run ends
+//    ("Screen initialization failed"; the preview ends silently).
 //
 // 3. The open. SetupScreen (app/xmain.cpp) opens the chosen screen in the settings'
 //    display mode: the desktop mode over every monitor at the desktop's own size and
 //    depth, or full screen at the settings' size and depth (a child of the host's
-//    window for the preview); a failed open ends the run with "Screen initialization
-//    failed" (the preview ends silently). The screen then used is saved back into the
-//    settings at the end of the run, so the next run takes it at step a.
+//    window for the preview). The screen then used is saved back into the settings at
+//    the end of the run, so the next run takes it at step a.
 //
 // Sections: the screen list's walks; making the screens; the choice; the saved choice.
 #include "base/screenchoice.h"
@@ -113,16 +121,23 @@ void FreeSystemScreens() {
 // ---------------------------------------------------------------------------------------
 // The choice
 
-int ChooseScreen(const ScreenSelection* saved, int32_t displayMode) {
-    Screen* screen = FindSavedScreen(saved, 0);
-    if (!screen) {
-        LogMessage(LOG_INIT, "Failed. So trying to find a compatible screen\n");
-        screen = FindScreenFor(displayMode);
-        if (!screen) return SetErrorText("Unable to find a fullscreen compatible screen");
-        LogMessage(LOG_INIT, "Found one. Using : %s\n", screen->name);
+int ChooseScreen(const ScreenSelection* saved, int32_t displayMode, OpenScreenFunction open) {
+    if (Screen* screen = FindSavedScreen(saved, 0)) {
+        glb->currentScreen = screen;
+        if (open(screen)) return 1;
+        char reason[ERROR_MESSAGE_SIZE] = "";
+        GetErrorMessage(reason, sizeof reason);
+        LogMessage(LOG_WARNING, "Unable to open the saved screen %s : %s\n", screen->name, reason);
+        screen->ExitMode();
+        ClearError();
     }
+    glb->currentScreen = nullptr;
+    LogMessage(LOG_INIT, "Failed. So trying to find a compatible screen\n");
+    Screen* screen = FindScreenFor(displayMode);
+    if (!screen) return SetErrorText("Unable to find a fullscreen compatible screen");
+    LogMessage(LOG_INIT, "Found one. Using : %s\n", screen->name);
     glb->currentScreen = screen;
-    return 1;
+    return open(screen);
 }
 
 Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag) {

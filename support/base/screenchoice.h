@@ -19,10 +19,15 @@ void FreeSystemScreens();
 // Lets a screen join the list when FindDriver finds its driver; the screen either way.
 Screen* JoinIfDriverFound(Screen* screen);
 
+// How a run opens the screen it chose (full screen at the settings' size, or in the
+// preview's host window): 1, or 0 with the reason recorded.
+typedef int (*OpenScreenFunction)(Screen* screen);
 // The screen a run draws on, chosen in the order written out in screenchoice.cpp from
-// the saved choice and the display mode the run opens; it becomes glb->currentScreen.
-// 0 with "Unable to find a fullscreen compatible screen" when no screen will do.
-int ChooseScreen(const ScreenSelection* saved, int32_t displayMode);
+// the saved choice and the display mode the run opens, and opened with `open`; it
+// becomes glb->currentScreen. 0 with "Unable to find a fullscreen compatible screen"
+// (glb->currentScreen null) when no screen will do, or with open's reason when the
+// screen found that way cannot open (glb->currentScreen that screen).
+int ChooseScreen(const ScreenSelection* saved, int32_t displayMode, OpenScreenFunction open);
 // The first listed screen of the stored kind that matches the device part; null if
 // none or when the selection is not valid.
 Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag);

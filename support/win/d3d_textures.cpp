@@ -1,6 +1,7 @@
 // The Direct3D textures. Contents, in order: the texture-format search and the
-// power-of-two sizes; DescribePixels; D3dTexture (its surface made, refilled and let
-// go); D3dTextureList (its surfaces remade or released together).
+// power-of-two sizes; DescribePixels; D3dTextureFormats (read once per device);
+// D3dTexture (its surface made, refilled and let go); D3dTextureList (its surfaces
+// remade or released together).
 #include "d3d_textures.h"
 
 #include <cstring>
@@ -10,40 +11,24 @@
 
 namespace {
 
-// The texture format chosen among those the device lists.
-struct FormatSearch {
-    bool paletted;  // an image of 8 bits or less
-    bool found;
-    DDPIXELFORMAT chosen;
-    bool foundSixteen;
-    DDPIXELFORMAT sixteen;
-};
-
 HRESULT CALLBACK ConsiderTextureFormat(DDPIXELFORMAT* format, void* context) {
-    FormatSearch* search = static_cast<FormatSearch*>(context);
+    D3dTextureFormats* formats = static_cast<D3dTextureFormats*>(context);
     if (format->dwFlags & (DDPF_LUMINANCE | DDPF_BUMPLUMINANCE | DDPF_BUMPDUDV))
         return D3DENUMRET_OK;
-    if (search->paletted) {
-        if (format->dwFlags & DDPF_PALETTEINDEXED8) {
-            search->chosen = *format;
-            search->found = true;
-            return D3DENUMRET_CANCEL;
-        }
+    if (format->dwFlags & DDPF_PALETTEINDEXED8) {
+        if (!formats->havePaletted) formats->paletted = *format;
+        formats->havePaletted = true;
         return D3DENUMRET_OK;
     }
-    if ((format->dwFlags & DDPF_FOURCC) || format->dwRGBBitCount < 16 ||
-        !(format->dwFlags & DDPF_ALPHAPIXELS))
+    if ((format->dwFlags & DDPF_FOURCC) || !(format->dwFlags & DDPF_ALPHAPIXELS))
         return D3DENUMRET_OK;
-    if (format->dwRGBBitCount == 32) {
-        search->chosen = *format;
-        search->found = true;
-        return D3DENUMRET_CANCEL;
-    }
-    // 4-4-4-4 keeps only four bits of each colour; another 16-bit format is better.
-    if (format->dwRGBBitCount == 16 && format->dwRGBAlphaBitMask != 0xF000 &&
-        !search->foundSixteen) {
-        search->sixteen = *format;
-        search->foundSixteen = true;
+    if (format->dwRGBBitCount == 32 && !formats->haveAlpha32) {
+        formats->alpha32 = *format;
+        formats->haveAlpha32 = true;
+    } else if (format->dwRGBBitCount == 16 && format->dwRGBAlphaBitMask != 0xF000 &&
+               !formats->haveAlpha16) {
+        formats->alpha16 = *format;
+        formats->haveAlpha16 = true;
     }
     return D3DENUMRET_OK;
 }
@@ -63,6 +48,20 @@ void DescribePixels(const DDPIXELFORMAT& format, PixelFormat* described) {
     described->greenMask = format.dwGBitMask;
     described->blueMask = format.dwBBitMask;
     described->alphaMask = (format.dwFlags & DDPF_ALPHAPIXELS) ? format.dwRGBAlphaBitMask : 0;
+}
+
+int D3dTextureFormats::Read(IDirect3DDevice7* device) {
+    std::memset(this, 0, sizeof *this);
+    if (!device || device->GetCaps(&caps) != D3D_OK) return 0;
+    device->EnumTextureFormats(ConsiderTextureFormat, this);
+    known = 1;
+    return 1;
+}
+
+const DDPIXELFORMAT* D3dTextureFormats::For(int32_t bitsPerPixel) const {
+    if (bitsPerPixel <= 8) return havePaletted ? &paletted : nullptr;
+    if (haveAlpha32) return &alpha32;
+    return haveAlpha16 ? &alpha16 : nullptr;
 }
 
 D3dTexture::~D3dTexture() {
@@ -86,9 +85,11 @@ int D3dTexture::Upload() {
     ReleaseDeviceTexture();
     IDirect3DDevice7* device = screen ? screen->device : nullptr;
     if (!device || !image.pixels) return 0;
-    D3DDEVICEDESC7 caps;
-    std::memset(&caps, 0, sizeof caps);
-    if (device->GetCaps(&caps) != D3D_OK) return 0;
+    D3dTextureFormats& formats = screen->textureFormats;
+    if (!formats.known && !formats.Read(device)) return 0;
+    const D3DDEVICEDESC7& caps = formats.caps;
+    const DDPIXELFORMAT* format = formats.For(image.bitsPerPixel);
+    if (!format) return 0;
 
     DDSURFACEDESC2 description;
     std::memset(&description, 0, sizeof description);
@@ -96,12 +97,12 @@ int D3dTexture::Upload() {
     description.dwFlags =
         DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
     description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
-    bool hardware = screen->deviceInfo && screen->deviceInfo->hardware;
-    if (hardware)
+    if (screen->deviceHardware)
         description.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
     else
         description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
     description.dwTextureStage = DWORD(userValue);
+    description.ddpfPixelFormat = *format;
 
     DWORD surfaceWidth = DWORD(image.width), surfaceHeight = DWORD(image.height);
     if (caps.dpcTriCaps.dwTextureCaps & D3DPTEXTURECAPS_POW2) {
@@ -116,17 +117,6 @@ int D3dTexture::Upload() {
         surfaceWidth = surfaceHeight = surfaceWidth > surfaceHeight ? surfaceWidth : surfaceHeight;
     description.dwWidth = surfaceWidth;
     description.dwHeight = surfaceHeight;
-
-    FormatSearch search;
-    std::memset(&search, 0, sizeof search);
-    search.paletted = image.bitsPerPixel <= 8;
-    device->EnumTextureFormats(ConsiderTextureFormat, &search);
-    if (search.found)
-        description.ddpfPixelFormat = search.chosen;
-    else if (search.foundSixteen)
-        description.ddpfPixelFormat = search.sixteen;
-    else
-        return 0;
 
     if (!screen->directDraw ||
         screen->directDraw->CreateSurface(&description, &surface, nullptr) != DD_OK) {
@@ -157,8 +147,7 @@ int D3dTexture::Refill() {
     if (result != DD_OK) return 0;
     int filled = FillSurface(locked);
     surface->Unlock(nullptr);
-    if (filled && screen->deviceInfo && screen->deviceInfo->hardware)
-        screen->device->PreLoad(surface);
+    if (filled && screen->deviceHardware) screen->device->PreLoad(surface);
     return filled;
 }
 

@@ -10,6 +10,23 @@ class D3dScreen;
 // The colour converter's description of a DirectDraw pixel format.
 void DescribePixels(const DDPIXELFORMAT& format, PixelFormat* described);
 
+// What a device offers its textures, read once per device (its capabilities and one
+// pass over the texture formats it lists) rather than for every texture.
+struct D3dTextureFormats {
+    int32_t known;  // 0 until Read, and again once the device is let go
+    D3DDEVICEDESC7 caps;
+    // The first format of each kind in the device's list, luminance and bump maps
+    // never: 32 bits with alpha, 16 bits with alpha other than 4-4-4-4 (which keeps only
+    // four bits of each colour), palettised 8 bits.
+    bool haveAlpha32, haveAlpha16, havePaletted;
+    DDPIXELFORMAT alpha32, alpha16, paletted;
+
+    int Read(IDirect3DDevice7* device);
+    // The format for an image of that depth (8 bits or less: palettised; more: 32
+    // bits with alpha, else 16), or null when the device offers none.
+    const DDPIXELFORMAT* For(int32_t bitsPerPixel) const;
+};
+
 class D3dTexture : public Texture {
 public:
     D3dTexture(TextureList* owner, D3dScreen* screen)

@@ -31,7 +31,16 @@ int WinCounterValue(int64_t* count) {
     return 1;
 }
 
-uint32_t WinMilliseconds() { return timeGetTime(); }
+// winmm.dll is no known DLL: imported statically, a copy beside a portable program would
+// be loaded before any of the program's code runs. Taken from the system folder instead.
+uint32_t WinMilliseconds() {
+    typedef DWORD(WINAPI * TimeFunction)();
+    static const TimeFunction timeGetTime = [] {
+        HMODULE library = LoadSystemLibrary("winmm.dll");
+        return library ? LibraryEntry<TimeFunction>(library, "timeGetTime") : nullptr;
+    }();
+    return timeGetTime ? timeGetTime() : GetTickCount();
+}
 
 uint32_t WinTickCount() { return GetTickCount(); }
 

@@ -81,10 +81,16 @@ D3dScreen::D3dScreen()
       frontSurface(nullptr),
       deviceGuid(),
       driverGuid(),
+      savedDevice(0),
       deviceInfo(nullptr),
+      deviceDescription(),
+      deviceHardware(0),
       textures(this),
+      textureFormats(),
       scratch(nullptr),
-      enumerationFailed(0) {}
+      enumerationFailed(0),
+      directX(DIRECTX_UNCHECKED),
+      primaryRendersWindowed(0) {}
 
 int D3dScreen::FindDriver() {
     library = LoadSystemLibrary("ddraw.dll");
@@ -100,12 +106,25 @@ int D3dScreen::FindDriver() {
                    "DirectDrawEx or DirectDrawEnumerateEx not found. I need DirectX 7.\n");
         return 0;
     }
-    primaryDirectDraw = NewDirectDraw(nullptr);
-    if (!primaryDirectDraw) {
-        LogMessage(LOG_INIT, "DirectX 7 not found\n");
-        return 0;
-    }
     return 1;
+}
+
+int D3dScreen::FindDirectX() {
+    if (directX == DIRECTX_UNCHECKED) {
+        primaryDirectDraw = NewDirectDraw(nullptr);
+        directX = primaryDirectDraw ? DIRECTX_FOUND : DIRECTX_MISSING;
+        if (primaryDirectDraw) {
+            DDCAPS caps;
+            std::memset(&caps, 0, sizeof caps);
+            caps.dwSize = sizeof caps;
+            primaryDirectDraw->GetCaps(&caps, nullptr);
+            primaryRendersWindowed = (caps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED) != 0;
+        } else {
+            LogMessage(LOG_INIT, "DirectX 7 not found\n");
+            LogMessage(LOG_INIT, "No direct X installed\n");
+        }
+    }
+    return directX == DIRECTX_FOUND ? 1 : SetErrorText("DirectX 7 not found");
 }
 
 D3dScreen::~D3dScreen() {
@@ -127,8 +146,12 @@ IDirectDraw7* D3dScreen::NewDirectDraw(const GUID* driver) {
 }
 
 int D3dScreen::SupportsDisplayMode(int32_t displayMode) {
-    if (displayMode == DISPLAY_FULLSCREEN || !deviceInfo) return 1;
-    return deviceInfo->canRenderWindowed ? 1 : 0;
+    if (displayMode == DISPLAY_FULLSCREEN) return 1;
+    if (deviceInfo) return deviceInfo->canRenderWindowed ? 1 : 0;
+    if (IsZeroGuid(deviceGuid)) return 1;  // no device chosen yet
+    // A saved device, not enumerated: its driver answers as the enumeration would.
+    if (!FindDirectX()) return 0;
+    return IsZeroGuid(driverGuid) && primaryRendersWindowed ? 1 : 0;
 }
 
 int D3dScreen::SaveSelection(void* devicePart) {
@@ -147,6 +170,9 @@ int D3dScreen::MatchSelection(const void* devicePart, int32_t) {
     if (first == 0) return 0;
     std::memcpy(&deviceGuid, part + 4, sizeof deviceGuid);
     std::memcpy(&driverGuid, part + 20, sizeof driverGuid);
+    savedDevice = !IsZeroGuid(deviceGuid);
+    // An entry of an earlier enumeration is taken again by the next open.
+    deviceInfo = nullptr;
     return 1;
 }
 
@@ -154,8 +180,7 @@ int D3dScreen::MatchSelection(const void* devicePart, int32_t) {
 // Opening a mode
 
 int D3dScreen::InitMode(const ScreenMode* newMode) {
-    // The device decides whether a window can be drawn in, so it is chosen first (a
-    // choice from the settings file has not been enumerated yet).
+    // The device decides whether a window can be drawn in, so it is chosen first.
     if (newMode && !ChooseDevice()) return 0;
     ScreenMode desktop;
     newMode = ResolveDesktopMode(newMode, &desktop);
@@ -179,6 +204,15 @@ int D3dScreen::InitMode(const ScreenMode* newMode) {
         // The reason stays in the log; the caller's message takes its place.
         char reason[ERROR_MESSAGE_SIZE];
         if (GetErrorMessage(reason, sizeof reason)) LogMessage(LOG_WARNING, "%s\n", reason);
+        // A saved device that does not open (other hardware, a file from another PC)
+        // gives way: the next choice of this screen takes the default device.
+        if (savedDevice) {
+            LogMessage(LOG_WARNING, "Unable to open the saved device, the default one is next\n");
+            std::memset(&deviceGuid, 0, sizeof deviceGuid);
+            std::memset(&driverGuid, 0, sizeof driverGuid);
+            savedDevice = 0;
+            deviceInfo = nullptr;
+        }
         return SetErrorText("Initialize3DEnvironment failed");
     }
     if (framework->fullScreen)
@@ -201,10 +235,9 @@ int D3dScreen::Initialize3DEnvironment() {
     LogMessage(LOG_SCREEN, "Creating 3d enviroment\n");
     D3dFramework& f = *framework;
     f.window = MainWindow();
-    if (!f.window || !deviceInfo || IsZeroGuid(deviceGuid))
+    if (!f.window || IsZeroGuid(deviceGuid))
         return SetErrorText("Invalid argument to framwork init");
-    f.depthMemory = deviceInfo->hardware ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
-    int made = CreateDirectDraw() &&
+    int made = CreateDirectDraw() && (deviceInfo || ConfirmSavedDevice()) &&
                (f.fullScreen ? CreateFullScreenBuffers() : CreateWindowBuffers()) &&
                CreateDevice() && (mode->depthBuffer != 1 || CreateDepthBuffer());
     if (!made) {
@@ -314,7 +347,7 @@ int D3dScreen::CreateWindowBuffers() {
     description = SurfaceDescription();
     description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
-    if (!deviceInfo->hardware) description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+    if (!deviceHardware) description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
     description.dwWidth = DWORD(f.width);
     description.dwHeight = DWORD(f.height);
     result = f.directDraw->CreateSurface(&description, &f.backBuffer, nullptr);
@@ -338,6 +371,7 @@ int D3dScreen::CreateDevice() {
         f.device = nullptr;
         return SetErrorText("Couldn't create the D3DDevice");
     }
+    LogMessage(LOG_SCREEN, "Device opened : %s\n", deviceDescription);
     D3DVIEWPORT7 viewport = {0, 0, DWORD(f.width), DWORD(f.height), 0.0f, 1.0f};
     if (f.device->SetViewport(&viewport) != D3D_OK)
         return SetErrorText("Couldn't set current viewport to device");
@@ -347,6 +381,7 @@ int D3dScreen::CreateDevice() {
 int D3dScreen::CreateDepthBuffer() {
     D3dFramework& f = *framework;
     LogMessage(LOG_SCREEN, "Create z buffer\n");
+    f.depthMemory = deviceHardware ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY;
     DepthSearch search;
     std::memset(&search, 0, sizeof search);
     f.direct3D->EnumZBufferFormats(deviceGuid, ConsiderDepthFormat, &search);
@@ -426,6 +461,7 @@ void D3dScreen::Release3DEnvironment() {
     f.backBuffer = f.depth = f.front = nullptr;
     f.direct3D = nullptr;
     f.directDraw = nullptr;
+    textureFormats.known = 0;
     TakeFromFramework();
 }
 

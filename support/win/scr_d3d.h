@@ -1,5 +1,6 @@
 // D3dScreen: the screen that draws with Direct3D 7 through ddraw.dll, loaded at run
-// time ("Direct 3d", kind 3). It joins the screen list only when DirectX 7 is there.
+// time ("Direct 3d", kind 3). It joins the screen list when ddraw.dll has its two entry
+// points, and leaves the run when DirectX 7 turns out missing where it is first needed.
 //
 // Contents: the device table the enumeration fills (scr_d3denum), the framework record
 // of an open mode, the screen itself (which owns its device table).
@@ -82,25 +83,35 @@ public:
     D3dScreen();
     ~D3dScreen() override;
 
-    // ddraw.dll with its two entry points, and a DirectDraw 7 object on the primary
-    // driver (kept for the enumeration and the first open).
+    // ddraw.dll with its two entry points. Whether DirectX 7 works is asked only when
+    // the screen is first needed (FindDirectX): making a DirectDraw object costs some
+    // implementations (Wine's) a whole 3-D device set-up, which a run on another screen
+    // should not pay.
     int FindDriver() override;
+    // The DirectX 7 check, once: a DirectDraw 7 object on the primary driver, kept for
+    // the enumeration and the first open. Without it the screen drops out of the run
+    // (IsAvailable 0), with "No direct X installed" in the log.
+    int FindDirectX();
 
-    // The device is chosen (enumerating first, when that has not run), then the window,
-    // the DirectDraw and Direct3D objects, the buffers and the scratch vertices; the
-    // target's monitors last.
+    // The device is chosen (a saved one as it is, else by the enumeration), then the
+    // window, the DirectDraw and Direct3D objects, the buffers and the scratch vertices;
+    // the target's monitors last. A saved device that cannot be opened is forgotten, so
+    // the next choice takes the default one.
     int InitMode(const ScreenMode* newMode) override;
     int ExitMode() override;
     // The enumeration (scr_d3denum): drivers, their modes and devices, the default
-    // device, then the window modes and, first in the list, the desktop mode.
+    // device, then the window modes and, first in the list, the desktop mode. A saved
+    // device found there stays chosen.
     int GetModeList() override;
-    // Full screen always; a window only where the chosen driver renders in one.
+    // Full screen always; a window only where the chosen driver renders in one (only
+    // the primary driver can, when it says so).
     int SupportsDisplayMode(int32_t displayMode) override;
     // 0 while another application holds the exclusive mode.
     int IsReady() override;
-    // 0 once the enumeration found no usable device.
-    int IsAvailable() override { return !enumerationFailed; }
-    // The device part holds the device and driver GUIDs; a match adopts them.
+    // 0 once DirectX 7 or the enumeration failed.
+    int IsAvailable() override { return !enumerationFailed && directX != DIRECTX_MISSING; }
+    // The device part holds the device and driver GUIDs; a match adopts them, and the
+    // next open uses them without enumerating.
     int SaveSelection(void* devicePart) override;
     int MatchSelection(const void* devicePart, int32_t flag) override;
 
@@ -143,21 +154,40 @@ public:
     IDirect3DDevice7* device;
     IDirectDrawSurface7* renderTarget;
     IDirectDrawSurface7* frontSurface;
+    // The chosen device; all zero while none is chosen.
     GUID deviceGuid;
     GUID driverGuid;
+    int32_t savedDevice;  // the GUIDs came from a saved choice (MatchSelection)
     D3dDeviceTable devices;
-    D3dDeviceInfo* deviceInfo;  // the chosen entry of `devices`
+    D3dDeviceInfo* deviceInfo;  // the chosen entry of `devices`; null until enumerated
+    // The chosen device as its driver lists it: from `devices`, or, for a saved device
+    // opened without the enumeration, from its driver's own list (ConfirmSavedDevice).
+    char deviceDescription[D3D_DESCRIPTION_SIZE];
+    int32_t deviceHardware;  // rasterises in hardware
     D3dTextureList textures;
-    D3DLVERTEX* scratch;  // D3D_SCRATCH_VERTICES, while a mode is open
+    D3dTextureFormats textureFormats;  // of the open device, read at its first texture
+    D3DLVERTEX* scratch;               // D3D_SCRATCH_VERTICES, while a mode is open
     int32_t enumerationFailed;
+    enum { DIRECTX_UNCHECKED, DIRECTX_FOUND, DIRECTX_MISSING };
+    int32_t directX;
+    int32_t primaryRendersWindowed;  // the primary driver's caps, read by FindDirectX
 
 private:
     // scr_d3denum: drivers, devices and modes; the default device; window modes.
     int EnumerateDrivers();
     int SelectDefaultDevice();
     int AddWindowModes();
-    // The device of the saved or chosen GUIDs, else the default one.
+    // The device an open uses: a saved one as it is (no enumeration), else the
+    // enumeration's choice.
     int ChooseDevice();
+    // After the enumeration: the device of the held GUIDs when listed, else the
+    // default one (with a warning when a saved device is not there).
+    int AdoptListedDevice();
+    // A saved device, looked up in the device list of the DirectDraw object the open
+    // has just made (no other object, no driver list, no modes): its description and
+    // whether it rasterises in hardware; 0 with "Saved device not found on its driver"
+    // when it is not there (Wine, for one, opens any GUID as its default device).
+    int ConfirmSavedDevice();
 
     int Initialize3DEnvironment();
     int CreateDirectDraw();

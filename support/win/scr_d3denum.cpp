@@ -1,6 +1,7 @@
 // The Direct3D screen's enumeration. Sections: the device table; enumeration (display
 // drivers, their full-screen modes and 3-D devices into the screen's device table, the
-// default device, the window modes, the device an open uses).
+// default device, the window modes, the device an open uses, a saved device confirmed
+// in its driver's list).
 #include <cstdio>
 #include <cstring>
 
@@ -71,11 +72,20 @@ HRESULT CALLBACK AddDisplayMode(DDSURFACEDESC2* description, void* context) {
     return DDENUMRET_OK;
 }
 
+bool Rasterises(const D3DDEVICEDESC7* caps) {
+    return (caps->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
+}
+
+// Of a secondary driver only the devices that rasterise in hardware are taken.
+bool DeviceTaken(bool primaryDriver, const D3DDEVICEDESC7* caps) {
+    return primaryDriver || Rasterises(caps);
+}
+
 HRESULT CALLBACK AddDevice(char* description, char*, D3DDEVICEDESC7* caps, void* context) {
     DriverScan* scan = static_cast<DriverScan*>(context);
     ++*scan->seenTotal;
-    bool hardware = (caps->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
-    if (!scan->primary && !hardware) return D3DENUMRET_OK;
+    bool hardware = Rasterises(caps);
+    if (!DeviceTaken(scan->primary, caps)) return D3DENUMRET_OK;
     D3dDeviceInfo* device = XNEW(D3dDeviceInfo);
     std::snprintf(device->description, sizeof device->description, "%s",
                   description ? description : "");
@@ -142,6 +152,26 @@ BOOL CALLBACK ScanDriver(GUID* guid, char* description, char* name, void* contex
     return TRUE;
 }
 
+// A saved device in its driver's list of devices.
+struct SavedDeviceSearch {
+    GUID device;
+    bool primaryDriver;
+    bool found;
+    bool hardware;
+    char description[D3D_DESCRIPTION_SIZE];
+};
+
+HRESULT CALLBACK FindSavedDevice(char* description, char*, D3DDEVICEDESC7* caps, void* context) {
+    SavedDeviceSearch* search = static_cast<SavedDeviceSearch*>(context);
+    if (!IsEqualGUID(caps->deviceGUID, search->device) || !DeviceTaken(search->primaryDriver, caps))
+        return D3DENUMRET_OK;
+    search->found = true;
+    search->hardware = Rasterises(caps);
+    std::snprintf(search->description, sizeof search->description, "%s",
+                  description ? description : "");
+    return D3DENUMRET_CANCEL;
+}
+
 // Default-device preference: hardware transform and lighting, other hardware, a
 // software device other than the reference rasteriser, the reference rasteriser.
 int Preference(const D3dDeviceInfo* device) {
@@ -202,7 +232,8 @@ void D3dDeviceTable::Clear() {
 int D3dScreen::GetModeList() {
     if (modesListed) return 1;
     modesListed = 1;
-    if (!EnumerateDrivers() || !SelectDefaultDevice() || !AddWindowModes()) {
+    if (!FindDirectX() || !EnumerateDrivers() || !SelectDefaultDevice() || !AdoptListedDevice() ||
+        !AddWindowModes()) {
         enumerationFailed = 1;
         return 0;
     }
@@ -259,9 +290,43 @@ int D3dScreen::SelectDefaultDevice() {
     if (!best) return SetErrorText("D3D Device selection failed");
     best->selected = 1;
     LogMessage(LOG_SCREEN, "Default device selected : %s\n", best->description);
-    deviceGuid = best->deviceGuid;
-    driverGuid = best->driverGuid;
-    deviceInfo = best;
+    return 1;
+}
+
+int D3dScreen::AdoptListedDevice() {
+    // A saved choice that the enumeration came after stays the device (the enumeration
+    // of a dialog or a window check does not undo it); one that is not listed (other
+    // hardware, a file from another PC) gives way to the default.
+    D3dDeviceInfo* held = IsZeroGuid(deviceGuid) ? nullptr : devices.Find(deviceGuid, driverGuid);
+    D3dDeviceInfo* chosen = held ? held : devices.Selected();
+    if (!chosen) return SetErrorText("D3D Device selection failed");
+    if (!held && !IsZeroGuid(deviceGuid)) {
+        LogMessage(LOG_WARNING, "Saved device not found, using the default device : %s\n",
+                   chosen->description);
+        savedDevice = 0;
+    }
+    deviceInfo = chosen;
+    deviceGuid = chosen->deviceGuid;
+    driverGuid = chosen->driverGuid;
+    std::memcpy(deviceDescription, chosen->description, sizeof deviceDescription);
+    deviceHardware = chosen->hardware;
+    return 1;
+}
+
+int D3dScreen::ConfirmSavedDevice() {
+    IDirect3D7* listing = nullptr;
+    if (framework->directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&listing)) !=
+        S_OK)
+        return SetErrorText("Couldn't get the Direct3D interface");
+    SavedDeviceSearch search;
+    std::memset(&search, 0, sizeof search);
+    search.device = deviceGuid;
+    search.primaryDriver = IsZeroGuid(driverGuid);
+    listing->EnumDevices(FindSavedDevice, &search);
+    listing->Release();
+    if (!search.found) return SetErrorText("Saved device not found on its driver");
+    std::memcpy(deviceDescription, search.description, sizeof deviceDescription);
+    deviceHardware = search.hardware;
     return 1;
 }
 
@@ -276,14 +341,11 @@ int D3dScreen::AddWindowModes() {
 }
 
 int D3dScreen::ChooseDevice() {
-    if (!modesListed && !GetModeList()) return 0;
+    if (!FindDirectX()) return 0;
+    // A saved device opens as it is: the drivers, their modes and devices are listed
+    // only when there is no choice yet (or for the settings dialog).
+    if (!modesListed && !IsZeroGuid(deviceGuid)) return 1;
+    if (!GetModeList()) return 0;
     if (enumerationFailed) return SetErrorText("D3D device enumeration failed");
-    // A saved choice whose device is gone (other hardware) takes the default device.
-    D3dDeviceInfo* chosen = devices.Find(deviceGuid, driverGuid);
-    if (!chosen || IsZeroGuid(deviceGuid)) chosen = devices.Selected();
-    if (!chosen) return SetErrorText("D3D Device selection failed");
-    deviceInfo = chosen;
-    deviceGuid = chosen->deviceGuid;
-    driverGuid = chosen->driverGuid;
-    return 1;
+    return AdoptListedDevice();
 }

@@ -10,6 +10,13 @@
 // program keeps the Wine server running); the lines printed give each one's median
 // and spread and the saver's ratios to both.
 //
+// The saver runs with a saved choice, as every run after the first does: the warm-up
+// round starts without one and the saver saves the screen it used (the Direct3D screen
+// with its device, unless --opengl chose the standard OpenGL screen). Where its time
+// goes is read from its log after each round: the steps between the log lines below,
+// and, from the log's clock to the frame on the screen, what the log cannot see (the
+// process's start before the clock starts, the first frame after vx_init).
+//
 //   scripts/bench-startup.sh [rounds] [--opengl]
 #include <windows.h>
 
@@ -17,7 +24,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -233,6 +243,64 @@ double TimeToFirstFrame(const std::string& commandLine, const char* windowClass,
 
 }  // namespace
 
+// The saver's log: the time of the first line starting with each text (the text after
+// the time stamp, "INIT : Entering startup").
+std::map<std::string, double> LogTimes(const std::string& path,
+                                       const std::vector<std::string>& starts) {
+    std::map<std::string, double> times;
+    std::ifstream log(path);
+    std::string line;
+    while (std::getline(log, line)) {
+        double time = 0;
+        size_t body = line.find(" : ");
+        if (body == std::string::npos || std::sscanf(line.c_str(), "%lf", &time) != 1) continue;
+        for (const std::string& start : starts)
+            if (!times.count(start) && line.compare(body + 3, start.size(), start) == 0)
+                times[start] = time;
+    }
+    return times;
+}
+
+// A step of the saver's start-up: from one log line to the next one named.
+struct Step {
+    const char* title;
+    std::string from, to;
+    std::vector<double> milliseconds;
+};
+
+const char kMainLoop[] = "INIT :  ----- Entering main loop -----";
+const char kLoaded[] = "INIT : Exiting vx_init";
+
+std::vector<Step> SaverSteps() {
+    return {
+        {"making the screens (libraries loaded)",
+         "INIT : Creating sys globals",
+         "INIT : Register class",
+         {}},
+        {"choosing the screen",
+         "INIT : Trying to setup screen",
+         "SCREEN : Starting video mode",
+         {}},
+        {"opening the mode", "SCREEN : Starting video mode", kMainLoop, {}},
+        {"  window", "SCREEN : Create window", "SCREEN : Creating 3d enviroment", {}},
+        {"  DirectDraw object, cooperative level, device confirmed",
+         "SCREEN : Create direct draw",
+         "SCREEN : Create fullscreen buffers",
+         {}},
+        {"  display mode", "SCREEN : Setting display mode", "SCREEN : Create primary surface", {}},
+        {"  flipping chain",
+         "SCREEN : Create primary surface",
+         "SCREEN : Create direct 3d object",
+         {}},
+        {"  Direct3D device", "SCREEN : Create direct 3d object", "SCREEN : Create z buffer", {}},
+        {"  depth buffer and first clear", "SCREEN : Create z buffer", kMainLoop, {}},
+        {"  window, pixel format and OpenGL context",
+         "SCREEN : Create window",
+         "SCREEN : Video mode setup was successfull",
+         {}},
+        {"vx_init (textures, gui.cfg, background)", kMainLoop, kLoaded, {}}};
+}
+
 struct Contender {
     const char* title;
     std::string commandLine;
@@ -280,8 +348,14 @@ int main(int argc, char** argv) {
          {}}};
     const int count = 3;
     std::vector<double> ratios[count];
+    std::vector<Step> steps = SaverSteps();
+    std::vector<std::string> lines = {kMainLoop, kLoaded, "SCREEN : Enumerating"};
+    for (const Step& step : steps) lines.insert(lines.end(), {step.from, step.to});
+    std::vector<double> unseen;  // from the log's clock to the frame, and before the clock
+    int enumerated = 0;
     for (int round = -1; round < rounds; ++round) {
         double times[count];
+        std::map<std::string, double> logged;
         for (int turn = 0; turn < count; ++turn) {
             int which = (turn + round + 1) % count;
             Contender& contender = contenders[which];
@@ -291,8 +365,29 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "%s: nothing shown within 30 s\n", contender.title);
                 return 1;
             }
+            if (which == 0) logged = LogTimes(directory + "Novadrift.log", lines);
         }
-        if (round < 0) continue;  // warm-up
+        if (round < 0) {
+            // The warm-up run saved its choice, which the rounds open.
+            std::string saved = ReadFileText(directory + "novadrift.cfg");
+            const size_t selection = 37 + 93;
+            if (saved.size() != 386 || saved[selection + 4] != (openGl ? 1 : 3)) {
+                std::fprintf(stderr, "the warm-up run saved no choice of that screen\n");
+                return 1;
+            }
+            std::printf("saved choice: screen kind %d, device part", int(saved[selection + 4]));
+            for (size_t at = selection + 64; at < selection + 100; ++at)
+                std::printf("%s%02X", (at - selection - 64) % 4 ? "" : " ", uint8_t(saved[at]));
+            std::printf("\n");
+            continue;
+        }
+        if (logged.count("SCREEN : Enumerating") && logged.count(kMainLoop) &&
+            logged["SCREEN : Enumerating"] <= logged[kMainLoop])
+            ++enumerated;
+        for (Step& step : steps)
+            if (logged.count(step.from) && logged.count(step.to))
+                step.milliseconds.push_back((logged[step.to] - logged[step.from]) * 1000.0);
+        if (logged.count(kLoaded)) unseen.push_back(times[0] - logged[kLoaded] * 1000.0);
         for (int which = 0; which < count; ++which) {
             contenders[which].times.push_back(times[which]);
             ratios[which].push_back(times[0] / times[which]);
@@ -304,6 +399,17 @@ int main(int argc, char** argv) {
         std::printf("%-32s median %.0f ms (%.0f-%.0f)\n", contender.title, Median(contender.times),
                     Low(contender.times), High(contender.times));
     std::printf("reading the screen took %.1f ms a time\n", probeSeconds * 1000.0 / probes);
+    std::printf("rounds that enumerated the Direct3D drivers before the main loop: %d of %d\n",
+                enumerated, rounds);
+    std::printf("where the saver's time goes (from its log; median, fastest-slowest):\n");
+    for (const Step& step : steps)
+        if (!step.milliseconds.empty())
+            std::printf("  %-58s %4.0f ms (%.0f-%.0f)\n", step.title, Median(step.milliseconds),
+                        Low(step.milliseconds), High(step.milliseconds));
+    if (!unseen.empty())
+        std::printf("  %-58s %4.0f ms (%.0f-%.0f)\n",
+                    "before the log's clock and from vx_init to the frame shown", Median(unseen),
+                    Low(unseen), High(unseen));
     for (int which = 1; which < count; ++which)
         std::printf(
             "saver / %s: ratio of the medians %.2f; per-round ratios median %.2f "

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -107,26 +108,32 @@ std::map<std::string, std::string> Files(const std::string& folder, const std::s
 }
 
 // A /s run of the installed screen saver as Windows starts it, from the system folder
-// and elsewhere: once it shows, F12 and a capture of its window after a few seconds,
+// and elsewhere: once it has the input focus F12 saves a screenshot into the user's
+// folder; its window is taken once it shows what ready looks for (or at the ceiling),
 // then a key ends it.
-ScrRun RunSaver(const std::string& scr, Shot* shot) {
-    unsigned seen = 0;
-    bool shotTaken = false, pressed = false;
-    return RunScrAt(scr, " /s", 60000, "C:\\", [&](unsigned elapsed) {
-        HWND window = FindWindowA("Novadrift", nullptr);
-        if (!seen && window && IsWindowVisible(window) && SaverWindowActive()) {
-            seen = elapsed;
-            PressKey(VK_F12);
-        }
-        if (seen && !shotTaken && elapsed >= seen + 4000) {
-            *shot = CaptureWindow(window);
-            shotTaken = true;
-        }
-        if (shotTaken && !pressed) {
-            PostMessageA(window, WM_KEYDOWN, 'A', 0);
-            pressed = true;
-        }
-    });
+ScrRun RunSaver(const std::string& scr, Shot* shot,
+                const std::function<bool(const Shot&)>& ready) {
+    const std::string shots = UserFolder() + "ScrShots\\";
+    const size_t before = Files(shots).size();
+    ScrSession session;
+    if (!session.Start(scr, " /s", "C:\\") ||
+        !session.WaitForLogLine("INIT : Exiting vx_init") ||
+        !session.WaitUntil(SaverWindowActive, 30000))
+        return session.Finish(0);
+    PressKey(VK_F12);
+    EXPECT_TRUE(session.WaitUntil([&] { return Files(shots).size() > before; }, 30000));
+    session.WaitUntil(
+        [&] {
+            *shot = CaptureScrWindow();
+            return ready(*shot);
+        },
+        30000);
+    PostMessageA(FindWindowA("Novadrift", nullptr), WM_KEYDOWN, 'A', 0);
+    return session.Finish(30000);
+}
+
+bool StarsAndCloud(const Shot& shot) {
+    return CountStars(shot).places >= 8 && CloudShare(shot) > 0.15;
 }
 
 BOOL CALLBACK AddText(HWND window, LPARAM texts) {
@@ -215,7 +222,7 @@ TEST(Install, SilentInstallRunsFromTheSystemFolderKeepsEachUsersFilesAndUninstal
     // A user's first run: the log, the settings and the screenshot go to the user's own
     // folder, made for them; the data folder stays as installed.
     Shot shot;
-    ExpectCleanRun(RunSaver(scr, &shot));
+    ExpectCleanRun(RunSaver(scr, &shot, StarsAndCloud));
     std::vector<std::string> log = LogBodies(ReadFileText(own + "Novadrift.log"));
     EXPECT_TRUE(HasLine(log, "INIT : Didn't find gui.cfg. Getting real dir"));
     EXPECT_TRUE(HasLine(log, "INIT : Setting dir to " + data));
@@ -248,7 +255,7 @@ TEST(Install, SilentInstallRunsFromTheSystemFolderKeepsEachUsersFilesAndUninstal
     WriteSettingsFile(own + "novadrift.cfg", mine);
     const std::string shipped = ReadFileText(data + "\\BGround.qvb");
     WriteText(own + "BGround.qvb", BackgroundWithStillChannel(shipped, "BGSBCR", 255));
-    ExpectCleanRun(RunSaver(scr, &shot));
+    ExpectCleanRun(RunSaver(scr, &shot, [](const Shot& shot) { return RedShare(shot) > 0.25; }));
     log = LogBodies(ReadFileText(own + "Novadrift.log"));
     EXPECT_TRUE(HasLine(
         log, "SCREEN : Starting video mode : 800x600x16 in fullscreen mode using Direct 3d"));
@@ -265,7 +272,7 @@ TEST(Install, SilentInstallRunsFromTheSystemFolderKeepsEachUsersFilesAndUninstal
         OtherUserFolder otherUser(second);
         const std::string theirs = second + "\\Novadrift\\";
         ASSERT_EQ(UserFolder(), theirs);
-        ExpectCleanRun(RunSaver(scr, &shot));
+        ExpectCleanRun(RunSaver(scr, &shot, StarsAndCloud));
         log = LogBodies(ReadFileText(theirs + "Novadrift.log"));
         EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : " + DesktopModeName() +
                                      " in window mode using Direct 3d"));

@@ -15,6 +15,7 @@
 #include "base/texture.h"
 #include "misc.h"
 #include "recording_screen.h"
+#include "test_support.h"
 #include "xsystem.h"
 
 namespace {
@@ -606,6 +607,59 @@ TEST_F(ScreenList, FindSavedScreenTakesTheFirstMatchingScreenOfTheStoredKind) {
     second->matchResult = 0;
     first->matchResult = 0;
     EXPECT_EQ(FindSavedScreen(&selection, 0), nullptr);
+}
+
+// The saver's open in these tests: full screen at 640 x 480 x 16, a reason on failure.
+int OpenForTest(Screen* screen) {
+    return screen->InitModeBySize(640, 480, 16, DISPLAY_FULLSCREEN, 1) ? 1
+                                                                       : SetErrorText("No device");
+}
+
+TEST_F(ScreenList, ASavedScreenThatCannotOpenIsClosedAndTheChoiceMadeAfresh) {
+    ScratchDirectory scratch;
+    ScratchLog log{scratch.Path()};
+    // The Direct3D screen of a saved choice whose device (or DirectX) is gone: it
+    // cannot open and is no longer available; the run goes on with OpenGL.
+    RecordingScreen* d3d = MakeScreen("Direct 3d", SCREEN_D3D);
+    RecordingScreen* ogl = MakeScreen("Standard opengl", SCREEN_OPENGL);
+    d3d->deviceBytes[0] = 1;
+    ScreenSelection saved;
+    SaveScreenChoice(d3d, &saved);
+    d3d->initModeResult = 0;
+    d3d->available = 0;
+    RecordingScreen::SharedLog().clear();
+    EXPECT_EQ(ChooseScreen(&saved, DISPLAY_FULLSCREEN, OpenForTest), 1);
+    EXPECT_EQ(glb->currentScreen, ogl);
+    EXPECT_EQ(LastError(), "");
+    const std::vector<std::string> calls = RecordingScreen::SharedLog();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 3),
+              (std::vector<std::string>{"Direct 3d:MatchSelection 0",
+                                        "Direct 3d:InitMode 640x480x16 d1", "Direct 3d:ExitMode"}));
+    EXPECT_EQ(calls.back(), "Standard opengl:InitMode 640x480x16 d1");
+    std::string text = log.Text();
+    size_t warning = text.find("WARNING : Unable to open the saved screen Direct 3d : No device\n");
+    size_t afresh = text.find("INIT : Failed. So trying to find a compatible screen\n");
+    ASSERT_NE(warning, std::string::npos) << text;
+    ASSERT_NE(afresh, std::string::npos) << text;
+    EXPECT_LT(warning, afresh);
+    EXPECT_NE(text.find("INIT : Found one. Using : Standard opengl\n"), std::string::npos);
+}
+
+TEST_F(ScreenList, AScreenFoundAfreshThatCannotOpenStaysCurrentWithItsReason) {
+    // The caller tells the two failures apart by the current screen.
+    RecordingScreen* ogl = MakeScreen("Standard opengl", SCREEN_OPENGL);
+    ogl->initModeResult = 0;
+    EXPECT_EQ(ChooseScreen(nullptr, DISPLAY_FULLSCREEN, OpenForTest), 0);
+    EXPECT_EQ(glb->currentScreen, ogl);
+    EXPECT_EQ(LastError(), "No device");
+    EXPECT_EQ(ogl->Calls(),
+              "GetModeList; IsAvailable; SupportsDisplayMode 1; InitMode 640x480x16 d1");
+    ogl->available = 0;
+    EXPECT_EQ(ChooseScreen(nullptr, DISPLAY_FULLSCREEN, OpenForTest), 0);
+    EXPECT_EQ(glb->currentScreen, nullptr);
+    EXPECT_EQ(LastError(), "Unable to find a fullscreen compatible screen");
+    ClearError();
 }
 
 TEST_F(ScreenList, ASavedChoiceOfAnotherKindIsNotTaken) {

@@ -1,20 +1,44 @@
+// Sections: expected boxes; runs and the session; disabled libraries and the browser;
+// the log and the display mode; input; pictures of the desktop; the Unix side
+// (ImageMagick, xdotool); screenshots; dialogs; files.
 #include "scr_driver.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <gdiplus.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <list>
 #include <regex>
 #include <sstream>
 
 namespace {
 
-bool IsProgramDialog(const std::string& caption) {
-    return caption == "Novadrift" || caption == "About";
+// Generous ceilings for what the program does at once: a box closing once answered, an
+// ended run's process going away.
+const DWORD kBoxCloseMs = 10000;
+const DWORD kProcessEndMs = 15000;
+
+std::list<ShownBox>& ExpectedBoxes() {
+    static std::list<ShownBox> boxes;
+    return boxes;
+}
+
+bool IsExpected(const ShownBox& box) {
+    for (const ShownBox& expected : ExpectedBoxes())
+        if (expected.caption == box.caption && expected.text == box.text) return true;
+    return false;
+}
+
+// The settings and about dialogs, told from a message box by their own controls.
+bool IsProgramDialog(HWND window, const std::string& caption) {
+    return (caption == "Novadrift" && GetDlgItem(window, 1014)) ||
+           (caption == "About" && GetDlgItem(window, 1012));
 }
 
 struct BoxSearch {
@@ -33,12 +57,47 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
     // The program's own dialogs are worked by the tests, not dismissed.
     char caption[64] = {};
     GetWindowTextA(window, caption, sizeof caption);
-    if (IsProgramDialog(caption)) return TRUE;
+    if (IsProgramDialog(window, caption)) return TRUE;
+    // A message box has its text; a dialog on its way out has lost its controls.
+    if (!GetDlgItem(window, 0xFFFF)) return TRUE;
     search->found = window;
     return FALSE;
 }
 
+// Whether a program of this file name runs (under Wine: in this prefix).
+bool ProgramRuns(const std::string& fileName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry))
+        found = _stricmp(entry.szExeFile, fileName.c_str()) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// Until condition() holds, polled every few milliseconds; false when ceilingMs passed.
+bool PollUntil(const std::function<bool()>& condition, DWORD ceilingMs) {
+    for (DWORD start = GetTickCount();; Sleep(10)) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= ceilingMs) return condition();
+    }
+}
+
 }  // namespace
+
+ExpectedBox::ExpectedBox(const std::string& caption, const std::string& text) : box{caption, text} {
+    ExpectedBoxes().push_back(box);
+}
+
+ExpectedBox::~ExpectedBox() {
+    std::list<ShownBox>& boxes = ExpectedBoxes();
+    boxes.erase(std::find_if(boxes.begin(), boxes.end(), [this](const ShownBox& expected) {
+        return expected.caption == box.caption && expected.text == box.text;
+    }));
+}
 
 std::string TestProgramDirectory() {
     char path[MAX_PATH];
@@ -91,9 +150,25 @@ ScrSession::~ScrSession() {
 bool ScrSession::Start(const std::string& programPath, const std::string& arguments,
                        const std::string& workingDirectory) {
     std::string directory = programPath.substr(0, programPath.find_last_of("\\/") + 1);
-    logPath = directory + "Novadrift.log";
-    // A line of an earlier run's log must not pass for one of this run.
-    DeleteFileA(logPath.c_str());
+    // Where the program keeps its log: beside a portable copy (gui.cfg beside it), else in
+    // the user's own folder.
+    const bool portable =
+        GetFileAttributesA((directory + "gui.cfg").c_str()) != INVALID_FILE_ATTRIBUTES;
+    logPath = (portable ? directory : UserFolder()) + "Novadrift.log";
+    // A line of an earlier run's log must not pass for one of this run, nor may an
+    // earlier run still write to it.
+    const std::string fileName = programPath.substr(directory.size());
+    if (!PollUntil([&] { return !ProgramRuns(fileName); }, kProcessEndMs)) {
+        ADD_FAILURE() << "an earlier run of " << fileName << " has not ended";
+        return false;
+    }
+    if (!leaveEarlierLog) {
+        DeleteFileA(logPath.c_str());
+        if (GetFileAttributesA(logPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            ADD_FAILURE() << "the log of an earlier run stays: " << logPath;
+            return false;
+        }
+    }
     std::string commandLine = "\"" + programPath + "\"" + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
@@ -135,16 +210,33 @@ bool ScrSession::Pump(unsigned stepMs, const std::function<void()>& beforeBoxes)
     if (beforeBoxes) beforeBoxes();
     BoxSearch search = {process.dwProcessId, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-        char caption[256] = {};
-        char text[2048] = {};
-        GetWindowTextA(search.found, caption, sizeof caption);
-        GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
-        run.boxes.push_back({caption, text});
-        PostMessageA(search.found, WM_COMMAND, IDOK, 0);
-        Sleep(200);
-    }
+    if (search.found) AnswerBox(search.found);
     return Running();
+}
+
+void ScrSession::AnswerBox(HWND box) {
+    char caption[256] = {};
+    char text[2048] = {};
+    GetWindowTextA(box, caption, sizeof caption);
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    run.boxes.push_back({caption, text});
+    if (!IsExpected(run.boxes.back()))
+        ADD_FAILURE() << "a message box nobody expected: \"" << caption << "\": " << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    // Gone before the next look, so that it is recorded once.
+    const DWORD start = GetTickCount();
+    while (IsWindow(box) && IsWindowVisible(box)) {
+        if (GetTickCount() - start >= kBoxCloseMs) {
+            ADD_FAILURE() << "the box \"" << caption << "\" stays after its answer";
+            return;
+        }
+        MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
 }
 
 bool ScrSession::WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs) {
@@ -161,7 +253,11 @@ bool ScrSession::WaitForLogLine(const std::string& line, unsigned timeoutMs) {
 
 void ScrSession::Terminate() {
     TerminateProcess(process.hProcess, 99);
-    WaitForSingleObject(process.hProcess, 5000);
+    if (WaitForSingleObject(process.hProcess, kProcessEndMs) != WAIT_OBJECT_0)
+        ADD_FAILURE() << "the program does not end";
+    // An ended program cannot give back a display mode it set; the next run needs the
+    // desktop's.
+    ChangeDisplaySettingsA(nullptr, 0);
 }
 
 ScrRun ScrSession::Finish(unsigned timeoutMs) {
@@ -246,11 +342,36 @@ std::vector<std::string> RunLog() {
 }
 
 void RemoveRunLog() {
-    DeleteFileA((TestProgramDirectory() + "Novadrift.log").c_str());
+    const std::string path = TestProgramDirectory() + "Novadrift.log";
+    DeleteFileA(path.c_str());
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
 }
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+double LineStamp(const std::string& log, const std::string& body) {
+    std::istringstream lines(log);
+    std::string line;
+    const std::regex stamped("^ *([0-9]+\\.[0-9]{3}) : (.*?)\r?$");
+    while (std::getline(lines, line)) {
+        std::smatch match;
+        if (std::regex_match(line, match, stamped) && match[2] == body) return std::stod(match[1]);
+    }
+    return -1;
+}
+
+DisplayMode CurrentDisplayMode() {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return DisplayMode();
+    return {int(mode.dmPelsWidth), int(mode.dmPelsHeight), int(mode.dmBitsPerPel)};
+}
+
+std::string ModeName(const DisplayMode& mode) {
+    return std::to_string(mode.width) + "x" + std::to_string(mode.height) + "x" +
+           std::to_string(mode.bits);
 }
 
 namespace {
@@ -397,18 +518,22 @@ bool RunUnixCommand(const std::string& command, std::string* output, unsigned ti
         return false;
     if (process.hThread) CloseHandle(process.hThread);
     if (process.hProcess) CloseHandle(process.hProcess);
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(5)) {
-        if (GetFileAttributesA(windowsPath.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        std::string text = ReadFileText(windowsPath);
-        DeleteFileA(windowsPath.c_str());
-        // The output, a line feed, the exit status and a line feed.
-        if (text.size() < 3) return false;
-        const size_t end = text.find_last_of('\n', text.size() - 2);
-        if (end == std::string::npos) return false;
-        if (output) *output = text.substr(0, end);
-        return text.compare(end, std::string::npos, "\n0\n") == 0;
-    }
-    return false;
+    if (!PollUntil(
+            [&] { return GetFileAttributesA(windowsPath.c_str()) != INVALID_FILE_ATTRIBUTES; },
+            timeoutMs))
+        return false;
+    std::string text = ReadFileText(windowsPath);
+    DeleteFileA(windowsPath.c_str());
+    // The output, a line feed, the exit status and a line feed.
+    if (text.size() < 3) return false;
+    const size_t end = text.find_last_of('\n', text.size() - 2);
+    if (end == std::string::npos) return false;
+    if (output) *output = text.substr(0, end);
+    // The shell's status for a command it cannot find: the set-up lacks a tool a test
+    // needs, which fails the test rather than passing it by.
+    if (text.compare(end, std::string::npos, "\n127\n") == 0)
+        ADD_FAILURE() << "not installed (scripts/setup.sh installs it): " << command;
+    return text.compare(end, std::string::npos, "\n0\n") == 0;
 }
 
 }  // namespace
@@ -470,6 +595,41 @@ std::vector<std::string> Screenshots() {
     while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
+}
+
+void RemoveScreenshots() {
+    for (const std::string& name : Screenshots()) {
+        const std::string path = TestProgramDirectory() + "ScrShots\\" + name;
+        DeleteFileA(path.c_str());
+        EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+    }
+}
+
+std::string NewScreenshot(const std::vector<std::string>& before) {
+    std::vector<std::string> added;
+    for (const std::string& name : Screenshots())
+        if (std::find(before.begin(), before.end(), name) == before.end()) added.push_back(name);
+    return added.size() == 1 ? added[0] : "";
+}
+
+Shot ReadBmp24(const std::string& path) {
+    const std::string bytes = ReadFileText(path);
+    Shot shot;
+    if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0 || uint8_t(bytes[28]) != 24)
+        return shot;
+    shot.width = int(Le32(bytes, 18));
+    shot.height = int(Le32(bytes, 22));
+    // Rows stored bottom-up, blue first, padded to 4 bytes.
+    size_t pitch = (size_t(shot.width) * 3 + 3) & ~size_t(3);
+    size_t start = Le32(bytes, 10);
+    if (bytes.size() < start + pitch * size_t(shot.height)) return Shot();
+    for (int y = 0; y < shot.height; ++y) {
+        const uint8_t* row =
+            reinterpret_cast<const uint8_t*>(bytes.data()) + start + pitch * (shot.height - 1 - y);
+        for (int x = 0; x < shot.width; ++x)
+            shot.pixels.push_back({row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
+    }
+    return shot;
 }
 
 bool SavePng(const Shot& shot, const std::string& path) {

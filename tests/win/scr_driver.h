@@ -1,7 +1,8 @@
-// Starts Novadrift.scr as a child process, dismisses the message boxes it shows
-// (recording caption and text; its settings and about dialogs are left to the test)
-// and never waits longer than its time-out; sends it real input (SendInput, and
-// xdotool for the pointer) and reads its window back from the desktop.
+// Starts Novadrift.scr as a child process, answers the message boxes it shows
+// (recording caption and text, and failing the test on a box it was not told to expect;
+// the program's settings and about dialogs are left to the test) and never waits longer
+// than its time-out; sends it real input (SendInput, and xdotool for the pointer) and
+// reads its window back from the desktop.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +25,20 @@ struct ScrRun {
     std::vector<ShownBox> boxes;
 };
 
+// While it lives, a message box with this caption and text may be shown by the runs
+// the driver starts: it is answered and recorded. A box that no living ExpectedBox
+// names is answered too, and fails the test.
+class ExpectedBox {
+public:
+    ExpectedBox(const std::string& caption, const std::string& text);
+    ~ExpectedBox();
+    ExpectedBox(const ExpectedBox&) = delete;
+    ExpectedBox& operator=(const ExpectedBox&) = delete;
+
+private:
+    ShownBox box;
+};
+
 // The directory of the running test program, with a trailing backslash.
 std::string TestProgramDirectory();
 std::string ReadFileText(const std::string& path);
@@ -40,7 +55,9 @@ public:
 
     // Runs "<programPath><arguments>" (arguments taken as they are, so leading spaces
     // reach the program) in workingDirectory, or the program's own directory when empty.
-    // The log of an earlier run beside the program is removed first.
+    // Before it starts, every earlier run of the program must have ended and the log of
+    // an earlier run must be gone (the driver removes it), so a line
+    // found in the log is this run's; otherwise the test fails and nothing starts.
     bool Start(const std::string& programPath, const std::string& arguments,
                const std::string& workingDirectory = "");
     // Novadrift.scr beside the test program.
@@ -51,7 +68,8 @@ public:
     bool Pump(unsigned stepMs = 50, const std::function<void()>& beforeBoxes = {});
     // Until condition() holds (true), or the program ends or timeoutMs pass (false).
     bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs);
-    // Until the log beside the program holds this line (time stamp taken off).
+    // Until the run's log (beside a portable copy, else in the user's folder) holds this
+    // line (time stamp taken off).
     bool WaitForLogLine(const std::string& line, unsigned timeoutMs = 30000);
     // Until the program ends; timeoutMs from now it is ended and the run marked timed
     // out.
@@ -59,15 +77,20 @@ public:
     bool Running();
     // Milliseconds since the start.
     unsigned Elapsed() const;
+    // Before Start: the log of an earlier run is left where it is, for a test of how
+    // the program itself replaces it.
+    void LeaveEarlierLog() { leaveEarlierLog = true; }
 
     ScrRun run;
 
 private:
     void Terminate();
+    void AnswerBox(HWND box);
 
     PROCESS_INFORMATION process = {};
     std::string logPath;
     DWORD startTick = 0;
+    bool leaveEarlierLog = false;
 };
 
 // Runs "<directory>\Novadrift.scr<arguments>" (arguments taken as they are, so leading
@@ -125,10 +148,21 @@ private:
 std::vector<std::string> LogBodies(const std::string& log);
 // The log of the last run beside the test program, as LogBodies gives it.
 std::vector<std::string> RunLog();
-// Removes the log of an earlier run, so a test that waits for a line of the next run
-// does not find it there before that run has begun.
+// Removes the log of an earlier run beside the test program; the test fails when it
+// stays. (Every start does this itself.)
 void RemoveRunLog();
 bool HasLine(const std::vector<std::string>& lines, const std::string& line);
+// The time stamp, in seconds of the run, of the first line of a log with this body
+// ("SCREEN : Create window"); -1 when there is none.
+double LineStamp(const std::string& log, const std::string& body);
+
+// The display's mode now, as every program sees it.
+struct DisplayMode {
+    int width = 0, height = 0, bits = 0;
+};
+DisplayMode CurrentDisplayMode();
+// "800x600x32".
+std::string ModeName(const DisplayMode& mode);
 
 // A key pressed and released through the system's input queue, as a user's would be,
 // with its scan code; it goes to the window with the input focus.
@@ -177,6 +211,14 @@ Shot CaptureXRoot(unsigned timeoutMs = 15000);
 bool SavePng(const Shot& shot, const std::string& path);
 // The names of the screenshots (ScrShots\qv*.bmp) beside the program.
 std::vector<std::string> Screenshots();
+// Removes them: the program gives up after 101 dated names a day, which repeated test
+// runs reach.
+void RemoveScreenshots();
+// The one screenshot of those beside the program now that is not in `before`; empty
+// when there is not exactly one.
+std::string NewScreenshot(const std::vector<std::string>& before);
+// A 24-bit BMP file as a picture; empty when the file is not one.
+Shot ReadBmp24(const std::string& path);
 
 // A dialog of the program by its caption ("Novadrift", "About"), once it is shown.
 HWND FindProgramDialog(const char* caption);

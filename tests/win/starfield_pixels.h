@@ -1,6 +1,8 @@
 // What the default background looks like in a screenshot: stars and the lit cloud.
 #pragma once
 
+#include <string>
+
 #include "scr_driver.h"
 
 struct StarCount {
@@ -15,7 +17,12 @@ double CloudShare(const Shot& shot);
 // The rectangle [left, right) x [top, bottom) of a shot as a shot of its own.
 Shot PartOf(const Shot& shot, int left, int top, int right, int bottom);
 
-// Two frames of the saver a second apart show the star field: stars in many places,
-// the cloud over a good part, the tiled layer repeating seven times across, and the
-// picture moving between them.
+// What keeps a frame from showing the star field, empty when nothing does: stars in
+// many places, the cloud over a good part, the tiled layer repeating seven times across.
+std::string StarFieldFault(const Shot& shot);
+// Whether a later frame has moved on from an earlier one: the stars came on, the cloud
+// drifted (as a second does).
+bool MovedOn(const Shot& earlier, const Shot& later);
+
+// Two frames of the saver show the star field, and the picture moved between them.
 void ExpectMovingStarField(const Shot& first, const Shot& second);

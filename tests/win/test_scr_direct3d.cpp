@@ -21,25 +21,6 @@ bool HasLineStarting(const std::vector<std::string>& lines, const std::string& s
                        [&](const std::string& line) { return line.rfind(start, 0) == 0; });
 }
 
-// A 24-bit BMP file as a picture (rows stored bottom-up, blue first, padded to 4 bytes).
-Shot ReadBmp24(const std::string& bytes) {
-    Shot shot;
-    if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0 || uint8_t(bytes[28]) != 24)
-        return shot;
-    shot.width = int(Le32(bytes, 18));
-    shot.height = int(Le32(bytes, 22));
-    size_t pitch = (size_t(shot.width) * 3 + 3) & ~size_t(3);
-    size_t start = Le32(bytes, 10);
-    if (bytes.size() < start + pitch * size_t(shot.height)) return Shot();
-    for (int y = 0; y < shot.height; ++y) {
-        const uint8_t* row =
-            reinterpret_cast<const uint8_t*>(bytes.data()) + start + pitch * (shot.height - 1 - y);
-        for (int x = 0; x < shot.width; ++x)
-            shot.pixels.push_back({row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
-    }
-    return shot;
-}
-
 // Share of the 16 x 16 blocks whose mean colour differs by more than `tolerance` in a
 // channel. The screenshot holds a frame a moment older than the screen (stars move a
 // few pixels a frame, so blocks compare where single pixels would not).
@@ -66,40 +47,60 @@ double DifferentBlocks(const Shot& a, const Shot& b, int tolerance) {
     return blocks ? double(different) / blocks : 1.0;
 }
 
+// The picture upside down, or with red and blue swapped: what a wrong screenshot would
+// hold.
+Shot Flipped(const Shot& shot) {
+    Shot flipped = shot;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            flipped.pixels[size_t(y) * size_t(shot.width) + size_t(x)] =
+                shot.At(x, shot.height - 1 - y);
+    return flipped;
+}
+
+Shot Swapped(const Shot& shot) {
+    Shot swapped = shot;
+    for (Pixel& pixel : swapped.pixels) std::swap(pixel.r, pixel.b);
+    return swapped;
+}
+
 // A saved full-screen mode of 640x480x16 and no screen chosen: the Direct3D screen,
 // first under Wine, sets the mode and flips.
 TEST(ScrDirect3D, AFullScreenSettingDrawsTheStarFieldFullScreenWithDirect3D) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     WriteSettingsFile(settingsPath, SettingsValues());
-    RemoveRunLog();
-    std::vector<std::string> shotsBefore = Screenshots();
+    RemoveScreenshots();
+    const std::vector<std::string> shotsBefore = Screenshots();
+    ScrSession session;
+    ASSERT_TRUE(session.Start(" /s"));
+    ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
+    // The display has the mode's size (the virtual desktop tells every depth as its own).
+    const DisplayMode display = CurrentDisplayMode();
+    EXPECT_EQ(display.width, 640);
+    EXPECT_EQ(display.height, 480);
     Shot first, second, onScreen;
-    unsigned loadedAt = 0, firstAt = 0;
-    bool f12 = false, ended = false;
-    ScrRun run = RunScr(" /s", 90000, "", [&](unsigned elapsed) {
-        bool active = GetForegroundWindow() == FindWindowA("Novadrift", nullptr);
-        if (!loadedAt && HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;
-        if (!loadedAt) return;
-        if (first.pixels.empty() && elapsed >= loadedAt + 3000) {
+    ASSERT_TRUE(session.WaitUntil(
+        [&] {
             first = CaptureScrWindow();
-            firstAt = elapsed;
-        } else if (!first.pixels.empty() && second.pixels.empty() && elapsed >= firstAt + 1000) {
+            return StarFieldFault(first).empty();
+        },
+        30000))
+        << StarFieldFault(first);
+    ASSERT_TRUE(session.WaitUntil(
+        [&] {
             second = CaptureScrWindow();
-        } else if (!second.pixels.empty() && !f12 && active) {
-            PressKey(VK_F12);
-            f12 = true;
-        } else if (f12 && onScreen.pixels.empty() && Screenshots().size() > shotsBefore.size()) {
-            // The screenshot is on disk: the screen now shows the frames just after it.
-            onScreen = CaptureScrWindow();
-        } else if (!onScreen.pixels.empty() && !ended && active) {
-            PressKey('A');
-            ended = true;
-        }
-    });
-    ASSERT_TRUE(run.started);
+            return MovedOn(first, second);
+        },
+        15000));
+    ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+    PressKey(VK_F12);
+    // The screenshot is on disk: the screen now shows the frames just after it.
+    ASSERT_TRUE(session.WaitUntil([&] { return !NewScreenshot(shotsBefore).empty(); }, 15000));
+    onScreen = CaptureScrWindow();
+    ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+    PressKey('A');
+    ScrRun run = session.Finish(30000);
     EXPECT_FALSE(run.timedOut);
-    EXPECT_TRUE(ended);
-    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
 
     std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLine(log, "SCREEN : Direct 3d devices found:"));
@@ -128,22 +129,21 @@ TEST(ScrDirect3D, AFullScreenSettingDrawsTheStarFieldFullScreenWithDirect3D) {
     EXPECT_EQ(first.height, 480);
 
     // F12 saved a 24-bit picture of the whole frame that matches the screen.
-    std::vector<std::string> shots = Screenshots();
-    ASSERT_EQ(shots.size(), shotsBefore.size() + 1);
-    std::string newest;
-    for (const std::string& name : shots)
-        if (std::find(shotsBefore.begin(), shotsBefore.end(), name) == shotsBefore.end())
-            newest = name;
-    Shot saved = ReadBmp24(ReadFileText(TestProgramDirectory() + "ScrShots\\" + newest));
+    ASSERT_EQ(Screenshots().size(), shotsBefore.size() + 1);
+    Shot saved = ReadBmp24(TestProgramDirectory() + "ScrShots\\" + NewScreenshot(shotsBefore));
     ASSERT_EQ(saved.width, 640);
     ASSERT_EQ(saved.height, 480);
     ASSERT_EQ(onScreen.width, 640);
     ASSERT_EQ(onScreen.height, 480);
-    EXPECT_GT(CountStars(saved).places, 8);
-    EXPECT_GT(CloudShare(saved), 0.15);
-    // The intro moves between the two (its logo covers about 7 % of the blocks); a
-    // flipped or channel-swapped picture differs in more than half of them.
-    EXPECT_LT(DifferentBlocks(saved, onScreen, 12), 0.15);
+    EXPECT_EQ(StarFieldFault(saved), "");
+    // The intro moves between the two (its logo covers about 7 % of the blocks); the
+    // same picture flipped or with its channels swapped would differ in far more.
+    const double same = DifferentBlocks(saved, onScreen, 12);
+    const double flipped = DifferentBlocks(Flipped(saved), onScreen, 12);
+    const double swapped = DifferentBlocks(Swapped(saved), onScreen, 12);
+    EXPECT_LT(same, 0.15);
+    EXPECT_GT(flipped, 0.3) << same;
+    EXPECT_GT(swapped, 0.3) << same;
 
     // The settings file keeps the Direct3D screen and its device.
     std::string bytes = ReadFileText(settingsPath);
@@ -162,17 +162,12 @@ TEST(ScrDirect3D, ClosingTheWindowShutsDownInOrder) {
     // The editor's close destroys the window before the screen is closed: DirectDraw
     // lets go of it first.
     DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
-    RemoveRunLog();
-    unsigned loadedAt = 0;
-    bool closed = false;
-    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
-        if (!loadedAt && HasLine(RunLog(), "INIT : Exiting vx_init")) loadedAt = elapsed;
-        if (loadedAt && !closed && elapsed >= loadedAt + 1000) closed = CloseScrWindow();
-    });
-    ASSERT_TRUE(run.started);
-    EXPECT_TRUE(closed);
+    ScrSession session;
+    ASSERT_TRUE(session.Start(""));
+    ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
+    EXPECT_TRUE(CloseScrWindow());
+    ScrRun run = session.Finish(30000);
     EXPECT_FALSE(run.timedOut);
-    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
     std::vector<std::string> log = RunLog();
     auto at = [&](const std::string& line) { return std::find(log.begin(), log.end(), line); };
     EXPECT_NE(at("INIT : Found one. Using : Direct 3d"), log.end());

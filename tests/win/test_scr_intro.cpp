@@ -89,63 +89,55 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
         redStars = BackgroundWithStillChannel(redStars, channel, 0.0f);
     ASSERT_NE(redStars, background.Bytes());
     std::ofstream(backgroundPath, std::ios::binary) << redStars;
-    unsigned loadedAt = 0, pressedAt = 0;
-    size_t step = 0;
-    bool helpClosed = false;
-    Shot intro, beforeKeys, withAll, ended;
-    std::string stuck;
-    bool closed = false;
     // The OpenGL screen: its 32-bit pixel format keeps the overlay's colours exact, where
     // the Direct3D screen's 16-bit display mode rounds them.
     SettingsValues openGl;
     openGl.screenKind = 1;
     WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", openGl);
-    RemoveRunLog();
-    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
-        if (!loadedAt) {
-            // Loaded and in front: Space hides the editor, the scene has the whole screen.
-            if (HasLine(RunLog(), "INIT : Exiting vx_init") && SaverWindowActive()) {
-                PressKey(VK_SPACE);
-                loadedAt = elapsed;
-            }
-        } else if (intro.pixels.empty()) {
-            // Within the intro's first three seconds: the logo is in.
-            if (elapsed >= loadedAt + 2500) intro = CaptureScrWindow();
-        } else if (step < 3 && !pressedAt) {
-            if (!SaverWindowActive()) return;
-            if (step == 0) beforeKeys = CaptureScrWindow();
-            PressKey(steps[step].key);
-            pressedAt = elapsed;
-        } else if (step < 3) {
-            // A frame or two after the key, the overlay shows.
-            Shot shot = CaptureScrWindow();
-            if (steps[step].shown(shot)) {
-                withAll = shot;
-                ++step;
-                pressedAt = 0;
-            } else if (elapsed > pressedAt + 4000) {
-                stuck = steps[step].name;
-                step = 3;
-            }
-        } else if (!helpClosed) {
-            // The help box covers the logo's place: F1 again takes it away.
-            if (!SaverWindowActive()) return;
-            PressKey(VK_F1);
-            helpClosed = true;
-        } else if (ended.pixels.empty()) {
-            // The longest script ends 19 s after its start.
-            if (elapsed >= loadedAt + 21000) ended = CaptureScrWindow();
-        } else if (!closed) {
-            closed = CloseScrWindow();
-        }
-    });
-    ASSERT_TRUE(run.started);
+    ScrSession session;
+    ASSERT_TRUE(session.Start(""));
+    // Loaded and in front: Space hides the editor, the scene has the whole screen.
+    ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
+    ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+    PressKey(VK_SPACE);
+    // Within the intro's first seconds the logo comes in.
+    Shot intro;
+    ASSERT_TRUE(session.WaitUntil(
+        [&] {
+            intro = CaptureScrWindow();
+            return Whites(intro, kLogo) >= 1500;
+        },
+        15000))
+        << "no logo: " << Whites(intro, kLogo);
+    // Each key shows its overlay a frame or two later.
+    const Shot beforeKeys = CaptureScrWindow();
+    Shot withAll;
+    for (const Step& step : steps) {
+        ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+        PressKey(step.key);
+        EXPECT_TRUE(session.WaitUntil(
+            [&] {
+                withAll = CaptureScrWindow();
+                return step.shown(withAll);
+            },
+            10000))
+            << "the frame did not show the " << step.name;
+    }
+    // F1 again takes away the help box, which would hide the logo's place. The longest
+    // script ends 19 s after its start; then the logo is gone.
+    ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+    PressKey(VK_F1);
+    Shot ended;
+    EXPECT_TRUE(session.WaitUntil(
+        [&] {
+            ended = CaptureScrWindow();
+            return !HelpShown(ended) && Whites(ended, kLogo) < 300;
+        },
+        40000))
+        << "the logo stays: " << Whites(ended, kLogo);
+    EXPECT_TRUE(CloseScrWindow());
+    ScrRun run = session.Finish(30000);
     EXPECT_FALSE(run.timedOut);
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
-    EXPECT_EQ(stuck, "") << "the frame did not show that";
-    ASSERT_FALSE(intro.pixels.empty());
-    ASSERT_FALSE(ended.pixels.empty());
 
     // The logo's rectangle is lit white by the intro, far more than the star field
     // lights an area of its size above or below it; after the end it is not.
@@ -204,12 +196,11 @@ TEST_F(WithoutAtlas, TheRunEndsWithTheErrorBoxNamingTheFile) {
     // As the screensaver: the editor's layout is not part of the copy, which keeps the
     // log in the user's own folder.
     OtherUserFolder user(folder + "local");
+    ExpectedBox error("Error", "FXT - Unable to open \"./textures/nd.fxt\"");
     ScrRun run = RunScrAt(folder + "Novadrift.scr", " /s", 30000);
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].caption, "Error");
-    EXPECT_EQ(run.boxes[0].text, "FXT - Unable to open \"./textures/nd.fxt\"");
+    EXPECT_EQ(run.boxes.size(), 1u);
     std::vector<std::string> log =
         LogBodies(ReadFileText(folder + "local\\Novadrift\\Novadrift.log"));
     EXPECT_TRUE(HasLine(log, "INIT : Initializing intro"));

@@ -11,59 +11,52 @@
 
 namespace {
 
+const char kUnreadable[] = "Unable to read the configuration file.\nUsing default values";
+
 bool HasLineStarting(const std::vector<std::string>& lines, const std::string& start) {
     return std::any_of(lines.begin(), lines.end(),
                        [&](const std::string& line) { return line.rfind(start, 0) == 0; });
 }
 
-// A run without a switch whose window is closed after a while; it must end that way.
-ScrRun RunAndClose(unsigned afterMs) {
-    bool closed = false;
-    ScrRun run = RunScr("", 60000, "", [&](unsigned elapsed) {
-        if (!closed && elapsed >= afterMs) closed = CloseScrWindow();
-    });
-    EXPECT_TRUE(run.started);
-    EXPECT_TRUE(closed);
+// A run without a switch whose window is closed once its scene has loaded; it must end
+// that way.
+ScrRun RunAndClose() {
+    ScrSession session;
+    EXPECT_TRUE(session.Start(""));
+    EXPECT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
+    EXPECT_TRUE(CloseScrWindow());
+    ScrRun run = session.Finish(30000);
     EXPECT_FALSE(run.timedOut);
     return run;
 }
 
-TEST(ScrOpenGl, OpensFullScreenRunsAndShutsDownInOrderWhenClosed) {
-    // A saved full-screen mode of 640x480x16 and no screen chosen: the screen is found
-    // afresh, and the mode is set and given back. Without DirectX the Direct3D screen,
-    // first where it is there, stays out of the list.
-    WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", SettingsValues());
-    NoDirectDraw withoutDirectX;
-    ScrRun run = RunAndClose(3000);
-    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
-    std::vector<std::string> log =
-        LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
-    for (const char* start :
-         {"INIT : No direct X installed", "INIT : Found one. Using : Standard opengl",
-          "SCREEN : Starting video mode : 640x480x16 in fullscreen mode using Standard opengl",
-          "SCREEN : Successfully loaded OpenGl driver : opengl32.dll", "SCREEN : Vendor     : ",
-          "SCREEN : Renderer   : ", "SCREEN : Video mode setup was successfull",
-          "INIT :  ----- Entering main loop -----", "EXIT : xHandler return FALSE. Quiting.",
-          "EXIT : ExitMode()", "EXIT : Restoring screen resolution", "EXIT : Exiting ogl",
-          "EXIT : xExit - done"})
-        EXPECT_TRUE(HasLineStarting(log, start)) << start;
-    EXPECT_FALSE(HasLineStarting(log, "RAW:Error"));
-    // The background shipped beside the program is the one shown.
-    EXPECT_TRUE(HasLineStarting(log, "INIT : Loading background"));
-    EXPECT_FALSE(HasLineStarting(log, "INIT : Unable to load background"));
-}
-
-}  // namespace
-
-namespace {
-
-TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
+// No settings from an earlier run: the screen is found afresh and opens the desktop mode,
+// with no change of the display mode. Without DirectX the Direct3D screen, first where
+// it is there, stays out of the list. The settings file then keeps the screen really
+// used, which the next run opens again.
+TEST(ScrOpenGl, OpensTheDesktopShutsDownInOrderAndKeepsTheScreenInTheSettings) {
     std::string settingsPath = TestProgramDirectory() + "novadrift.cfg";
     DeleteFileA(settingsPath.c_str());
     {
         NoDirectDraw withoutDirectX;
-        RunAndClose(2000);
+        RunAndClose();
     }
+    std::vector<std::string> log = RunLog();
+    for (const char* start :
+         {"INIT : No direct X installed", "INIT : Found one. Using : Standard opengl",
+          "SCREEN : Successfully loaded OpenGl driver : opengl32.dll", "SCREEN : Vendor     : ",
+          "SCREEN : Renderer   : ", "SCREEN : Video mode setup was successfull",
+          "INIT :  ----- Entering main loop -----", "EXIT : xHandler return FALSE. Quiting.",
+          "EXIT : ExitMode()", "EXIT : Exiting ogl", "EXIT : xExit - done"})
+        EXPECT_TRUE(HasLineStarting(log, start)) << start;
+    EXPECT_TRUE(HasLineStarting(log, "SCREEN : Starting video mode : " + DesktopModeName() +
+                                         " in window mode using Standard opengl"));
+    EXPECT_FALSE(HasLineStarting(log, "EXIT : Restoring screen resolution"));
+    EXPECT_FALSE(HasLineStarting(log, "RAW:Error"));
+    // The background shipped beside the program is the one shown.
+    EXPECT_TRUE(HasLineStarting(log, "INIT : Loading background"));
+    EXPECT_FALSE(HasLineStarting(log, "INIT : Unable to load background"));
+
     std::string bytes = ReadFileText(settingsPath);
     ASSERT_EQ(bytes.size(), 386u);
     // The screen selection starts at offset 37 + 93 of the file.
@@ -78,10 +71,8 @@ TEST(ScrOpenGl, SettingsFileKeepsTheScreenReallyUsed) {
     EXPECT_EQ(u16(64), 1);  // the OpenGL screen's device part
 
     // With DirectX there again, the saved choice still opens the OpenGL screen.
-    ScrRun second = RunAndClose(2000);
-    EXPECT_TRUE(second.boxes.empty());
-    std::vector<std::string> log =
-        LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+    RunAndClose();
+    log = RunLog();
     EXPECT_TRUE(HasLineStarting(log, "INIT : Trying to setup screen from config file"));
     EXPECT_FALSE(HasLineStarting(log, "INIT : Failed. So trying to find a compatible screen"));
     EXPECT_TRUE(HasLineStarting(log, "SCREEN : Starting video mode : " + DesktopModeName() +
@@ -99,15 +90,12 @@ TEST(ScrOpenGl, AnUnreadableSettingsFileGivesTheInfoBoxAndDefaults) {
         broken << "width=800 height=600\n";
     }
     NoDirectDraw withoutDirectX;
-    ScrRun run = RunAndClose(3000);
-    ASSERT_GE(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].caption, "Info");
-    EXPECT_EQ(run.boxes[0].text, "Unable to read the configuration file.\nUsing default values");
     // The scene's loading clears what start-up tolerated: the reason is not shown again
     // when the run ends.
+    ExpectedBox info("Info", kUnreadable);
+    ScrRun run = RunAndClose();
     EXPECT_EQ(run.boxes.size(), 1u);
-    std::vector<std::string> log =
-        LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+    std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLineStarting(log, "SCREEN : Starting video mode : " + DesktopModeName() +
                                          " in window mode using Standard opengl"));
     // The run wrote a good file over the broken one.
@@ -142,13 +130,11 @@ TEST(ScrOpenGl, DamagedSettingsAndBackgroundFilesLoseOnlyWhatIsDamaged) {
     // Without a settings file to choose it, the OpenGL screen is the first one only
     // without DirectX.
     NoDirectDraw withoutDirectX;
-    ScrRun run = RunAndClose(3000);
     // The "Info" box and nothing else: the file was damaged, not of another kind.
-    ASSERT_EQ(run.boxes.size(), 1u) << run.boxes.back().caption << ": " << run.boxes.back().text;
-    EXPECT_EQ(run.boxes[0].caption, "Info");
-    EXPECT_EQ(run.boxes[0].text, "Unable to read the configuration file.\nUsing default values");
-    std::vector<std::string> log =
-        LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+    ExpectedBox info("Info", kUnreadable);
+    ScrRun run = RunAndClose();
+    EXPECT_EQ(run.boxes.size(), 1u);
+    std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLineStarting(log, "SCREEN : Starting video mode : " + DesktopModeName() +
                                          " in window mode using Standard opengl"));
     // The complete channels of the cut background were loaded.

@@ -1,6 +1,6 @@
 // The star field as the user sees it on the OpenGL screen: Novadrift.scr runs full
 // screen with the editor hidden, and its window's pixels are read back from the desktop
-// with GDI, twice, a second apart.
+// with GDI: a frame that shows it, and a later one that has moved on.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -18,35 +18,32 @@ TEST(ScrStarField, TheMovingStarFieldIsDrawnOverTheCloudAndTiledLayers) {
     SettingsValues openGl;
     openGl.screenKind = 1;
     WriteSettingsFile(TestProgramDirectory() + "novadrift.cfg", openGl);
+    ScrSession session;
+    ASSERT_TRUE(session.Start(""));
+    // Once loaded, Space hides the editor: the star field has the whole screen.
+    ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
+    ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+    PressKey(VK_SPACE);
     Shot first, second;
-    unsigned firstAt = 0;
-    bool closed = false;
-    unsigned windowSeen = 0;
-    RemoveRunLog();
-    ScrRun run = RunScr("", 90000, "", [&](unsigned elapsed) {
-        // Once loaded, Space hides the editor: the star field has the whole screen.
-        if (!windowSeen && SaverWindowActive() && HasLine(RunLog(), "INIT : Exiting vx_init")) {
-            PressKey(VK_SPACE);
-            windowSeen = elapsed;
-        }
-        // A few seconds in, so the first frames (and any mode change) are over.
-        if (windowSeen && first.pixels.empty() && elapsed >= windowSeen + 4000) {
+    ASSERT_TRUE(session.WaitUntil(
+        [&] {
             first = CaptureScrWindow();
-            firstAt = elapsed;
-        } else if (!first.pixels.empty() && second.pixels.empty() && elapsed >= firstAt + 1000) {
+            return StarFieldFault(first).empty();
+        },
+        30000))
+        << StarFieldFault(first);
+    ASSERT_TRUE(session.WaitUntil(
+        [&] {
             second = CaptureScrWindow();
-        } else if (!second.pixels.empty() && !closed) {
-            closed = CloseScrWindow();
-        }
-    });
-    ASSERT_TRUE(run.started);
+            return MovedOn(first, second);
+        },
+        15000));
+    EXPECT_TRUE(CloseScrWindow());
+    ScrRun run = session.Finish(30000);
     EXPECT_FALSE(run.timedOut);
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
     ExpectMovingStarField(first, second);
 
-    std::vector<std::string> log =
-        LogBodies(ReadFileText(TestProgramDirectory() + "Novadrift.log"));
+    std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLine(log, "INIT : Creating animator"));
     EXPECT_TRUE(HasLine(log, "INIT : Setting background"));
     EXPECT_TRUE(HasLine(log, "EXIT : Freeing VxAnimator"));

@@ -2,7 +2,8 @@
 // buffer, for what the scene compared with the OpenGL screen (test_both_screens) does
 // not show: the batches of 120 vertices and their counters, the calls it refuses, fade 1
 // and the clear without a colour, texture surfaces refilled and made again after a loss
-// of activation, screenshots, and the saved device choice.
+// of activation, screenshots, the saved device choice, and DirectX 7 asked for only
+// when the screen is first needed.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "ansi/bitmap.h"
+#include "ansi/memory.h"
 #include "base/texture.h"
 #include "d3d_fixture.h"
 
@@ -165,6 +167,11 @@ TEST_F(D3dScreenTest, ScreenshotIsADatedBmpOfTheFrame) {
 }
 
 TEST_F(D3dScreenTest, SavedChoiceGivesBackTheDeviceAndDriver) {
+    // The enumeration chose the device this window was opened with.
+    ASSERT_NE(screen->deviceInfo, nullptr);
+    EXPECT_TRUE(IsEqualGUID(screen->deviceInfo->deviceGuid, screen->deviceGuid));
+    EXPECT_EQ(screen->deviceInfo->selected, 1);
+    D3dDeviceInfo* const listed = screen->deviceInfo;
     uint8_t part[64];
     std::memset(part, 0xAA, sizeof part);
     ASSERT_EQ(screen->SaveSelection(part), 1);
@@ -177,11 +184,46 @@ TEST_F(D3dScreenTest, SavedChoiceGivesBackTheDeviceAndDriver) {
     ASSERT_EQ(screen->MatchSelection(part, 0), 1);
     EXPECT_TRUE(IsEqualGUID(screen->deviceGuid, device));
     EXPECT_TRUE(IsEqualGUID(screen->driverGuid, driver));
+    EXPECT_EQ(screen->savedDevice, 1);
     // A part without its leading 1 is no choice of this screen.
     part[0] = 0;
     EXPECT_EQ(screen->MatchSelection(part, 0), 0);
-    // The enumeration chose the device this window was opened with.
-    ASSERT_NE(screen->deviceInfo, nullptr);
-    EXPECT_TRUE(IsEqualGUID(screen->deviceInfo->deviceGuid, device));
-    EXPECT_EQ(screen->deviceInfo->selected, 1);
+    screen->deviceInfo = listed;
+    screen->savedDevice = 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// DirectX 7, asked when first needed
+
+namespace {
+
+HRESULT WINAPI NoDirectDraw(GUID*, void**, REFIID, IUnknown*) {
+    return DDERR_GENERIC;
+}
+
+}  // namespace
+
+TEST(D3dScreenDriver, FindingTheDriverMakesNoDirectDrawObject) {
+    // A run on another screen pays nothing for DirectDraw (under Wine each object sets
+    // up a whole wined3d device).
+    D3dScreen* screen = XNEW(D3dScreen);
+    ASSERT_EQ(screen->FindDriver(), 1);
+    EXPECT_EQ(screen->primaryDirectDraw, nullptr);
+    EXPECT_EQ(screen->IsAvailable(), 1);
+    ASSERT_EQ(screen->FindDirectX(), 1);
+    EXPECT_NE(screen->primaryDirectDraw, nullptr);
+    XDELETE(screen);
+}
+
+TEST(D3dScreenDriver, WithoutDirectX7TheScreenDropsOutWhenFirstNeeded) {
+    D3dScreen* screen = XNEW(D3dScreen);
+    ASSERT_EQ(screen->FindDriver(), 1);
+    screen->entries.createEx = NoDirectDraw;
+    EXPECT_EQ(screen->InitModeBySize(640, 480, 32, DISPLAY_FULLSCREEN, 1), 0);
+    EXPECT_EQ(PendingError(), "DirectX 7 not found");
+    EXPECT_EQ(screen->IsAvailable(), 0);
+    EXPECT_EQ(screen->GetModeList(), 0);
+    EXPECT_EQ(screen->ModeFirst() && screen->ModeValid(), 0) << "no modes listed";
+    ClearError();
+    XDELETE(screen);
 }
