@@ -224,8 +224,7 @@ int xMain(int32_t count, char** words) {
     LogMessage(LOG_INIT, "Entering xMain\n");
     SaverState* state = XNEW(SaverState);
     saverState = state;
-    // Kept apart: AppCleanup frees the state before the settings are saved.
-    const int32_t mode = state->ParseSaverCommandLine();
+    state->ParseSaverCommandLine();
     std::memset(&Settings, 0, sizeof Settings);
     glb->SetName("Novadrift");
     int result = Init(count, words);
