@@ -97,7 +97,7 @@ int PosixCreateDirectory(const char* path) { return mkdir(path, 0777) == 0; }
 int32_t PosixLastError() { return errno; }
 
 // The XDG base directory for configuration, else ~/.config; every missing level is made
-// (the new ones readable by the user alone, as that specification asks).
+// (the new ones readable by the user alone, as the XDG base directory rules ask).
 int PosixUserDirectory(char* buffer, int size) {
     const char* base = std::getenv("XDG_CONFIG_HOME");
     std::string path;

@@ -219,7 +219,8 @@ TEST(Module, WithoutAWindowItOpensItsOwnAndClosingItEndsTheRun) {
     XSendEvent(x, own, False, NoEventMask, &close);
     XSync(x, False);
     ASSERT_TRUE(run.Process().WaitExit(10.0));
-    EXPECT_TRUE(WIFEXITED(run.Process().WaitStatus()) && WEXITSTATUS(run.Process().WaitStatus()) == 0)
+    EXPECT_TRUE(WIFEXITED(run.Process().WaitStatus()) &&
+                WEXITSTATUS(run.Process().WaitStatus()) == 0)
         << run.Errors();
     EXPECT_NE(run.Log().find("The window was closed"), std::string::npos);
     EXPECT_NE(run.Log().find("--- Application returned at"), std::string::npos);
