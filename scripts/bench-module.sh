@@ -16,10 +16,8 @@ BUILD_DIR="$root/build/win32-bench"
 cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release -DNOVADRIFT_SANITIZE=OFF \
       -DNOVADRIFT_BENCHMARKS=ON >/dev/null
 cmake --build "$native" --target module_frames -j"$(nproc)" >/dev/null
-cmake -S "$root" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DNOVADRIFT_BENCHMARKS=ON >/dev/null
-cmake --build "$BUILD_DIR" --target module_frames -j"$(nproc)" >/dev/null
 source "$root/scripts/wine-env.sh"
+build_win32_bench module_frames
 trap stop_wine_and_display EXIT
 start_private_display
 prepare_wine_prefix real

@@ -8,10 +8,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR="$root/build/win32-bench"
-cmake -S "$root" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DNOVADRIFT_BENCHMARKS=ON >/dev/null
-cmake --build "$BUILD_DIR" --target startup_time Novadrift -j"$(nproc)" >/dev/null
 source "$root/scripts/wine-env.sh"
+build_win32_bench startup_time Novadrift
 trap stop_wine_and_display EXIT
 start_private_display
 prepare_wine_prefix

@@ -11,6 +11,16 @@ watcher_pid=""
 # What the box watcher closed: a run that leaves a box open fails (check_box_watcher).
 box_watcher_log="$BUILD_DIR/box-watcher.log"
 
+# The Release Win32 build of the benchmarks in $BUILD_DIR, made up to the given targets.
+build_win32_bench() {
+    local source_root
+    source_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+    cmake -S "$source_root" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$source_root/cmake/mingw-i686.cmake" \
+          -DNOVADRIFT_BENCHMARKS=ON >/dev/null
+    cmake --build "$BUILD_DIR" --target "$@" -j"$(nproc)" >/dev/null
+}
+
 start_private_display() {
     local number
     for number in $(seq 91 140); do
