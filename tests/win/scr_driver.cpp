@@ -365,7 +365,13 @@ double LineStamp(const std::string& log, const std::string& body) {
 DisplayMode CurrentDisplayMode() {
     DEVMODEA mode = {};
     mode.dmSize = sizeof mode;
-    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return DisplayMode();
+    // Wine writes its list of display devices anew after a mode change (the last test's
+    // end, say): a question in between finds no display, for a moment.
+    const DWORD start = GetTickCount();
+    while (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
+        if (GetTickCount() - start > 5000) return DisplayMode();
+        Sleep(20);
+    }
     return {int(mode.dmPelsWidth), int(mode.dmPelsHeight), int(mode.dmBitsPerPel)};
 }
 
