@@ -93,25 +93,33 @@ D3dScreen::D3dScreen()
       primaryRendersWindowed(0) {}
 
 int D3dScreen::FindDriver() {
-    library = LoadSystemLibrary("ddraw.dll");
-    if (!library) {
-        LogMessage(LOG_INIT, "No direct X installed\n");
-        return 0;
-    }
-    entries.createEx = LibraryEntry<DirectDrawCreateExFunction>(library, "DirectDrawCreateEx");
-    entries.enumerateEx =
-        LibraryEntry<DirectDrawEnumerateExFunction>(library, "DirectDrawEnumerateExA");
-    if (!entries.createEx || !entries.enumerateEx) {
-        LogMessage(LOG_INIT,
-                   "DirectDrawEx or DirectDrawEnumerateEx not found. I need DirectX 7.\n");
-        return 0;
+    switch (CheckSystemLibrary("ddraw.dll", {"DirectDrawCreateEx", "DirectDrawEnumerateExA"})) {
+        case LIBRARY_MISSING:
+            LogMessage(LOG_INIT, "No direct X installed\n");
+            return 0;
+        case LIBRARY_LACKS_FUNCTION:
+            LogMessage(LOG_INIT,
+                       "DirectDrawEx or DirectDrawEnumerateEx not found. I need DirectX 7.\n");
+            return 0;
+        case LIBRARY_HAS_FUNCTIONS:
+            break;
     }
     return 1;
 }
 
+int D3dScreen::LoadDriver() {
+    if (library) return 1;
+    library = LoadSystemLibrary("ddraw.dll");
+    if (!library) return 0;
+    entries.createEx = LibraryEntry<DirectDrawCreateExFunction>(library, "DirectDrawCreateEx");
+    entries.enumerateEx =
+        LibraryEntry<DirectDrawEnumerateExFunction>(library, "DirectDrawEnumerateExA");
+    return entries.createEx && entries.enumerateEx;
+}
+
 int D3dScreen::FindDirectX() {
     if (directX == DIRECTX_UNCHECKED) {
-        primaryDirectDraw = NewDirectDraw(nullptr);
+        primaryDirectDraw = LoadDriver() ? NewDirectDraw(nullptr) : nullptr;
         directX = primaryDirectDraw ? DIRECTX_FOUND : DIRECTX_MISSING;
         if (primaryDirectDraw) {
             DDCAPS caps;

@@ -83,11 +83,13 @@ public:
     D3dScreen();
     ~D3dScreen() override;
 
-    // ddraw.dll with its two entry points. Whether DirectX 7 works is asked only when
-    // the screen is first needed (FindDirectX): making a DirectDraw object costs some
-    // implementations (Wine's) a whole 3-D device set-up, which a run on another screen
-    // should not pay.
+    // ddraw.dll with its two entry points, read from the file. It is loaded, and whether
+    // DirectX 7 works asked, only when the screen is first needed (FindDirectX): loading
+    // it and making a DirectDraw object cost some implementations (Wine's) a whole 3-D
+    // device set-up, which a run on another screen should not pay.
     int FindDriver() override;
+    // ddraw.dll loaded, once, and its two entry points taken.
+    int LoadDriver();
     // The DirectX 7 check, once: a DirectDraw 7 object on the primary driver, kept for
     // the enumeration and the first open. Without it the screen drops out of the run
     // (IsAvailable 0), with "No direct X installed" in the log.

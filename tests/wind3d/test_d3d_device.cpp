@@ -14,6 +14,7 @@
 #include "ansi/memory.h"
 #include "base/texture.h"
 #include "d3d_fixture.h"
+#include "win/library_win.h"
 
 namespace {
 
@@ -208,16 +209,22 @@ TEST(D3dScreenDriver, FindingTheDriverMakesNoDirectDrawObject) {
     // up a whole wined3d device).
     D3dScreen* screen = XNEW(D3dScreen);
     ASSERT_EQ(screen->FindDriver(), 1);
+    EXPECT_EQ(screen->library, nullptr) << "loading ddraw.dll sets up wined3d";
     EXPECT_EQ(screen->primaryDirectDraw, nullptr);
     EXPECT_EQ(screen->IsAvailable(), 1);
     ASSERT_EQ(screen->FindDirectX(), 1);
+    EXPECT_NE(screen->library, nullptr);
     EXPECT_NE(screen->primaryDirectDraw, nullptr);
     XDELETE(screen);
+    EXPECT_EQ(CheckSystemLibrary("ddraw.dll", {"DirectDrawCreateEx", "DirectDrawCreateEy"}),
+              LIBRARY_LACKS_FUNCTION);
+    EXPECT_EQ(CheckSystemLibrary("nosuchlibrary.dll", {"DirectDrawCreateEx"}), LIBRARY_MISSING);
 }
 
 TEST(D3dScreenDriver, WithoutDirectX7TheScreenDropsOutWhenFirstNeeded) {
     D3dScreen* screen = XNEW(D3dScreen);
     ASSERT_EQ(screen->FindDriver(), 1);
+    ASSERT_EQ(screen->LoadDriver(), 1);
     screen->entries.createEx = NoDirectDraw;
     EXPECT_EQ(screen->InitModeBySize(640, 480, 32, DISPLAY_FULLSCREEN, 1), 0);
     EXPECT_EQ(PendingError(), "DirectX 7 not found");
