@@ -11,6 +11,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <list>
@@ -362,17 +363,52 @@ double LineStamp(const std::string& log, const std::string& body) {
     return -1;
 }
 
+namespace {
+
+// The display mode that display_mode.exe prints; false when it tells none.
+bool DisplayModeOfANewProgram(DisplayMode* mode) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherited, 0)) return false;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    std::string commandLine = "\"" + TestProgramDirectory() + "display_mode.exe\"";
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    std::string text;
+    if (started) {
+        char chunk[64];
+        DWORD got;
+        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got) text.append(chunk, got);
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(readEnd);
+    return std::sscanf(text.c_str(), "%dx%dx%d", &mode->width, &mode->height, &mode->bits) == 3;
+}
+
+}  // namespace
+
 DisplayMode CurrentDisplayMode() {
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    // Wine writes its list of display devices anew after a mode change (the last test's
-    // end, say): a question in between finds no display, for a moment.
+    // Asked of a program started for it: under Wine a long-running process (this one)
+    // can lose its view of the display devices after another program's mode changes,
+    // while every program started later sees them. Wine also writes its list of devices
+    // anew after a mode change, and a question in between finds none for a moment.
+    DisplayMode mode;
     const DWORD start = GetTickCount();
-    while (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
+    while (!DisplayModeOfANewProgram(&mode)) {
         if (GetTickCount() - start > 5000) return DisplayMode();
         Sleep(20);
     }
-    return {int(mode.dmPelsWidth), int(mode.dmPelsHeight), int(mode.dmBitsPerPel)};
+    return mode;
 }
 
 std::string ModeName(const DisplayMode& mode) {
