@@ -72,12 +72,12 @@ protected:
     // With the context current and the target set: "Video mode setup was successfull",
     // the view distances, the initial OpenGL state and black as the clear colour.
     void StartDrawing();
+    // glGetError until clear: an invalid value is logged as a warning, any other error
+    // recorded with the label. 1 when any error was seen.
+    int CheckErrors(const char* label);
 
 private:
     void SetInitialState();
     // glViewport for an area of the target (given y downward).
     void SetViewport(const ScreenArea& area);
-    // glGetError until clear: an invalid value is logged as a warning, any other error
-    // recorded with the label. 1 when any error was seen.
-    int CheckErrors(const char* label);
 };

@@ -138,11 +138,15 @@ int GlxScreen::IsReady() {
 }
 
 int GlxScreen::EndScene() {
-    if (!XWindowNow().ending) return OglRenderer::EndScene();
+    gl.glFlush();
     // The last frames of an ending run may have drawn on a window that its owner has just
     // destroyed (the daemon ends a module and closes its window at once): their errors
-    // are no fault of the run.
-    gl.glFlush();
+    // are no fault of the run. The window may go, or the quit signal come, while a frame
+    // is drawn, before the pump has seen it: an error is then checked against the window.
+    if (!XWindowNow().ending) {
+        if (CheckErrors("End scene") && XWindowLost()) ClearError();
+        return 1;
+    }
     // OpenGL keeps one flag per kind of error; a handful of reads clears them all.
     for (int read = 0; read < 16 && gl.glGetError() != GL_NO_ERROR; ++read) {
     }

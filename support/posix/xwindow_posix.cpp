@@ -347,6 +347,13 @@ void LetGoOfGoneWindow() {
 
 }  // namespace
 
+int XWindowLost() {
+    if (QuitSignalled() || state.ending || parts.windowGone) return 1;
+    if (!parts.display || !parts.window) return 0;
+    XWindowAttributes attributes;
+    return !XGetWindowAttributes(parts.display, parts.window, &attributes);
+}
+
 int PumpXWindowEvents() {
     const bool wasEnding = state.ending != 0;
     TakeWaitingEvents();

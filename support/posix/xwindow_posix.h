@@ -53,6 +53,9 @@ int CreateXContext();
 void CloseXWindow();
 WindowHandle XWindowHandle();
 const XWindowState& XWindowNow();
+// Whether the run is ending or its window is gone, asked of the X server itself (a round
+// trip), not of the events taken so far.
+int XWindowLost();
 // Shows the frame drawn: the buffer swap of a double-buffered visual.
 void SwapXBuffers();
 // The message pump's part: every waiting event of the X server taken; while the window
