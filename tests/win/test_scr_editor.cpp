@@ -306,7 +306,8 @@ public:
     // edge a frame, and a pointer move from the X server may overtake input sent before.
     void Button(DWORD edge) {
         MouseButton(edge);
-        ASSERT_TRUE(WaitForTwoFrames()) << "no frames after a button edge";
+        ASSERT_TRUE(WaitForTwoFrames()) << "no frames after a button edge " << edge << " at "
+                                         << pointerX << ", " << pointerY;
     }
     // The pointer found on the screen; one gone over the right or bottom edge is
     // brought back toward the top-left corner.
@@ -555,7 +556,10 @@ TEST(ScrEditor, SlidersChangeTheSceneAndTheEditorSavesThemAsAsked) {
         const std::string afterSave = ReadFileText(backgroundPath);
         editor.Click(480 + 53 + 8, 43 + 8);
         editor.Settle();
-        editor.Click(480 + 84 + 32, 460 + 8);
+        // The release ends the run: no frames are waited for after it.
+        editor.MoveTo(480 + 84 + 32, 460 + 8);
+        editor.Button(MOUSEEVENTF_LEFTDOWN);
+        MouseButton(MOUSEEVENTF_LEFTUP);
         const DWORD quitAt = GetTickCount();
         ScrRun run = editor.session.Finish(10000);
         EXPECT_FALSE(run.timedOut);
