@@ -88,6 +88,21 @@ double DetailCorrelation(const Shot& shot, const std::vector<double>& detail, in
 
 }  // namespace
 
+std::string QuartersFault(const Shot& shot, int left, int top, int width, int height) {
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const int x = left + (quarter % 2) * width / 2;
+        const int y = top + (quarter / 2) * height / 2;
+        Shot part = PartOf(shot, x, y, x + width / 2, y + height / 2);
+        StarCount stars = CountStars(part);
+        double cloud = CloudShare(part);
+        if (stars.pixels < 20 || stars.places < 3 || cloud <= 0.15 || cloud >= 0.995)
+            return "quarter at " + std::to_string(x) + ", " + std::to_string(y) + ": " +
+                   std::to_string(stars.pixels) + " star pixels in " +
+                   std::to_string(stars.places) + " places, cloud over " + std::to_string(cloud);
+    }
+    return "";
+}
+
 std::string StarFieldFault(const Shot& shot) {
     if (shot.pixels.empty()) return "no picture";
     // Stars, bright over the backdrop, in many places.

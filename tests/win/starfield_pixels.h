@@ -20,6 +20,9 @@ Shot PartOf(const Shot& shot, int left, int top, int right, int bottom);
 // What keeps a frame from showing the star field, empty when nothing does: stars in
 // many places, the cloud over a good part, the tiled layer repeating seven times across.
 std::string StarFieldFault(const Shot& shot);
+// What keeps the scene from covering the rectangle of a shot at (left, top), width x
+// height, empty when nothing does: stars and the cloud in every quarter of it.
+std::string QuartersFault(const Shot& shot, int left, int top, int width, int height);
 // Whether a later frame has moved on from an earlier one: the stars came on, the cloud
 // drifted (as a second does).
 bool MovedOn(const Shot& earlier, const Shot& later);

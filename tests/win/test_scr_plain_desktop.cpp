@@ -26,17 +26,7 @@ struct DesktopRun {
 std::string WholeScreenFault(const Shot& root) {
     if (root.width != 1024 || root.height != 768)
         return "a shot of " + std::to_string(root.width) + "x" + std::to_string(root.height);
-    for (int quarter = 0; quarter < 4; ++quarter) {
-        int left = (quarter % 2) * 512, top = (quarter / 2) * 384;
-        Shot part = PartOf(root, left, top, left + 512, top + 384);
-        StarCount stars = CountStars(part);
-        double cloud = CloudShare(part);
-        if (stars.pixels < 20 || stars.places < 3 || cloud <= 0.15 || cloud >= 0.995)
-            return "quarter at " + std::to_string(left) + ", " + std::to_string(top) + ": " +
-                   std::to_string(stars.pixels) + " star pixels in " +
-                   std::to_string(stars.places) + " places, cloud over " + std::to_string(cloud);
-    }
-    return "";
+    return QuartersFault(root, 0, 0, 1024, 768);
 }
 
 // The screensaver proper, the X screen taken once the scene covers it (or at the

@@ -122,18 +122,7 @@ Shot MonitorPart(const Shot& root, const Monitor& monitor) {
 std::string SceneFault(const Shot& root, const Monitor& monitor) {
     if (root.width < monitor.left + monitor.width || root.height < monitor.top + monitor.height)
         return "a shot of " + std::to_string(root.width) + "x" + std::to_string(root.height);
-    for (int quarter = 0; quarter < 4; ++quarter) {
-        const int left = monitor.left + (quarter % 2) * monitor.width / 2;
-        const int top = monitor.top + (quarter / 2) * monitor.height / 2;
-        Shot part = PartOf(root, left, top, left + monitor.width / 2, top + monitor.height / 2);
-        StarCount stars = CountStars(part);
-        double cloud = CloudShare(part);
-        if (stars.pixels < 20 || stars.places < 3 || cloud <= 0.15 || cloud >= 0.995)
-            return "quarter at " + std::to_string(left) + ", " + std::to_string(top) + ": " +
-                   std::to_string(stars.pixels) + " star pixels in " +
-                   std::to_string(stars.places) + " places, cloud over " + std::to_string(cloud);
-    }
-    return "";
+    return QuartersFault(root, monitor.left, monitor.top, monitor.width, monitor.height);
 }
 
 std::string BothMonitorsFault(const Shot& root) {
