@@ -170,6 +170,10 @@ void shutdown() {
 }
 
 void AppCleanup() {
+    // A run ended before its first frame (a quit signal while the module rested in a
+    // window never shown) had no editor teardown: its scenes go here, before the screen
+    // closes.
+    Scenes().DeleteAll();
     XDELETE(defaultCamera);
     defaultCamera = nullptr;
     if (saverState) static_cast<SaverState*>(saverState)->RestoreSaver();

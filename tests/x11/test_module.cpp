@@ -178,6 +178,22 @@ TEST(Module, AGivenWindowOnlyAtItsSizeAsItChangesAndNothingWhileUnmapped) {
     run.EndWithSigterm();
 }
 
+// The daemon's window before it is shown: the module rests from the start, and SIGTERM
+// ends it there as at any other time.
+TEST(Module, InAWindowNeverMappedItRestsAndSigtermEndsIt) {
+    PrivateDisplay display(800, 600);
+    Display* x = display.Connection();
+    Window window = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 400, 300, 0, 0, 0);
+    XSync(x, False);
+    char number[32];
+    std::snprintf(number, sizeof number, "0x%lx", window);
+    ModuleRun run(display, {"-window-id", number});
+    ASSERT_TRUE(
+        WaitFor([&] { return run.Log().find("Entering main loop") != std::string::npos; }, 30.0))
+        << run.Errors() << run.Log();
+    run.EndWithSigterm();
+}
+
 // The top-level window of that name on the display, or 0.
 Window FindTopLevel(Display* x, const char* name) {
     Window root = DefaultRootWindow(x), parent, *children = nullptr;
