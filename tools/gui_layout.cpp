@@ -39,7 +39,10 @@ float GuiTimingColumnX(int column) {
 // Ranges cover what the star field does something sensible with and the built-in
 // default background: colours and the layer opacity are bytes, the rotations degrees,
 // the world sizes and positions world units, cloud drift hundredths of the noise's
-// drift per frame, motion blur the part of the last frame dimmed away.
+// drift per frame, motion blur the part of the last frame dimmed away. Turn (±90),
+// speed (±15), cloud flow (0-5) and star size (0-2) are narrower than a background may
+// hold, so that a knob moves far enough to be dragged; a background's values outside a
+// slider's range stay as they are until that slider is moved.
 const GuiSlider kGuiSliders[] = {
     {"BGSBCR", GUI_PAGE_COLOURS, 0, 0, 0, 255, 0, 20, 1, "R",
      "Background red: sky colour, tints clouds and stars"},

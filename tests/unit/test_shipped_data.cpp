@@ -406,7 +406,8 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
             EXPECT_EQ(page == 11, timing) << row->keyword;
             ASSERT_EQ(widget->kind, WIDGET_SLIDER) << row->keyword;
             EXPECT_GT(std::strlen(widget->text), 10u) << row->keyword;
-            Widget* mode = config.layout.pages[page].widgets.FindById(row->id + MODE_BUTTON_ID_OFFSET);
+            Widget* mode =
+                config.layout.pages[page].widgets.FindById(row->id + MODE_BUTTON_ID_OFFSET);
             ASSERT_NE(mode, nullptr) << row->keyword;
             ASSERT_EQ(mode->kind, WIDGET_BUTTON);
             Button* button = static_cast<Button*>(mode);
@@ -517,6 +518,61 @@ TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
         }
     }
     EXPECT_GT(captions, 40);
+    config.layout.Free();
+}
+
+// The shipped sliders for turn, speed, flow and star size are narrower than what a
+// background may hold: values outside them stay through loading, the editor's frames
+// over every page with the animation running, and saving, while no slider is moved.
+TEST_F(ShippedData, ValuesOutsideTheSlidersRangesStayThroughTheEditor) {
+    CurrentTestScreen current;
+    ScratchDirectory scratch;
+    const std::string previous = CurrentDirectory();
+    ASSERT_TRUE(Platform().setCurrentDirectory(DataPath("").c_str()));
+    VxAnimator animator;
+    VxConfig config;
+    config.animator = &animator;
+    const int loaded = config.LoadGuiConfig(480, 0, 160, 480);
+    const int background = LoadBackground(&animator, "BGround.qvb");
+    Platform().setCurrentDirectory(previous.c_str());
+    ASSERT_EQ(loaded, 1) << PendingError();
+    ASSERT_EQ(background, 1) << PendingError();
+    const struct {
+        int32_t id;
+        float low, high, value;
+    } wide[] = {{CONTROL_BGSCRY, -170, 170, 150},
+                {CONTROL_BGSSZ, -19, 19, -18},
+                {CONTROL_BGSBCS, 7, 9, 8},
+                {CONTROL_BGSSIZE, 2.2f, 2.8f, 2.5f}};
+    for (const auto& channel : wide) {
+        animator.SetMode(channel.id, ANIM_NONE);
+        animator.SetHigh(channel.id, channel.high);
+        animator.SetLow(channel.id, channel.low);
+        animator.SetValue(channel.id, channel.value, VALUE_STORED, VALUE_TO_SCENE);
+    }
+    ASSERT_EQ(SaveBackground(&animator, "wide.qvb"), 1) << PendingError();
+
+    ASSERT_EQ(LoadBackground(&animator, "wide.qvb"), 1) << PendingError();
+    config.StartController();
+    // The pointer passes over every slider of both pages, no button held.
+    for (int frame = 0; frame < 200; ++frame) {
+        config.SetPage(CONTROL_BGSTARFIELD1 + frame % 2);
+        config.pointerX = 480.0f + float(frame % 20) * 8.0f;
+        config.pointerY = float(frame / 20) * 48.0f;
+        config.HandlePointer(0, 0, 0);
+        config.DrawEditor();
+        animator.StepAll();
+    }
+    ASSERT_EQ(SaveBackground(&animator, "again.qvb"), 1) << PendingError();
+    VxAnimator saved;
+    ASSERT_EQ(LoadBackground(&saved, "again.qvb"), 1) << PendingError();
+    for (const auto& channel : wide) {
+        const SliderChannel* kept = saved.Channel(channel.id);
+        EXPECT_EQ(kept->low, channel.low) << channel.id;
+        EXPECT_EQ(kept->high, channel.high) << channel.id;
+        EXPECT_EQ(kept->value, channel.value) << channel.id;
+    }
+    config.StopController();
     config.layout.Free();
 }
 
