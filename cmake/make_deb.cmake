@@ -3,7 +3,7 @@
 #   /usr/share/xscreensaver/config/novadrift.xml  its settings for the daemon's dialog
 #   /usr/share/novadrift/                       the shipped data
 #   /usr/share/man/man6/novadrift.6.gz          the manual page
-#   /usr/share/doc/novadrift/copyright
+#   /usr/share/doc/novadrift/copyright, changelog.gz
 # The libraries it needs come from dpkg-shlibdeps; ownership is root's (dpkg-deb
 # --root-owner-group), so no fakeroot is needed.
 foreach(name MODULE SOURCE STAGE VERSION ARCHITECTURE MAINTAINER HOMEPAGE OUTPUT)
@@ -41,6 +41,9 @@ file(COPY ${SOURCE}/linux/copyright DESTINATION ${STAGE}/usr/share/doc/novadrift
 # gzip -n: no name or time stamp, so the same page packs to the same bytes.
 run(sh -c "gzip -9n < '${SOURCE}/linux/novadrift.6' > '${STAGE}/usr/share/man/man6/novadrift.6.gz'")
 file(CHMOD ${STAGE}/usr/share/man/man6/novadrift.6.gz PERMISSIONS ${plain})
+# The package's own changelog; a version without a Debian revision names it changelog.gz.
+run(sh -c "gzip -9n < '${SOURCE}/linux/changelog' > '${STAGE}/usr/share/doc/novadrift/changelog.gz'")
+file(CHMOD ${STAGE}/usr/share/doc/novadrift/changelog.gz PERMISSIONS ${plain})
 
 # dpkg-shlibdeps reads debian/control of the directory it runs in.
 set(shlibs ${STAGE}-shlibs)

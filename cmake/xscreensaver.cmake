@@ -42,7 +42,8 @@ else()
     set(NOVADRIFT_DEB ${CMAKE_BINARY_DIR}/${DEB_NAME})
     file(GLOB_RECURSE SHIPPED_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
     set(DEB_SOURCES ${CMAKE_SOURCE_DIR}/linux/novadrift.xml ${CMAKE_SOURCE_DIR}/linux/novadrift.6
-                    ${CMAKE_SOURCE_DIR}/linux/copyright ${CMAKE_SOURCE_DIR}/cmake/make_deb.cmake)
+                    ${CMAKE_SOURCE_DIR}/linux/copyright ${CMAKE_SOURCE_DIR}/linux/changelog
+                    ${CMAKE_SOURCE_DIR}/cmake/make_deb.cmake)
     add_custom_command(OUTPUT ${NOVADRIFT_DEB}
         COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:novadrift> -DSOURCE=${CMAKE_SOURCE_DIR}
                 -DSTAGE=${CMAKE_BINARY_DIR}/deb-stage -DVERSION=${PROJECT_VERSION}
