@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The box watcher on a display that a test script starts: a box left open on the
+# Xephyr of a two-monitor display is closed and noted, and the run fails for it.
+set -uo pipefail
+BUILD_DIR=$(mktemp -d)
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+box_pid=""
+cleanup() {
+    [ -n "$box_pid" ] && kill "$box_pid" 2>/dev/null
+    [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null
+    stop_x_servers
+    rm -rf "$BUILD_DIR"
+}
+trap cleanup EXIT
+start_box_watcher || exit 1
+start_two_monitor_display 1280x720 || exit 1
+xmessage -title Error "A box no test answers" 2>/dev/null &
+box_pid=$!
+for _ in $(seq 1 300); do
+    [ -s "$box_watcher_log" ] && break
+    sleep 0.1
+done
+if check_box_watcher 2>/dev/null; then
+    echo "FAILED: the run passes with a box left open on $DISPLAY"
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+grep "on $DISPLAY: \"Error\"" "$box_watcher_log" || {
+    echo "FAILED: the watcher's note does not name the box on $DISPLAY:"
+    cat "$box_watcher_log"
+    echo "0 passed, 1 failed"
+    exit 1
+}
+echo "1 passed, 0 failed"
