@@ -15,10 +15,6 @@ namespace {
 // Where the sprites stand: z 350 in front of the intro's camera at the origin.
 const float kSpriteDepth = 350.0f;
 const float kAtlasUnit = 1.0f / 256.0f;
-// The sprites were laid out for a view that widened x by 4/3 (a square frustum over the
-// 640 x 480 screen); the screens now keep square pixels, so the sprites widen
-// themselves to keep their look.
-const float kSpriteWidening = 4.0f / 3.0f;
 // Vertex alpha of every sprite; the additive blend does not read it.
 const uint8_t kSpriteAlpha = 128;
 
@@ -277,8 +273,7 @@ int IntroLogo::Draw(const Camera* viewCamera) {
         Vertex quad[4];
         for (int i = 0; i < 4; ++i) {
             quad[i] = sprite.vertices[i];
-            quad[i].x =
-                (quad[i].x * sprite.scale.value[0] + sprite.offset.value[0]) * kSpriteWidening;
+            quad[i].x = quad[i].x * sprite.scale.value[0] + sprite.offset.value[0];
             quad[i].y = quad[i].y * sprite.scale.value[1] + sprite.offset.value[1];
             quad[i].z = quad[i].z * sprite.scale.value[2] + sprite.offset.value[2];
             quad[i].a = kSpriteAlpha;

@@ -163,7 +163,8 @@ void Camera::ViewMatrix(float matrix[16]) const {
 
 int Camera::Project(const float view[3], float* screenX, float* screenY) const {
     if (view[2] < viewNear || view[2] <= 0) return 0;
-    *screenX = viewX + halfWidth + scaleX * view[0] / view[2];
-    *screenY = viewY + halfHeight - scaleY * view[1] / view[2];
+    const double scale = halfHeight / std::tan(fov * kDegreesToRadians / 2.0);
+    *screenX = float(viewX + halfWidth + scale * view[0] / view[2]);
+    *screenY = float(viewY + halfHeight - scale * view[1] / view[2]);
     return 1;
 }

@@ -60,9 +60,10 @@ public:
     // Column-major 4 x 4 world-to-camera matrix as the OpenGL screen builds it: rows of
     // the orientation become columns, times a translation by minus the position.
     void ViewMatrix(float matrix[16]) const;
-    // A camera-space point onto the virtual screen (y downward) with the camera's
-    // scales: x = viewX + halfWidth + scaleX vx / vz, y = viewY + halfHeight -
-    // scaleY vy / vz. 0 when the point is not in front of the near plane.
+    // A camera-space point onto the virtual screen (y downward) as the screens draw it:
+    // one scale both ways, the field of view over the viewport's height, s = halfHeight /
+    // tan(fov / 2); x = viewX + halfWidth + s vx / vz, y = viewY + halfHeight - s vy / vz.
+    // 0 when the point is not in front of the near plane.
     int Project(const float view[3], float* screenX, float* screenY) const;
 
     // Fields, in the design's order.

@@ -73,11 +73,12 @@ SceneView CameraView(const MonitorView& view, const Camera& camera) {
     }
     SceneView scene;
     scene.viewport = ScreenArea{left, top, right - left, bottom - top};
-    // The field of view spans the viewport's width in the design; every target pixel
-    // is as wide as it is high.
+    // The field of view spans the viewport's height in the design and the width follows
+    // the monitor's shape (75 degrees across on 4:3, 92 on 16:9); every target pixel is
+    // as wide as it is high.
     const double t = std::tan(double(camera.fov) * kPi / 360.0);
-    const double designWidth = camera.viewWidth > 0.0f ? camera.viewWidth : kDesignWidth;
-    const double pixelsPerUnit = double(view.scale) * designWidth / (2.0 * t);
+    const double designHeight = camera.viewHeight > 0.0f ? camera.viewHeight : kDesignHeight;
+    const double pixelsPerUnit = double(view.scale) * designHeight / (2.0 * t);
     scene.halfWidth = float(scene.viewport.width / 2.0 / pixelsPerUnit);
     scene.halfHeight = float(scene.viewport.height / 2.0 / pixelsPerUnit);
     return scene;

@@ -13,8 +13,10 @@
 // are drawn over the whole monitor. The 3-D scene keeps square pixels: a camera's
 // viewport is placed with the same scale, and where it touches the design's edges it
 // reaches out to the monitor's, so a wider monitor sees more at its sides and a taller
-// one more above and below, all at one scale: the camera's field of view across its
-// viewport's width in the design.
+// one more above and below, all at one scale: the camera's field of view over its
+// viewport's height in the design. So everything a 640 x 480 viewport holds at 60
+// degrees up and down stays in view on every shape: 4:3 sees 75 degrees across, 16:9
+// 92, and a portrait monitor keeps the design's width and sees more above and below.
 //
 // Contents: areas and layouts; the view of one monitor; what a device's SetView sets
 // for a fill, a 2-D camera or a 3-D camera; the frustum matrix.

@@ -264,11 +264,11 @@ TEST(CameraTransform, APointAheadOfAnUnrotatedCamera) {
     ExpectVector(through, 1, 2, 10, 0);
     EXPECT_EQ(through[3], 1);
 
-    // x = 320 + 554.2563 x 1 / 10, y = 240 - 554.2563 x 2 / 10.
+    // 60 degrees over the height: x = 320 + 415.6922 x 1 / 10, y = 240 - 415.6922 x 2 / 10.
     float x = 0, y = 0;
     ASSERT_EQ(camera.Project(view, &x, &y), 1);
-    EXPECT_NEAR(x, 375.42563f, 1e-3f);
-    EXPECT_NEAR(y, 129.14875f, 1e-3f);
+    EXPECT_NEAR(x, 361.56922f, 1e-3f);
+    EXPECT_NEAR(y, 156.86156f, 1e-3f);
 }
 
 TEST(CameraTransform, ViewMatrixAfterRotationAndTranslation) {
@@ -324,10 +324,10 @@ TEST(CameraTransform, ProjectionForSixtyDegreesAt640x480) {
     camera.SetViewport(640, 480, 60, 0, 0, CAMERA_SQUARE);
     float p[16];
     FrustumMatrix(CameraView(MakeMonitorView({0, 0, 640, 480}, LAYOUT_CENTRED), camera), p);
-    // n / t = 1 / tan(30) = 1.7320508; square pixels, whatever the flag: vertical
-    // n / a = 1 / (0.75 t) = 2.3094011.
-    EXPECT_NEAR(p[0], 1.7320508f, 1e-5f);
-    EXPECT_NEAR(p[5], 2.3094011f, 1e-5f);
+    // Vertical n / t = 1 / tan(30) = 1.7320508; square pixels, whatever the flag:
+    // horizontal n / (4 t / 3) = 1.2990381.
+    EXPECT_NEAR(p[0], 1.2990381f, 1e-5f);
+    EXPECT_NEAR(p[5], 1.7320508f, 1e-5f);
     EXPECT_NEAR(p[10], -1001.0f / 999.0f, 1e-5f);
     // Elements 11 and 14 negated: w = +z, and z's offset 2 f n / (f - n).
     EXPECT_EQ(p[11], 1);

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "base/monitorview.h"
 #include "fxt1_encode.h"
 #include "intro.h"
 #include "misc.h"
@@ -51,11 +53,25 @@ IntroCommand Colour(int32_t target, float brightness, float seconds) {
     return {INTRO_COLOUR, target, {255, 255, 255, brightness}, seconds};
 }
 
+// A quad as drawn lies lit and whole inside the view a monitor makes of the camera.
+bool ShownWhole(const std::vector<Vertex>& quad, const SceneView& view) {
+    for (const Vertex& v : quad)
+        if (v.r < 100 || v.z <= 0 || std::fabs(v.x / v.z) > view.halfWidth ||
+            std::fabs(v.y / v.z) > view.halfHeight)
+            return false;
+    return true;
+}
+
 }  // namespace
 
+// Each script also shows every sprite whole at some moment on 4:3 and on 16:9.
 TEST_F(IntroTest, EachScriptEndsOnTimeWithEverySpriteBlack) {
     const double ends[INTRO_SCRIPT_COUNT] = {15, 19, 18};
     const int brightest[INTRO_SCRIPT_COUNT] = {200, 250, 175};
+    const ScreenArea monitors[] = {{0, 0, 1024, 768}, {0, 0, 1920, 1080}};
+    Camera view;
+    view.SetViewport(640, 480, 60, 0, 0, CAMERA_SQUARE);
+    CapturingScreen& screen = current.screen;
     for (int32_t script = 0; script < INTRO_SCRIPT_COUNT; ++script) {
         SCOPED_TRACE(script);
         Begin(script);
@@ -63,11 +79,22 @@ TEST_F(IntroTest, EachScriptEndsOnTimeWithEverySpriteBlack) {
         EXPECT_FLOAT_EQ(Sprite(0).offset.value[2], script == 2 ? -100 : 0);
         double seconds = 0;
         int peak = 0;
+        int shown[2] = {0, 0};
         for (; !intro.finished && seconds < 40; seconds += 0.02) {
             Frame(20);
             for (const IntroSprite& sprite : intro.sprites)
                 peak = std::max(peak, int(sprite.vertices[0].r));
+            screen.Forget();
+            intro.Draw(&view);
+            for (int m = 0; m < 2; ++m)
+                for (size_t i = 0; i < screen.drawn.size(); ++i)
+                    if (ShownWhole(
+                            screen.drawn[i],
+                            CameraView(MakeMonitorView(monitors[m], LAYOUT_CENTRED), intro.camera)))
+                        shown[m] |= 1 << i;
         }
+        EXPECT_EQ(shown[0], 0x1F);
+        EXPECT_EQ(shown[1], 0x1F);
         // Each of the dozen waits can end up to a frame late.
         EXPECT_GE(seconds, ends[script]);
         EXPECT_LE(seconds, ends[script] + 12 * 0.02 + 0.001);

@@ -35,20 +35,20 @@ double PixelsPerUnitY(const SceneView& scene) {
 
 TEST(MonitorView, TheSceneKeepsSquarePixelsAndOneScaleOnEveryShape) {
     const Camera camera = SceneCamera(640, 480);
-    // 4:3, as the design: 60 degrees across, square pixels (a = 0.75 t).
+    // 4:3, as the design: 60 degrees up and down, 75 across, square pixels.
     SceneView square = CameraView(MakeMonitorView({0, 0, 1024, 768}, LAYOUT_CENTRED), camera);
     ExpectArea(square.viewport, 0, 0, 1024, 768);
-    EXPECT_NEAR(square.halfWidth, kT, 1e-6);
-    EXPECT_NEAR(square.halfHeight, 0.75 * kT, 1e-6);
-    // 16:9 beside it: the same height of the scene, more at the sides.
+    EXPECT_NEAR(square.halfHeight, kT, 1e-6);
+    EXPECT_NEAR(square.halfWidth, kT * 4 / 3, 1e-6);
+    // 16:9 beside it: the same height of the scene, more at the sides (92 degrees).
     SceneView wide = CameraView(MakeMonitorView({1024, 0, 1280, 720}, LAYOUT_CENTRED), camera);
     ExpectArea(wide.viewport, 1024, 0, 1280, 720);
-    EXPECT_NEAR(wide.halfHeight, 0.75 * kT, 1e-6);
-    EXPECT_NEAR(wide.halfWidth, kT * 1280.0 / 960.0, 1e-6);
-    // Portrait: the same width, more above and below.
+    EXPECT_NEAR(wide.halfHeight, kT, 1e-6);
+    EXPECT_NEAR(wide.halfWidth, kT * 16 / 9, 1e-6);
+    // Portrait: the design's 75 degrees across, more above and below.
     SceneView tall = CameraView(MakeMonitorView({0, 0, 768, 1024}, LAYOUT_CENTRED), camera);
-    EXPECT_NEAR(tall.halfWidth, kT, 1e-6);
-    EXPECT_NEAR(tall.halfHeight, kT * 1024.0 / 768.0, 1e-6);
+    EXPECT_NEAR(tall.halfWidth, kT * 4 / 3, 1e-6);
+    EXPECT_NEAR(tall.halfHeight, kT * 16 / 9, 1e-6);
     for (const SceneView* scene : {&square, &wide, &tall})
         EXPECT_NEAR(PixelsPerUnitX(*scene), PixelsPerUnitY(*scene), 1e-3);
     // One scale: a monitor of the same height shows a thing as tall.

@@ -1,7 +1,7 @@
 // The intro and the frame's overlays as the user sees them: Novadrift.scr runs full
 // screen without a switch, its editor hidden, gets its keys through the system's input
-// queue, and its window is read back from the desktop. And a run whose intro atlas is
-// missing.
+// queue, and its window is read back from the desktop; the intro's text lines on 4:3.
+// And a run whose intro atlas is missing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -20,15 +20,19 @@ struct Area {
     float left, top, right, bottom;
 };
 
-// The logo: 90 x 35 units at depth 350 through a 60-degree square frustum.
-const Area kLogo = {178, 199, 462, 281};
+// The sprites at depth 350 with 60 degrees over the design's 480 units: 1.1877 design
+// units a unit. The logo is 90 x 35 units; the text lines are the rows of their glyphs:
+// sprite 1 ("V1.0"), 5 ("SCREENSAVER"), 3 and 4 ("RELAX AND" "DRIFT AWAY").
+const Area kLogo = {216, 201, 424, 279};
+const Area kTextLines[] = {
+    {306, 304, 334, 309}, {268, 451, 372, 459}, {229, 467, 314, 474}, {326, 467, 421, 474}};
 const Area kFrameRate = {0, 0, 40, 10};
 const Area kStatistics = {10, 10, 210, 90};
 const Area kHelpTitle = {160, 35, 340, 43};
 // The help box below its divider, clear of its outline.
 const Area kHelpBody = {12, 52, 468, 272};
-// Inside the help box right of its lines of text, over the logo's right end.
-const Area kHelpOverLogo = {432, 199, 462, 272};
+// Inside the help box between two of its lines of text, across the logo's letters.
+const Area kHelpOverLogo[] = {{216, 210, 424, 214}, {216, 222, 424, 226}};
 
 // Text and the logo's letters are white or near it; the backdrop never is in every
 // channel, and the test's stars are red.
@@ -40,11 +44,14 @@ bool IsHelpFill(const Pixel& p) {
     return std::abs(p.r - 30) <= 4 && std::abs(p.g - 40) <= 4 && std::abs(p.b - 50) <= 4;
 }
 
+// Over the design as the shot's monitor shows it: scaled uniformly and centred.
 template <typename Test>
 int Count(const Shot& shot, const Area& area, Test test) {
     if (shot.pixels.empty()) return 0;
-    int left = int(area.left * shot.width / 640), right = int(area.right * shot.width / 640);
-    int top = int(area.top * shot.height / 480), bottom = int(area.bottom * shot.height / 480);
+    const float scale = std::min(shot.width / 640.0f, shot.height / 480.0f);
+    const float x0 = (shot.width - 640 * scale) / 2, y0 = (shot.height - 480 * scale) / 2;
+    int left = int(x0 + area.left * scale), right = int(x0 + area.right * scale);
+    int top = int(y0 + area.top * scale), bottom = int(y0 + area.bottom * scale);
     int n = 0;
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x) n += test(shot.At(x, y));
@@ -54,6 +61,36 @@ int Count(const Shot& shot, const Area& area, Test test) {
 int Whites(const Shot& shot, const Area& area) {
     return Count(shot, area, IsWhite);
 }
+
+// The text lines lit now, a bit each: a tenth of a line's area lit by the faintest
+// script's white.
+int LinesLit(const Shot& shot) {
+    int lit = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int all = Count(shot, kTextLines[i], [](const Pixel&) { return 1; });
+        const int bright = Count(shot, kTextLines[i], [](const Pixel& p) {
+            return std::min({p.r, p.g, p.b}) >= 110;
+        });
+        if (all > 0 && bright * 10 >= all) lit |= 1 << i;
+    }
+    return lit;
+}
+
+// The background beside the program with red stars, put back afterwards: whatever is
+// white in a shot is the intro's or an overlay's.
+class RedStars {
+public:
+    RedStars() : background(TestProgramDirectory() + "BGround.qvb") {
+        std::string red = background.Bytes();
+        for (const char* channel : {"BGSECG", "BGSECB"})
+            red = BackgroundWithStillChannel(red, channel, 0.0f);
+        EXPECT_NE(red, background.Bytes());
+        std::ofstream(TestProgramDirectory() + "BGround.qvb", std::ios::binary) << red;
+    }
+
+private:
+    RestoredFile background;
+};
 
 // The three overlays each key toggles, told apart by their own regions.
 bool FrameRateShown(const Shot& shot) {
@@ -81,14 +118,7 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     const Step steps[] = {{"frame rate", 'F', FrameRateShown},
                           {"statistics", 'U', StatisticsShown},
                           {"help", VK_F1, HelpShown}};
-    // Red stars: whatever is white in a shot is the intro's or an overlay's.
-    std::string backgroundPath = TestProgramDirectory() + "BGround.qvb";
-    RestoredFile background(backgroundPath);
-    std::string redStars = background.Bytes();
-    for (const char* channel : {"BGSECG", "BGSECB"})
-        redStars = BackgroundWithStillChannel(redStars, channel, 0.0f);
-    ASSERT_NE(redStars, background.Bytes());
-    std::ofstream(backgroundPath, std::ios::binary) << redStars;
+    RedStars redStars;
     // The OpenGL screen: its 32-bit pixel format keeps the overlay's colours exact, where
     // the Direct3D screen's 16-bit display mode rounds them.
     SettingsValues openGl;
@@ -100,7 +130,8 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
     ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
     PressKey(VK_SPACE);
-    // Within the intro's first seconds the logo comes in.
+    // Within the intro's first seconds the logo comes in, and then its four text lines
+    // show under it at once (every script holds them together for seconds).
     Shot intro;
     ASSERT_TRUE(session.WaitUntil(
         [&] {
@@ -109,6 +140,10 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
         },
         15000))
         << "no logo: " << Whites(intro, kLogo);
+    int lines = 0;
+    EXPECT_TRUE(
+        session.WaitUntil([&] { return (lines = LinesLit(CaptureScrWindow())) == 15; }, 15000))
+        << "text lines shown: " << lines;
     // Each key shows its overlay a frame or two later.
     const Shot beforeKeys = CaptureScrWindow();
     Shot withAll;
@@ -131,7 +166,7 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     EXPECT_TRUE(session.WaitUntil(
         [&] {
             ended = CaptureScrWindow();
-            return !HelpShown(ended) && Whites(ended, kLogo) < 300;
+            return !HelpShown(ended) && Whites(ended, kLogo) < 300 && LinesLit(ended) == 0;
         },
         40000))
         << "the logo stays: " << Whites(ended, kLogo);
@@ -147,6 +182,7 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     EXPECT_GE(logo, 1500);
     EXPECT_GT(logo, 5 * std::max(Whites(intro, above), Whites(intro, below)));
     EXPECT_LT(Whites(ended, kLogo), 300);
+    EXPECT_EQ(LinesLit(ended), 0);
     // Over the star field: the cloud lights a good part of the frame around it.
     int cloud = 0;
     for (const Pixel& p : intro.pixels) cloud += p.b >= 30 && p.b > p.r;
@@ -156,7 +192,10 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     EXPECT_FALSE(StatisticsShown(beforeKeys));
     EXPECT_FALSE(HelpShown(beforeKeys));
     EXPECT_TRUE(FrameRateShown(withAll) && StatisticsShown(withAll) && HelpShown(withAll));
-    EXPECT_LT(Whites(withAll, kHelpOverLogo), 50);
+    for (const Area& gap : kHelpOverLogo) {
+        EXPECT_GT(Whites(intro, gap), 50);
+        EXPECT_LT(Whites(withAll, gap), 20);
+    }
 
     std::vector<std::string> log = RunLog();
     EXPECT_TRUE(HasLine(log, "INIT : Initializing intro"));

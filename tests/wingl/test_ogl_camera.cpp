@@ -1,8 +1,8 @@
 // The OpenGL screen's 3-D view: quads placed in the world through a Camera land where
 // the frustum puts them. The expected places are worked out here from the frustum,
-// not from the camera's own helpers: with near 1, t = tan(fov / 2) across the
-// viewport's width and a = t times its height over its width (square pixels, whatever
-// the camera's square flag), a camera-space point (x, y, z) lands on the virtual screen
+// not from the camera's own helpers: with near 1, a = tan(fov / 2) over the viewport's
+// height and t = a times its width over its height (square pixels, whatever the
+// camera's square flag), a camera-space point (x, y, z) lands on the virtual screen
 // at
 //   viewX + viewWidth / 2 x (1 + (x / z) / t),  viewY + viewHeight / 2 x (1 - (y / z) / a),
 // scaled to the mode; points behind the camera are not drawn.
@@ -32,8 +32,8 @@ struct Frustum {
 
     Frustum(float x, float y, float width, float height, float fov)
         : viewX(x), viewY(y), viewWidth(width), viewHeight(height) {
-        t = std::tan(fov * kPi / 360.0);
-        a = t * height / width;
+        a = std::tan(fov * kPi / 360.0);
+        t = a * width / height;
     }
     // A camera-space point on the virtual screen.
     float ScreenX(const Point& p) const {
@@ -109,9 +109,9 @@ TEST_F(OglCameraTest, TheFrustumLooksDownPlusZWithSquarePixels) {
     ExpectQuad(frustum, {0, 3, 10}, 0.5f, kBlue, black);
     // The numbers the formula gives: x > 0 lands right of centre, y > 0 above it, as
     // far for the same distance.
-    EXPECT_NEAR(frustum.ScreenX({3, 0, 10}), 320 + 320 * 0.3 / std::tan(kPi / 6), 0.01);
+    EXPECT_NEAR(frustum.ScreenX({3, 0, 10}), 320 + 240 * 0.3 / std::tan(kPi / 6), 0.01);
     EXPECT_NEAR(240 - frustum.ScreenY({0, 3, 10}), frustum.ScreenX({3, 0, 10}) - 320, 0.01);
-    EXPECT_GT(frustum.ScreenX({3, 0, 10}), 480);
+    EXPECT_GT(frustum.ScreenX({3, 0, 10}), 440);
     EXPECT_LT(frustum.ScreenY({0, 3, 10}), 120);
     // Nothing of the quad behind: around the centre quad all stays clear.
     EXPECT_COLOUR(AtVirtual(320 + 60, 240 + 60), black, 1);
@@ -127,9 +127,9 @@ TEST_F(OglCameraTest, FrustumOfAWideViewportIsShorterThanWide) {
     DrawQuad({0, 0, 10}, kAlongX, kAlongY, 0.5f, kRed);
     DrawQuad({0, 3, 10}, kAlongX, kAlongY, 0.5f, kBlue);
     ReadFrame();
-    // a = 0.75 t: the vertical scale grows by 4/3, so a square stays square on screen.
+    // t = 4 a / 3: the field widens with the viewport, so a square stays square on screen.
     const Frustum frustum(0, 0, 640, 480, 60);
-    EXPECT_NEAR(frustum.a, 0.75 * std::tan(kPi / 6), 1e-9);
+    EXPECT_NEAR(frustum.t, 4.0 / 3.0 * std::tan(kPi / 6), 1e-9);
     const Colour black = ClearedColour(kBlack);
     ExpectQuad(frustum, {0, 0, 10}, 0.5f, kRed, black);
     ExpectQuad(frustum, {0, 3, 10}, 0.5f, kBlue, black);
