@@ -105,7 +105,9 @@ HRESULT CALLBACK AddDevice(char* description, char*, D3DDEVICEDESC7* caps, void*
         *kept = *mode;
         if (!device->modes.AddBack(kept)) xFree(kept);
     }
-    if (device->modes.Count() == 0) {
+    // A device that draws in a window keeps the desktop mode and the window modes
+    // without any full-screen size (a display whose only mode is 1920x1080).
+    if (device->modes.Count() == 0 && !device->canRenderWindowed) {
         XDELETE(device);
         return D3DENUMRET_OK;
     }

@@ -1,7 +1,7 @@
 // The intro and the frame's overlays as the user sees them: Novadrift.scr runs full
 // screen without a switch, its editor hidden, gets its keys through the system's input
-// queue, and its window is read back from the desktop; the intro's text lines on 4:3.
-// And a run whose intro atlas is missing.
+// queue, and its window is read back from the desktop; the intro's text lines on 4:3
+// and on a 1920x1080 display. And a run whose intro atlas is missing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -202,6 +202,38 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
     EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
     for (const std::string& line : log)
         EXPECT_EQ(line.find("WARNING : Unable to load font"), std::string::npos) << line;
+}
+
+// On a display whose one mode is 1920x1080 (16:9, none of the full-screen sizes), the
+// screensaver without settings draws over the desktop with Direct3D, and the intro's
+// text lines show under its logo there too.
+TEST(FullHdXvfb, WithoutSettingsDirect3DDrawsAndTheIntrosLinesShow) {
+    DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
+    RedStars redStars;
+    ScrSession session;
+    ASSERT_TRUE(session.Start(" /s"));
+    ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
+    Shot root;
+    int lines = 0;
+    EXPECT_TRUE(session.WaitUntil(
+        [&] {
+            root = CaptureXRoot();
+            return (lines = LinesLit(root)) == 15;
+        },
+        30000))
+        << "text lines shown: " << lines;
+    EXPECT_EQ(root.width, 1920);
+    EXPECT_EQ(root.height, 1080);
+    ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+    PressKey('A');
+    ScrRun run = session.Finish(30000);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+    std::vector<std::string> log = RunLog();
+    EXPECT_TRUE(HasLine(log, "SCREEN : Starting video mode : " + DesktopModeName() +
+                                 " in window mode using Direct 3d"));
+    EXPECT_FALSE(HasLine(log, "SCREEN : No enumerated devices were accepted!"));
+    EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
 }
 
 // A copy of the program and its shipped textures without the atlas, in a folder of its
