@@ -60,8 +60,11 @@ void SetSettingsDefaults() {
 }
 
 // The settings dialog on the mode lists of every screen; OK also keeps the chosen
-// screen's choice for the next screensaver run.
+// screen's choice for the next screensaver run. The saved device is matched before the
+// lists are made, so the enumeration keeps it where it is still there rather than
+// putting its default device in its place.
 void ChooseSettings(WindowHandle owner) {
+    FindSavedScreen(&Settings.screenSelection, 0);
     GetScreenModeLists();
     if (ShowSettingsDialog(owner) != 1) return;
     SaveScreenChoice(FindScreenByKind(Settings.screenKind), &Settings.screenSelection);

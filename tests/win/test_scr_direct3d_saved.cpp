@@ -1,6 +1,7 @@
 // A saved Direct3D choice in the program under Wine: the saved device opens as it is,
 // with no driver, mode or device listed before the main loop, and draws; a saved
-// device that is not there gives way to the default one, with the reason in the log.
+// device that is not there gives way to the default one, with the reason in the log;
+// the settings dialog's OK keeps it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -160,6 +161,30 @@ TEST(ScrDirect3DSaved, ASavedDeviceThatIsGoneGivesWayToTheDefaultOne) {
     std::string device = bytes.substr(kSelection + kDeviceGuid, 16);
     EXPECT_NE(device, GuidBytes(kGoneDevice));
     EXPECT_NE(device, std::string(16, '\0'));
+}
+
+// The settings dialog lists every driver's devices, and its default is another device
+// than the saved one; OK keeps the saved one, which is still there.
+TEST(ScrDirect3DSaved, TheSettingsDialogsOkKeepsASavedDeviceThatIsThere) {
+    WriteSavedDirect3DChoice(SettingsPath(), kRgbDevice);
+    bool accepted = false;
+    ScrRun run = RunScr(" /r", 30000, "", [&](unsigned) {
+        HWND dialog = FindProgramDialog("Novadrift");
+        if (!dialog || accepted) return;
+        ClickButton(dialog, IDOK);
+        accepted = true;
+    });
+    EXPECT_TRUE(accepted);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+    std::vector<std::string> log = RunLog();
+    const size_t selected = LineStarting(log, "SCREEN : Default device selected : ");
+    ASSERT_LT(selected, log.size());
+    EXPECT_EQ(log[selected].find("RGB Software Emulation"), std::string::npos) << log[selected];
+    std::string bytes = ReadFileText(SettingsPath());
+    ASSERT_EQ(bytes.size(), 386u);
+    EXPECT_EQ(uint8_t(bytes[kSelection + 4]), 3);
+    EXPECT_EQ(bytes.substr(kSelection + kDeviceGuid, 16), GuidBytes(kRgbDevice));
 }
 
 }  // namespace
