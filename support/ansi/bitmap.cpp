@@ -157,15 +157,19 @@ int Bitmap::Load(const char* path) {
 
 namespace {
 
-// "<path up to its last '.'>YYYY-MM-DD_NN.<extension>" for the first n = 1..101 that
-// names no file yet; 0 when all do (or a name does not fit).
+// The day's last number: the first hundred take two digits, the ones after them as many
+// as they need, so a busy day's screenshots go on being saved.
+const long kLastDatedNumber = 9999;
+
+// "<path up to its last '.'>YYYY-MM-DD_NN.<extension>" for the first n = 1.. that names
+// no file yet; 0 when all do (or a name does not fit).
 int DatedPictureName(const char* path, const char* extension, char* result, int size) {
     const char* dot = std::strrchr(path, '.');
     int stemLength = dot ? int(dot - path) : 0;
     time_t now = std::time(nullptr);
     const tm* date = std::localtime(&now);
     if (!date) return 0;
-    for (long n = 1; n <= 101; ++n) {
+    for (long n = 1; n <= kLastDatedNumber; ++n) {
         int written = std::snprintf(result, size_t(size), "%.*s%04ld-%02ld-%02ld_%02ld.%s",
                                     stemLength, path, long(date->tm_year + 1900),
                                     long(date->tm_mon + 1), long(date->tm_mday), n, extension);

@@ -211,8 +211,7 @@ Shot CaptureXRoot(unsigned timeoutMs = 15000);
 bool SavePng(const Shot& shot, const std::string& path);
 // The names of the screenshots (ScrShots\qv*.bmp) beside the program.
 std::vector<std::string> Screenshots();
-// Removes them: the program gives up after 101 dated names a day, which repeated test
-// runs reach.
+// Removes them, so a test's screenshots are the only ones.
 void RemoveScreenshots();
 // The one screenshot of those beside the program now that is not in `before`; empty
 // when there is not exactly one.

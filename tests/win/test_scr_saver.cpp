@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,19 @@ const char kClosed[] = "EXIT : Screensaver - WM_CLOSE";
 TEST(ScrSaver, F12SavesTheFrameAndLeavesItRunningAnyOtherKeyEndsIt) {
     ChooseOpenGl();
     RemoveScreenshots();
+    // A busy day's first 101 names are taken: the numbers go on.
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char stem[32];
+    std::snprintf(stem, sizeof stem, "qv%04d-%02d-%02d_", today.wYear, today.wMonth, today.wDay);
+    CreateDirectoryA((TestProgramDirectory() + "ScrShots").c_str(), nullptr);
+    for (int n = 1; n <= 101; ++n) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%02d", n);
+        std::ofstream(TestProgramDirectory() + "ScrShots\\" + stem + number + ".bmp");
+    }
     const std::vector<std::string> shotsBefore = Screenshots();
+    ASSERT_EQ(shotsBefore.size(), 101u);
     ScrSession session;
     ASSERT_TRUE(StartSaver(session));
     ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
@@ -64,13 +77,11 @@ TEST(ScrSaver, F12SavesTheFrameAndLeavesItRunningAnyOtherKeyEndsIt) {
     // Each F12 saved the frame under a new dated name, as a 640 x 480 24-bit BMP.
     std::vector<std::string> shots = Screenshots();
     ASSERT_EQ(shots.size(), shotsBefore.size() + 2);
-    SYSTEMTIME today;
-    GetLocalTime(&today);
-    char stem[32];
-    std::snprintf(stem, sizeof stem, "qv%04d-%02d-%02d_", today.wYear, today.wMonth, today.wDay);
+    std::sort(shots.begin(), shots.end());
+    int number = 102;
     for (const std::string& name : shots) {
         if (std::find(shotsBefore.begin(), shotsBefore.end(), name) != shotsBefore.end()) continue;
-        EXPECT_EQ(name.rfind(stem, 0), 0u) << name;
+        EXPECT_EQ(name, stem + std::to_string(number++) + ".bmp");
         const std::string path = TestProgramDirectory() + "ScrShots\\" + name;
         EXPECT_EQ(ReadFileText(path).size(), 54u + 640u * 3u * 480u) << name;
         Shot frame = ReadBmp24(path);
