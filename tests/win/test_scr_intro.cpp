@@ -1,7 +1,8 @@
 // The intro and the frame's overlays as the user sees them: Novadrift.scr runs full
 // screen without a switch, its editor hidden, gets its keys through the system's input
 // queue, and its window is read back from the desktop; the intro's text lines on 4:3
-// and on a 1920x1080 display. And a run whose intro atlas is missing.
+// and on plain displays of 1920x1080 and 1024x768 under /s. And a run whose intro atlas
+// is missing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -204,10 +205,10 @@ TEST(ScrIntro, TheIntroPlaysOverTheStarFieldAndKeysShowTheOverlays) {
         EXPECT_EQ(line.find("WARNING : Unable to load font"), std::string::npos) << line;
 }
 
-// On a display whose one mode is 1920x1080 (16:9, none of the full-screen sizes), the
-// screensaver without settings draws over the desktop with Direct3D, and the intro's
-// text lines show under its logo there too.
-TEST(FullHdXvfb, WithoutSettingsDirect3DDrawsAndTheIntrosLinesShow) {
+// On a plain display of one mode, the screensaver without settings draws over the
+// desktop with Direct3D, and the intro's text lines show under its logo. At 1920x1080
+// (16:9, none of the full-screen sizes) and at 1024x768 (4:3).
+void ExpectDirect3DWithTheIntrosLines(int width, int height) {
     DeleteFileA((TestProgramDirectory() + "novadrift.cfg").c_str());
     RedStars redStars;
     ScrSession session;
@@ -222,8 +223,8 @@ TEST(FullHdXvfb, WithoutSettingsDirect3DDrawsAndTheIntrosLinesShow) {
         },
         30000))
         << "text lines shown: " << lines;
-    EXPECT_EQ(root.width, 1920);
-    EXPECT_EQ(root.height, 1080);
+    EXPECT_EQ(root.width, width);
+    EXPECT_EQ(root.height, height);
     ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
     PressKey('A');
     ScrRun run = session.Finish(30000);
@@ -234,6 +235,14 @@ TEST(FullHdXvfb, WithoutSettingsDirect3DDrawsAndTheIntrosLinesShow) {
                                  " in window mode using Direct 3d"));
     EXPECT_FALSE(HasLine(log, "SCREEN : No enumerated devices were accepted!"));
     EXPECT_TRUE(HasLine(log, "EXIT : xExit - done"));
+}
+
+TEST(FullHdXvfb, WithoutSettingsDirect3DDrawsAndTheIntrosLinesShow) {
+    ExpectDirect3DWithTheIntrosLines(1920, 1080);
+}
+
+TEST(PlainXvfb, WithoutSettingsTheIntrosLinesShowUnderTheLogoAt1024x768) {
+    ExpectDirect3DWithTheIntrosLines(1024, 768);
 }
 
 // A copy of the program and its shipped textures without the atlas, in a folder of its
