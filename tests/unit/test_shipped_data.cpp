@@ -470,18 +470,27 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
 // cycles) is read whole on the info line's one line; every scene slider's knob can be
 // dragged at once in the shipped background, its markers a good way apart; and the
 // panel has no button that does nothing visible (the scene arrows: there is one scene).
-TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
-    CurrentTestScreen current;
+namespace {
+
+// The editor on the shipped layout and background.
+void LoadShippedEditor(VxConfig& config, VxAnimator& animator) {
     const std::string previous = CurrentDirectory();
     ASSERT_TRUE(Platform().setCurrentDirectory(DataPath("").c_str()));
-    VxAnimator animator;
-    VxConfig config;
     config.animator = &animator;
     const int loaded = config.LoadGuiConfig(480, 0, 160, 480);
     const int background = LoadBackground(&animator, "BGround.qvb");
     Platform().setCurrentDirectory(previous.c_str());
     ASSERT_EQ(loaded, 1) << PendingError();
     ASSERT_EQ(background, 1) << PendingError();
+}
+
+}  // namespace
+
+TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
+    CurrentTestScreen current;
+    VxAnimator animator;
+    VxConfig config;
+    ASSERT_NO_FATAL_FAILURE(LoadShippedEditor(config, animator));
 
     InfoLine line;
     line.Setup(nullptr, 0, 466, 480, 13);
@@ -527,16 +536,9 @@ TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
 TEST_F(ShippedData, ValuesOutsideTheSlidersRangesStayThroughTheEditor) {
     CurrentTestScreen current;
     ScratchDirectory scratch;
-    const std::string previous = CurrentDirectory();
-    ASSERT_TRUE(Platform().setCurrentDirectory(DataPath("").c_str()));
     VxAnimator animator;
     VxConfig config;
-    config.animator = &animator;
-    const int loaded = config.LoadGuiConfig(480, 0, 160, 480);
-    const int background = LoadBackground(&animator, "BGround.qvb");
-    Platform().setCurrentDirectory(previous.c_str());
-    ASSERT_EQ(loaded, 1) << PendingError();
-    ASSERT_EQ(background, 1) << PendingError();
+    ASSERT_NO_FATAL_FAILURE(LoadShippedEditor(config, animator));
     const struct {
         int32_t id;
         float low, high, value;
