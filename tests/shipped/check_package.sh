@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package as lintian sees it: no error. Its warnings on spelling stay: they
-# are the program's own texts.
+# The Debian package as lintian sees it: no error. Its spelling notes stay: they name the
+# program's own texts.
 # Usage: check_package.sh PACKAGE.deb
 set -uo pipefail
-report=$(lintian --no-tag-display-limit "$1" 2>&1)
+report=$(lintian --tag-display-limit 0 "$1" 2>&1)
 status=$?
 echo "$report"
 if [ $status -ne 0 ] || grep -q '^E: ' <<<"$report"; then
