@@ -16,6 +16,7 @@
 #include "editor.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "animator.h"
 #include "ansi/memory.h"
@@ -41,16 +42,18 @@ namespace {
 // program's life.
 VxConfig config;
 
-RunRequests requests = {0, -1, 1.0f, ""};
+RunRequests requests = {0, -1, 1.0f, "", nullptr};
 
 // The background the run starts from: the file asked for, else the user's own copy or
-// the shipped one, else the built-in default. A file asked for that cannot be loaded is
-// logged with its reason, and the run goes on as if none had been asked for.
+// the shipped one, else the built-in default. A file asked for that cannot be loaded
+// whole is logged and told with its reason, and the run goes on as if none had been
+// asked for.
 void LoadStartBackground() {
     LogMessage(LOG_INIT, "Loading background\n");
+    char reason[ERROR_MESSAGE_SIZE] = "";
     if (requests.backgroundFile[0]) {
-        if (LoadBackground(config.animator, requests.backgroundFile)) return;
-        char reason[ERROR_MESSAGE_SIZE] = "no such file";
+        if (LoadWholeBackground(config.animator, requests.backgroundFile)) return;
+        std::snprintf(reason, sizeof reason, "no such file");
         GetErrorMessage(reason, sizeof reason);
         LogMessage(LOG_WARNING, "Unable to load background %s : %s\n", requests.backgroundFile,
                    reason);
@@ -60,11 +63,20 @@ void LoadStartBackground() {
     }
     char backgroundPath[FILE_NAME_SIZE];
     BackgroundPathToLoad(backgroundPath, sizeof backgroundPath);
-    if (!LoadBackground(config.animator, backgroundPath)) {
+    const bool loaded = LoadBackground(config.animator, backgroundPath) != 0;
+    if (!loaded) {
         // Start-up only logs: the built-in default goes on showing.
         LogMessage(LOG_INIT, "Unable to load background\n");
         ClearError();
     }
+    if (!reason[0] || !requests.tellUser) return;
+    char line[2 * FILE_NAME_SIZE + ERROR_MESSAGE_SIZE + 64];
+    std::snprintf(line, sizeof line, "the background %s cannot be used (%s): %s shows instead",
+                  requests.backgroundFile, reason,
+                  !loaded                                             ? "the built-in background"
+                  : std::strcmp(backgroundPath, BACKGROUND_FILE_NAME) ? "your own BGround.qvb"
+                                                                      : "the shipped background");
+    requests.tellUser(line);
 }
 
 // The star count held still at the count asked for; the speed toward the viewer, with the

@@ -19,6 +19,9 @@ struct RunRequests {
     int32_t starCount;                    // stars held at this count; -1: as the background says
     float speedFactor;                    // the speed toward the viewer, its range too, times this
     char backgroundFile[FILE_NAME_SIZE];  // read instead of BGround.qvb; empty: none
+    // Where the launcher wants a request it made that cannot be met said (one line);
+    // null: only the log has it.
+    void (*tellUser)(const char* line);
 };
 RunRequests& RequestsOfThisRun();
 
