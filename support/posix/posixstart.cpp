@@ -37,7 +37,7 @@ void TakeRequests(const ModuleOptions& options) {
         options.x,      options.y,      options.width,      options.height,   options.synchronous};
     RequestXTarget(target);
     RunRequests& requests = RequestsOfThisRun();
-    requests.showFrameRate = options.showFrameRate;
+    requests.showFrameRate = options.showFrameRate ? FRAME_RATE_OVERLAY : FRAME_RATE_HIDDEN;
     requests.starCount = options.starCount;
     requests.speedFactor = options.speed;
     std::snprintf(requests.backgroundFile, sizeof requests.backgroundFile, "%s",
