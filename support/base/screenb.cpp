@@ -148,8 +148,7 @@ int Screen::SetRenderState(int32_t state, int32_t value) {
             if (value == 0 || value == 1 || value == 2) ApplyTexturing(value == 2);
             break;
         case RS_BLEND:
-            if (value == SURFACE_OPAQUE || value == SURFACE_ADDITIVE || value == SURFACE_ALPHA)
-                ApplyBlend(value);
+            if (value >= SURFACE_OPAQUE && value <= SURFACE_FADE_ADD) ApplyBlend(value);
             break;
         case RS_DEPTH_TEST:
             if (value == 0 || value == 1) ApplyDepthTest(value == 1);

@@ -319,7 +319,7 @@ protected:
 
     // What the render-state values mean, for the device to apply. SetRenderState calls
     // them only with a meaningful value: texturing RS_TEXTURE 0 or 1 off, 2 on; blending
-    // RS_BLEND 0..2 (SurfaceBlendMode); depth testing RS_DEPTH_TEST 0 off, 1 on (the
+    // RS_BLEND 0..3 (SurfaceBlendMode); depth testing RS_DEPTH_TEST 0 off, 1 on (the
     // comparison is the device's); depth writes RS_DEPTH_WRITE 1 on, any other value off.
     virtual void ApplyTexturing(bool on) = 0;
     virtual void ApplyBlend(int32_t blendMode) = 0;

@@ -139,7 +139,10 @@ int OglRenderer::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t cou
     if (!CheckPrimitive(kind, vertices, count, QUAD_MESSAGE_WITH_COUNT)) return 0;
     if (kind < PRIM_POINTS || kind >= PRIM_KIND_COUNT) return 1;
     const uint8_t* base = reinterpret_cast<const uint8_t*>(vertices);
-    gl.glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, r));
+    // Only the fading blend takes the vertices' alpha: elsewhere the arrays carry red,
+    // green and blue, and alpha is the texture's.
+    const GLint channels = renderStates[RS_BLEND] == SURFACE_FADE_ADD ? 4 : 3;
+    gl.glColorPointer(channels, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, r));
     gl.glVertexPointer(3, GL_FLOAT, sizeof(Vertex), base);
     if (kind <= PRIM_LINE_STRIP) {
         gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -185,6 +188,8 @@ void OglRenderer::ApplyBlend(int32_t blendMode) {
     gl.glEnable(GL_BLEND);
     if (blendMode == SURFACE_ADDITIVE)
         gl.glBlendFunc(GL_ONE, GL_ONE);
+    else if (blendMode == SURFACE_FADE_ADD)
+        gl.glBlendFunc(GL_ONE, GL_SRC_ALPHA);
     else
         gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

@@ -650,8 +650,9 @@ void D3dScreen::ApplyTexturing(bool on) {
 
 void D3dScreen::ApplyBlend(int32_t blendMode) {
     if (!device) return;
-    static const DWORD sources[] = {D3DBLEND_ONE, D3DBLEND_ONE, D3DBLEND_SRCALPHA};
-    static const DWORD destinations[] = {D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA};
+    static const DWORD sources[] = {D3DBLEND_ONE, D3DBLEND_ONE, D3DBLEND_SRCALPHA, D3DBLEND_ONE};
+    static const DWORD destinations[] = {D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA,
+                                         D3DBLEND_SRCALPHA};
     device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE,
                            blendMode == SURFACE_OPAQUE ? FALSE : TRUE);
     device->SetRenderState(D3DRENDERSTATE_SRCBLEND, sources[blendMode]);
