@@ -378,6 +378,88 @@ void SwapXBuffers() {
 }
 
 // ---------------------------------------------------------------------------------------
+// Monitors
+
+namespace {
+
+// RandR's and Xinerama's records, as <X11/extensions/Xrandr.h> and <Xinerama.h> have them.
+struct RandrMonitor {
+    Atom name;
+    Bool primary, automatic;
+    int outputCount;
+    int x, y, width, height, widthMillimetres, heightMillimetres;
+    unsigned long* outputs;
+};
+struct XineramaScreen {
+    int number;
+    short x, y, width, height;
+};
+
+// An entry point of a library loaded for good (X's extension libraries hook the display),
+// or null.
+void* LibraryEntry(const char* library, const char* name) {
+    void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    return handle ? dlsym(handle, name) : nullptr;
+}
+
+int32_t RandrMonitors(ScreenArea* areas, int32_t most, int32_t* primary) {
+    auto queryVersion = reinterpret_cast<Status (*)(Display*, int*, int*)>(
+        LibraryEntry("libXrandr.so.2", "XRRQueryVersion"));
+    auto getMonitors = reinterpret_cast<RandrMonitor* (*)(Display*, Window, Bool, int*)>(
+        LibraryEntry("libXrandr.so.2", "XRRGetMonitors"));
+    auto freeMonitors = reinterpret_cast<void (*)(RandrMonitor*)>(
+        LibraryEntry("libXrandr.so.2", "XRRFreeMonitors"));
+    int major = 0, minor = 0, eventBase, errorBase;
+    if (!queryVersion || !getMonitors || !freeMonitors ||
+        !XQueryExtension(parts.display, "RANDR", &major, &eventBase, &errorBase) ||
+        !queryVersion(parts.display, &major, &minor) || major * 100 + minor < 105)
+        return 0;
+    int count = 0;
+    RandrMonitor* monitors = getMonitors(parts.display, parts.window, True, &count);
+    if (!monitors) return 0;
+    int32_t taken = 0;
+    for (int i = 0; i < count && taken < most; ++i) {
+        if (monitors[i].primary) *primary = taken;
+        areas[taken++] =
+            ScreenArea{monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
+    }
+    freeMonitors(monitors);
+    return taken;
+}
+
+int32_t XineramaScreens(ScreenArea* areas, int32_t most) {
+    auto isActive =
+        reinterpret_cast<Bool (*)(Display*)>(LibraryEntry("libXinerama.so.1", "XineramaIsActive"));
+    auto queryScreens = reinterpret_cast<XineramaScreen* (*)(Display*, int*)>(
+        LibraryEntry("libXinerama.so.1", "XineramaQueryScreens"));
+    if (!isActive || !queryScreens || !isActive(parts.display)) return 0;
+    int count = 0;
+    XineramaScreen* screens = queryScreens(parts.display, &count);
+    if (!screens) return 0;
+    int32_t taken = 0;
+    for (int i = 0; i < count && taken < most; ++i)
+        areas[taken++] =
+            ScreenArea{screens[i].x, screens[i].y, screens[i].width, screens[i].height};
+    XFree(screens);
+    return taken;
+}
+
+}  // namespace
+
+int32_t XRootMonitors(ScreenArea* areas, int32_t most, int32_t* primary) {
+    *primary = 0;
+    if (!parts.display || parts.window != RootWindow(parts.display, DefaultScreen(parts.display)))
+        return 0;
+    // One monitor from RandR may still be one of several Xinerama screens (a nested
+    // server shows its screens through Xinerama alone).
+    const int32_t fromRandr = RandrMonitors(areas, most, primary);
+    if (fromRandr > 1) return fromRandr;
+    *primary = 0;
+    const int32_t fromXinerama = XineramaScreens(areas, most);
+    return fromXinerama > 1 ? fromXinerama : 0;
+}
+
+// ---------------------------------------------------------------------------------------
 // The pump
 
 namespace {

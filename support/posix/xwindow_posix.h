@@ -5,7 +5,8 @@
 // Which window: the host window a screen opens in (InitInWindow), else what the module's
 // command line asked for (RequestXTarget, before the run): a window the XScreenSaver
 // daemon gives, the root window, or a window of the program's own for trying it out.
-// That window is the screen's one monitor.
+// That window is the screen's one monitor, unless it is the root window of several
+// monitors (XRootMonitors).
 //
 // The pump follows the window: its size as it changes; whether it is mapped (an unmapped
 // window is not drawn on, and the pump then waits for the X server or a quit signal
@@ -15,6 +16,7 @@
 
 #include <cstdint>
 
+#include "base/monitorview.h"
 #include "ogl/ogl_api.h"
 #include "platform.h"
 
@@ -78,6 +80,12 @@ int CreateXContext();
 void CloseXWindow();
 WindowHandle XWindowHandle();
 const XWindowState& XWindowNow();
+// The monitors the window shows on when it is the root window: RandR's monitors (1.5
+// and later), else Xinerama's screens, in root coordinates, at most `most`; `primary`
+// the one RandR calls primary (else the first). 0 for any other window, or when the
+// server tells neither (the window is then the one monitor). Both libraries are loaded
+// at run time: without them the root is one monitor.
+int32_t XRootMonitors(ScreenArea* areas, int32_t most, int32_t* primary);
 // Whether the run is ending or its window is gone, asked of the X server itself (a round
 // trip), not of the events taken so far.
 int XWindowLost();
