@@ -422,19 +422,23 @@ void StarField::DrawBackdrop(Screen* screen) {
         cloud.SetBlendMode(SURFACE_OPAQUE);
     }
     screen->SetView(nullptr);
-    screen->SetSurface(&cloud);
-    screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
     // The tiled layer without its picture would only wash the cloud over in the tint.
-    if (!tiledStars.texture) return;
+    if (!tiledStars.texture) {
+        screen->SetSurface(&cloud);
+        screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+        return;
+    }
     tiledStars.SetBlendMode(SURFACE_ADDITIVE);
     // Its small stars keep their shape: as many square tiles as the monitor shows of
     // the design at its uniform scale, lined up with the design's corner.
     float left, top, right, bottom;
     VisibleDesign(screen->view, &left, &top, &right, &bottom);
-    BackdropQuad(quad, tint, left / kTileSize, top / kTileSize, right / kTileSize,
+    Vertex tiles[4];
+    BackdropQuad(tiles, tint, left / kTileSize, top / kTileSize, right / kTileSize,
                  bottom / kTileSize);
-    screen->SetSurface(&tiledStars);
-    screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+    for (int corner = 0; corner < 4; ++corner)
+        SetAddedUv(&quad[corner], tiles[corner].u, tiles[corner].v);
+    screen->DrawTwoLayers(&cloud, &tiledStars, quad, 4);
 }
 
 int32_t StarField::WriteStar(int32_t i, Vertex* v) const {
