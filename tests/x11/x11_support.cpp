@@ -145,7 +145,9 @@ PrivateDisplay::~PrivateDisplay() {
 Picture Grab(Display* display, unsigned long window) {
     Picture picture;
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes)) return picture;
+    // A window not shown yet has no pixels to read (the server refuses).
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+        return picture;
     XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width),
                               unsigned(attributes.height), AllPlanes, ZPixmap);
     if (!image) return picture;
