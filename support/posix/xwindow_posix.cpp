@@ -403,15 +403,15 @@ void* LibraryEntry(const char* library, const char* name) {
 }
 
 int32_t RandrMonitors(ScreenArea* areas, int32_t most, int32_t* primary) {
+    int major = 0, minor = 0, eventBase, errorBase;
+    if (!XQueryExtension(parts.display, "RANDR", &major, &eventBase, &errorBase)) return 0;
     auto queryVersion = reinterpret_cast<Status (*)(Display*, int*, int*)>(
         LibraryEntry("libXrandr.so.2", "XRRQueryVersion"));
     auto getMonitors = reinterpret_cast<RandrMonitor* (*)(Display*, Window, Bool, int*)>(
         LibraryEntry("libXrandr.so.2", "XRRGetMonitors"));
     auto freeMonitors = reinterpret_cast<void (*)(RandrMonitor*)>(
         LibraryEntry("libXrandr.so.2", "XRRFreeMonitors"));
-    int major = 0, minor = 0, eventBase, errorBase;
     if (!queryVersion || !getMonitors || !freeMonitors ||
-        !XQueryExtension(parts.display, "RANDR", &major, &eventBase, &errorBase) ||
         !queryVersion(parts.display, &major, &minor) || major * 100 + minor < 105)
         return 0;
     int count = 0;
