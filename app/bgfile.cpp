@@ -40,7 +40,9 @@ void RefreshKeyRanges(SliderChannel* channel) {
     }
 }
 
-int Malformed() { return SetErrorText("Malformed background file"); }
+int Malformed() {
+    return SetErrorText("Malformed background file");
+}
 
 // A damaged file can hold numbers no channel can use; such a channel keeps what it had.
 bool Usable(const SliderTableRow* row, const StoredChannel& stored) {
@@ -101,8 +103,7 @@ int WriteChannel(XiffFile* file, const SliderTableRow* row, VxAnimator* animator
            file->WriteLong(channel->mode) && file->WriteFloat(channel->value) &&
            file->WriteFloat(channel->low) && file->WriteFloat(channel->high) &&
            file->WriteLong(channel->transitionRandom) &&
-           file->WriteFloat(channel->transitionTime) &&
-           file->WriteFloat(channel->transitionLow) &&
+           file->WriteFloat(channel->transitionTime) && file->WriteFloat(channel->transitionLow) &&
            file->WriteFloat(channel->transitionHigh) && file->WriteLong(channel->delayRandom) &&
            file->WriteFloat(channel->delay) && file->WriteFloat(channel->delayLow) &&
            file->WriteFloat(channel->delayHigh) && file->EndChunk();
@@ -142,14 +143,23 @@ int LoadBackground(VxAnimator* animator, const char* path) {
     return 1;
 }
 
+int LoadWholeBackground(VxAnimator* animator, const char* path) {
+    if (!FileExists(path)) return 0;
+    XiffFile file;
+    if (!file.Open(path, FILE_READ)) return 0;
+    if (file.IsCut()) return SetErrorText("Background file is cut short");
+    file.Close();
+    return LoadBackground(animator, path);
+}
+
 int SaveBackground(VxAnimator* animator, const char* path) {
     char temporary[FILE_NAME_SIZE];
     if (!TemporarySavePath(path, temporary, sizeof temporary)) return 0;
     XiffFile file;
     if (!file.Open(temporary, FILE_WRITE)) return 0;
     int ok = file.BeginChunk("NOVADRIFT", 0) && file.BeginChunk("HEADER", 0) &&
-             file.WriteByte(uint8_t(kBackgroundVersion)) && file.WriteLong(0) &&
-             file.EndChunk() && file.BeginChunk("SLIDERS", 0);
+             file.WriteByte(uint8_t(kBackgroundVersion)) && file.WriteLong(0) && file.EndChunk() &&
+             file.BeginChunk("SLIDERS", 0);
     for (const SliderTableRow* row = SliderTable; ok && row->id != CONTROL_END; ++row)
         if (row->storage == CONTROL_SAVED) ok = WriteChannel(&file, row, animator);
     ok = ok && file.EndChunk() && file.EndChunk();

@@ -21,6 +21,9 @@ void BackgroundPathToLoad(char* path, int size);
 // channel as it was.
 int LoadBackground(VxAnimator* animator, const char* path);
 // 1 written; the old file is replaced only by a complete new one.
+// As LoadBackground, but a file that ends before its last chunk does is refused whole,
+// "Background file is cut short", before any channel is read.
+int LoadWholeBackground(VxAnimator* animator, const char* path);
 int SaveBackground(VxAnimator* animator, const char* path);
 // 1 read, 2 no chunk of the row's keyword, 0 a chunk too short for a channel or
 // holding numbers it cannot use (the channel is then left as it was).

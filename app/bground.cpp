@@ -99,7 +99,10 @@ StarField::StarField()
       cameraPositionZ(0.0f),
       backdropOpacity(255),
       cloudSpeed(0.5f),
-      starCountRefused(false) {
+      starCountRefused(false),
+      cloudMadeAt(std::nanf("")),
+      starVertices(nullptr),
+      starVertexCapacity(0) {
     starSprite.SetBlendMode(SURFACE_ADDITIVE);
     const uint8_t background[4] = {0, 0, 0, 0};
     const uint8_t start[4] = {0, 0, 0, 255};
@@ -112,6 +115,7 @@ StarField::StarField()
 StarField::~StarField() {
     FreeTextures();
     if (stars) xFree(stars);
+    if (starVertices) xFree(starVertices);
 }
 
 void StarField::PlaceStar(int32_t i, float depth) {
@@ -292,6 +296,13 @@ void BackdropQuad(Vertex quad[4], const uint8_t tint[3], float u0, float v0, flo
     quad[3] = MakeVertex(0.0f, 479.9f, 1.0f, colour, u0, v1);
 }
 
+// What motion blur leaves of the last frame, as the fading blend's alpha: the blur
+// within 0..1, rounded (a blur that is no number leaves the frame whole).
+uint8_t KeptByBlur(float motionBlur) {
+    if (std::isnan(motionBlur)) return 255;
+    return uint8_t(std::lround(std::clamp(motionBlur, 0.0f, 1.0f) * 255.0f));
+}
+
 // A surface whose texture could not be made draws untextured rather than with
 // whatever texture the device had bound last.
 void MatchTextureMode(CSurface& surface) {
@@ -301,6 +312,7 @@ void MatchTextureMode(CSurface& surface) {
 }  // namespace
 
 void StarField::FreeTextures() {
+    cloudMadeAt = std::nanf("");
     starSprite.FreeTexture();
     cloud.FreeTexture();
     tiledStars.FreeTexture();
@@ -336,12 +348,19 @@ int StarField::Release() {
     if (stars) xFree(stars);
     stars = nullptr;
     starCount = starCapacity = 0;
+    if (starVertices) xFree(starVertices);
+    starVertices = nullptr;
+    starVertexCapacity = 0;
     FreeTextures();
     return 1;
 }
 
 int StarField::Update(const Camera* viewCamera) {
-    if (GenerateCloudImage(cloudSpeed)) cloud.SetTexture(&CloudImage());
+    const float cloudAt = CloudOffset();
+    if (cloudAt != cloudMadeAt && GenerateCloudImage(cloudSpeed)) {
+        cloud.SetTexture(&CloudImage());
+        cloudMadeAt = cloudAt;
+    }
     if (rotationChanged) {
         camera.ResetOrientation();
         camera.SetRotation(rotationX, rotationY, rotationZ);
@@ -385,17 +404,6 @@ bool StarField::IsFar(int32_t i) const {
 }
 
 void StarField::DrawBackdrop(Screen* screen) {
-    if (motionBlur != 0.0f) {
-        // The previous frame is darkened rather than erased, which leaves trails, and
-        // the cloud adds onto it.
-        static const Rgba black = {0, 0, 0, 255};
-        screen->Clear(&black, motionBlur, CLEAR_COLOUR);
-        cloud.SetBlendMode(SURFACE_ADDITIVE);
-    } else {
-        // The opaque cloud covers the whole screen, so nothing needs clearing.
-        cloud.SetBlendMode(SURFACE_OPAQUE);
-    }
-    screen->SetView(nullptr);
     float k = backdropOpacity * (1.0f / 255.0f);
     const uint8_t tint[3] = {uint8_t(k * backgroundColour[0]), uint8_t(k * backgroundColour[1]),
                              uint8_t(k * backgroundColour[2])};
@@ -404,36 +412,46 @@ void StarField::DrawBackdrop(Screen* screen) {
     // The soft cloud is stretched over the monitor, whatever its shape.
     MatchTextureMode(cloud);
     BackdropQuad(quad, tint, 0.0f, 0.0f, 1.0f, 1.0f);
-    screen->SetSurface(&cloud);
-    screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+    if (motionBlur != 0.0f) {
+        // The previous frame is darkened rather than erased, which leaves trails, and
+        // the cloud adds onto it: one pass over the monitor for both.
+        cloud.SetBlendMode(SURFACE_FADE_ADD);
+        for (Vertex& corner : quad) corner.a = KeptByBlur(motionBlur);
+    } else {
+        // The opaque cloud covers the whole screen, so nothing needs clearing.
+        cloud.SetBlendMode(SURFACE_OPAQUE);
+    }
+    screen->SetView(nullptr);
     // The tiled layer without its picture would only wash the cloud over in the tint.
-    if (!tiledStars.texture) return;
+    if (!tiledStars.texture) {
+        screen->SetSurface(&cloud);
+        screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+        return;
+    }
     tiledStars.SetBlendMode(SURFACE_ADDITIVE);
     // Its small stars keep their shape: as many square tiles as the monitor shows of
     // the design at its uniform scale, lined up with the design's corner.
     float left, top, right, bottom;
     VisibleDesign(screen->view, &left, &top, &right, &bottom);
-    BackdropQuad(quad, tint, left / kTileSize, top / kTileSize, right / kTileSize,
+    Vertex tiles[4];
+    BackdropQuad(tiles, tint, left / kTileSize, top / kTileSize, right / kTileSize,
                  bottom / kTileSize);
-    screen->SetSurface(&tiledStars);
-    screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+    for (int corner = 0; corner < 4; ++corner)
+        SetAddedUv(&quad[corner], tiles[corner].u, tiles[corner].v);
+    screen->DrawTwoLayers(&cloud, &tiledStars, quad, 4);
 }
 
-void StarField::DrawStar(Screen* screen, int32_t i) {
+int32_t StarField::WriteStar(int32_t i, Vertex* v) const {
     const Star& star = stars[i];
     uint8_t rgb[3];
     StarColour(i, rgb);
     const Rgba colour = {rgb[0], rgb[1], rgb[2], 255};
     const float x = star.x, y = star.y, z = star.z, s = starSize;
-    Vertex v[12];
     v[0] = MakeVertex(x - s, y - s, z, colour, 0.0f, 0.0f);
     v[1] = MakeVertex(x + s, y - s, z, colour, 1.0f, 0.0f);
     v[2] = MakeVertex(x + s, y + s, z, colour, 1.0f, 1.0f);
     v[3] = MakeVertex(x - s, y + s, z, colour, 0.0f, 1.0f);
-    if (IsFar(i)) {
-        screen->DrawPrimitive(PRIM_QUADS, v, 4, 0);
-        return;
-    }
+    if (IsFar(i)) return 4;
     // The plane x = star x, then the plane y = star y.
     v[4] = MakeVertex(x, y - s, z - s, colour, 0.0f, 0.0f);
     v[5] = MakeVertex(x, y - s, z + s, colour, 1.0f, 0.0f);
@@ -443,7 +461,7 @@ void StarField::DrawStar(Screen* screen, int32_t i) {
     v[9] = MakeVertex(x - s, y, z + s, colour, 1.0f, 0.0f);
     v[10] = MakeVertex(x - s, y, z - s, colour, 1.0f, 1.0f);
     v[11] = MakeVertex(x + s, y, z - s, colour, 0.0f, 1.0f);
-    screen->DrawPrimitive(PRIM_QUADS, v, 12, 0);
+    return 12;
 }
 
 int StarField::Draw() {
@@ -459,8 +477,16 @@ int StarField::Draw() {
     screen->SetView(&camera);
     MatchTextureMode(starSprite);
     screen->SetSurface(&starSprite);
-    int32_t drawn = std::min(starCount, starCapacity);
-    for (int32_t i = 0; i < drawn; ++i) DrawStar(screen, i);
+    const int32_t drawn = std::min(starCount, starCapacity);
+    if (drawn <= 0) return 1;
+    if (drawn * 12 > starVertexCapacity) {
+        if (starVertices) xFree(starVertices);
+        starVertices = static_cast<Vertex*>(XALLOC(size_t(starCapacity) * 12 * sizeof(Vertex)));
+        starVertexCapacity = starCapacity * 12;
+    }
+    int32_t count = 0;
+    for (int32_t i = 0; i < drawn; ++i) count += WriteStar(i, starVertices + count);
+    screen->DrawPrimitive(PRIM_QUADS, starVertices, count, 0);
     return 1;
 }
 

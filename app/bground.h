@@ -15,6 +15,7 @@
 
 class Bitmap;
 class Screen;
+struct Vertex;
 
 // ---------------------------------------------------------------- scene objects
 
@@ -151,7 +152,7 @@ public:
     int32_t starCount;     // stars drawn and moved
     int32_t starCapacity;  // stars allocated
     CSurface starSprite;   // additive
-    CSurface cloud;        // made from the cloud image every update
+    CSurface cloud;        // made from the cloud image at every update that moves it
     CSurface tiledStars;
     float speedX;  // each speed holds the negated parameter
     float speedY;
@@ -181,7 +182,16 @@ private:
     bool starCountRefused;
     void FreeTextures();
     void DrawBackdrop(Screen* screen);
-    void DrawStar(Screen* screen, int32_t i);
+    // The cloud offset the cloud texture was last made at; NaN before the first. A
+    // cloud that does not drift is not made and uploaded again.
+    float cloudMadeAt;
+    // Star i's quads (one far, three near) into `v`; the count of vertices written.
+    int32_t WriteStar(int32_t i, Vertex* v) const;
+    // The frame's stars, all in one list of quads (a star's three near quads side by
+    // side): one draw call for the sprite, however many stars. Grown as the count
+    // grows, kept for the next frame.
+    Vertex* starVertices;
+    int32_t starVertexCapacity;
 };
 
 // ---------------------------------------------------------------- cloud image

@@ -15,7 +15,9 @@
 // overlays.
 #include "editor.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "animator.h"
 #include "ansi/memory.h"
@@ -41,16 +43,18 @@ namespace {
 // program's life.
 VxConfig config;
 
-RunRequests requests = {0, -1, 1.0f, ""};
+RunRequests requests = {0, -1, 1.0f, "", nullptr};
 
 // The background the run starts from: the file asked for, else the user's own copy or
-// the shipped one, else the built-in default. A file asked for that cannot be loaded is
-// logged with its reason, and the run goes on as if none had been asked for.
+// the shipped one, else the built-in default. A file asked for that cannot be loaded
+// whole is logged and told with its reason, and the run goes on as if none had been
+// asked for.
 void LoadStartBackground() {
     LogMessage(LOG_INIT, "Loading background\n");
+    char reason[ERROR_MESSAGE_SIZE] = "";
     if (requests.backgroundFile[0]) {
-        if (LoadBackground(config.animator, requests.backgroundFile)) return;
-        char reason[ERROR_MESSAGE_SIZE] = "no such file";
+        if (LoadWholeBackground(config.animator, requests.backgroundFile)) return;
+        std::snprintf(reason, sizeof reason, "no such file");
         GetErrorMessage(reason, sizeof reason);
         LogMessage(LOG_WARNING, "Unable to load background %s : %s\n", requests.backgroundFile,
                    reason);
@@ -60,11 +64,20 @@ void LoadStartBackground() {
     }
     char backgroundPath[FILE_NAME_SIZE];
     BackgroundPathToLoad(backgroundPath, sizeof backgroundPath);
-    if (!LoadBackground(config.animator, backgroundPath)) {
+    const bool loaded = LoadBackground(config.animator, backgroundPath) != 0;
+    if (!loaded) {
         // Start-up only logs: the built-in default goes on showing.
         LogMessage(LOG_INIT, "Unable to load background\n");
         ClearError();
     }
+    if (!reason[0] || !requests.tellUser) return;
+    char line[2 * FILE_NAME_SIZE + ERROR_MESSAGE_SIZE + 64];
+    std::snprintf(line, sizeof line, "the background %s cannot be used (%s): %s shows instead",
+                  requests.backgroundFile, reason,
+                  !loaded                                             ? "the built-in background"
+                  : std::strcmp(backgroundPath, BACKGROUND_FILE_NAME) ? "your own BGround.qvb"
+                                                                      : "the shipped background");
+    requests.tellUser(line);
 }
 
 // The star count held still at the count asked for; the speed toward the viewer, with the
@@ -132,18 +145,35 @@ void DrawHelp(Screen* screen) {
 // Counted every frame, so the rate is right as soon as it is shown.
 void CountFrame() {
     ++config.run.frames;
-    int64_t now = TimerMilliseconds();
-    if (now - config.run.measuredAt > 1000) {
-        config.run.frameRate = long(config.run.frames * 1000 / (now - config.run.measuredAt));
-        config.run.frames = 0;
-        config.run.measuredAt = now;
-    }
+    const double now = TimerSeconds(), span = now - config.run.measuredAt;
+    if (span <= 1.0) return;
+    config.run.frameRate = config.run.frames / span;
+    config.run.load = 100.0 * std::min(config.run.busySeconds / span, 1.0);
+    config.run.frames = 0;
+    config.run.busySeconds = 0;
+    config.run.measuredAt = now;
 }
 
 void DrawFrameRate() {
     char text[24];
-    std::snprintf(text, sizeof text, "%ld", config.run.frameRate);
+    std::snprintf(text, sizeof text, "%ld", long(config.run.frameRate));
     config.textFont.DrawText(text, 1, 1);
+}
+
+// XScreenSaver's overlay at the bottom left of the monitor, whatever its shape, on a
+// black box wide enough for "Load: 100.0%".
+void DrawFrameOverlay(Screen* screen) {
+    const float inset = 4.0f, boxWidth = 12.0f * (FONT_GLYPH_WIDTH + 1) + 2.0f * inset;
+    const float lineHeight = FONT_GLYPH_HEIGHT + 2;
+    char text[48];
+    std::snprintf(text, sizeof text, "FPS: %.1f\nLoad: %.1f%%", config.run.frameRate,
+                  config.run.load);
+    float left, top, right, bottom;
+    VisibleDesign(screen->view, &left, &top, &right, &bottom);
+    const float textTop = bottom - inset - 2.0f * lineHeight;
+    screen->SetView(&config.camera);
+    DrawOverlayBox(screen, left, textTop - inset, left + boxWidth, bottom, 0, 0, 0, nullptr, 0);
+    config.textFont.DrawText(text, left + inset, textTop);
 }
 
 void DrawStatistics(const Screen* screen) {
@@ -178,7 +208,8 @@ void DrawMonitor(Screen* screen, int32_t monitor) {
     if (!primary) return;
     if (panel) config.DrawEditor();
     if (config.run.showHelp) DrawHelp(screen);
-    if (config.run.showFrameRate) DrawFrameRate();
+    if (config.run.showFrameRate == FRAME_RATE_NUMBER) DrawFrameRate();
+    if (config.run.showFrameRate == FRAME_RATE_OVERLAY) DrawFrameOverlay(screen);
     if (config.run.showStatistics) DrawStatistics(screen);
 }
 
@@ -243,8 +274,10 @@ int vx_init(int saverOnly) {
     config.run.showStatistics = config.run.showHelp = config.run.showSliderInfo = 0;
     config.run.showFrameRate = requests.showFrameRate;
     config.run.frames = 0;
+    config.run.busySeconds = 0;
     config.run.frameRate = 0;
-    config.run.measuredAt = TimerMilliseconds();
+    config.run.load = 0;
+    config.run.measuredAt = TimerSeconds();
     SetOverlayCamera(config.camera);
     LogMessage(LOG_INIT, "Creating animator\n");
     XDELETE(config.animator);
@@ -296,6 +329,7 @@ int vx_init(int saverOnly) {
 
 int EditorFrame(float) {
     if (!config.run.running) return 1;
+    const double started = TimerSeconds();
     if (config.TakeKeys(glb->keyboard) == FRAME_LEAVE) return 0;
 
     if (SceneObject* scene = Scenes().Current()) scene->Update(&config.animator->camera);
@@ -317,6 +351,7 @@ int EditorFrame(float) {
         DrawMonitor(screen, monitor);
     screen->EndScene();
     screen->Present();
+    config.run.busySeconds += TimerSeconds() - started;
     return 1;
 }
 

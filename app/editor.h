@@ -14,11 +14,19 @@ class VxConfig;
 // What the launcher of a run asks beyond the settings and the background file: the
 // XScreenSaver module's options (support/posix/moduleoptions). The Win32 entry asks
 // nothing, and a run that is asked nothing is as before.
+// How the frame rate shows: the editor's number at the top left (the f key), or the
+// overlay XScreenSaver's modules show with -fps: "FPS: 49.9" over "Load: 12.3%" (the
+// share of the time spent on frames) at the bottom left.
+enum FrameRateShown { FRAME_RATE_HIDDEN = 0, FRAME_RATE_NUMBER = 1, FRAME_RATE_OVERLAY = 2 };
+
 struct RunRequests {
-    int showFrameRate;                    // 1: the frame rate shows from the first frame
+    int showFrameRate;                    // FrameRateShown from the first frame
     int32_t starCount;                    // stars held at this count; -1: as the background says
     float speedFactor;                    // the speed toward the viewer, its range too, times this
     char backgroundFile[FILE_NAME_SIZE];  // read instead of BGround.qvb; empty: none
+    // Where the launcher wants a request it made that cannot be met said (one line);
+    // null: only the log has it.
+    void (*tellUser)(const char* line);
 };
 RunRequests& RequestsOfThisRun();
 

@@ -44,14 +44,17 @@ struct EditorRun {
     int32_t running = 0;
     int32_t stepping = 1;  // the plain saver's animation, toggled by F9
     int32_t editorVisible = 0;
-    int32_t showFrameRate = 0;   // f
+    int32_t showFrameRate = 0;   // f: FrameRateShown
     int32_t showStatistics = 0;  // u
     int32_t showHelp = 0;        // F1
     int32_t showSliderInfo = 0;  // F5
-    // Frames counted since the last measurement, its time, and the rate it gave.
+    // Frames counted since the last measurement, its time in seconds, the seconds the
+    // frames took in that time, and the rate and the load (per cent busy) they gave.
     int32_t frames = 0;
-    int64_t measuredAt = 0;
-    long frameRate = 0;
+    double measuredAt = 0;
+    double busySeconds = 0;
+    double frameRate = 0;
+    double load = 0;
 };
 
 class VxConfig {

@@ -29,6 +29,10 @@ SettingsRecord Settings;
 namespace {
 
 Camera* defaultCamera;
+// The settings as the file held them, to leave an unchanged file alone; valid only when
+// the file was read.
+SettingsRecord settingsAsRead;
+bool settingsRead;
 
 // Process priority classes by the settings' priority value; others leave it alone.
 void ApplyPriority(int32_t priority) {
@@ -74,6 +78,10 @@ void ChooseSettings(WindowHandle owner) {
 // editor in the error box the run ends with; a screensaver run, which a key or the
 // mouse ended, only logs it.
 void SaveSettingsAtExit(int32_t mode) {
+    if (settingsRead && std::memcmp(&settingsAsRead, &Settings, sizeof Settings) == 0) {
+        LogMessage(LOG_EXIT, "Settings unchanged\n");
+        return;
+    }
     if (SaveSettings(SettingsPath(), &Settings)) return;
     char reason[ERROR_MESSAGE_SIZE] = "";
     GetErrorMessage(reason, sizeof reason);
@@ -193,10 +201,16 @@ int Init(int32_t count, char** words) {
     }
     if (!SystemSetup(count, words)) return 0;
     SetSettingsDefaults();
-    if (FileExists(SettingsPath()) && !LoadSettings(SettingsPath(), &Settings))
-        Platform().messageBox(sglb->mainWindow,
-                              "Unable to read the configuration file.\nUsing default values",
-                              "Info");
+    settingsRead = false;
+    if (FileExists(SettingsPath())) {
+        if (LoadSettings(SettingsPath(), &Settings))
+            settingsRead = true;
+        else
+            Platform().messageBox(sglb->mainWindow,
+                                  "Unable to read the configuration file.\nUsing default values",
+                                  "Info");
+    }
+    std::memcpy(&settingsAsRead, &Settings, sizeof Settings);
     SaverState* state = static_cast<SaverState*>(saverState);
     if (state) {
         switch (state->mode) {

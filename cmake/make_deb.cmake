@@ -1,7 +1,7 @@
 # Packs the XScreenSaver module into a Debian package (cmake -P, from the `deb` target):
 #   /usr/libexec/xscreensaver/novadrift        the module, stripped
 #   /usr/share/xscreensaver/config/novadrift.xml  its settings for the daemon's dialog
-#   /usr/share/novadrift/                       the shipped data
+#   /usr/share/novadrift/                       the shipped data the module reads
 #   /usr/share/man/man6/novadrift.6.gz          the manual page
 #   /usr/share/doc/novadrift/copyright, changelog.gz
 # The libraries it needs come from dpkg-shlibdeps; ownership is root's (dpkg-deb
@@ -31,9 +31,12 @@ if(STRIP)
         ${module_dir}/novadrift)
 endif()
 set(plain OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# The editor's pictures (its panel and pointer, about 72 KB) stay out: the module never
+# shows the editor.
 file(COPY ${SOURCE}/data/ DESTINATION ${STAGE}/usr/share/novadrift FILE_PERMISSIONS ${plain}
      DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
-                           WORLD_READ WORLD_EXECUTE)
+                           WORLD_READ WORLD_EXECUTE
+     PATTERN "gui_*.bmp" EXCLUDE PATTERN "pointer.bmp" EXCLUDE)
 file(COPY ${SOURCE}/linux/novadrift.xml DESTINATION ${STAGE}/usr/share/xscreensaver/config
      FILE_PERMISSIONS ${plain})
 file(COPY ${SOURCE}/linux/copyright DESTINATION ${STAGE}/usr/share/doc/novadrift

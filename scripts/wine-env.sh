@@ -28,7 +28,7 @@ start_private_display() {
     local number
     for number in $(seq 91 140); do
         if [ ! -e "/tmp/.X${number}-lock" ] && [ ! -e "/tmp/.X11-unix/X${number}" ]; then
-            Xvfb ":${number}" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            Xvfb ":${number}" -screen 0 "${1:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
             xvfb_pid=$!
             export DISPLAY=":${number}"
             for _ in $(seq 1 50); do

@@ -50,6 +50,9 @@ public:
     int EndChunk();
 
     int Depth() const { return depth; }
+    // 1 when the end of the file falls inside the chunk entered last ("XIFF" itself
+    // just after opening for reading: the file was cut short).
+    int IsCut() const { return chunks && depth > 0 && chunks[depth].cut; }
     int OpenWrites() const { return openWrites; }
 
 private:

@@ -148,8 +148,7 @@ int Screen::SetRenderState(int32_t state, int32_t value) {
             if (value == 0 || value == 1 || value == 2) ApplyTexturing(value == 2);
             break;
         case RS_BLEND:
-            if (value == SURFACE_OPAQUE || value == SURFACE_ADDITIVE || value == SURFACE_ALPHA)
-                ApplyBlend(value);
+            if (value >= SURFACE_OPAQUE && value <= SURFACE_FADE_ADD) ApplyBlend(value);
             break;
         case RS_DEPTH_TEST:
             if (value == 0 || value == 1) ApplyDepthTest(value == 1);
@@ -202,6 +201,25 @@ void Screen::SetTarget(int32_t width, int32_t height, const ScreenArea* areas, i
 void Screen::UseMonitor(int32_t index, int32_t layout) {
     ScreenArea whole = {0, 0, targetWidth, targetHeight};
     view = MakeMonitorView(index >= 0 && index < monitorCount ? monitors[index] : whole, layout);
+}
+
+// ---------------------------------------------------------------------------------------
+// Two layers
+
+int Screen::DrawTwoLayers(const CSurface* surface, const CSurface* added, const Vertex* vertices,
+                          int32_t count) {
+    SetSurface(surface);
+    if (!DrawPrimitive(PRIM_QUADS, vertices, count, 0)) return 0;
+    Vertex quad[4];
+    SetSurface(added);
+    for (int32_t first = 0; first + 3 < count; first += 4) {
+        for (int32_t i = 0; i < 4; ++i) {
+            quad[i] = vertices[first + i];
+            AddedUv(quad[i], &quad[i].u, &quad[i].v);
+        }
+        if (!DrawPrimitive(PRIM_QUADS, quad, 4, 0)) return 0;
+    }
+    return 1;
 }
 
 // ---------------------------------------------------------------------------------------

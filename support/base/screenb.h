@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "base/monitorview.h"
 #include "llist.h"
@@ -147,6 +148,16 @@ inline Vertex MakeVertex(float x, float y, float z, Rgba colour, float u = 0.0f,
     return vertex;
 }
 
+// The second texture coordinates of DrawTwoLayers, kept in a vertex's spare bytes.
+inline void SetAddedUv(Vertex* vertex, float u, float v) {
+    std::memcpy(vertex->unused, &u, 4);
+    std::memcpy(vertex->unused + 4, &v, 4);
+}
+inline void AddedUv(const Vertex& vertex, float* u, float* v) {
+    std::memcpy(u, vertex.unused, 4);
+    std::memcpy(v, vertex.unused + 4, 4);
+}
+
 // One polygon of DrawPolygons. Win32's <wingdi.h> declares a function Polygon, which
 // hides this name in files that include both: write `struct Polygon` there, as below.
 struct Polygon {
@@ -254,6 +265,13 @@ public:
     // Its window is about to be destroyed: a device lets go of what needs the window.
     // The base holds nothing of the kind.
     virtual void LetGoOfWindow();
+    // Quads showing two textures added up, both tinted by the vertices' colour:
+    // `surface` (its texture at u, v; its blend mode, with the vertices' alpha for
+    // SURFACE_FADE_ADD, applies to the sum) and `added` (its texture at the vertices'
+    // AddedUv; an additive surface). The base draws the surface, then the added one at
+    // its coordinates: two passes. A device that samples both at once draws one.
+    virtual int DrawTwoLayers(const CSurface* surface, const CSurface* added,
+                              const Vertex* vertices, int32_t count);
 
     // Non-virtual operations.
 
@@ -319,7 +337,7 @@ protected:
 
     // What the render-state values mean, for the device to apply. SetRenderState calls
     // them only with a meaningful value: texturing RS_TEXTURE 0 or 1 off, 2 on; blending
-    // RS_BLEND 0..2 (SurfaceBlendMode); depth testing RS_DEPTH_TEST 0 off, 1 on (the
+    // RS_BLEND 0..3 (SurfaceBlendMode); depth testing RS_DEPTH_TEST 0 off, 1 on (the
     // comparison is the device's); depth writes RS_DEPTH_WRITE 1 on, any other value off.
     virtual void ApplyTexturing(bool on) = 0;
     virtual void ApplyBlend(int32_t blendMode) = 0;

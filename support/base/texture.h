@@ -23,8 +23,16 @@ enum TextureOptions {
 };
 
 // Surface texture modes and blend modes (the render-state values they are given as).
+// SURFACE_FADE_ADD darkens the frame by the vertices' alpha (a texture drawn with it is
+// one without alpha) and adds the source's colour: a fade and an additive layer in one
+// pass.
 enum SurfaceTextureMode { SURFACE_UNTEXTURED = 1, SURFACE_TEXTURED = 2 };
-enum SurfaceBlendMode { SURFACE_OPAQUE = 0, SURFACE_ADDITIVE = 1, SURFACE_ALPHA = 2 };
+enum SurfaceBlendMode {
+    SURFACE_OPAQUE = 0,
+    SURFACE_ADDITIVE = 1,
+    SURFACE_ALPHA = 2,
+    SURFACE_FADE_ADD = 3,
+};
 
 class CSurface {
 public:

@@ -14,7 +14,7 @@
 // Construction and selection
 
 OglRenderer::OglRenderer(const char* screenName, int32_t screenKind)
-    : Screen(screenName, screenKind) {}
+    : Screen(screenName, screenKind), twoLayersInOnePass(false) {}
 
 int OglRenderer::SaveSelection(void* devicePart) {
     uint16_t one = 1;
@@ -64,6 +64,15 @@ void OglRenderer::SetInitialState() {
 
 void OglRenderer::StartDrawing() {
     LogMessage(LOG_SCREEN, "Video mode setup was successfull\n");
+    GLfloat units = 0;
+    const char* extensions = nullptr;
+    if (gl.glActiveTextureARB && gl.glClientActiveTextureARB) {
+        gl.glGetFloatv(GL_MAX_TEXTURE_UNITS_ARB, &units);
+        extensions = reinterpret_cast<const char*>(gl.glGetString(GL_EXTENSIONS));
+    }
+    twoLayersInOnePass = units >= 3 && extensions &&
+                         (std::strstr(extensions, "GL_ARB_texture_env_combine") ||
+                          std::strstr(extensions, "GL_EXT_texture_env_combine"));
     SetViewDistances(1.0f, 1000.0f);
     SetInitialState();
     Rgba black = {0, 0, 0, 255};
@@ -139,7 +148,10 @@ int OglRenderer::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t cou
     if (!CheckPrimitive(kind, vertices, count, QUAD_MESSAGE_WITH_COUNT)) return 0;
     if (kind < PRIM_POINTS || kind >= PRIM_KIND_COUNT) return 1;
     const uint8_t* base = reinterpret_cast<const uint8_t*>(vertices);
-    gl.glColorPointer(3, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, r));
+    // Only the fading blend takes the vertices' alpha: elsewhere the arrays carry red,
+    // green and blue, and alpha is the texture's.
+    const GLint channels = renderStates[RS_BLEND] == SURFACE_FADE_ADD ? 4 : 3;
+    gl.glColorPointer(channels, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, r));
     gl.glVertexPointer(3, GL_FLOAT, sizeof(Vertex), base);
     if (kind <= PRIM_LINE_STRIP) {
         gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -164,6 +176,47 @@ int OglRenderer::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t cou
     return 1;
 }
 
+void OglRenderer::CombineUnit(int32_t unit, Texture* texture, int32_t rgb, int32_t rgbSource,
+                              int32_t alphaSource) {
+    gl.glActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
+    gl.glEnable(GL_TEXTURE_2D);
+    BindTexture(texture);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, rgb);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, rgbSource);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, alphaSource);
+}
+
+int OglRenderer::DrawTwoLayers(const CSurface* surface, const CSurface* added,
+                               const Vertex* vertices, int32_t count) {
+    if (!twoLayersInOnePass || !surface || !added || !surface->texture || !added->texture ||
+        surface->textureMode != SURFACE_TEXTURED)
+        return Screen::DrawTwoLayers(surface, added, vertices, count);
+    if (!CheckPrimitive(PRIM_QUADS, vertices, count, QUAD_MESSAGE_WITH_COUNT)) return 0;
+    SetSurface(surface);
+    // The sum's tint is the last unit's: unit 2 samples a texture it does not use.
+    CombineUnit(0, surface->texture, GL_REPLACE, GL_TEXTURE, GL_PRIMARY_COLOR);
+    CombineUnit(1, added->texture, GL_ADD, GL_TEXTURE, GL_PREVIOUS);
+    CombineUnit(2, added->texture, GL_MODULATE, GL_PRIMARY_COLOR, GL_PREVIOUS);
+    const uint8_t* base = reinterpret_cast<const uint8_t*>(vertices);
+    gl.glClientActiveTextureARB(GL_TEXTURE0_ARB + 1);
+    gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    gl.glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, unused));
+    gl.glClientActiveTextureARB(GL_TEXTURE0_ARB);
+    const bool ok = DrawPrimitive(PRIM_QUADS, vertices, count, 0) != 0;
+    // Back to one unit that modulates, as every other drawing expects.
+    gl.glClientActiveTextureARB(GL_TEXTURE0_ARB + 1);
+    gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    gl.glClientActiveTextureARB(GL_TEXTURE0_ARB);
+    for (int32_t unit = 2; unit >= 0; --unit) {
+        gl.glActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
+        gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        if (unit > 0) gl.glDisable(GL_TEXTURE_2D);
+    }
+    return ok;
+}
+
 int OglRenderer::BindTexture(Texture* texture) {
     if (!texture) return 0;
     gl.glBindTexture(GL_TEXTURE_2D, GLuint(static_cast<OglTexture*>(texture)->name));
@@ -185,6 +238,8 @@ void OglRenderer::ApplyBlend(int32_t blendMode) {
     gl.glEnable(GL_BLEND);
     if (blendMode == SURFACE_ADDITIVE)
         gl.glBlendFunc(GL_ONE, GL_ONE);
+    else if (blendMode == SURFACE_FADE_ADD)
+        gl.glBlendFunc(GL_ONE, GL_SRC_ALPHA);
     else
         gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

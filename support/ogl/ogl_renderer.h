@@ -51,6 +51,11 @@ public:
     TextureList* GetTextureList() override { return &textures; }
     // glBindTexture of the texture's name; null returns 0.
     int BindTexture(Texture* texture) override;
+    // With three texture units and the combiners, one pass: unit 0 the surface's
+    // texture (alpha from the vertices), unit 1 adds the other texture at the second
+    // coordinates, unit 2 tints the sum by the vertices' colour. Else the base's passes.
+    int DrawTwoLayers(const CSurface* surface, const CSurface* added, const Vertex* vertices,
+                      int32_t count) override;
 
     OglTextureList textures;
 
@@ -78,6 +83,11 @@ protected:
 
 private:
     void SetInitialState();
+    // One texture unit's combiner: its colour by `rgb` from `rgbSource` (and the unit
+    // before it), its alpha replaced by `alphaSource`; the texture bound and on.
+    void CombineUnit(int32_t unit, Texture* texture, int32_t rgb, int32_t rgbSource,
+                     int32_t alphaSource);
+    bool twoLayersInOnePass;  // what DrawTwoLayers needs, found by StartDrawing
     // glViewport for an area of the target (given y downward).
     void SetViewport(const ScreenArea& area);
 };

@@ -1,9 +1,11 @@
 #include "posix/moduleoptions.h"
 
 #include <cerrno>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "ansi/file.h"
 #include "posix/xwindow_posix.h"
@@ -14,12 +16,19 @@ const char* const kModuleUsage =
     "\n"
     "  -root             draw on the root window (on XSCREENSAVER_WINDOW when it is set)\n"
     "  -window-id ID     draw into the X window ID (decimal, or hexadecimal with 0x)\n"
-    "  -fps              show the frame rate\n"
+    "  -window           draw in a window of its own (what it does without -root)\n"
+    "  -geometry GEOM    the own window's size and place, as WxH+X+Y\n"
+    "  -visual VISUAL    the own window's visual: default, best, or a visual id\n"
+    "  -fps              show the frame rate and the load at the bottom left\n"
+    "  -no-fps           do not show them (the default)\n"
     "  -stars N          hold the number of stars at N (0 to 100000); without it the\n"
     "                    background's own count, which may animate\n"
     "  -speed X          the stars' speed toward you times X (0.01 to 100; 1 as it is)\n"
     "  -background FILE  start from this background file instead of BGround.qvb\n"
     "  -display NAME     the X display (default $DISPLAY)\n"
+    "  -sync             make every X request wait for its answer (for debugging)\n"
+    "  -install, -noinstall, -mono, -pair\n"
+    "                    taken as other modules take them; nothing to do here\n"
     "  --help            this text\n"
     "\n"
     "Without -root, -window-id or XSCREENSAVER_WINDOW it opens a window of its own.\n"
@@ -67,6 +76,56 @@ bool Factor(const char* text, float* factor) {
     return true;
 }
 
+// A visual's name for -visual: default, best or an id (decimal, or hexadecimal with 0x).
+bool VisualChoice(const char* text, ModuleOptions* options) {
+    if (strcasecmp(text, "default") == 0) {
+        options->visualKind = X_VISUAL_DEFAULT;
+        return true;
+    }
+    if (strcasecmp(text, "best") == 0) {
+        options->visualKind = X_VISUAL_BEST;
+        return true;
+    }
+    WindowHandle id;
+    if (!WindowNumber(text, &id)) return false;
+    options->visualKind = X_VISUAL_ID;
+    options->visualId = id;
+    return true;
+}
+
+// Digits from `text`, moved past; false without any or beyond 32767 (X's coordinates).
+bool GeometryNumber(const char** text, int32_t* number) {
+    if (!std::isdigit(static_cast<unsigned char>(**text))) return false;
+    long value = 0;
+    while (std::isdigit(static_cast<unsigned char>(**text))) {
+        value = value * 10 + (*(*text)++ - '0');
+        if (value > 32767) return false;
+    }
+    *number = int32_t(value);
+    return true;
+}
+
+// X's geometry: [=][WxH][{+-}X{+-}Y], a size of at least 1 x 1.
+bool Geometry(const char* text, ModuleOptions* options) {
+    if (*text == '=') ++text;
+    int32_t parts = 0;
+    if (std::isdigit(static_cast<unsigned char>(*text))) {
+        if (!GeometryNumber(&text, &options->width) || *text++ != 'x' ||
+            !GeometryNumber(&text, &options->height) || options->width < 1 || options->height < 1)
+            return false;
+        parts |= X_GEOMETRY_SIZE;
+    }
+    if (*text == '+' || *text == '-') {
+        if (*text++ == '-') parts |= X_GEOMETRY_X_FROM_RIGHT;
+        if (!GeometryNumber(&text, &options->x) || (*text != '+' && *text != '-')) return false;
+        if (*text++ == '-') parts |= X_GEOMETRY_Y_FROM_BOTTOM;
+        if (!GeometryNumber(&text, &options->y)) return false;
+        parts |= X_GEOMETRY_PLACE;
+    }
+    options->geometryParts = parts;
+    return parts != 0 && *text == 0;
+}
+
 // "-name" or "--name".
 bool Is(const char* word, const char* name) {
     if (word[0] == '-' && word[1] == '-') ++word;
@@ -77,18 +136,29 @@ bool Is(const char* word, const char* name) {
 
 int ParseModuleOptions(int argc, const char* const* argv, const char* saverWindow,
                        const char* workingDirectory, ModuleOptions* options, std::string* error) {
-    *options = ModuleOptions{X_TARGET_OWN_WINDOW, 0, 0, -1, 1.0f, "", ""};
-    bool root = false, windowGiven = false;
+    *options = ModuleOptions{
+        X_TARGET_OWN_WINDOW, 0, 0, -1, 1.0f, "", "", X_VISUAL_DEFAULT, 0, 0, 0, 0, 0, 0, 0};
+    bool root = false, windowGiven = false, ownWindow = false;
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];
         const bool takesValue = Is(word, "-window-id") || Is(word, "-stars") ||
                                 Is(word, "-speed") || Is(word, "-background") ||
-                                Is(word, "-display");
+                                Is(word, "-display") || Is(word, "-visual") ||
+                                Is(word, "-geometry");
         if (Is(word, "-help") || Is(word, "-h")) return MODULE_HELP;
-        if (Is(word, "-root")) {
-            root = true;
+        if (Is(word, "-root") || Is(word, "-window")) {
+            // The last of the two counts.
+            root = Is(word, "-root");
+            ownWindow = !root;
         } else if (Is(word, "-fps")) {
             options->showFrameRate = 1;
+        } else if (Is(word, "-no-fps")) {
+            options->showFrameRate = 0;
+        } else if (Is(word, "-sync")) {
+            options->synchronous = 1;
+        } else if (Is(word, "-install") || Is(word, "-noinstall") || Is(word, "-mono") ||
+                   Is(word, "-pair")) {
+            // A true-colour visual has no colormap to install, no colours to pair.
         } else if (!takesValue) {
             *error = std::string("unknown option \"") + word + "\"";
             return MODULE_BAD;
@@ -120,6 +190,18 @@ int ParseModuleOptions(int argc, const char* const* argv, const char* saverWindo
                              "\"";
                     return MODULE_BAD;
                 }
+            } else if (Is(word, "-visual")) {
+                if (!VisualChoice(value, options)) {
+                    *error = std::string("-visual needs default, best or a visual id, not \"") +
+                             value + "\"";
+                    return MODULE_BAD;
+                }
+            } else if (Is(word, "-geometry")) {
+                if (!Geometry(value, options)) {
+                    *error =
+                        std::string("-geometry needs WxH, +X+Y or WxH+X+Y, not \"") + value + "\"";
+                    return MODULE_BAD;
+                }
             } else if (Is(word, "-background")) {
                 options->background = value;
             } else {
@@ -137,6 +219,8 @@ int ParseModuleOptions(int argc, const char* const* argv, const char* saverWindo
     }
     if (windowGiven) {
         options->target = X_TARGET_WINDOW;
+    } else if (ownWindow) {
+        options->target = X_TARGET_OWN_WINDOW;
     } else if (saverWindow && *saverWindow) {
         if (!WindowNumber(saverWindow, &options->window)) {
             *error =

@@ -1,6 +1,9 @@
 // The command line of the XScreenSaver module, by that system's conventions: which X
 // window to draw on (-root, -window-id, the XSCREENSAVER_WINDOW variable, else a window
-// of its own), -fps, --help, and the options its settings dialog passes from the module
+// of its own: -window), -fps and -no-fps, --help, the standard options of that system's
+// modules (-visual, -geometry and -sync for the own window and the display; -install,
+// -noinstall, -mono and -pair, which mean nothing to a true-colour OpenGL module, are
+// taken and let be), and the options its settings dialog passes from the module
 // description novadrift.xml (-stars, -speed, -background).
 #pragma once
 
@@ -21,6 +24,11 @@ struct ModuleOptions {
     float speed;             // -speed; 1 when not given
     std::string background;  // -background, made absolute; empty when not given
     std::string display;     // -display; empty: $DISPLAY
+    int32_t visualKind;      // -visual: XVisualKind
+    unsigned long visualId;  // -visual with an id
+    int32_t geometryParts;   // -geometry: XGeometryParts, 0 when not given
+    int32_t x, y, width, height;
+    int synchronous;  // -sync
 };
 
 enum ModuleCommand {

@@ -27,18 +27,23 @@ std::string ProgramPath(const char* fallback) {
     return path;
 }
 
+void TellUser(const char* line) {
+    std::fprintf(stderr, "novadrift: %s\n", line);
+}
+
 void TakeRequests(const ModuleOptions& options) {
-    RequestXTarget(XTargetRequest{options.target, options.window});
+    XTargetRequest target = {
+        options.target, options.window, options.visualKind, options.visualId, options.geometryParts,
+        options.x,      options.y,      options.width,      options.height,   options.synchronous};
+    RequestXTarget(target);
     RunRequests& requests = RequestsOfThisRun();
-    requests.showFrameRate = options.showFrameRate;
+    requests.showFrameRate = options.showFrameRate ? FRAME_RATE_OVERLAY : FRAME_RATE_HIDDEN;
     requests.starCount = options.starCount;
     requests.speedFactor = options.speed;
     std::snprintf(requests.backgroundFile, sizeof requests.backgroundFile, "%s",
                   options.background.c_str());
-    // The run only logs a background it cannot load; the daemon shows this line.
-    if (!options.background.empty() && access(options.background.c_str(), R_OK) != 0)
-        std::fprintf(stderr, "novadrift: cannot read %s: the usual background is shown\n",
-                     options.background.c_str());
+    // The daemon shows a module's standard error; the run would only log it.
+    requests.tellUser = TellUser;
 }
 
 }  // namespace
@@ -60,6 +65,12 @@ int main(int argc, char** argv) {
             break;
     }
     if (!options.display.empty()) setenv("DISPLAY", options.display.c_str(), 1);
+    // Said once, before the run: without a display no screen can open.
+    char reason[128];
+    if (!XDisplayOpens(reason, sizeof reason)) {
+        std::fprintf(stderr, "novadrift: %s\n", reason);
+        return 1;
+    }
     TakeRequests(options);
     if (!CatchQuitSignals()) std::fprintf(stderr, "novadrift: quit signals cannot be caught\n");
     const std::string commandLine = "\"" + ProgramPath(argv[0]) + "\" /s";

@@ -66,7 +66,12 @@ int GlxScreen::TellWhy() {
     GetErrorMessage(reason, sizeof reason);
     LogMessage(LOG_SCREEN, "%s\n", reason);
     // The error shown at the end of the run names the step, not the reason ("Screen
-    // initialization failed"): a module's standard error is where its user looks.
+    // initialization failed"): a module's standard error is where its user looks. The
+    // screen choice may try the same opening twice (the saved choice, then every
+    // screen): a reason is said once.
+    static char told[ERROR_MESSAGE_SIZE] = "";
+    if (std::strcmp(told, reason) == 0) return 0;
+    std::snprintf(told, sizeof told, "%s", reason);
     std::fprintf(stderr, "novadrift: %s\n", reason);
     return 0;
 }
@@ -96,6 +101,7 @@ int GlxScreen::InitMode(const ScreenMode* newMode) {
     sglb->mainWindow = XWindowHandle();
     // A library without every entry point drawing needs cannot be used.
     const int contextMade = OglApiComplete() && CreateXContext();
+    if (contextMade) LoadOglExtensions(DriverEntry, driver);
     LogDriverStrings(contextMade != 0);
     if (!contextMade) {
         TellWhy();
@@ -105,7 +111,7 @@ int GlxScreen::InitMode(const ScreenMode* newMode) {
     const XWindowState& window = XWindowNow();
     mode->width = window.width;
     mode->height = window.height;
-    SetTarget(window.width, window.height, nullptr, 0, 0);
+    TakeWindowSize();
     StartDrawing();
     return 1;
 }
@@ -132,7 +138,7 @@ int GlxScreen::IsReady() {
         LogMessage(LOG_SCREEN, "Window size : %ldx%ld\n", long(window.width), long(window.height));
         mode->width = window.width;
         mode->height = window.height;
-        SetTarget(window.width, window.height, nullptr, 0, 0);
+        TakeWindowSize();
     }
     return window.mapped || window.ending;
 }
@@ -151,6 +157,17 @@ int GlxScreen::EndScene() {
     for (int read = 0; read < 16 && gl.glGetError() != GL_NO_ERROR; ++read) {
     }
     return 1;
+}
+
+void GlxScreen::TakeWindowSize() {
+    ScreenArea monitors[SCREEN_MONITOR_MAX];
+    int32_t primary = 0;
+    const int32_t count = XRootMonitors(monitors, SCREEN_MONITOR_MAX, &primary);
+    for (int32_t i = 0; i < count; ++i)
+        LogMessage(LOG_SCREEN, "Monitor %ld : %ldx%ld at %ld,%ld\n", long(i),
+                   long(monitors[i].width), long(monitors[i].height), long(monitors[i].x),
+                   long(monitors[i].y));
+    SetTarget(XWindowNow().width, XWindowNow().height, monitors, count, primary);
 }
 
 void GlxScreen::ShowFrame() {

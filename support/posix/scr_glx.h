@@ -6,7 +6,8 @@
 //
 // On X every display mode draws on one window without a change of the display: a host
 // window (InitInWindow), else the window the module's command line named (the daemon's,
-// or the root window), else a window of its own of the mode's size.
+// or the root window), else a window of its own of the mode's size. The root window of
+// several monitors is drawn on per monitor, as the Windows screens draw over a desktop.
 #pragma once
 
 #include "ogl/ogl_renderer.h"
@@ -38,6 +39,8 @@ protected:
 private:
     // The library's entry points into the renderer's table, once per open mode.
     int LoadDriver();
+    // The window's size as the target, with the root window's monitors (one view each).
+    void TakeWindowSize();
     // Logs the recorded error and says it on standard error; 0.
     int TellWhy();
     void* driver;  // the OpenGL library while a mode is open

@@ -8,6 +8,8 @@
 #include <link.h>
 #include <poll.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "misc.h"
@@ -61,7 +63,7 @@ bool LoadGlx(OglLookup lookup, void* library) {
 // ---------------------------------------------------------------------------------------
 // State and X errors
 
-XTargetRequest request = {X_TARGET_OWN_WINDOW, 0};
+XTargetRequest request = {};
 
 struct XWindowParts {
     Display* display;
@@ -115,7 +117,13 @@ bool TakeGivenWindow(Window window) {
     return true;
 }
 
-XVisualInfo* ChooseOwnVisual(int screen) {
+int Config(XVisualInfo* visual, int attribute) {
+    int value = 0;
+    if (glx.glXGetConfig(parts.display, visual, attribute, &value) != 0) return 0;
+    return value;
+}
+
+XVisualInfo* ChooserVisual(int screen) {
     int withDepth[] = {kGlxRgba, kGlxDoubleBuffer, kGlxRedSize, 1,   kGlxGreenSize, 1, kGlxBlueSize,
                        1,        kGlxDepthSize,    16,          None};
     int withoutDepth[] = {kGlxRgba, kGlxDoubleBuffer, kGlxRedSize, 1,   kGlxGreenSize,
@@ -124,13 +132,74 @@ XVisualInfo* ChooseOwnVisual(int screen) {
     return visual ? visual : glx.glXChooseVisual(parts.display, screen, withoutDepth);
 }
 
+// One visual of the screen, as XGetVisualInfo gives it (XFree lets it go); null when
+// there is none of that id.
+XVisualInfo* VisualOfId(int screen, VisualID id) {
+    XVisualInfo wanted = {};
+    wanted.screen = screen;
+    wanted.visualid = id;
+    int count = 0;
+    return XGetVisualInfo(parts.display, VisualScreenMask | VisualIDMask, &wanted, &count);
+}
+
+// The deepest visual OpenGL draws on in RGBA, double-buffered and with a depth buffer
+// before others of that depth.
+XVisualInfo* BestVisual(int screen) {
+    XVisualInfo wanted = {};
+    wanted.screen = screen;
+    int count = 0;
+    XVisualInfo* all = XGetVisualInfo(parts.display, VisualScreenMask, &wanted, &count);
+    VisualID best = 0;
+    long bestScore = -1;
+    for (int i = 0; i < count; ++i) {
+        if (!Config(&all[i], kGlxUseGl) || !Config(&all[i], kGlxRgba)) continue;
+        const long score = long(Config(&all[i], kGlxBufferSize)) * 4 +
+                           (Config(&all[i], kGlxDoubleBuffer) ? 2 : 0) +
+                           (Config(&all[i], kGlxDepthSize) ? 1 : 0);
+        if (score > bestScore) {
+            bestScore = score;
+            best = all[i].visualid;
+        }
+    }
+    if (all) XFree(all);
+    return best ? VisualOfId(screen, best) : nullptr;
+}
+
+XVisualInfo* ChooseOwnVisual(int screen) {
+    if (request.visualKind == X_VISUAL_BEST) return BestVisual(screen);
+    if (request.visualKind == X_VISUAL_ID) return VisualOfId(screen, VisualID(request.visualId));
+    return ChooserVisual(screen);
+}
+
+// The own window's place and size: the request's geometry over the default size at the
+// top left; offsets from the right or bottom count from the screen's edge.
+void PlaceOwnWindow(int screen, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
+    if (request.geometryParts & X_GEOMETRY_SIZE) {
+        *width = request.width;
+        *height = request.height;
+    }
+    *x = *y = 0;
+    if (!(request.geometryParts & X_GEOMETRY_PLACE)) return;
+    *x = request.x;
+    *y = request.y;
+    if (request.geometryParts & X_GEOMETRY_X_FROM_RIGHT)
+        *x = DisplayWidth(parts.display, screen) - *width - request.x;
+    if (request.geometryParts & X_GEOMETRY_Y_FROM_BOTTOM)
+        *y = DisplayHeight(parts.display, screen) - *height - request.y;
+}
+
 bool MakeOwnWindow(int32_t width, int32_t height, const char* title) {
     const int screen = DefaultScreen(parts.display);
     parts.visual = ChooseOwnVisual(screen);
     if (!parts.visual) {
-        SetErrorText("The X display has no visual that OpenGL can draw on");
+        if (request.visualKind == X_VISUAL_ID)
+            SetErrorText("The X display has no visual 0x%lx", request.visualId);
+        else
+            SetErrorText("The X display has no visual that OpenGL can draw on");
         return false;
     }
+    int32_t x, y;
+    PlaceOwnWindow(screen, &x, &y, &width, &height);
     Window root = RootWindow(parts.display, screen);
     parts.colormap = XCreateColormap(parts.display, root, parts.visual->visual, AllocNone);
     XSetWindowAttributes attributes = {};
@@ -139,7 +208,7 @@ bool MakeOwnWindow(int32_t width, int32_t height, const char* title) {
     attributes.border_pixel = 0;
     attributes.event_mask = StructureNotifyMask;
     parts.window =
-        XCreateWindow(parts.display, root, 0, 0, unsigned(width), unsigned(height), 0,
+        XCreateWindow(parts.display, root, x, y, unsigned(width), unsigned(height), 0,
                       parts.visual->depth, InputOutput, parts.visual->visual,
                       CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
     if (!parts.window) {
@@ -148,6 +217,16 @@ bool MakeOwnWindow(int32_t width, int32_t height, const char* title) {
     }
     parts.ownWindow = true;
     XStoreName(parts.display, parts.window, title);
+    // A place asked for is kept by the window manager only when the hints say so.
+    if (request.geometryParts & X_GEOMETRY_PLACE) {
+        XSizeHints hints = {};
+        hints.flags = USPosition | USSize;
+        hints.x = x;
+        hints.y = y;
+        hints.width = width;
+        hints.height = height;
+        XSetWMNormalHints(parts.display, parts.window, &hints);
+    }
     // Closing the window through the window manager ends the run in order.
     parts.deleteWindow = XInternAtom(parts.display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(parts.display, parts.window, &parts.deleteWindow, 1);
@@ -164,6 +243,20 @@ void RequestXTarget(const XTargetRequest& wanted) {
     request = wanted;
 }
 
+int XDisplayOpens(char* reason, int size) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display) {
+        XCloseDisplay(display);
+        return 1;
+    }
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name)
+        std::snprintf(reason, size_t(size), "Unable to open the X display: DISPLAY is unset");
+    else
+        std::snprintf(reason, size_t(size), "Unable to open the X display \"%s\"", name);
+    return 0;
+}
+
 int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* title,
                 OglLookup lookup, void* library) {
     CloseXWindow();
@@ -172,6 +265,7 @@ int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* ti
     parts.display = XOpenDisplay(nullptr);
     if (!parts.display)
         return SetErrorText("Unable to open the X display \"%s\"", XDisplayName(nullptr));
+    if (request.synchronous) XSynchronize(parts.display, True);
     bool opened;
     if (host)
         opened = TakeGivenWindow(Window(host));
@@ -196,9 +290,7 @@ int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* ti
 namespace {
 
 int VisualConfig(int attribute) {
-    int value = 0;
-    if (glx.glXGetConfig(parts.display, parts.visual, attribute, &value) != 0) return 0;
-    return value;
+    return Config(parts.visual, attribute);
 }
 
 int PinDriver(dl_phdr_info* library, size_t, void*) {
@@ -283,6 +375,88 @@ const XWindowState& XWindowNow() {
 void SwapXBuffers() {
     if (parts.context && parts.doubleBuffered && !parts.windowGone)
         glx.glXSwapBuffers(parts.display, parts.window);
+}
+
+// ---------------------------------------------------------------------------------------
+// Monitors
+
+namespace {
+
+// RandR's and Xinerama's records, as <X11/extensions/Xrandr.h> and <Xinerama.h> have them.
+struct RandrMonitor {
+    Atom name;
+    Bool primary, automatic;
+    int outputCount;
+    int x, y, width, height, widthMillimetres, heightMillimetres;
+    unsigned long* outputs;
+};
+struct XineramaScreen {
+    int number;
+    short x, y, width, height;
+};
+
+// An entry point of a library loaded for good (X's extension libraries hook the display),
+// or null.
+void* LibraryEntry(const char* library, const char* name) {
+    void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    return handle ? dlsym(handle, name) : nullptr;
+}
+
+int32_t RandrMonitors(ScreenArea* areas, int32_t most, int32_t* primary) {
+    int major = 0, minor = 0, eventBase, errorBase;
+    if (!XQueryExtension(parts.display, "RANDR", &major, &eventBase, &errorBase)) return 0;
+    auto queryVersion = reinterpret_cast<Status (*)(Display*, int*, int*)>(
+        LibraryEntry("libXrandr.so.2", "XRRQueryVersion"));
+    auto getMonitors = reinterpret_cast<RandrMonitor* (*)(Display*, Window, Bool, int*)>(
+        LibraryEntry("libXrandr.so.2", "XRRGetMonitors"));
+    auto freeMonitors = reinterpret_cast<void (*)(RandrMonitor*)>(
+        LibraryEntry("libXrandr.so.2", "XRRFreeMonitors"));
+    if (!queryVersion || !getMonitors || !freeMonitors ||
+        !queryVersion(parts.display, &major, &minor) || major * 100 + minor < 105)
+        return 0;
+    int count = 0;
+    RandrMonitor* monitors = getMonitors(parts.display, parts.window, True, &count);
+    if (!monitors) return 0;
+    int32_t taken = 0;
+    for (int i = 0; i < count && taken < most; ++i) {
+        if (monitors[i].primary) *primary = taken;
+        areas[taken++] =
+            ScreenArea{monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
+    }
+    freeMonitors(monitors);
+    return taken;
+}
+
+int32_t XineramaScreens(ScreenArea* areas, int32_t most) {
+    auto isActive =
+        reinterpret_cast<Bool (*)(Display*)>(LibraryEntry("libXinerama.so.1", "XineramaIsActive"));
+    auto queryScreens = reinterpret_cast<XineramaScreen* (*)(Display*, int*)>(
+        LibraryEntry("libXinerama.so.1", "XineramaQueryScreens"));
+    if (!isActive || !queryScreens || !isActive(parts.display)) return 0;
+    int count = 0;
+    XineramaScreen* screens = queryScreens(parts.display, &count);
+    if (!screens) return 0;
+    int32_t taken = 0;
+    for (int i = 0; i < count && taken < most; ++i)
+        areas[taken++] =
+            ScreenArea{screens[i].x, screens[i].y, screens[i].width, screens[i].height};
+    XFree(screens);
+    return taken;
+}
+
+}  // namespace
+
+int32_t XRootMonitors(ScreenArea* areas, int32_t most, int32_t* primary) {
+    *primary = 0;
+    if (!parts.display || parts.window != RootWindow(parts.display, DefaultScreen(parts.display)))
+        return 0;
+    // One monitor from RandR may still be one of several Xinerama screens (a nested
+    // server shows its screens through Xinerama alone).
+    const int32_t fromRandr = RandrMonitors(areas, most, primary);
+    if (fromRandr > 1) return fromRandr;
+    *primary = 0;
+    const int32_t fromXinerama = XineramaScreens(areas, most);
+    return fromXinerama > 1 ? fromXinerama : 0;
 }
 
 // ---------------------------------------------------------------------------------------

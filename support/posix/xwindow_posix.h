@@ -5,7 +5,8 @@
 // Which window: the host window a screen opens in (InitInWindow), else what the module's
 // command line asked for (RequestXTarget, before the run): a window the XScreenSaver
 // daemon gives, the root window, or a window of the program's own for trying it out.
-// That window is the screen's one monitor.
+// That window is the screen's one monitor, unless it is the root window of several
+// monitors (XRootMonitors).
 //
 // The pump follows the window: its size as it changes; whether it is mapped (an unmapped
 // window is not drawn on, and the pump then waits for the X server or a quit signal
@@ -15,6 +16,7 @@
 
 #include <cstdint>
 
+#include "base/monitorview.h"
 #include "ogl/ogl_api.h"
 #include "platform.h"
 
@@ -24,9 +26,32 @@ enum XTargetKind {
     X_TARGET_WINDOW = 2,      // a window given by its number
 };
 
+// The visual of the own window (-visual): the one GLX chooses, the deepest that OpenGL
+// draws on, or one by its id.
+enum XVisualKind {
+    X_VISUAL_DEFAULT = 0,
+    X_VISUAL_BEST = 1,
+    X_VISUAL_ID = 2,
+};
+
+// Which parts of an own window's geometry (-geometry) were given; an offset measured
+// from the right or bottom edge has its FROM flag too.
+enum XGeometryParts {
+    X_GEOMETRY_SIZE = 1,
+    X_GEOMETRY_PLACE = 2,
+    X_GEOMETRY_X_FROM_RIGHT = 4,
+    X_GEOMETRY_Y_FROM_BOTTOM = 8,
+};
+
 struct XTargetRequest {
     int32_t kind;         // XTargetKind
     WindowHandle window;  // the window of X_TARGET_WINDOW
+    // The own window's.
+    int32_t visualKind;      // XVisualKind
+    unsigned long visualId;  // of X_VISUAL_ID
+    int32_t geometryParts;   // XGeometryParts
+    int32_t x, y, width, height;
+    int32_t synchronous;  // 1: every X request waits for its answer (-sync)
 };
 
 // What later opens take when no host window is given. Starts as X_TARGET_OWN_WINDOW.
@@ -39,10 +64,12 @@ struct XWindowState {
     int32_t ending;  // 1 once a quit signal came or the window ended
 };
 
+// Whether the display ($DISPLAY) opens; 0 with why in `reason` when it does not.
+int XDisplayOpens(char* reason, int size);
 // Opens the display ($DISPLAY) and takes the window: `host` when it is not 0, else the
-// requested target; an own window is width x height, with `title`, of a visual that GLX
-// chooses. The GLX functions come from the OpenGL library open as `library` (found with
-// lookup). 1 done; 0 with the error recorded and nothing left open.
+// requested target; an own window is width x height unless the request gives its
+// geometry, with `title`, of the requested visual. The GLX functions come from the OpenGL library
+// open as `library` (found with lookup). 1 done; 0 with the error recorded and nothing left open.
 int OpenXWindow(WindowHandle host, int32_t width, int32_t height, const char* title,
                 OglLookup lookup, void* library);
 // An OpenGL context for the window's visual, made current. Logs the visual. 1 done; 0
@@ -53,6 +80,12 @@ int CreateXContext();
 void CloseXWindow();
 WindowHandle XWindowHandle();
 const XWindowState& XWindowNow();
+// The monitors the window shows on when it is the root window: RandR's monitors (1.5
+// and later), else Xinerama's screens, in root coordinates, at most `most`; `primary`
+// the one RandR calls primary (else the first). 0 for any other window, or when the
+// server tells neither (the window is then the one monitor). Both libraries are loaded
+// at run time: without them the root is one monitor.
+int32_t XRootMonitors(ScreenArea* areas, int32_t most, int32_t* primary);
 // Whether the run is ending or its window is gone, asked of the X server itself (a round
 // trip), not of the events taken so far.
 int XWindowLost();

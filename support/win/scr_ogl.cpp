@@ -131,6 +131,7 @@ int OglScreen::SetupContext(HDC dc) {
             context = nullptr;
         }
     }
+    if (context) LoadContextExtensions();
     LogDriverStrings(context != nullptr);
     LogMessage(LOG_SCREEN, "DPF : %3ld | %3ld %3ld %s %s\n", long(index),
                long(pixelFormat.cColorBits), long(pixelFormat.cDepthBits),

@@ -46,6 +46,10 @@ void LoadDriverEntries(HMODULE driver) {
     LookupExtension("wglGetSwapIntervalEXT", &wgl.wglGetSwapIntervalEXT);
 }
 
+void LoadContextExtensions() {
+    LoadOglExtensions(ExtensionEntry, nullptr);
+}
+
 void ClearDriverEntries() {
     ClearOglApi();
     std::memset(&wgl, 0, sizeof wgl);

@@ -32,5 +32,8 @@ extern WglApi wgl;
 // the lookup stops at the first one missing), its WGL functions, then the extensions
 // through its wglGetProcAddress.
 void LoadDriverEntries(HMODULE driver);
+// The OpenGL extensions again, once a context is current: wglGetProcAddress finds them
+// only then.
+void LoadContextExtensions();
 // Clears `gl` and `wgl`, once the driver is released.
 void ClearDriverEntries();

@@ -87,7 +87,9 @@ void ChooseOpenGl() {
 #else
 // What the module's entry does for -root.
 void TakeTheRootWindow() {
-    RequestXTarget(XTargetRequest{X_TARGET_ROOT, 0});
+    XTargetRequest root = {};
+    root.kind = X_TARGET_ROOT;
+    RequestXTarget(root);
     CatchQuitSignals();
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);

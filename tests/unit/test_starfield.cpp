@@ -60,10 +60,26 @@ protected:
         field.stars[0].z = z;
         screen.Forget();
     }
-    // The vertex lists of the stars in the last Draw (after the backdrop's calls).
+    // The vertices of each star in the last Draw, from the one list of quads that
+    // follows the backdrop's calls: a star's quads share its centre.
     std::vector<std::vector<Vertex>> StarsDrawn(size_t backdropQuads) {
-        return std::vector<std::vector<Vertex>>(screen.drawn.begin() + backdropQuads,
-                                                screen.drawn.end());
+        std::vector<std::vector<Vertex>> stars;
+        EXPECT_EQ(screen.drawn.size(), backdropQuads + 1) << "the stars in one call";
+        if (screen.drawn.size() != backdropQuads + 1) return stars;
+        const std::vector<Vertex>& quads = screen.drawn.back();
+        float centre[3] = {};
+        for (size_t q = 0; q + 3 < quads.size(); q += 4) {
+            const float at[3] = {(quads[q].x + quads[q + 2].x) / 2,
+                                 (quads[q].y + quads[q + 2].y) / 2,
+                                 (quads[q].z + quads[q + 2].z) / 2};
+            if (stars.empty() || std::fabs(at[0] - centre[0]) + std::fabs(at[1] - centre[1]) +
+                                         std::fabs(at[2] - centre[2]) >
+                                     1e-3f)
+                stars.emplace_back();
+            std::memcpy(centre, at, sizeof at);
+            stars.back().insert(stars.back().end(), quads.begin() + q, quads.begin() + q + 4);
+        }
+        return stars;
     }
 
     ScratchDirectory scratch;
@@ -134,7 +150,7 @@ TEST_F(StarFieldTest, MissingTexturesLeaveThoseLayersPlainAndDrawingSafe) {
     EXPECT_EQ(field.Update(nullptr), 1);
     EXPECT_EQ(field.Draw(), 1);
     // The cloud quad, no tiled quad, then the stars, untextured.
-    ASSERT_EQ(screen.drawn.size(), 1u + 200u);
+    ASSERT_EQ(StarsDrawn(1).size(), 200u);
     ASSERT_EQ(screen.applied.size(), 2u);
     EXPECT_EQ(screen.applied[0].textureMode, SURFACE_TEXTURED);
     EXPECT_EQ(screen.applied[1].textureMode, SURFACE_UNTEXTURED);
@@ -170,7 +186,7 @@ TEST_F(StarFieldTest, StarCountAfterCreateGrowsOnlyPastTheCapacity) {
     EXPECT_EQ(fresh, 150);
     screen.Forget();
     grown.Draw();
-    EXPECT_EQ(screen.drawn.size(), 2u + 250u);
+    EXPECT_EQ(StarsDrawn(2).size(), 250u);
 }
 
 // ---------------------------------------------------------------- motion
@@ -413,7 +429,7 @@ TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
     field.Draw();
     EXPECT_EQ(screen.Calls(),
               "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 6 4 0; "
-              "SetView camera; SetSurface 2; Draw 6 4 0; Draw 6 4 0; Draw 6 4 0");
+              "SetView camera; SetSurface 2; Draw 6 12 0");
     ASSERT_EQ(screen.surfaces.size(), 3u);
     EXPECT_EQ(screen.surfaces[0], &field.cloud);
     EXPECT_EQ(screen.surfaces[1], &field.tiledStars);
@@ -464,14 +480,12 @@ TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {
     field.stars[0] = {40.0f, 0.0f, 20.0f, 255, 255, 255, 0};
     field.SetParameter(CONTROL_BGSMBLUR, 0.75f);
     field.Draw();
+    // One pass fades the last frame by the blur and adds the cloud.
     EXPECT_EQ(screen.Calls(),
-              "Clear 1 75; SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; "
+              "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; "
               "Draw 6 4 0; SetView camera; SetSurface 2; Draw 6 4 0");
-    ASSERT_EQ(screen.clearColours.size(), 1u);
-    EXPECT_EQ(screen.clearFlags[0], CLEAR_COLOUR);
-    EXPECT_EQ(screen.clearColours[0].r, 0);
-    EXPECT_EQ(screen.clearColours[0].a, 255);
-    EXPECT_EQ(screen.applied[0].blendMode, SURFACE_ADDITIVE);
+    EXPECT_EQ(screen.applied[0].blendMode, SURFACE_FADE_ADD);
+    for (const Vertex& corner : screen.drawn[0]) EXPECT_EQ(corner.a, 191);
 
     // Without the backdrop the frame is the background colour: cleared, or faded
     // toward it with blur.
@@ -618,6 +632,11 @@ TEST_F(StarFieldTest, EveryUpdateUploadsTheNextCloudFrame) {
     std::vector<uint8_t> pixels = CloudPixels();
     ASSERT_NE(texture->image.pixels, nullptr);
     EXPECT_EQ(std::memcmp(texture->image.pixels, pixels.data(), 64 * 3), 0);
+    // A cloud that stops drifting is made once more, where it stopped, then not again.
+    field.SetParameter(CONTROL_BGSBCS, 0.0f);
+    uploads = texture->uploads;
+    for (int update = 0; update < 3; ++update) field.Update(nullptr);
+    EXPECT_EQ(texture->uploads, uploads + 1);
     SetCloudOffset(0.0f);
 }
 
@@ -688,8 +707,8 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     screen.Forget();
     ASSERT_EQ(EditorFrame(0.02f), 1);
     std::string calls = screen.Calls();
-    // The default background has motion blur: the frame fades the last one first.
-    EXPECT_EQ(calls.rfind("BeginScene; Clear 1 30; SetView null; SetSurface 0; Draw 6 4 0; "
+    // The default background has motion blur: the cloud's pass fades the last frame.
+    EXPECT_EQ(calls.rfind("BeginScene; SetView null; SetSurface 0; Draw 6 4 0; "
                           "SetSurface 1; Draw 6 4 0; SetView camera; SetSurface 2; Draw 6 ",
                           0),
               0u)
@@ -708,7 +727,7 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     EXPECT_EQ(field->worldSizeZ, 50.0f);
     EXPECT_EQ(field->camera.viewWidth, 640.0f);
     // The intro's sprites follow the stars.
-    EXPECT_EQ(int(screen.drawn.size()), 2 + field->starCount + INTRO_SPRITE_COUNT);
+    EXPECT_EQ(int(screen.drawn.size()), 2 + 1 + INTRO_SPRITE_COUNT);
 
     // Frames go on; the animated parameters move.
     float roll = field->rotationZ;
@@ -1014,9 +1033,9 @@ const std::vector<Vertex>* DrawnAt(const CapturingScreen& screen, float x, float
 // come after the intro, F5 switches the slider numbers' box, and a second press hides
 // each again.
 TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnAfterTheSceneAndTheIntro) {
-    StarField* field = XNEW(StarField);
+    XNEW(StarField);
     ASSERT_EQ(vx_init(1), 1);
-    auto sceneLists = [field] { return size_t(2 + field->starCount + INTRO_SPRITE_COUNT); };
+    auto sceneLists = [] { return size_t(2 + 1 + INTRO_SPRITE_COUNT); };
     for (int press = 1; press <= 2; ++press) {
         for (int key : {int('f'), int('u'), KEY_F1 + 0, KEY_F1 + 4}) keyboard.AddEvent(key, 1, 0);
         keyboard.AddEvent('f', 0, 0);  // a release toggles nothing
@@ -1045,14 +1064,14 @@ TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnAfterTheSceneAndTheIntro) {
 
 TEST_F(SaverFrameTest, WithoutItsFontTheRunGoesOnWithoutTextAndWithoutItsAtlasItStops) {
     WriteWholeFile("textures/font8x8.bmp", "BM broken");
-    StarField* field = XNEW(StarField);
+    XNEW(StarField);
     ASSERT_EQ(vx_init(1), 1);
     EXPECT_EQ(PendingError(), "");
     keyboard.AddEvent(KEY_F1, 1, 0);
     screen.Forget();
     ASSERT_EQ(EditorFrame(0.02f), 1);
     // The help box and its outline, and no glyph.
-    EXPECT_EQ(screen.drawn.size(), size_t(2 + field->starCount + INTRO_SPRITE_COUNT + 2));
+    EXPECT_EQ(screen.drawn.size(), size_t(2 + 1 + INTRO_SPRITE_COUNT + 2));
     EditorExit();
 
     std::remove("textures/nd.fxt");

@@ -11,7 +11,9 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -210,60 +212,188 @@ Window FindTopLevel(Display* x, const char* name) {
     return found;
 }
 
-TEST(Module, WithoutAWindowItOpensItsOwnAndClosingItEndsTheRun) {
-    PrivateDisplay display(800, 600);
-    Display* x = display.Connection();
-    ModuleRun run(display, {});
-    Window own = 0;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            own = FindTopLevel(x, "Novadrift");
-            if (!own) return false;
-            const Picture inside = Grab(x, own);
-            return inside.width == 640 && inside.height == 480 &&
-                   Scene(CountScene(inside, 0, 0, 640, 480), 0);
-        },
-        60.0))
-        << run.Errors() << run.Log();
-    // As a window manager asks it to close.
+// As a window manager asks a window to close.
+void AskToClose(Display* x, Window window) {
     XEvent close = {};
     close.xclient.type = ClientMessage;
-    close.xclient.window = own;
+    close.xclient.window = window;
     close.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
     close.xclient.format = 32;
     close.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", False));
-    XSendEvent(x, own, False, NoEventMask, &close);
+    XSendEvent(x, window, False, NoEventMask, &close);
     XSync(x, False);
-    ASSERT_TRUE(run.Process().WaitExit(10.0));
-    EXPECT_TRUE(WIFEXITED(run.Process().WaitStatus()) &&
-                WEXITSTATUS(run.Process().WaitStatus()) == 0)
-        << run.Errors();
-    EXPECT_NE(run.Log().find("The window was closed"), std::string::npos);
-    EXPECT_NE(run.Log().find("--- Application returned at"), std::string::npos);
-    EXPECT_EQ(FindTopLevel(x, "Novadrift"), 0u);
-}
-
-TEST(Module, BadOptionsAndAMissingWindowEndWithAMessage) {
-    TempDirectory folder;
-    auto runToEnd = [&](const std::vector<std::string>& options, const std::string& display) {
-        std::vector<std::string> argv = {kModule};
-        argv.insert(argv.end(), options.begin(), options.end());
-        Child child(argv, {"DISPLAY=" + display, "XDG_CONFIG_HOME=" + folder.Path()},
-                    folder.Path() + "/out.txt", folder.Path() + "/errors.txt");
-        EXPECT_TRUE(child.WaitExit(30.0));
-        return WIFEXITED(child.WaitStatus()) ? WEXITSTATUS(child.WaitStatus()) : -1;
-    };
-    EXPECT_EQ(runToEnd({"--help"}, ":0"), 0);
-    EXPECT_NE(ReadFileText(folder.Path() + "/out.txt").find("-window-id ID"), std::string::npos);
-    EXPECT_EQ(runToEnd({"-window-id", "12abc"}, ":0"), 1);
-    EXPECT_NE(ReadFileText(folder.Path() + "/errors.txt").find("-window-id needs a window number"),
-              std::string::npos);
-
-    PrivateDisplay display(320, 240);
-    EXPECT_EQ(runToEnd({"-window-id", "0x7fffff0"}, display.Name()), 1);
-    EXPECT_NE(ReadFileText(folder.Path() + "/errors.txt").find("There is no X window 0x7fffff0"),
-              std::string::npos)
-        << ReadFileText(folder.Path() + "/errors.txt");
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of the rectangle whose channels are all 200 or more: the overlay's text.
+int WhitePixels(const Picture& picture, int x0, int y0, int width, int height) {
+    int white = 0;
+    for (int y = y0; y < y0 + height; ++y)
+        for (int x = x0; x < x0 + width; ++x) {
+            const uint8_t* p = picture.At(x, y);
+            white += p[0] >= 200 && p[1] >= 200 && p[2] >= 200;
+        }
+    return white;
+}
+
+}  // namespace
+
+// XScreenSaver's standard options, each through the module on one display: those for
+// its own window (-window even with the daemon's variable, -geometry, -visual), -fps
+// and -no-fps, the ones taken that change nothing, --help, and what is refused or cannot
+// be used, with its message. A run that draws is closed as a window manager would.
+TEST(Module, TheStandardOptionsOfXScreenSaversModules) {
+    PrivateDisplay display(800, 600);
+    Display* x = display.Connection();
+    TempDirectory files;
+    const std::string module = kModule, errors = files.Path() + "/errors.txt";
+    const std::string shipped =
+        ReadFileText(module.substr(0, module.rfind('/')) + "/../share/novadrift/BGround.qvb");
+    ASSERT_GT(shipped.size(), 200u);
+    std::ofstream(files.Path() + "/cut.qvb") << shipped.substr(0, shipped.size() / 2);
+    char visual[32], root[32];
+    std::snprintf(visual, sizeof visual, "0x%lx", XVisualIDFromVisual(DefaultVisual(x, 0)));
+    std::snprintf(root, sizeof root, "XSCREENSAVER_WINDOW=0x%lx", DefaultRootWindow(x));
+    enum Overlay { ANY, SHOWN, HIDDEN };
+    struct Case {
+        std::vector<std::string> options;
+        std::string variable;  // one more environment entry
+        std::string window;    // the own window drawn in, WxH+X+Y; empty: it ends by itself
+        Overlay overlay;
+        std::string said;  // in its log, standard output or error (once, ending by itself)
+    };
+    const std::string own = "640x480+0+0", none = "";
+    const std::vector<Case> cases = {
+        {{"-window"}, root, own, ANY, ""},
+        {{"-geometry", "320x200+30+40"}, "", "320x200+30+40", ANY, ""},
+        {{"--geometry", "-0-0"}, "", "640x480+160+120", ANY, ""},
+        {{"-visual", visual}, "", own, ANY, std::string("Visual : ") + visual},
+        {{"-visual", "best", "-sync"}, "", own, ANY, "Visual : 0x"},
+        {{"-install", "-noinstall", "-mono", "-pair", "-stars", "0"}, "", own, HIDDEN, ""},
+        {{"-fps", "-stars", "0"}, "", own, SHOWN, ""},
+        {{"-fps", "-no-fps", "-stars", "0"}, "", own, HIDDEN, ""},
+        {{"-background", files.Path() + "/cut.qvb"},
+         "",
+         own,
+         ANY,
+         "(Background file is cut short): the shipped background shows instead"},
+        {{"-background", "/etc/hostname"}, "", own, ANY, "isnt a XIFF file"},
+        {{"--help"}, "", none, ANY, "-window-id ID"},
+        {{"-visual", "purple"}, "", none, ANY, "-visual needs default, best or"},
+        {{"-visual", "0x7777"}, "", none, ANY, "The X display has no visual 0x7777"},
+        {{"-geometry", "0x0"}, "", none, ANY, "-geometry needs"},
+        {{"-window-id", "12abc"}, "", none, ANY, "-window-id needs a window number"},
+        {{"-window-id", "0x7fffff0"}, "", none, ANY, "There is no X window 0x7fffff0"},
+        {{"-root"}, "DISPLAY=", none, ANY, "Unable to open the X display: DISPLAY is unset\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options[0] + " " + (c.options.size() > 1 ? c.options[1] : ""));
+        std::vector<std::string> argv = {kModule};
+        argv.insert(argv.end(), c.options.begin(), c.options.end());
+        std::vector<std::string> environment = {"DISPLAY=" + display.Name(),
+                                                "XDG_CONFIG_HOME=" + files.Path(), c.variable};
+        if (c.variable == "DISPLAY=") environment.erase(environment.begin());
+        Child run(argv, environment, files.Path() + "/out.txt", errors);
+        const std::string log = files.Path() + "/novadrift/Novadrift.log";
+        auto said = [&] {
+            return ReadFileText(log) + ReadFileText(files.Path() + "/out.txt") +
+                   ReadFileText(errors);
+        };
+        int width = 0, height = 0, left = 0, top = 0;
+        if (c.window.empty()) {
+            ASSERT_TRUE(run.WaitExit(30.0));
+            EXPECT_EQ(WEXITSTATUS(run.WaitStatus()), c.options[0] == "--help" ? 0 : 1);
+            const std::string told = ReadFileText(files.Path() + "/out.txt") + ReadFileText(errors);
+            EXPECT_EQ(told.find(c.said), told.rfind(c.said)) << "said more than once";
+            EXPECT_NE(told.find(c.said), std::string::npos) << told;
+            continue;
+        }
+        std::sscanf(c.window.c_str(), "%dx%d+%d+%d", &width, &height, &left, &top);
+        Window own = 0, child;
+        Picture inside;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                own = FindTopLevel(x, "Novadrift");
+                inside = own ? Grab(x, own) : Picture();
+                return inside.width == width && inside.height == height &&
+                       Scene(CountScene(inside, 0, 0, width, height - 40), 0);
+            },
+            60.0))
+            << said();
+        int placedX, placedY;
+        XTranslateCoordinates(x, own, DefaultRootWindow(x), 0, 0, &placedX, &placedY, &child);
+        EXPECT_EQ(placedX, left);
+        EXPECT_EQ(placedY, top);
+        // The overlay's two lines at the bottom left, over a box that hides the cloud.
+        if (c.overlay != ANY) {
+            EXPECT_EQ(WaitFor([&] { return WhitePixels(Grab(x, own), 4, 456, 108, 20) >= 40; },
+                              c.overlay == SHOWN ? 10.0 : 1.0),
+                      c.overlay == SHOWN);
+        }
+        EXPECT_NE(said().find(c.said), std::string::npos) << said();
+        AskToClose(x, own);
+        ASSERT_TRUE(run.WaitExit(10.0));
+        EXPECT_EQ(WEXITSTATUS(run.WaitStatus()), 0);
+        EXPECT_NE(ReadFileText(log).find("The window was closed"), std::string::npos);
+        EXPECT_EQ(FindTopLevel(x, "Novadrift"), 0u);
+    }
+}
+
+namespace {
+
+// The cloud's shape over the monitor at x0: its blue summed over 16 x 12 cells, less
+// their mean.
+std::vector<double> CloudShape(const Picture& picture, int x0, int width, int height) {
+    std::vector<double> cells(16 * 12, 0.0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            cells[size_t(y * 12 / height * 16 + x * 16 / width)] += picture.At(x0 + x, y)[2];
+    double mean = 0;
+    for (double cell : cells) mean += cell / double(cells.size());
+    for (double& cell : cells) cell -= mean;
+    return cells;
+}
+
+double Correlation(const std::vector<double>& a, const std::vector<double>& b) {
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        ab += a[i] * b[i];
+        aa += a[i] * a[i];
+        bb += b[i] * b[i];
+    }
+    return ab / std::sqrt(aa * bb + 1e-9);
+}
+
+}  // namespace
+
+// On the root window of two Xinerama monitors (a Xephyr of two screens, without RandR)
+// each monitor shows the whole picture: the cloud stretched over one has the shape of
+// the cloud over the other, where one view stretched over both would show each half.
+TEST(Module, OnTheRootOfTwoMonitorsEachShowsAViewOfItsOwn) {
+    PrivateDisplay host(2304, 768);
+    PrivateDisplay nested({"Xephyr", "-screen", "1024x768+0+0", "-screen", "1280x720+1024+0",
+                           "+xinerama", "-extension", "RANDR"},
+                          host.Name());
+    ModuleRun run(nested, {"-root", "-stars", "0"});
+    Display* x = nested.Connection();
+    Picture picture;
+    double likeness = 0;
+    const bool alike = WaitFor(
+        [&] {
+            picture = Grab(x, DefaultRootWindow(x));
+            if (picture.width != 2304) return false;
+            likeness = Correlation(CloudShape(picture, 0, 1024, 768),
+                                   CloudShape(picture, 1024, 1280, 720));
+            return run.Log().find("Monitor 1 : 1280x720 at 1024,0") != std::string::npos &&
+                   likeness > 0.8;
+        },
+        60.0);
+    SavePng(picture, DocsPicture("module-two-monitors.png"));
+    EXPECT_TRUE(alike) << "correlation " << likeness << "\n" << run.Errors() << run.Log();
+    for (int monitor = 0; monitor < 2; ++monitor)
+        EXPECT_GE(CountScene(picture, monitor * 1024, 0, 1024, 720).cloudShare, 0.10);
+    run.EndWithSigterm();
+}

@@ -50,6 +50,8 @@ void InstallInto(const std::string& root) {
           "/usr/share/novadrift/textures/nd.fxt", "/usr/share/man/man6/novadrift.6.gz"})
         EXPECT_TRUE(Exists(root + file)) << file;
     EXPECT_EQ(access((root + "/usr/libexec/xscreensaver/novadrift").c_str(), X_OK), 0);
+    for (const char* editorOnly : {"gui_labels.bmp", "gui_save.bmp", "pointer.bmp"})
+        EXPECT_FALSE(Exists(root + "/usr/share/novadrift/textures/" + editorOnly)) << editorOnly;
 }
 
 // Every package the module depends on is one this machine has installed.

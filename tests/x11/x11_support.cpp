@@ -91,7 +91,16 @@ bool Child::WaitExit(double seconds) {
 // ---------------------------------------------------------------------------------------
 // The display
 
-PrivateDisplay::PrivateDisplay(int width, int height) : server(-1), display(nullptr) {
+PrivateDisplay::PrivateDisplay(int width, int height)
+    : PrivateDisplay(
+          {"Xvfb", "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x24"}) {}
+
+PrivateDisplay::PrivateDisplay(std::vector<std::string> command, const std::string& host)
+    : server(-1), display(nullptr) {
+    for (const char* word : {"-displayfd", "3", "-nolisten", "tcp"}) command.push_back(word);
+    std::vector<char*> argv;
+    for (std::string& word : command) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
     int numberPipe[2];
     if (pipe(numberPipe) != 0) throw std::runtime_error("pipe failed");
     // The number comes back on descriptor 3 of the server (-displayfd 3).
@@ -101,9 +110,8 @@ PrivateDisplay::PrivateDisplay(int width, int height) : server(-1), display(null
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten",
-               "tcp", static_cast<char*>(nullptr));
+        if (!host.empty()) setenv("DISPLAY", host.c_str(), 1);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     close(numberPipe[1]);
@@ -116,7 +124,7 @@ PrivateDisplay::PrivateDisplay(int width, int height) : server(-1), display(null
     }
     close(numberPipe[0]);
     server = pid;
-    if (got <= 0) throw std::runtime_error("Xvfb gave no display number");
+    if (got <= 0) throw std::runtime_error(command[0] + " gave no display number");
     name = ":" + std::to_string(std::atoi(number));
     display = XOpenDisplay(name.c_str());
     if (!display) throw std::runtime_error("cannot open " + name);
@@ -137,7 +145,9 @@ PrivateDisplay::~PrivateDisplay() {
 Picture Grab(Display* display, unsigned long window) {
     Picture picture;
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes)) return picture;
+    // A window not shown yet has no pixels to read (the server refuses).
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+        return picture;
     XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width),
                               unsigned(attributes.height), AllPlanes, ZPixmap);
     if (!image) return picture;

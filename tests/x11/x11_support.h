@@ -51,6 +51,9 @@ private:
 class PrivateDisplay {
 public:
     PrivateDisplay(int width, int height);
+    // Another server (argv, from the program's name), drawn into the display `host`
+    // when it is a nested one.
+    PrivateDisplay(std::vector<std::string> command, const std::string& host = "");
     ~PrivateDisplay();
     const std::string& Name() const { return name; }  // ":N"
     Display* Connection() const { return display; }
