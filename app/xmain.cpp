@@ -30,14 +30,17 @@ namespace {
 
 Camera* defaultCamera;
 
-// Process priority classes by the settings' priority value; others leave it alone.
+// Process priority classes by the settings' priority value; others leave it alone, and
+// so does a run without a screensaver host.
 void ApplyPriority(int32_t priority) {
+    ScreensaverHost* host = SaverHost();
+    if (!host) return;
     if (priority == 0)
-        Platform().setProcessPriority(0);
+        host->setProcessPriority(0);
     else if (priority == 100)
-        Platform().setProcessPriority(1);
+        host->setProcessPriority(1);
     else if (priority == 200)
-        Platform().setProcessPriority(2);
+        host->setProcessPriority(2);
 }
 
 // The user's own settings file, beside their other files.
@@ -165,7 +168,6 @@ int startup(int32_t, char**) {
 void shutdown() {
     LogMessage(LOG_EXIT, "Entering shutdown\n");
     if (glb->currentScreen) glb->currentScreen->ExitMode();
-    if (glb->mouse) glb->mouse->FreeIdentifiers();
     xExit();
 }
 

@@ -1,7 +1,8 @@
 // POSIX implementation of the platform interface: lets the portable code build and
 // run natively, where the unit tests live, and runs the XScreenSaver module. Its window
-// system is X, for the OpenGL screen's window alone (posix/xwindow_posix); there are no
-// window classes, keyboard, mouse or screensaver host services behind it.
+// system is X, for the OpenGL screen's window alone (posix/xwindow_posix); the keyboard,
+// the pointer and the screen's keeping are the XScreenSaver daemon's, so there are no
+// window classes and no screensaver host (SaverHost() is null).
 #include "platform.h"
 
 #include "misc.h"
@@ -128,42 +129,17 @@ int PosixRegisterWindowClass(const char*) { return 1; }
 
 void PosixUnregisterWindowClass(const char*) {}
 
-// The X window's events and the quit signals are the message queue.
+// The X window's events and the quit signals are the message queue; the run's end is
+// logged in the words of the Win32 build's quit message.
 int PosixPumpMessages() {
-    return PumpXWindowEvents();
+    if (PumpXWindowEvents()) return 1;
+    LogMessage(LOG_EXIT, "WM_QUIT rescived\n");
+    return 0;
 }
 
-// No screensaver host: the cursor stays at the origin, windows and passwords are
-// absent.
-int PosixGetCursorPosition(int32_t* x, int32_t* y) {
-    *x = 0;
-    *y = 0;
-    return 1;
+int PosixWindowOuterSize(WindowHandle, int32_t*, int32_t*) {
+    return 0;
 }
-
-void PosixSetArrowCursor() {}
-
-void PosixPostMessage(WindowHandle, uint32_t) {}
-
-void PosixDestroyWindow(WindowHandle) {}
-
-int PosixWindowOuterSize(WindowHandle, int32_t*, int32_t*) { return 0; }
-
-WindowHandle PosixForegroundWindow() { return 0; }
-
-int PosixVerifyScreenSaverPassword(WindowHandle) { return 1; }
-
-void PosixChangeScreenSaverPassword(WindowHandle) {}
-
-WindowHandle PosixFindPreviewWindow() { return 0; }
-
-void PosixSetWindowTopMost(WindowHandle, int) {}
-
-void PosixSetScreenSaverRunning(int, int32_t* previous) {
-    if (previous) *previous = 0;
-}
-
-void PosixSetProcessPriority(int) {}
 
 // The one machine-wide setting read, "DataPath" under "SOFTWARE\<name>", is the shipped
 // data of an installed copy: share/<name in lower case>/ beside the program's folder (a
@@ -216,27 +192,11 @@ PlatformServices MakePosixServices() {
     services.registerWindowClass = PosixRegisterWindowClass;
     services.unregisterWindowClass = PosixUnregisterWindowClass;
     services.pumpMessages = PosixPumpMessages;
-    services.getCursorPosition = PosixGetCursorPosition;
-    services.setArrowCursor = PosixSetArrowCursor;
-    services.postMessage = PosixPostMessage;
-    services.destroyWindow = PosixDestroyWindow;
     services.windowOuterSize = PosixWindowOuterSize;
-    services.foregroundWindow = PosixForegroundWindow;
-    services.verifyScreenSaverPassword = PosixVerifyScreenSaverPassword;
-    services.changeScreenSaverPassword = PosixChangeScreenSaverPassword;
-    services.findPreviewWindow = PosixFindPreviewWindow;
-    services.setWindowTopMost = PosixSetWindowTopMost;
-    services.setScreenSaverRunning = PosixSetScreenSaverRunning;
-    services.setProcessPriority = PosixSetProcessPriority;
     services.readMachineSetting = PosixReadMachineSetting;
-    services.installKeyboardHook = PosixInstallKeyboardHook;
-    services.removeKeyboardHook = PosixRemoveKeyboardHook;
-    services.toAscii = PosixToAscii;
-    services.isKeyDown = PosixIsKeyDown;
     services.setCursorPosition = PosixSetCursorPosition;
     services.unclipCursor = PosixUnclipCursor;
     services.showCursor = PosixShowCursor;
-    services.clientOrigin = PosixClientOrigin;
     services.replaceFile = PosixReplaceFile;
     services.loadLibrary = PosixLoadLibrary;
     services.findSymbol = PosixFindSymbol;
@@ -260,4 +220,11 @@ int PosixErrorsShown() {
 
 PlatformServices& Platform() { return services; }
 
-const PlatformServices& NativePlatform() { return posixServices; }
+ScreensaverHost*& SaverHost() {
+    static ScreensaverHost* none = nullptr;
+    return none;
+}
+
+const PlatformServices& NativePlatform() {
+    return posixServices;
+}
