@@ -22,6 +22,7 @@
 #include "settingsdialog.h"
 #include "startup.h"
 #include "userfiles.h"
+#include "xmain.h"
 #include "xsystem.h"
 
 SettingsRecord Settings;

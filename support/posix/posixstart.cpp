@@ -14,6 +14,7 @@
 #include "posix/signals_posix.h"
 #include "posix/xwindow_posix.h"
 #include "startup.h"
+#include "xmain.h"
 
 namespace {
 
@@ -64,6 +65,6 @@ int main(int argc, char** argv) {
     if (!CatchQuitSignals()) std::fprintf(stderr, "novadrift: quit signals cannot be caught\n");
     const std::string commandLine = "\"" + ProgramPath(argv[0]) + "\" /s";
     SetPosixCommandLine(commandLine.c_str());
-    RunApplication(0, "/s");
+    RunApplication(0, "/s", xMain);
     return PosixErrorsShown() ? 1 : 0;
 }

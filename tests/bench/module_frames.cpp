@@ -17,6 +17,7 @@
 #include "editor.h"
 #include "mainloop.h"
 #include "startup.h"
+#include "xmain.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -111,10 +112,10 @@ int main(int argc, char** argv) {
     AppHooks().frame = CountedFrame;
 #ifdef _WIN32
     ChooseOpenGl();
-    RunApplication(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)), "/s");
+    RunApplication(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)), "/s", xMain);
 #else
     TakeTheRootWindow();
-    RunApplication(0, "/s");
+    RunApplication(0, "/s", xMain);
 #endif
     if (counted < warm + frames) {
         std::printf("the run ended after %d frames\n", counted);
