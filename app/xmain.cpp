@@ -223,11 +223,10 @@ int Init(int32_t count, char** words) {
     return 1;
 }
 
-int xMain(int32_t count, char** words) {
-    LogMessage(LOG_INIT, "Entering xMain\n");
-    SaverState* state = XNEW(SaverState);
-    saverState = state;
-    state->ParseSaverCommandLine();
+namespace {
+
+// The run the saver state asks for: set-up, the main loop and the teardown.
+int RunSaver(SaverState* state, int32_t count, char** words) {
     std::memset(&Settings, 0, sizeof Settings);
     glb->SetName("Novadrift");
     int result = Init(count, words);
@@ -242,4 +241,25 @@ int xMain(int32_t count, char** words) {
     AppCleanup();
     if (result != 0) SaveSettingsAtExit(mode);
     return 1;
+}
+
+SaverState* NewSaverState() {
+    LogMessage(LOG_INIT, "Entering xMain\n");
+    SaverState* state = XNEW(SaverState);
+    saverState = state;
+    return state;
+}
+
+}  // namespace
+
+int xMain(int32_t count, char** words) {
+    SaverState* state = NewSaverState();
+    state->ParseSaverCommandLine();
+    return RunSaver(state, count, words);
+}
+
+int ModuleMain(int32_t count, char** words) {
+    SaverState* state = NewSaverState();
+    state->TakeMode(SAVER_RUN);
+    return RunSaver(state, count, words);
 }

@@ -12,6 +12,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,8 +27,17 @@ namespace {
 
 std::string commandLine;
 
-// Rebuilds a Windows-style command line from argv: the program path quoted when it
-// holds a space, the arguments joined by single spaces.
+// The program's own path: argv[0] may be a bare name found on PATH.
+std::string ProgramPath(const std::string& fallback) {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return fallback;
+    path[length] = 0;
+    return path;
+}
+
+// Rebuilds a Windows-style command line from argv: the program's own path, quoted when
+// it holds a space, and the arguments joined by single spaces.
 const char* PosixCommandLine() {
     if (!commandLine.empty()) return commandLine.c_str();
     FILE* f = std::fopen("/proc/self/cmdline", "rb");
@@ -43,6 +53,7 @@ const char* PosixCommandLine() {
         size_t end = raw.find('\0', start);
         if (end == std::string::npos) end = raw.size();
         std::string word = raw.substr(start, end - start);
+        if (first) word = ProgramPath(word);
         if (!first) commandLine += ' ';
         if (first && word.find(' ') != std::string::npos)
             commandLine += '"' + word + '"';
@@ -209,10 +220,6 @@ const PlatformServices posixServices = MakePosixServices();
 PlatformServices services = posixServices;
 
 }  // namespace
-
-void SetPosixCommandLine(const char* text) {
-    commandLine = text ? text : "";
-}
 
 int PosixErrorsShown() {
     return errorsShown;

@@ -25,12 +25,8 @@
 #include "base/screenb.h"
 #include "settings.h"
 #else
-#include <climits>
 #include <ctime>
-#include <string>
-#include <unistd.h>
 
-#include "posix/platform_posix.h"
 #include "posix/signals_posix.h"
 #include "posix/xwindow_posix.h"
 #endif
@@ -90,11 +86,6 @@ void ChooseOpenGl() {
 void TakeTheRootWindow() {
     RequestXTarget(XTargetRequest{X_TARGET_ROOT, 0});
     CatchQuitSignals();
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    path[length > 0 ? length : 0] = 0;
-    const std::string commandLine = std::string("\"") + path + "\" /s";
-    SetPosixCommandLine(commandLine.c_str());
 }
 #endif
 
@@ -115,7 +106,7 @@ int main(int argc, char** argv) {
     RunApplication(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)), "/s", xMain);
 #else
     TakeTheRootWindow();
-    RunApplication(0, "/s", xMain);
+    RunApplication(0, "", ModuleMain);
 #endif
     if (counted < warm + frames) {
         std::printf("the run ended after %d frames\n", counted);
