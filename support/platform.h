@@ -39,9 +39,10 @@ struct PlatformServices {
     // 1 when a new file can be made in the directory.
     int (*isDirectoryWritable)(const char* path);
 
-    // Window layer. The class's window procedure hands every message to the
-    // registered message handlers; while the class is registered the program's key
-    // events come (sysevent.h). registerWindowClass: 1 done, 0 failed.
+    // Window layer. The class's window procedure turns the window's messages into the
+    // program's events (sysevent.h) and hands them to the screens' registered message
+    // handlers too; while the class is registered, the keys come as events as well.
+    // registerWindowClass: 1 done, 0 failed.
     int (*registerWindowClass)(const char* className);
     void (*unregisterWindowClass)(const char* className);
     // Takes every waiting message of the thread and dispatches it; 0, logged, when a
