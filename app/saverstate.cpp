@@ -4,17 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gui/keyboard.h"
 #include "gui/mouse.h"
 #include "misc.h"
 #include "platform.h"
-#include "winmessages.h"
 
 namespace {
-
-const uint32_t kSaverMessages[] = {WM_CREATE,      WM_ACTIVATE,    WM_ACTIVATEAPP, WM_NCACTIVATE,
-                                   WM_SETCURSOR,   WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN,
-                                   WM_KEYDOWN,     WM_MOUSEMOVE,   WM_SYSCOMMAND,  WM_CLOSE,
-                                   WM_DESTROY};
 
 const char* SkipSpacesAndColons(const char* cursor) {
     while (*cursor == ' ' || *cursor == ':') ++cursor;
@@ -23,6 +18,12 @@ const char* SkipSpacesAndColons(const char* cursor) {
 
 WindowHandle WindowNumber(const char* text) {
     return WindowHandle(std::strtoul(text, nullptr, 10));
+}
+
+// Where the host's cursor is; the origin without a host.
+void CursorPosition(int32_t* x, int32_t* y) {
+    ScreensaverHost* host = SaverHost();
+    if (!host || !host->getCursorPosition(x, y)) *x = *y = 0;
 }
 
 bool EqualsIgnoringCase(const char* a, const char* b) {
@@ -57,14 +58,19 @@ int ParseSaverSwitch(const char* commandLine, WindowHandle* parentWindow) {
         case 'p':
         case 'l':
             rest = SkipSpacesAndColons(rest);
-            *parentWindow = EqualsIgnoringCase(rest, "scrprev") ? Platform().findPreviewWindow()
-                                                               : WindowNumber(rest);
+            if (!EqualsIgnoringCase(rest, "scrprev"))
+                *parentWindow = WindowNumber(rest);
+            else if (ScreensaverHost* host = SaverHost())
+                *parentWindow = host->findPreviewWindow();
             return SAVER_PREVIEW;
         case 's':
             return SAVER_RUN;
         case 'c':
             rest = SkipSpacesAndColons(rest);
-            *parentWindow = *rest ? WindowNumber(rest) : Platform().foregroundWindow();
+            if (*rest)
+                *parentWindow = WindowNumber(rest);
+            else if (ScreensaverHost* host = SaverHost())
+                *parentWindow = host->foregroundWindow();
             return SAVER_NORMAL;
         case 'a':
             *parentWindow = WindowNumber(SkipSpacesAndColons(rest));
@@ -89,65 +95,70 @@ SaverState::SaverState()
       previousRunning(0),
       mode(SAVER_NONE) {}
 
-SaverState::~SaverState() { UnregisterAllMessageHandlers(this); }
-
 int SaverState::ParseSaverCommandLine() {
-    mode = ParseSaverSwitch(Platform().commandLine(), &parentWindow);
+    TakeMode(ParseSaverSwitch(Platform().commandLine(), &parentWindow));
+    return mode;
+}
+
+void SaverState::TakeMode(int32_t runMode) {
+    mode = runMode;
     passwordGrace = SAVER_PASSWORD_GRACE_SECONDS;
     movementThreshold = SAVER_MOVEMENT_THRESHOLD;
     passwordDialogActive = 0;
     char directory[300];
     ExecutableDirectory(directory, sizeof directory);
     if (directory[0]) Platform().setCurrentDirectory(directory);
-    for (uint32_t message : kSaverMessages) RegisterMessageHandler(this, message);
-    return mode;
 }
 
 void SaverState::RequestClose(WindowHandle window) {
     closeRequested = 1;
-    Platform().postMessage(window, WM_CLOSE);
+    if (ScreensaverHost* host = SaverHost()) host->postClose(window);
 }
 
-int32_t SaverState::HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                                  intptr_t) {
-    switch (message) {
-        case WM_CREATE:
-            Platform().getCursorPosition(&cursorX, &cursorY);
+bool SaverState::HandleEvent(const SysEvent& event, int32_t* answer) {
+    *answer = 1;
+    switch (event.type) {
+        case SE_CREATE:
+            CursorPosition(&cursorX, &cursorY);
             startTick = Platform().tickCount();
-            return 1;
-        case WM_DESTROY:
+            return true;
+        case SE_DESTROY:
             LogMessage(LOG_EXIT, "Screensaver - Destroy!\n");
-            return 1;
-        case WM_ACTIVATE:
-        case WM_ACTIVATEAPP:
-        case WM_NCACTIVATE:
-            if (InSaverRun() && (wParam & 0xFFFF) == 0) RequestClose(window);
-            return 1;
-        case WM_SETCURSOR:
-            Platform().setArrowCursor();
-            return 1;
-        case WM_KEYDOWN:
-            if (InSaverRun() && wParam != VK_SCREENSHOT_KEY) RequestClose(window);
-            return 1;
-        case WM_LBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-            if (InSaverRun()) RequestClose(window);
-            return 1;
-        case WM_SYSCOMMAND:
-            if (mode == SAVER_RUN && ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_CLOSE))
-                return 0;
-            return 1;
-        case WM_CLOSE:
-            HandleClose(window);
-            return 0;
+            return true;
+        case SE_ACTIVATE:
+            if (InSaverRun() && !event.value) RequestClose(event.window);
+            return true;
+        case SE_CURSOR:
+            return true;
+        case SE_WINDOW_KEY:
+            if (!(event.flags & KEYFLAG_DOWN)) return false;
+            if (InSaverRun() && event.value != KEY_F12) RequestClose(event.window);
+            return true;
+        case SE_POINTER:
+            switch (event.value) {
+                case POINTER_LEFT_DOWN:
+                case POINTER_MIDDLE_DOWN:
+                case POINTER_RIGHT_DOWN:
+                    if (InSaverRun()) RequestClose(event.window);
+                    return true;
+                case POINTER_MOVE:
+                    return true;
+                default:
+                    return false;
+            }
+        case SE_SYSTEM_COMMAND:
+            if (mode == SAVER_RUN && event.value) *answer = 0;
+            return true;
+        case SE_CLOSE:
+            HandleClose(event.window);
+            *answer = 0;
+            return true;
         default:
-            return 1;
+            return false;
     }
 }
 
 void SaverState::HandleClose(WindowHandle window) {
-    LogMessage(LOG_EXIT, "Screensaver - WM_CLOSE\n");
     if (mode == SAVER_RUN) {
         if (closeRequested == 1 && !passwordDialogActive) {
             uint32_t elapsed = Platform().tickCount() - startTick;
@@ -155,7 +166,7 @@ void SaverState::HandleClose(WindowHandle window) {
                 passwordDialogActive = 1;
                 int ok = VerifyPassword(window);
                 passwordDialogActive = 0;
-                Platform().getCursorPosition(&cursorX, &cursorY);
+                CursorPosition(&cursorX, &cursorY);
                 if (ok) closeConfirmed = 1;
             } else {
                 closeConfirmed = 1;
@@ -163,7 +174,7 @@ void SaverState::HandleClose(WindowHandle window) {
         }
         return;
     }
-    Platform().destroyWindow(window);
+    if (ScreensaverHost* host = SaverHost()) host->destroyWindow(window);
 }
 
 void SaverState::CheckMouseMovement() {
@@ -179,24 +190,29 @@ void SaverState::CheckMouseMovement() {
 }
 
 int SaverState::VerifyPassword(WindowHandle window) {
-    return Platform().verifyScreenSaverPassword(window);
+    ScreensaverHost* host = SaverHost();
+    return host ? host->verifyScreenSaverPassword(window) : 1;
 }
 
-void SaverState::ChangePassword() { Platform().changeScreenSaverPassword(parentWindow); }
+void SaverState::ChangePassword() {
+    if (ScreensaverHost* host = SaverHost()) host->changeScreenSaverPassword(parentWindow);
+}
 
 void SaverState::PrepareSaver() {
-    if (mode == SAVER_RUN) {
-        Platform().setWindowTopMost(sglb->mainWindow, 1);
-        Platform().setScreenSaverRunning(1, &previousRunning);
+    ScreensaverHost* host = SaverHost();
+    if (mode == SAVER_RUN && host) {
+        host->setWindowTopMost(sglb->mainWindow, 1);
+        host->setScreenSaverRunning(1, &previousRunning);
     }
     cursorX = 0;
     cursorY = 0;
 }
 
 void SaverState::RestoreSaver() {
-    if (mode != SAVER_RUN) return;
-    Platform().setWindowTopMost(sglb->mainWindow, 0);
-    Platform().setScreenSaverRunning(0, &previousRunning);
+    ScreensaverHost* host = SaverHost();
+    if (mode != SAVER_RUN || !host) return;
+    host->setWindowTopMost(sglb->mainWindow, 0);
+    host->setScreenSaverRunning(0, &previousRunning);
 }
 
 int SaverMode() {

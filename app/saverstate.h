@@ -20,18 +20,20 @@ enum SaverMode {
 #define SAVER_PASSWORD_GRACE_SECONDS 15
 #define SAVER_MOVEMENT_THRESHOLD 10
 #define SAVER_MOVEMENT_GRACE_MS 3000
-#define VK_SCREENSHOT_KEY 0x7B
 
 class SaverState : public SaverStateBase {
 public:
     SaverState();
-    ~SaverState() override;
 
-    // Reads the switch from the process's full command line, makes the executable's
-    // directory the working directory and registers the window messages.
+    // Reads the switch from the process's full command line, then TakeMode.
     int ParseSaverCommandLine();
-    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                          intptr_t lParam) override;
+    // The run's mode, the grace values, and the executable's directory as the working
+    // directory.
+    void TakeMode(int32_t runMode);
+    // Takes the window's creation, destruction, activation, cursor, key-down, button and
+    // move, system-command and close events. Keys other than F12, buttons and the loss
+    // of activation ask a screensaver run to close.
+    bool HandleEvent(const SysEvent& event, int32_t* answer) override;
     void PrepareSaver();
     void RestoreSaver();
     void CheckMouseMovement() override;

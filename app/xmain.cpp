@@ -22,6 +22,7 @@
 #include "settingsdialog.h"
 #include "startup.h"
 #include "userfiles.h"
+#include "xmain.h"
 #include "xsystem.h"
 
 SettingsRecord Settings;
@@ -34,14 +35,17 @@ Camera* defaultCamera;
 SettingsRecord settingsAsRead;
 bool settingsRead;
 
-// Process priority classes by the settings' priority value; others leave it alone.
+// Process priority classes by the settings' priority value; others leave it alone, and
+// so does a run without a screensaver host.
 void ApplyPriority(int32_t priority) {
+    ScreensaverHost* host = SaverHost();
+    if (!host) return;
     if (priority == 0)
-        Platform().setProcessPriority(0);
+        host->setProcessPriority(0);
     else if (priority == 100)
-        Platform().setProcessPriority(1);
+        host->setProcessPriority(1);
     else if (priority == 200)
-        Platform().setProcessPriority(2);
+        host->setProcessPriority(2);
 }
 
 // The user's own settings file, beside their other files.
@@ -176,7 +180,6 @@ int startup(int32_t, char**) {
 void shutdown() {
     LogMessage(LOG_EXIT, "Entering shutdown\n");
     if (glb->currentScreen) glb->currentScreen->ExitMode();
-    if (glb->mouse) glb->mouse->FreeIdentifiers();
     xExit();
 }
 
@@ -241,11 +244,10 @@ int Init(int32_t count, char** words) {
     return 1;
 }
 
-int xMain(int32_t count, char** words) {
-    LogMessage(LOG_INIT, "Entering xMain\n");
-    SaverState* state = XNEW(SaverState);
-    saverState = state;
-    state->ParseSaverCommandLine();
+namespace {
+
+// The run the saver state asks for: set-up, the main loop and the teardown.
+int RunSaver(SaverState* state, int32_t count, char** words) {
     std::memset(&Settings, 0, sizeof Settings);
     glb->SetName("Novadrift");
     int result = Init(count, words);
@@ -260,4 +262,25 @@ int xMain(int32_t count, char** words) {
     AppCleanup();
     if (result != 0) SaveSettingsAtExit(mode);
     return 1;
+}
+
+SaverState* NewSaverState() {
+    LogMessage(LOG_INIT, "Entering xMain\n");
+    SaverState* state = XNEW(SaverState);
+    saverState = state;
+    return state;
+}
+
+}  // namespace
+
+int xMain(int32_t count, char** words) {
+    SaverState* state = NewSaverState();
+    state->ParseSaverCommandLine();
+    return RunSaver(state, count, words);
+}
+
+int ModuleMain(int32_t count, char** words) {
+    SaverState* state = NewSaverState();
+    state->TakeMode(SAVER_RUN);
+    return RunSaver(state, count, words);
 }

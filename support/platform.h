@@ -10,10 +10,6 @@
 
 typedef uintptr_t WindowHandle;  // HWND on Win32, an opaque number elsewhere
 
-// Called by the keyboard hook for each key message of the program's thread.
-typedef void (*KeyHookCallback)(void* owner, int32_t hookCode, uint32_t virtualKey,
-                                uint32_t keyFlags);
-
 struct PlatformServices {
     // The process's full command line, program path included (GetCommandLineA).
     const char* (*commandLine)();
@@ -43,22 +39,46 @@ struct PlatformServices {
     // 1 when a new file can be made in the directory.
     int (*isDirectoryWritable)(const char* path);
 
-    // Window layer. The class's window procedure hands every message to the
-    // registered message handlers. registerWindowClass: 1 done, 0 failed.
+    // Window layer. The class's window procedure turns the window's messages into the
+    // program's events (sysevent.h) and hands them to the screens' registered message
+    // handlers too; while the class is registered, the keys come as events as well.
+    // registerWindowClass: 1 done, 0 failed.
     int (*registerWindowClass)(const char* className);
     void (*unregisterWindowClass)(const char* className);
-    // Takes every waiting message of the thread and dispatches it; 0 when a quit
-    // message arrived (the rest of the queue stays).
+    // Takes every waiting message of the thread and dispatches it; 0, logged, when a
+    // quit message arrived (the rest of the queue stays).
     int (*pumpMessages)();
 
-    // Screensaver host services.
-    int (*getCursorPosition)(int32_t* x, int32_t* y);
-    void (*setArrowCursor)();
-    void (*postMessage)(WindowHandle window, uint32_t message);
-    void (*destroyWindow)(WindowHandle window);
     // The window's outer size (frame included); 0 with the sizes left as they are when
     // the window is not there.
     int (*windowOuterSize)(WindowHandle window, int32_t* width, int32_t* height);
+    // A machine-wide text setting (registry value under HKEY_LOCAL_MACHINE):
+    // -1 the key is missing, 0 the value is missing, 1 read into buffer.
+    int (*readMachineSetting)(const char* key, const char* value, char* buffer, int size);
+
+    // Mouse input: the cursor in screen coordinates.
+    void (*setCursorPosition)(int32_t x, int32_t y);
+    void (*unclipCursor)();
+    void (*showCursor)(int show);
+
+    // Moves a file over another, replacing it in one step; 1 done, 0 failed.
+    int (*replaceFile)(const char* from, const char* to);
+
+    // Run-time library loading by file name (on Win32 from the system folder only).
+    void* (*loadLibrary)(const char* name);
+    void* (*findSymbol)(void* library, const char* name);
+    void (*freeLibrary)(void* library);
+};
+
+// What the Windows screensaver host offers a run: its window, its password check and
+// preview program, the screensaver-running flag. Only the Win32 build has such a host;
+// the XScreenSaver daemon keeps the screen, the password and the preview itself.
+struct ScreensaverHost {
+    int (*getCursorPosition)(int32_t* x, int32_t* y);
+    // Asks the window to close as its close box would: the close comes back as an
+    // SE_CLOSE event from the pump.
+    void (*postClose)(WindowHandle window);
+    void (*destroyWindow)(WindowHandle window);
     WindowHandle (*foregroundWindow)();
     // The host's own password check; 1 when the screensaver may close.
     int (*verifyScreenSaverPassword)(WindowHandle window);
@@ -69,36 +89,10 @@ struct PlatformServices {
     void (*setScreenSaverRunning)(int running, int32_t* previous);
     // 0 idle, 1 normal, 2 high.
     void (*setProcessPriority)(int level);
-    // A machine-wide text setting (registry value under HKEY_LOCAL_MACHINE):
-    // -1 the key is missing, 0 the value is missing, 1 read into buffer.
-    int (*readMachineSetting)(const char* key, const char* value, char* buffer, int size);
-
-    // Keyboard and mouse input. The keyboard hook of the program's thread hands every
-    // key message to the callback (hook code, virtual key, key-message flags: bits
-    // 16-23 scan code, bit 31 set on release) and passes it on to the next hook. One
-    // hook at a time: installKeyboardHook gives its handle, 0 when none could be set.
-    uintptr_t (*installKeyboardHook)(KeyHookCallback callback, void* owner);
-    void (*removeKeyboardHook)(uintptr_t hook);
-    // The characters a key gives with the thread's current keyboard state (ToAscii):
-    // how many were written to characters, 0, 1 or 2.
-    int (*toAscii)(uint32_t virtualKey, uint32_t scanCode, uint8_t characters[2]);
-    // 1 while the key is held, as the program's thread sees it (GetKeyState).
-    int (*isKeyDown)(uint32_t virtualKey);
-    // The cursor in screen coordinates; getCursorPosition is above.
-    void (*setCursorPosition)(int32_t x, int32_t y);
-    void (*unclipCursor)();
-    void (*showCursor)(int show);
-    // Top-left corner of the window's client area in screen coordinates.
-    int (*clientOrigin)(WindowHandle window, int32_t* x, int32_t* y);
-
-    // Moves a file over another, replacing it in one step; 1 done, 0 failed.
-    int (*replaceFile)(const char* from, const char* to);
-
-    // Run-time library loading by file name (on Win32 from the system folder only).
-    void* (*loadLibrary)(const char* name);
-    void* (*findSymbol)(void* library, const char* name);
-    void (*freeLibrary)(void* library);
 };
+
+// The host in use: the build's own (null on POSIX); tests may point it elsewhere.
+ScreensaverHost*& SaverHost();
 
 // The services in use; starts as the build's own implementation.
 PlatformServices& Platform();

@@ -88,9 +88,9 @@ void ExitCode() {
     sglb = nullptr;
 }
 
-int RunApplication(uintptr_t instance, const char* commandText) {
+int RunApplication(uintptr_t instance, const char* commandText, ApplicationMain main) {
     StartupCode(instance, commandText);
-    int result = xMain(commandWords.count, commandWords.words);
+    int result = main(commandWords.count, commandWords.words);
     ExitCode();
     LogBanner(LOG_EXIT, "returned");
     return result;

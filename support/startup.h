@@ -16,13 +16,14 @@ void FreeCommandWords(CommandWords* words);
 
 extern uintptr_t appInstance;
 
+// The application proper, given the argument words (the library does not know it: the
+// program's entry point hands it over).
+typedef int (*ApplicationMain)(int32_t count, char** words);
+
 int StartupCode(uintptr_t instance, const char* commandText);
 void ExitCode();
-// The entry's body after the platform's own start: StartupCode, xMain, ExitCode, end
-// banner. Returns xMain's result.
-int RunApplication(uintptr_t instance, const char* commandText);
+// The entry's body after the platform's own start: StartupCode, the application's main,
+// ExitCode, end banner. Returns the main's result.
+int RunApplication(uintptr_t instance, const char* commandText, ApplicationMain main);
 // Writes "--- Application <verb> at : date time ---" with the local time.
 void LogBanner(int kind, const char* verb);
-
-// The application proper; in app/.
-int xMain(int32_t count, char** words);

@@ -8,7 +8,6 @@
 #include "picformat.h"
 #include "gui/mouse.h"
 #include "misc.h"
-#include "winmessages.h"
 
 AppGlobals* glb;
 SysGlobals* sglb;
@@ -122,12 +121,6 @@ bool DispatchToHandlers(WindowHandle window, uint32_t message, uintptr_t wParam,
     return handled;
 }
 
-bool RouteWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                        intptr_t lParam, int32_t* result) {
-    bool handled = DispatchToHandlers(window, message, wParam, lParam, result);
-    return handled || message == WM_CLOSE;
-}
-
 void FreeMessageHandlerList() {
     if (!sglb || !sglb->handlerList) return;
     sglb->handlerList->ClearAndFreeItems();
@@ -152,10 +145,7 @@ void PaceFrame() {
 }
 
 int xHandler() {
-    if (!Platform().pumpMessages()) {
-        LogMessage(LOG_EXIT, "WM_QUIT rescived\n");
-        return 0;
-    }
+    if (!Platform().pumpMessages()) return 0;
     PaceFrame();
     if (saverState) {
         saverState->CheckMouseMovement();

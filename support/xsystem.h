@@ -6,6 +6,7 @@
 
 #include "llist.h"
 #include "platform.h"
+#include "sysevent.h"
 
 class MemoryManager;
 class Keyboard;
@@ -56,7 +57,8 @@ inline Screen* CurrentScreen() {
     return glb ? glb->currentScreen : nullptr;
 }
 
-// Base of every object that receives window messages.
+// Base of every object that receives the window's messages as the system numbers them:
+// the platform's screens (support/win). The portable code takes events (sysevent.h).
 class MessageHandler {
 public:
     virtual int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -64,10 +66,13 @@ public:
     virtual ~MessageHandler();
 };
 
-// The screensaver state as the window layer sees it: checked once per frame by
-// xHandler, destroyed first by xExit.
-class SaverStateBase : public MessageHandler {
+// The screensaver state as the window layer sees it: given the window's events first,
+// checked once per frame by xHandler, destroyed first by xExit.
+class SaverStateBase {
 public:
+    virtual ~SaverStateBase() {}
+    // false for events it does not take; answer: what the window procedure gives back.
+    virtual bool HandleEvent(const SysEvent& event, int32_t* answer) = 0;
     virtual void CheckMouseMovement() = 0;
     virtual bool CloseConfirmed() const = 0;
 };
@@ -84,12 +89,8 @@ void UnregisterMessageHandler(MessageHandler* handler, uint32_t message);
 void UnregisterAllMessageHandlers(MessageHandler* handler);
 // Calls the handlers registered for the message in registration order. Returns whether
 // any handled it; result takes the first non-zero handler result.
-bool DispatchToHandlers(WindowHandle window, uint32_t message, uintptr_t wParam,
-                        intptr_t lParam, int32_t* result);
-// The window procedure's portable half. A close request counts as handled, so whether
-// the window closes is up to the handlers. false: pass the message to the platform.
-bool RouteWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                        intptr_t lParam, int32_t* result);
+bool DispatchToHandlers(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+                        int32_t* result);
 // Frees every handler entry and the list itself.
 void FreeMessageHandlerList();
 

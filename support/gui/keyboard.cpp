@@ -1,73 +1,30 @@
-// Contents: the virtual-key table; Keyboard construction; the ring and the state
-// table; the hook's work for one key message.
+// Contents: Keyboard construction; the ring and the state table; the work for one key
+// event.
 #include "gui/keyboard.h"
 
 #include <cstring>
 
 #include "misc.h"
-#include "winmessages.h"
 
 namespace {
-
-// Virtual keys from here up have no key code (the side-specific modifier keys among
-// them; the modifier pairs below reach those).
-const uint32_t kTranslatedKeys = 152;
-
-struct KeyTable {
-    uint16_t codes[kTranslatedKeys];
-
-    KeyTable() : codes() {
-        codes[VK_BACK] = KEY_BACKSPACE;
-        codes[VK_TAB] = KEY_TAB;
-        codes[VK_RETURN] = KEY_ENTER;
-        codes[VK_ESCAPE] = KEY_ESCAPE;
-        codes[VK_SPACE] = KEY_SPACE;
-        for (int digit = '0'; digit <= '9'; ++digit) codes[digit] = uint16_t(digit);
-        for (int letter = 'A'; letter <= 'Z'; ++letter) codes[letter] = uint16_t(letter);
-        codes[VK_INSERT] = KEY_INSERT;
-        codes[VK_DELETE] = KEY_DELETE;
-        codes[VK_HOME] = KEY_HOME;
-        codes[VK_END] = KEY_END;
-        codes[VK_PRIOR] = KEY_PAGE_UP;
-        codes[VK_NEXT] = KEY_PAGE_DOWN;
-        codes[VK_LEFT] = KEY_LEFT;
-        codes[VK_UP] = KEY_UP;
-        codes[VK_RIGHT] = KEY_RIGHT;
-        codes[VK_DOWN] = KEY_DOWN;
-        codes[VK_SHIFT] = KEY_SHIFT;
-        codes[VK_CONTROL] = KEY_CTRL;
-        codes[VK_MENU] = KEY_ALT;
-        codes[VK_NUMLOCK] = KEY_NUM_LOCK;
-        codes[VK_DIVIDE] = KEY_PAD_DIVIDE;
-        codes[VK_MULTIPLY] = KEY_PAD_MULTIPLY;
-        codes[VK_SUBTRACT] = KEY_PAD_SUBTRACT;
-        codes[VK_ADD] = KEY_PAD_ADD;
-        codes[VK_DECIMAL] = KEY_PAD_DECIMAL;
-        for (int pad = 0; pad <= 9; ++pad) codes[VK_NUMPAD0 + pad] = uint16_t(KEY_PAD_0 + pad);
-        codes[VK_SNAPSHOT] = KEY_PRINT_SCREEN;
-        codes[VK_SCROLL] = KEY_SCROLL_LOCK;
-        codes[VK_PAUSE] = KEY_PAUSE;
-        codes[VK_CAPITAL] = KEY_CAPS_LOCK;
-        for (int f = 0; f < 24; ++f) codes[VK_F1 + f] = uint16_t(KEY_F1 + f);
-    }
-};
-
-const KeyTable keyTable;
 
 // A generic modifier and its two sides.
 struct ModifierPair {
     int generic;
-    uint32_t leftKey;
+    int32_t leftFlag;
     int left;
-    uint32_t rightKey;
+    int32_t rightFlag;
     int right;
 };
 
 const ModifierPair kModifierPairs[] = {
-    {KEY_ALT, VK_LMENU, KEY_LEFT_ALT, VK_RMENU, KEY_RIGHT_ALT},
-    {KEY_CTRL, VK_LCONTROL, KEY_LEFT_CTRL, VK_RCONTROL, KEY_RIGHT_CTRL},
-    {KEY_SHIFT, VK_LSHIFT, KEY_LEFT_SHIFT, VK_RSHIFT, KEY_RIGHT_SHIFT},
+    {KEY_ALT, KEYFLAG_LEFT_ALT, KEY_LEFT_ALT, KEYFLAG_RIGHT_ALT, KEY_RIGHT_ALT},
+    {KEY_CTRL, KEYFLAG_LEFT_CTRL, KEY_LEFT_CTRL, KEYFLAG_RIGHT_CTRL, KEY_RIGHT_CTRL},
+    {KEY_SHIFT, KEYFLAG_LEFT_SHIFT, KEY_LEFT_SHIFT, KEYFLAG_RIGHT_SHIFT, KEY_RIGHT_SHIFT},
 };
+
+const int32_t kModifierSideFlags = KEYFLAG_LEFT_CTRL | KEYFLAG_RIGHT_CTRL | KEYFLAG_LEFT_ALT |
+                                   KEYFLAG_RIGHT_ALT | KEYFLAG_LEFT_SHIFT | KEYFLAG_RIGHT_SHIFT;
 
 const ModifierPair* FindModifierPair(int generic) {
     for (const ModifierPair& pair : kModifierPairs)
@@ -75,31 +32,14 @@ const ModifierPair* FindModifierPair(int generic) {
     return nullptr;
 }
 
-const uint32_t kKeyReleased = 0x80000000u;
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
 // Construction
 
-Keyboard::Keyboard() : hook(0), keysHeld(0), keyState(), head(0), tail(0), events(), textMode(0) {
-    hook = Platform().installKeyboardHook(HookCallback, this);
-    // Without the hook no key reaches the program; the run goes on without keys.
-    if (!hook) LogMessage(LOG_WARNING, "Unable to install the keyboard hook\n");
-    RegisterMessageHandler(this, WM_KEYDOWN);
-    RegisterMessageHandler(this, WM_KEYUP);
+Keyboard::Keyboard()
+    : modifierSides(0), keysHeld(0), keyState(), head(0), tail(0), events(), textMode(0) {
     Reset(RESET_EVENTS | RESET_STATES);
-}
-
-Keyboard::~Keyboard() {
-    if (hook) Platform().removeKeyboardHook(hook);
-    hook = 0;
-    UnregisterAllMessageHandlers(this);
-}
-
-void Keyboard::HookCallback(void* owner, int32_t hookCode, uint32_t virtualKey, uint32_t keyFlags) {
-    KeyHookMessage message = {hookCode, virtualKey, keyFlags};
-    static_cast<Keyboard*>(owner)->HandleKeyMessage(message);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -139,15 +79,7 @@ int Keyboard::AddEvent(int code, int down, int withModifiers) {
     if (code == 0) return 0;
     if (uint16_t(tail - head) >= RING_SIZE) return 0;
     int flags = down ? KEYFLAG_DOWN : 0;
-    if (withModifiers) {
-        const PlatformServices& platform = Platform();
-        if (platform.isKeyDown(VK_LSHIFT)) flags |= KEYFLAG_LEFT_SHIFT;
-        if (platform.isKeyDown(VK_RSHIFT)) flags |= KEYFLAG_RIGHT_SHIFT;
-        if (platform.isKeyDown(VK_LCONTROL)) flags |= KEYFLAG_LEFT_CTRL;
-        if (platform.isKeyDown(VK_RCONTROL)) flags |= KEYFLAG_RIGHT_CTRL;
-        if (platform.isKeyDown(VK_LMENU)) flags |= KEYFLAG_LEFT_ALT;
-        if (platform.isKeyDown(VK_RMENU)) flags |= KEYFLAG_RIGHT_ALT;
-    }
+    if (withModifiers) flags |= modifierSides;
     KeyEvent& event = events[tail % RING_SIZE];
     event.code = code;
     event.flags = flags;
@@ -170,11 +102,7 @@ void Keyboard::SetKeyState(int code, int down) {
 }
 
 // ---------------------------------------------------------------------------------------
-// The hook's work
-
-int Keyboard::TranslateVirtualKey(uint32_t virtualKey) {
-    return virtualKey < kTranslatedKeys ? keyTable.codes[virtualKey] : 0;
-}
+// The work for one key event
 
 // The generic code follows its sides: held while either side is, released with the
 // last one. Asking with WasPressed forgets the sides' and the generic's presses.
@@ -190,23 +118,22 @@ void Keyboard::UpdateModifierPair(int generic, int left, int right) {
     }
 }
 
-void Keyboard::HandleKeyMessage(const KeyHookMessage& message) {
-    // Peeked messages come again when they are taken.
-    if (message.hookCode < 0 || message.hookCode == HC_NOREMOVE) return;
-    int down = (message.keyFlags & kKeyReleased) == 0;
+bool Keyboard::HandleEvent(const SysEvent& event) {
+    if (event.type == SE_KEY) HandleKeyEvent(event);
+    return event.type == SE_KEY || event.type == SE_WINDOW_KEY;
+}
 
-    uint8_t characters[2] = {0, 0};
-    int count = Platform().toAscii(message.virtualKey, message.keyFlags >> 16, characters);
-    // Two characters: a dead key that did not combine, then the key's own.
-    int character = count == 1 ? characters[0] : count == 2 ? characters[1] : 0;
+void Keyboard::HandleKeyEvent(const SysEvent& event) {
+    modifierSides = event.flags & kModifierSideFlags;
+    int down = (event.flags & KEYFLAG_DOWN) != 0;
+    int character = event.value2;
     if (character) AddEvent(character, down, 1);
 
-    int code = TranslateVirtualKey(message.virtualKey);
+    int code = event.value;
     if (!code) return;
     if (const ModifierPair* pair = FindModifierPair(code)) {
-        const PlatformServices& platform = Platform();
-        int leftHeld = platform.isKeyDown(pair->leftKey);
-        int rightHeld = platform.isKeyDown(pair->rightKey);
+        int leftHeld = (modifierSides & pair->leftFlag) != 0;
+        int rightHeld = (modifierSides & pair->rightFlag) != 0;
         if (down) {
             if (leftHeld)
                 code = pair->left;

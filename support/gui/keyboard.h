@@ -1,15 +1,16 @@
 // Keyboard input: the program's own key codes, a table of which keys are held and a
-// ring of key events, fed by the keyboard hook of the program's thread.
+// ring of key events, fed with the platform layer's key events.
 //
-// Characters keep their ASCII codes; keys without one get codes from 256 up. The hook
-// hands each key message to HandleKeyMessage, which turns it into character events
-// (in the case typed) and key-code events and states (letters under their upper-case
-// code). Tests feed HandleKeyMessage the same records.
+// Characters keep their ASCII codes; keys without one get codes from 256 up. The platform
+// layer hands each key to HandleKeyEvent as an SE_KEY event in these codes (sysevent.h),
+// which turns it into character events (in the case typed) and key-code events and
+// states (letters under their upper-case code). Tests feed HandleKeyEvent the same
+// records.
 #pragma once
 
 #include <cstdint>
 
-#include "xsystem.h"
+#include "sysevent.h"
 
 enum KeyCode {
     KEY_BACKSPACE = 8,
@@ -79,13 +80,6 @@ struct KeyEvent {
 };
 static_assert(sizeof(KeyEvent) == 8, "KeyEvent is 8 bytes");
 
-// One key message as the keyboard hook receives it.
-struct KeyHookMessage {
-    int32_t hookCode;  // negative or HC_NOREMOVE (only peeked at): not taken
-    uint32_t virtualKey;
-    uint32_t keyFlags;  // bits 16-23 scan code, bit 31 set on release
-};
-
 class InputDevice {
 public:
     // Virtual operations, in slot order.
@@ -99,16 +93,14 @@ public:
     virtual ~InputDevice() {}
 };
 
-// The handler it registers for key-down and key-up is the base one, which does
-// nothing: the messages count as handled and go no further.
-class Keyboard : public InputDevice, public MessageHandler {
+// It takes the window's own key messages too (SE_WINDOW_KEY) and does nothing with them:
+// they go no further.
+class Keyboard : public InputDevice {
 public:
     enum { RING_SIZE = 128 };
 
-    // Installs the hook, registers for WM_KEYDOWN and WM_KEYUP, Reset(3).
+    // Reset(3).
     Keyboard();
-    // Removes the hook and the registrations.
-    ~Keyboard() override;
     Keyboard(const Keyboard&) = delete;
     Keyboard& operator=(const Keyboard&) = delete;
 
@@ -122,7 +114,7 @@ public:
     int WasPressed(int code) override;
     int KeysDown() override;
     // Appends an event; 1 when appended. Code 0 is ignored and a full ring drops the
-    // new event. withModifiers adds the modifier flags from the held keys.
+    // new event. withModifiers adds the modifier sides held at the last key event.
     int AddEvent(int code, int down, int withModifiers) override;
     // Code 0 and codes outside the table are ignored.
     void SetKeyState(int code, int down) override;
@@ -132,18 +124,15 @@ public:
     void SetTextMode(int on) { textMode = on ? 1 : 0; }
     int IsTextMode() const { return textMode; }
 
-    // The hook's work for one key message.
-    void HandleKeyMessage(const KeyHookMessage& message);
-    // The key code of a virtual key; 0 when it has none.
-    static int TranslateVirtualKey(uint32_t virtualKey);
-    // 1 while the platform hook is set.
-    int HasHook() const { return hook != 0; }
+    // Takes SE_KEY and SE_WINDOW_KEY events; false for the others.
+    bool HandleEvent(const SysEvent& event);
+    // The work for one SE_KEY event.
+    void HandleKeyEvent(const SysEvent& event);
 
 private:
-    static void HookCallback(void* owner, int32_t hookCode, uint32_t virtualKey, uint32_t keyFlags);
     void UpdateModifierPair(int generic, int left, int right);
 
-    uintptr_t hook;
+    int32_t modifierSides;  // KeyEventFlag modifier bits of the last key event
     int32_t keysHeld;
     uint8_t keyState[KEY_CODE_COUNT];  // KeyStateBit per code
     // Free-running counters; the slot is the counter modulo RING_SIZE, so every slot

@@ -1,13 +1,11 @@
-// Contents: construction and registrations; the queries; cursor modes; the message
-// handler.
+// Contents: construction; the queries; cursor modes; the events.
 #include "gui/mouse.h"
 
-#include "ansi/memory.h"
 #include "base/screenb.h"
-#include "winmessages.h"
+#include "xsystem.h"
 
 // ---------------------------------------------------------------------------------------
-// Construction and registrations
+// Construction
 
 Mouse::Mouse()
     : buttons(0),
@@ -22,31 +20,10 @@ Mouse::Mouse()
       positionX(MOUSE_CENTRE_X),
       positionY(MOUSE_CENTRE_Y),
       lastButtons(0),
-      skipNextMove(0) {
-    RegisterFor(WM_LBUTTONUP);
-    RegisterFor(WM_LBUTTONDOWN);
-    RegisterFor(WM_RBUTTONUP);
-    RegisterFor(WM_RBUTTONDOWN);
-    RegisterFor(WM_MOUSEMOVE);
-    RegisterFor(WM_ACTIVATEAPP);
-    RegisterFor(WM_DISPLAYCHANGE);
-}
+      skipNextMove(0) {}
 
 Mouse::~Mouse() {
     SetCursorHidden(0);
-    UnregisterAllMessageHandlers(this);
-    FreeIdentifiers();
-}
-
-void Mouse::RegisterFor(uint32_t message) {
-    if (!RegisterMessageHandler(this, message)) return;
-    uint32_t* identifier = static_cast<uint32_t*>(XALLOC(sizeof *identifier));
-    *identifier = message;
-    if (!identifiers.AddBack(identifier)) xFree(identifier);
-}
-
-void Mouse::FreeIdentifiers() {
-    identifiers.ClearAndFreeItems();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -136,36 +113,45 @@ void Mouse::Recentre() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Messages
+// Events
 
-int32_t Mouse::HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t) {
-    switch (message) {
-        case WM_DISPLAYCHANGE:
+bool Mouse::HandleEvent(const SysEvent& event) {
+    switch (event.type) {
+        case SE_DISPLAY_CHANGE:
             Recentre();
-            break;
-        case WM_ACTIVATEAPP:
-            // wParam carries the activation, not button flags: nothing else to take.
-            if (wParam && (mode & (MOUSE_MODE_RELATIVE | MOUSE_MODE_CURSOR_HIDDEN))) Recentre();
-            break;
-        case WM_MOUSEMOVE:
-            if (skipNextMove) {
-                skipNextMove = 0;
-                break;
+            return true;
+        case SE_ACTIVATE:
+            if (event.value2 != ACTIVATE_APPLICATION) return false;
+            if (event.value && (mode & (MOUSE_MODE_RELATIVE | MOUSE_MODE_CURSOR_HIDDEN)))
+                Recentre();
+            return true;
+        case SE_POINTER:
+            switch (event.value) {
+                case POINTER_MOVE:
+                    if (skipNextMove)
+                        skipNextMove = 0;
+                    else
+                        TakeMouseMessage(event);
+                    return true;
+                case POINTER_LEFT_DOWN:
+                case POINTER_LEFT_UP:
+                case POINTER_RIGHT_DOWN:
+                case POINTER_RIGHT_UP:
+                    TakeMouseMessage(event);
+                    return true;
+                default:
+                    return false;
             }
-            TakeMouseMessage(window, wParam);
-            break;
         default:
-            TakeMouseMessage(window, wParam);
-            break;
+            return false;
     }
-    return 0;
 }
 
-void Mouse::TakeMouseMessage(WindowHandle window, uintptr_t keyFlags) {
+void Mouse::TakeMouseMessage(const SysEvent& pointer) {
     const PlatformServices& platform = Platform();
     int32_t dx = 0, dy = 0;
-    int32_t cursorX, cursorY;
-    if (platform.getCursorPosition(&cursorX, &cursorY)) {
+    if (pointer.flags & POINTER_ON_SCREEN) {
+        const int32_t cursorX = pointer.x, cursorY = pointer.y;
         if (mode & MOUSE_MODE_RELATIVE) {
             // At the centre: the move that putting the cursor back caused.
             if (cursorX != MOUSE_CENTRE_X || cursorY != MOUSE_CENTRE_Y) {
@@ -177,19 +163,13 @@ void Mouse::TakeMouseMessage(WindowHandle window, uintptr_t keyFlags) {
                 movementY += dy;
                 platform.setCursorPosition(MOUSE_CENTRE_X, MOUSE_CENTRE_Y);
             }
-        } else {
-            int32_t originX, originY;
-            if (platform.clientOrigin(window, &originX, &originY)) {
-                positionX = cursorX - originX;
-                positionY = cursorY - originY;
-            }
+        } else if (pointer.flags & POINTER_WINDOW_AT) {
+            positionX = cursorX - pointer.windowX;
+            positionY = cursorY - pointer.windowY;
         }
     }
 
-    int32_t held = 0;
-    if (keyFlags & MK_LBUTTON) held |= MOUSE_LEFT;
-    if (keyFlags & MK_RBUTTON) held |= MOUSE_RIGHT;
-    if (keyFlags & MK_MBUTTON) held |= MOUSE_MIDDLE;
+    int32_t held = pointer.flags & MOUSE_HELD_BITS;
     int32_t wentDown = held & ~lastButtons;
     int32_t wentUp = lastButtons & ~held;
     buttons = (buttons & MOUSE_EDGE_BITS) | held | (wentDown << 8) | (wentUp << 16);

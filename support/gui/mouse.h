@@ -1,16 +1,14 @@
-// Mouse input, fed by the main window's mouse messages: a button word with edge bits,
-// movement summed between reads, a position and a ring of mouse events.
+// Mouse input, fed with the platform layer's pointer events (sysevent.h): a button word
+// with edge bits, movement summed between reads, a position and a ring of mouse events.
 //
 // In relative mode the cursor is put back at the centre of the virtual screen after
 // every move, so movement never stops at the display's edge; in absolute mode the
-// position follows the cursor over the window. Tests send the mouse the same window
-// messages through the handler list.
+// position follows the cursor over the window. Tests send the mouse the same events.
 #pragma once
 
 #include <cstdint>
 
-#include "llist.h"
-#include "xsystem.h"
+#include "sysevent.h"
 
 // The button word.
 enum MouseButtonBit {
@@ -49,20 +47,20 @@ static_assert(sizeof(MouseEvent) == 12, "MouseEvent is 12 bytes");
 // Called after each mouse message with the position and the button word's low byte.
 typedef void (*MouseMovementCallback)(int32_t x, int32_t y, int32_t buttons);
 
-class Mouse : public MessageHandler {
+class Mouse {
 public:
     enum { RING_SIZE = 64 };
 
-    // Position (320, 240), sensitivity 1.0, absolute mode, cursor shown; registers for
-    // the mouse, activation and display-change messages.
+    // Position (320, 240), sensitivity 1.0, absolute mode, cursor shown.
     Mouse();
-    // Shows the cursor again if it hid it; removes the registrations.
-    ~Mouse() override;
+    // Shows the cursor again if it hid it.
+    ~Mouse();
     Mouse(const Mouse&) = delete;
     Mouse& operator=(const Mouse&) = delete;
 
-    int32_t HandleMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                          intptr_t lParam) override;
+    // Takes the pointer's moves and its left and right buttons, the application's
+    // activation and the display's changes; false for the other events.
+    bool HandleEvent(const SysEvent& event);
 
     // Movement summed since the last call, and the button word; then the sums are 0.
     int GetMovement(int32_t* dx, int32_t* dy, int32_t* buttons);
@@ -86,15 +84,11 @@ public:
     // word and the summed movement start again. 0 when the current screen has no mode
     // open or cannot draw; with no current screen yet the cursor is left as it is.
     int UpdateCursorMode();
-    // Frees the entries of the identifier list: the messages it registered for.
-    void FreeIdentifiers();
 
 private:
-    void RegisterFor(uint32_t message);
     void Recentre();
-    void TakeMouseMessage(WindowHandle window, uintptr_t keyFlags);
+    void TakeMouseMessage(const SysEvent& pointer);
 
-    LList identifiers;  // one xAlloc'd message number per registration
     int32_t buttons;
     int32_t movementX;
     int32_t movementY;

@@ -1,7 +1,8 @@
 // POSIX implementation of the platform interface: lets the portable code build and
 // run natively, where the unit tests live, and runs the XScreenSaver module. Its window
-// system is X, for the OpenGL screen's window alone (posix/xwindow_posix); there are no
-// window classes, keyboard, mouse or screensaver host services behind it.
+// system is X, for the OpenGL screen's window alone (posix/xwindow_posix); the keyboard,
+// the pointer and the screen's keeping are the XScreenSaver daemon's, so there are no
+// window classes and no screensaver host (SaverHost() is null).
 #include "platform.h"
 
 #include "misc.h"
@@ -11,6 +12,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,8 +27,17 @@ namespace {
 
 std::string commandLine;
 
-// Rebuilds a Windows-style command line from argv: the program path quoted when it
-// holds a space, the arguments joined by single spaces.
+// The program's own path: argv[0] may be a bare name found on PATH.
+std::string ProgramPath(const std::string& fallback) {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return fallback;
+    path[length] = 0;
+    return path;
+}
+
+// Rebuilds a Windows-style command line from argv: the program's own path, quoted when
+// it holds a space, and the arguments joined by single spaces.
 const char* PosixCommandLine() {
     if (!commandLine.empty()) return commandLine.c_str();
     FILE* f = std::fopen("/proc/self/cmdline", "rb");
@@ -42,6 +53,7 @@ const char* PosixCommandLine() {
         size_t end = raw.find('\0', start);
         if (end == std::string::npos) end = raw.size();
         std::string word = raw.substr(start, end - start);
+        if (first) word = ProgramPath(word);
         if (!first) commandLine += ' ';
         if (first && word.find(' ') != std::string::npos)
             commandLine += '"' + word + '"';
@@ -128,42 +140,17 @@ int PosixRegisterWindowClass(const char*) { return 1; }
 
 void PosixUnregisterWindowClass(const char*) {}
 
-// The X window's events and the quit signals are the message queue.
+// The X window's events and the quit signals are the message queue; the run's end is
+// logged in the words of the Win32 build's quit message.
 int PosixPumpMessages() {
-    return PumpXWindowEvents();
+    if (PumpXWindowEvents()) return 1;
+    LogMessage(LOG_EXIT, "WM_QUIT rescived\n");
+    return 0;
 }
 
-// No screensaver host: the cursor stays at the origin, windows and passwords are
-// absent.
-int PosixGetCursorPosition(int32_t* x, int32_t* y) {
-    *x = 0;
-    *y = 0;
-    return 1;
+int PosixWindowOuterSize(WindowHandle, int32_t*, int32_t*) {
+    return 0;
 }
-
-void PosixSetArrowCursor() {}
-
-void PosixPostMessage(WindowHandle, uint32_t) {}
-
-void PosixDestroyWindow(WindowHandle) {}
-
-int PosixWindowOuterSize(WindowHandle, int32_t*, int32_t*) { return 0; }
-
-WindowHandle PosixForegroundWindow() { return 0; }
-
-int PosixVerifyScreenSaverPassword(WindowHandle) { return 1; }
-
-void PosixChangeScreenSaverPassword(WindowHandle) {}
-
-WindowHandle PosixFindPreviewWindow() { return 0; }
-
-void PosixSetWindowTopMost(WindowHandle, int) {}
-
-void PosixSetScreenSaverRunning(int, int32_t* previous) {
-    if (previous) *previous = 0;
-}
-
-void PosixSetProcessPriority(int) {}
 
 // The one machine-wide setting read, "DataPath" under "SOFTWARE\<name>", is the shipped
 // data of an installed copy: share/<name in lower case>/ beside the program's folder (a
@@ -216,27 +203,11 @@ PlatformServices MakePosixServices() {
     services.registerWindowClass = PosixRegisterWindowClass;
     services.unregisterWindowClass = PosixUnregisterWindowClass;
     services.pumpMessages = PosixPumpMessages;
-    services.getCursorPosition = PosixGetCursorPosition;
-    services.setArrowCursor = PosixSetArrowCursor;
-    services.postMessage = PosixPostMessage;
-    services.destroyWindow = PosixDestroyWindow;
     services.windowOuterSize = PosixWindowOuterSize;
-    services.foregroundWindow = PosixForegroundWindow;
-    services.verifyScreenSaverPassword = PosixVerifyScreenSaverPassword;
-    services.changeScreenSaverPassword = PosixChangeScreenSaverPassword;
-    services.findPreviewWindow = PosixFindPreviewWindow;
-    services.setWindowTopMost = PosixSetWindowTopMost;
-    services.setScreenSaverRunning = PosixSetScreenSaverRunning;
-    services.setProcessPriority = PosixSetProcessPriority;
     services.readMachineSetting = PosixReadMachineSetting;
-    services.installKeyboardHook = PosixInstallKeyboardHook;
-    services.removeKeyboardHook = PosixRemoveKeyboardHook;
-    services.toAscii = PosixToAscii;
-    services.isKeyDown = PosixIsKeyDown;
     services.setCursorPosition = PosixSetCursorPosition;
     services.unclipCursor = PosixUnclipCursor;
     services.showCursor = PosixShowCursor;
-    services.clientOrigin = PosixClientOrigin;
     services.replaceFile = PosixReplaceFile;
     services.loadLibrary = PosixLoadLibrary;
     services.findSymbol = PosixFindSymbol;
@@ -250,14 +221,17 @@ PlatformServices services = posixServices;
 
 }  // namespace
 
-void SetPosixCommandLine(const char* text) {
-    commandLine = text ? text : "";
-}
-
 int PosixErrorsShown() {
     return errorsShown;
 }
 
 PlatformServices& Platform() { return services; }
 
-const PlatformServices& NativePlatform() { return posixServices; }
+ScreensaverHost*& SaverHost() {
+    static ScreensaverHost* none = nullptr;
+    return none;
+}
+
+const PlatformServices& NativePlatform() {
+    return posixServices;
+}

@@ -1,7 +1,7 @@
 // The native entry point: Novadrift as an XScreenSaver module. Its command line, by that
 // system's conventions (posix/moduleoptions), names the X window to draw on and what the
-// run is asked for; the run itself is the screensaver proper, /s, as on Win32. Exit
-// status 0 after an orderly end (SIGTERM included), 1 after an error or bad options.
+// run is asked for; the run itself is the module's own main, the screensaver proper.
+// Exit status 0 after an orderly end (SIGTERM included), 1 after an error or bad options.
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -14,18 +14,9 @@
 #include "posix/signals_posix.h"
 #include "posix/xwindow_posix.h"
 #include "startup.h"
+#include "xmain.h"
 
 namespace {
-
-// The program's own path, for the data beside it: argv[0] may be a bare name found on
-// PATH.
-std::string ProgramPath(const char* fallback) {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return fallback;
-    path[length] = 0;
-    return path;
-}
 
 void TellUser(const char* line) {
     std::fprintf(stderr, "novadrift: %s\n", line);
@@ -73,8 +64,6 @@ int main(int argc, char** argv) {
     }
     TakeRequests(options);
     if (!CatchQuitSignals()) std::fprintf(stderr, "novadrift: quit signals cannot be caught\n");
-    const std::string commandLine = "\"" + ProgramPath(argv[0]) + "\" /s";
-    SetPosixCommandLine(commandLine.c_str());
-    RunApplication(0, "/s");
+    RunApplication(0, "", ModuleMain);
     return PosixErrorsShown() ? 1 : 0;
 }

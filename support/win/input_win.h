@@ -1,16 +1,18 @@
-// Win32 half of keyboard and mouse input: the thread's keyboard hook, key state and
-// characters, and the cursor. Entries of the platform interface (platform.h).
+// Win32 half of keyboard and mouse input: the thread's keyboard hook, which turns key
+// messages into the program's key events, and the cursor (entries of the platform
+// interface, platform.h).
 #pragma once
 
 #include <cstdint>
 
 #include "platform.h"
 
-uintptr_t WinInstallKeyboardHook(KeyHookCallback callback, void* owner);
-void WinRemoveKeyboardHook(uintptr_t hook);
-int WinToAscii(uint32_t virtualKey, uint32_t scanCode, uint8_t characters[2]);
-int WinIsKeyDown(uint32_t virtualKey);
+// The key code of a virtual key; 0 when it has none.
+int TranslateVirtualKey(uint32_t virtualKey);
+// The keyboard hook of the program's thread: each key message the pump takes goes on as
+// an SE_KEY event. One hook for the window layer's life; a warning when it cannot be set.
+void InstallKeyboardHook();
+void RemoveKeyboardHook();
 void WinSetCursorPosition(int32_t x, int32_t y);
 void WinUnclipCursor();
 void WinShowCursor(int show);
-int WinClientOrigin(WindowHandle window, int32_t* x, int32_t* y);

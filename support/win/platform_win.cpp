@@ -9,6 +9,7 @@
 
 #include "misc.h"
 #include "startup.h"
+#include "win/events_win.h"
 #include "win/input_win.h"
 #include "win/library_win.h"
 #include "xsystem.h"
@@ -109,15 +110,22 @@ int WinIsDirectoryWritable(const char* path) {
     return 1;
 }
 
+// The program's events first, then the screens' own handlers; the first non-zero answer
+// goes back. A close request counts as handled, so whether the window closes is up to
+// the program.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT answer = 0;
+    bool taken = TakeWindowMessage(window, message, wParam, lParam, &answer);
     int32_t result = 0;
-    if (RouteWindowMessage(reinterpret_cast<WindowHandle>(window), message, wParam, lParam,
-                           &result))
-        return result;
+    bool handled = DispatchToHandlers(reinterpret_cast<WindowHandle>(window), message, wParam,
+                                      lParam, &result);
+    if (taken || handled || message == WM_CLOSE) return answer ? answer : result;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The window layer's keyboard hook lives as long as its class.
 int WinRegisterWindowClass(const char* className) {
+    InstallKeyboardHook();
     WNDCLASSA windowClass = {};
     windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = WindowProc;
@@ -128,13 +136,17 @@ int WinRegisterWindowClass(const char* className) {
 }
 
 void WinUnregisterWindowClass(const char* className) {
+    RemoveKeyboardHook();
     UnregisterClassA(className, reinterpret_cast<HINSTANCE>(appInstance));
 }
 
 int WinPumpMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) return 0;
+        if (message.message == WM_QUIT) {
+            LogMessage(LOG_EXIT, "WM_QUIT rescived\n");
+            return 0;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
@@ -149,10 +161,8 @@ int WinGetCursorPosition(int32_t* x, int32_t* y) {
     return 1;
 }
 
-void WinSetArrowCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
-
-void WinPostMessage(WindowHandle window, uint32_t message) {
-    PostMessageA(reinterpret_cast<HWND>(window), message, 0, 0);
+void WinPostClose(WindowHandle window) {
+    PostMessageA(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0);
 }
 
 void WinDestroyWindow(WindowHandle window) { DestroyWindow(reinterpret_cast<HWND>(window)); }
@@ -299,27 +309,11 @@ PlatformServices MakeWinServices() {
     services.registerWindowClass = WinRegisterWindowClass;
     services.unregisterWindowClass = WinUnregisterWindowClass;
     services.pumpMessages = WinPumpMessages;
-    services.getCursorPosition = WinGetCursorPosition;
-    services.setArrowCursor = WinSetArrowCursor;
-    services.postMessage = WinPostMessage;
-    services.destroyWindow = WinDestroyWindow;
     services.windowOuterSize = WinWindowOuterSize;
-    services.foregroundWindow = WinForegroundWindow;
-    services.verifyScreenSaverPassword = WinVerifyScreenSaverPassword;
-    services.changeScreenSaverPassword = WinChangeScreenSaverPassword;
-    services.findPreviewWindow = WinFindPreviewWindow;
-    services.setWindowTopMost = WinSetWindowTopMost;
-    services.setScreenSaverRunning = WinSetScreenSaverRunning;
-    services.setProcessPriority = WinSetProcessPriority;
     services.readMachineSetting = WinReadMachineSetting;
-    services.installKeyboardHook = WinInstallKeyboardHook;
-    services.removeKeyboardHook = WinRemoveKeyboardHook;
-    services.toAscii = WinToAscii;
-    services.isKeyDown = WinIsKeyDown;
     services.setCursorPosition = WinSetCursorPosition;
     services.unclipCursor = WinUnclipCursor;
     services.showCursor = WinShowCursor;
-    services.clientOrigin = WinClientOrigin;
     services.replaceFile = WinReplaceFile;
     services.loadLibrary = WinLoadLibrary;
     services.findSymbol = WinFindSymbol;
@@ -329,10 +323,34 @@ PlatformServices MakeWinServices() {
 
 const PlatformServices winServices = MakeWinServices();
 
+ScreensaverHost MakeWinHost() {
+    ScreensaverHost host = {};
+    host.getCursorPosition = WinGetCursorPosition;
+    host.postClose = WinPostClose;
+    host.destroyWindow = WinDestroyWindow;
+    host.foregroundWindow = WinForegroundWindow;
+    host.verifyScreenSaverPassword = WinVerifyScreenSaverPassword;
+    host.changeScreenSaverPassword = WinChangeScreenSaverPassword;
+    host.findPreviewWindow = WinFindPreviewWindow;
+    host.setWindowTopMost = WinSetWindowTopMost;
+    host.setScreenSaverRunning = WinSetScreenSaverRunning;
+    host.setProcessPriority = WinSetProcessPriority;
+    return host;
+}
+
+ScreensaverHost winHost = MakeWinHost();
+ScreensaverHost* hostInUse = &winHost;
+
 PlatformServices services = winServices;
 
 }  // namespace
 
 PlatformServices& Platform() { return services; }
 
-const PlatformServices& NativePlatform() { return winServices; }
+ScreensaverHost*& SaverHost() {
+    return hostInUse;
+}
+
+const PlatformServices& NativePlatform() {
+    return winServices;
+}

@@ -17,6 +17,7 @@
 #include "editor.h"
 #include "mainloop.h"
 #include "startup.h"
+#include "xmain.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -24,12 +25,8 @@
 #include "base/screenb.h"
 #include "settings.h"
 #else
-#include <climits>
 #include <ctime>
-#include <string>
-#include <unistd.h>
 
-#include "posix/platform_posix.h"
 #include "posix/signals_posix.h"
 #include "posix/xwindow_posix.h"
 #endif
@@ -91,11 +88,6 @@ void TakeTheRootWindow() {
     root.kind = X_TARGET_ROOT;
     RequestXTarget(root);
     CatchQuitSignals();
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    path[length > 0 ? length : 0] = 0;
-    const std::string commandLine = std::string("\"") + path + "\" /s";
-    SetPosixCommandLine(commandLine.c_str());
 }
 #endif
 
@@ -113,10 +105,10 @@ int main(int argc, char** argv) {
     AppHooks().frame = CountedFrame;
 #ifdef _WIN32
     ChooseOpenGl();
-    RunApplication(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)), "/s");
+    RunApplication(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)), "/s", xMain);
 #else
     TakeTheRootWindow();
-    RunApplication(0, "/s");
+    RunApplication(0, "", ModuleMain);
 #endif
     if (counted < warm + frames) {
         std::printf("the run ended after %d frames\n", counted);

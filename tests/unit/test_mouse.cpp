@@ -1,5 +1,5 @@
-// The mouse fed the way the window feeds it: mouse, activation and display-change
-// messages through the registered handlers, against a fake cursor.
+// The mouse fed the way the platform feeds it: pointer, activation and display-change
+// events through the event dispatch, with the positions of a fake cursor.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,25 +10,20 @@
 #include "gui/mouse.h"
 #include "saverstate.h"
 #include "test_support.h"
-#include "winmessages.h"
+#include "sysevent.h"
 
 namespace {
 
 const WindowHandle kWindow = 0x77;
 
 // The platform's cursor: where it is, where the mouse put it, how often it was shown
-// and hidden, and where the window's client area starts.
+// and hidden, and where the window's client area starts; the pointer events carry it.
 struct FakeCursor {
     static int32_t x, y;
     static int sets, unclips;
     static int showCount;  // the platform's display counter: visible while >= 0
     static int32_t originX, originY;
 
-    static int GetPosition(int32_t* cursorX, int32_t* cursorY) {
-        *cursorX = x;
-        *cursorY = y;
-        return 1;
-    }
     static void SetPosition(int32_t newX, int32_t newY) {
         x = newX;
         y = newY;
@@ -36,12 +31,6 @@ struct FakeCursor {
     }
     static void Unclip() { ++unclips; }
     static void Show(int show) { showCount += show ? 1 : -1; }
-    static int ClientOrigin(WindowHandle window, int32_t* left, int32_t* top) {
-        if (window != kWindow) return 0;
-        *left = originX;
-        *top = originY;
-        return 1;
-    }
 };
 
 int32_t FakeCursor::x, FakeCursor::y;
@@ -102,24 +91,44 @@ protected:
         FakeCursor::originY = 50;
         callbackCalls.clear();
         PlatformServices& platform = Platform();
-        platform.getCursorPosition = FakeCursor::GetPosition;
         platform.setCursorPosition = FakeCursor::SetPosition;
         platform.unclipCursor = FakeCursor::Unclip;
         platform.showCursor = FakeCursor::Show;
-        platform.clientOrigin = FakeCursor::ClientOrigin;
     }
 
-    // A window message through the handler list; whether any handler took it.
-    static bool Send(uint32_t message, uintptr_t wParam = 0) {
-        int32_t result = 1;
-        bool handled = DispatchToHandlers(kWindow, message, wParam, 0, &result);
-        EXPECT_EQ(result, 0);
-        return handled;
+    // Besides the pointer's actions (PointerAction): the application's activation
+    // (value: gained) and a change of the display.
+    enum { ACTIVATION = 100, DISPLAY_CHANGE = 101 };
+
+    // An event through the dispatch to the run's mouse; whether it was taken. A pointer
+    // event's value is the buttons held.
+    static bool Send(int32_t kind, int32_t value = 0) {
+        SysEvent event = {};
+        event.window = kWindow;
+        if (kind == ACTIVATION) {
+            event.type = SE_ACTIVATE;
+            event.value = value;
+            event.value2 = ACTIVATE_APPLICATION;
+        } else if (kind == DISPLAY_CHANGE) {
+            event.type = SE_DISPLAY_CHANGE;
+        } else {
+            event.type = SE_POINTER;
+            event.value = kind;
+            event.flags = value | POINTER_ON_SCREEN | POINTER_WINDOW_AT;
+            event.x = FakeCursor::x;
+            event.y = FakeCursor::y;
+            event.windowX = FakeCursor::originX;
+            event.windowY = FakeCursor::originY;
+        }
+        int32_t answer = 1;
+        bool taken = DispatchSysEvent(event, &answer);
+        EXPECT_EQ(answer, 0);
+        return taken;
     }
-    static void MoveTo(int32_t x, int32_t y, uintptr_t keyFlags = 0) {
+    static void MoveTo(int32_t x, int32_t y, int32_t held = 0) {
         FakeCursor::x = x;
         FakeCursor::y = y;
-        Send(WM_MOUSEMOVE, keyFlags);
+        Send(POINTER_MOVE, held);
     }
 
     static std::vector<MouseEvent> TakeEvents(Mouse& mouse) {
@@ -134,12 +143,13 @@ protected:
 
 TEST_F(MouseTest, RelativeModeSumsTheMovementAndRecentresTheCursor) {
     Mouse mouse;
+    glb->mouse = &mouse;
     mouse.SetRelativeMode(1);
     MoveTo(330, 235);
     EXPECT_EQ(FakeCursor::x, MOUSE_CENTRE_X);
     EXPECT_EQ(FakeCursor::y, MOUSE_CENTRE_Y);
     // The move caused by putting the cursor back adds nothing.
-    Send(WM_MOUSEMOVE);
+    Send(POINTER_MOVE);
     EXPECT_EQ(FakeCursor::sets, 1);
 
     std::vector<MouseEvent> events = TakeEvents(mouse);
@@ -174,6 +184,7 @@ TEST_F(MouseTest, RelativeModeSumsTheMovementAndRecentresTheCursor) {
 
 TEST_F(MouseTest, AbsoluteModeFollowsTheCursorOverTheClientArea) {
     Mouse mouse;
+    glb->mouse = &mouse;
     int32_t x, y, buttons;
     mouse.GetPosition(&x, &y, &buttons);
     EXPECT_EQ(x, 320);
@@ -200,14 +211,15 @@ TEST_F(MouseTest, AbsoluteModeFollowsTheCursorOverTheClientArea) {
 
 TEST_F(MouseTest, ButtonEdgesComeOnceInTheEvents) {
     Mouse mouse;
+    glb->mouse = &mouse;
     mouse.SetMovementCallback(RecordMovement);
-    Send(WM_LBUTTONDOWN, MK_LBUTTON);
-    Send(WM_MOUSEMOVE, MK_LBUTTON);
-    Send(WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON);
-    Send(WM_LBUTTONUP, MK_RBUTTON);
-    // The middle button only shows in the key-state flags of other messages.
-    Send(WM_MOUSEMOVE, MK_RBUTTON | MK_MBUTTON);
-    Send(WM_RBUTTONUP, 0);
+    Send(POINTER_LEFT_DOWN, MOUSE_LEFT);
+    Send(POINTER_MOVE, MOUSE_LEFT);
+    Send(POINTER_RIGHT_DOWN, MOUSE_LEFT | MOUSE_RIGHT);
+    Send(POINTER_LEFT_UP, MOUSE_RIGHT);
+    // The middle button only shows in the buttons held of other events.
+    Send(POINTER_MOVE, MOUSE_RIGHT | MOUSE_MIDDLE);
+    Send(POINTER_RIGHT_UP, 0);
     std::vector<MouseEvent> events = TakeEvents(mouse);
     ASSERT_EQ(events.size(), 6u);
     EXPECT_EQ(events[0].buttons, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN);
@@ -224,7 +236,7 @@ TEST_F(MouseTest, ButtonEdgesComeOnceInTheEvents) {
     EXPECT_EQ(callbackCalls[17], 0);
 
     // The queued edges are not left in the word.
-    Send(WM_LBUTTONDOWN, MK_LBUTTON);
+    Send(POINTER_LEFT_DOWN, MOUSE_LEFT);
     int32_t buttons;
     mouse.GetButtons(&buttons);
     EXPECT_EQ(buttons, MOUSE_LEFT);
@@ -232,11 +244,12 @@ TEST_F(MouseTest, ButtonEdgesComeOnceInTheEvents) {
 
 TEST_F(MouseTest, RingKeepsTheFirst64EventsAndTheWordKeepsDroppedEdges) {
     Mouse mouse;
+    glb->mouse = &mouse;
     mouse.SetRelativeMode(1);
     for (int i = 1; i <= 64; ++i) MoveTo(MOUSE_CENTRE_X + i, MOUSE_CENTRE_Y);
     // The 65th is dropped; its went-down edge stays in the word until asked.
     FakeCursor::x = MOUSE_CENTRE_X + 65;
-    Send(WM_LBUTTONDOWN, MK_LBUTTON);
+    Send(POINTER_LEFT_DOWN, MOUSE_LEFT);
     int32_t buttons;
     mouse.GetButtons(&buttons);
     EXPECT_EQ(buttons, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN);
@@ -261,12 +274,13 @@ TEST_F(MouseTest, RingKeepsTheFirst64EventsAndTheWordKeepsDroppedEdges) {
 
 TEST_F(MouseTest, ActivationRecentresAndSkipsTheMoveItCauses) {
     Mouse mouse;
+    glb->mouse = &mouse;
     mouse.SetRelativeMode(1);
     FakeCursor::x = 400;
-    Send(WM_MOUSEMOVE);
+    Send(POINTER_MOVE);
     int32_t dx, dy, buttons;
     FakeCursor::x = 500;
-    Send(WM_ACTIVATEAPP, 1);
+    Send(ACTIVATION, 1);
     EXPECT_EQ(FakeCursor::x, MOUSE_CENTRE_X);
     EXPECT_EQ(FakeCursor::unclips, 1);
     // Movement from before the activation is forgotten.
@@ -283,17 +297,17 @@ TEST_F(MouseTest, ActivationRecentresAndSkipsTheMoveItCauses) {
 
     // Losing the activation takes nothing, not even as a button message.
     FakeCursor::x = 350;
-    Send(WM_ACTIVATEAPP, 0);
+    Send(ACTIVATION, 0);
     EXPECT_EQ(FakeCursor::x, 350);
     EXPECT_FALSE(mouse.HasEvent());
 
     // In absolute mode with the cursor shown activation does nothing either; a
     // display change re-centres in any mode.
     mouse.SetRelativeMode(0);
-    Send(WM_ACTIVATEAPP, 1);
+    Send(ACTIVATION, 1);
     EXPECT_EQ(FakeCursor::x, 350);
     EXPECT_FALSE(mouse.HasEvent());
-    Send(WM_DISPLAYCHANGE, 16);
+    Send(DISPLAY_CHANGE);
     EXPECT_EQ(FakeCursor::x, MOUSE_CENTRE_X);
     EXPECT_EQ(FakeCursor::unclips, 2);
     MoveTo(200, 100);
@@ -303,6 +317,7 @@ TEST_F(MouseTest, ActivationRecentresAndSkipsTheMoveItCauses) {
 TEST_F(MouseTest, CursorIsHiddenOnlyOutsideWindows) {
     FakeScreen screen;
     Mouse* mouse = XNEW(Mouse);
+    glb->mouse = mouse;
     EXPECT_EQ(mouse->GetSensitivity(), 1.0f);
     // No screen chosen yet: the cursor is left alone.
     EXPECT_EQ(mouse->UpdateCursorMode(), 1);
@@ -321,10 +336,10 @@ TEST_F(MouseTest, CursorIsHiddenOnlyOutsideWindows) {
                 {DISPLAY_FULLSCREEN, 1}};
     for (const auto& row : rows) {
         screen.InitModeBySize(640, 480, 16, row.displayMode, 0);
-        Send(WM_LBUTTONDOWN, MK_LBUTTON);
+        Send(POINTER_LEFT_DOWN, MOUSE_LEFT);
         FakeCursor::x = MOUSE_CENTRE_X + 3;
         mouse->SetRelativeMode(1);
-        Send(WM_MOUSEMOVE, MK_LBUTTON);
+        Send(POINTER_MOVE, MOUSE_LEFT);
         ASSERT_EQ(mouse->UpdateCursorMode(), 1);
         EXPECT_EQ((mouse->GetMode() & MOUSE_MODE_CURSOR_HIDDEN) != 0, row.hidden != 0)
             << row.displayMode;
@@ -344,31 +359,27 @@ TEST_F(MouseTest, CursorIsHiddenOnlyOutsideWindows) {
     EXPECT_EQ(FakeCursor::showCount, 0);
 }
 
-TEST_F(MouseTest, RegistrationsLiveAsLongAsTheMouse) {
-    const uint32_t messages[] = {WM_LBUTTONUP, WM_LBUTTONDOWN, WM_RBUTTONUP,    WM_RBUTTONDOWN,
-                                 WM_MOUSEMOVE, WM_ACTIVATEAPP, WM_DISPLAYCHANGE};
-    for (uint32_t message : messages) EXPECT_FALSE(Send(message)) << message;
+TEST_F(MouseTest, TheRunsMouseTakesItsEventsAlone) {
+    const int32_t kinds[] = {POINTER_LEFT_UP,    POINTER_LEFT_DOWN, POINTER_RIGHT_UP,
+                             POINTER_RIGHT_DOWN, POINTER_MOVE,      ACTIVATION,
+                             DISPLAY_CHANGE};
+    for (int32_t kind : kinds) EXPECT_FALSE(Send(kind)) << kind;
     Mouse* mouse = XNEW(Mouse);
-    for (uint32_t message : messages) EXPECT_TRUE(Send(message)) << message;
-    EXPECT_FALSE(Send(WM_MBUTTONDOWN, MK_MBUTTON));
-    // Freeing the identifier list at shutdown leaves the registrations working.
-    mouse->FreeIdentifiers();
-    EXPECT_TRUE(Send(WM_MOUSEMOVE));
+    glb->mouse = mouse;
+    for (int32_t kind : kinds) EXPECT_TRUE(Send(kind)) << kind;
+    EXPECT_FALSE(Send(POINTER_MIDDLE_DOWN, MOUSE_MIDDLE));
+    EXPECT_FALSE(Send(POINTER_MIDDLE_UP));
     XDELETE(mouse);
-    for (uint32_t message : messages) EXPECT_FALSE(Send(message)) << message;
-}
-
-int closeRequests;
-void CountClose(WindowHandle, uint32_t message) {
-    if (message == WM_CLOSE) ++closeRequests;
+    glb->mouse = nullptr;
+    for (int32_t kind : kinds) EXPECT_FALSE(Send(kind)) << kind;
 }
 
 TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
     FakeClock clock;
-    Platform().postMessage = CountClose;
+    FakeSaverHost host;
     Mouse mouse;
-    mouse.SetRelativeMode(1);
     glb->mouse = &mouse;
+    mouse.SetRelativeMode(1);
     struct Case {
         int32_t dx, dy;
         uint32_t after;
@@ -380,15 +391,18 @@ TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
         {-40, -40, 2999, false}, {-40, 0, 3000, false},
     };
     for (const Case& c : cases) {
-        closeRequests = 0;
+        FakeSaverHost::closes.clear();
         SaverState state;
         state.mode = SAVER_RUN;
         state.movementThreshold = SAVER_MOVEMENT_THRESHOLD;
-        state.HandleMessage(kWindow, WM_CREATE, 0, 0);
+        SysEvent created = {SE_CREATE, 0, 0, 0, 0, 0, 0, 0, kWindow};
+        int32_t answer;
+        state.HandleEvent(created, &answer);
         FakeClock::Advance(c.after);
         MoveTo(MOUSE_CENTRE_X + c.dx, MOUSE_CENTRE_Y + c.dy);
         state.CheckMouseMovement();
-        EXPECT_EQ(closeRequests, c.ends ? 1 : 0) << c.dx << "," << c.dy << " after " << c.after;
+        EXPECT_EQ(FakeSaverHost::closes.size(), c.ends ? 1u : 0u)
+            << c.dx << "," << c.dy << " after " << c.after;
     }
     glb->mouse = nullptr;
 }

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "gui/keyboard.h"
 #include "misc.h"
 #include "saverstate.h"
 #include "test_support.h"
-#include "winmessages.h"
 
 namespace {
 
@@ -16,8 +16,6 @@ int Mode(const char* commandLine, WindowHandle* parent = nullptr) {
     if (parent) *parent = window;
     return mode;
 }
-
-WindowHandle FakeForeground() { return 4242; }
 
 TEST(SaverSwitch, EveryFormOfTheSwitches) {
     EXPECT_EQ(Mode("Novadrift.scr"), SAVER_NORMAL);
@@ -44,98 +42,97 @@ TEST(SaverSwitch, EveryFormOfTheSwitches) {
     EXPECT_EQ(Mode("Novadrift.scr /a 77", &parent), SAVER_PASSWORD);
     EXPECT_EQ(parent, 77u);
 
-    Platform().foregroundWindow = FakeForeground;
+    FakeSaverHost host;
+    FakeSaverHost::foreground = 4242;
     EXPECT_EQ(Mode("Novadrift.scr /c", &parent), SAVER_NORMAL);
-    Platform().foregroundWindow = NativePlatform().foregroundWindow;
     EXPECT_EQ(parent, 4242u);
-}
-
-std::vector<std::string> posted;
-int passwordChecks;
-int passwordAnswer;
-
-void RecordPost(WindowHandle window, uint32_t message) {
-    posted.push_back(std::to_string(window) + ":" + std::to_string(message));
-}
-int FakePassword(WindowHandle) {
-    ++passwordChecks;
-    return passwordAnswer;
 }
 
 // A screensaver-proper state with its window created at a known tick.
 class SaverCloseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Platform().postMessage = RecordPost;
-        Platform().verifyScreenSaverPassword = FakePassword;
-        posted.clear();
-        passwordChecks = 0;
-        passwordAnswer = 1;
         state.mode = SAVER_RUN;
         state.passwordGrace = SAVER_PASSWORD_GRACE_SECONDS;
         state.movementThreshold = SAVER_MOVEMENT_THRESHOLD;
-        state.HandleMessage(7, WM_CREATE, 0, 0);
+        Send(SE_CREATE);
     }
-    void TearDown() override {
-        Platform().postMessage = NativePlatform().postMessage;
-        Platform().verifyScreenSaverPassword = NativePlatform().verifyScreenSaverPassword;
+    // An event to window 7; the answer the window procedure would give.
+    int32_t Send(int32_t type, int32_t value = 0, int32_t value2 = 0, int32_t flags = 0) {
+        SysEvent event = {type, value, value2, flags, 0, 0, 0, 0, 7};
+        int32_t answer = -1;
+        EXPECT_TRUE(state.HandleEvent(event, &answer)) << type;
+        return answer;
     }
     void RequestAndCloseAfter(uint32_t milliseconds) {
         FakeClock::Advance(milliseconds);
-        state.HandleMessage(7, WM_LBUTTONDOWN, 0, 0);
-        state.HandleMessage(7, WM_CLOSE, 0, 0);
+        Send(SE_POINTER, POINTER_LEFT_DOWN);
+        Send(SE_CLOSE);
     }
 
     FakeClock clock;
+    FakeSaverHost host;
     SaverState state;
 };
 
 TEST_F(SaverCloseTest, KeysExceptF12AndButtonsRequestClose) {
-    state.HandleMessage(7, WM_KEYDOWN, VK_SCREENSHOT_KEY, 0);
-    EXPECT_TRUE(posted.empty());
+    Send(SE_WINDOW_KEY, KEY_F12, 0, KEYFLAG_DOWN);
+    EXPECT_TRUE(FakeSaverHost::closes.empty());
     EXPECT_EQ(state.closeRequested, 0);
-    state.HandleMessage(7, WM_KEYDOWN, 'A', 0);
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_EQ(posted[0], "7:" + std::to_string(WM_CLOSE));
-    state.HandleMessage(7, WM_RBUTTONDOWN, 0, 0);
-    state.HandleMessage(7, WM_ACTIVATEAPP, 0, 0);
-    state.HandleMessage(7, WM_ACTIVATE, 1, 0);  // gaining activation is no reason
-    EXPECT_EQ(posted.size(), 3u);
+    Send(SE_WINDOW_KEY, 'A', 0, KEYFLAG_DOWN);
+    ASSERT_EQ(FakeSaverHost::closes.size(), 1u);
+    EXPECT_EQ(FakeSaverHost::closes[0], "7:close");
+    // A key without a code is a key like any other.
+    Send(SE_WINDOW_KEY, 0, 0, KEYFLAG_DOWN);
+    Send(SE_POINTER, POINTER_RIGHT_DOWN);
+    Send(SE_POINTER, POINTER_MIDDLE_DOWN);
+    Send(SE_ACTIVATE, 0, ACTIVATE_APPLICATION);
+    Send(SE_ACTIVATE, 0, ACTIVATE_FRAME);
+    Send(SE_ACTIVATE, 1, ACTIVATE_WINDOW);  // gaining activation is no reason
+    Send(SE_POINTER, POINTER_MOVE);         // nor is a move (the mouse's movement is)
+    EXPECT_EQ(FakeSaverHost::closes.size(), 6u);
+    // Key releases and button releases are not the saver's.
+    int32_t answer;
+    SysEvent release = {SE_WINDOW_KEY, 'A', 0, 0, 0, 0, 0, 0, 7};
+    EXPECT_FALSE(state.HandleEvent(release, &answer));
+    SysEvent up = {SE_POINTER, POINTER_LEFT_UP, 0, 0, 0, 0, 0, 0, 7};
+    EXPECT_FALSE(state.HandleEvent(up, &answer));
+    EXPECT_EQ(FakeSaverHost::closes.size(), 6u);
 }
 
 TEST_F(SaverCloseTest, WithinGraceClosesWithoutPassword) {
     RequestAndCloseAfter(10000);
     EXPECT_TRUE(state.CloseConfirmed());
-    EXPECT_EQ(passwordChecks, 0);
+    EXPECT_EQ(FakeSaverHost::passwordChecks, 0);
 }
 
 TEST_F(SaverCloseTest, AfterGraceAsksForThePassword) {
-    passwordAnswer = 0;
+    FakeSaverHost::passwordAnswer = 0;
     RequestAndCloseAfter(20000);
-    EXPECT_EQ(passwordChecks, 1);
+    EXPECT_EQ(FakeSaverHost::passwordChecks, 1);
     EXPECT_FALSE(state.CloseConfirmed());
     EXPECT_EQ(state.closeRequested, 1);
-    passwordAnswer = 1;
+    FakeSaverHost::passwordAnswer = 1;
     RequestAndCloseAfter(10);
-    EXPECT_EQ(passwordChecks, 2);
+    EXPECT_EQ(FakeSaverHost::passwordChecks, 2);
     EXPECT_TRUE(state.CloseConfirmed());
 }
 
 TEST_F(SaverCloseTest, UnrequestedCloseIsIgnored) {
     FakeClock::Advance(1000);
-    EXPECT_EQ(state.HandleMessage(7, WM_CLOSE, 0, 0), 0);
+    EXPECT_EQ(Send(SE_CLOSE), 0);
     EXPECT_FALSE(state.CloseConfirmed());
 }
 
 TEST_F(SaverCloseTest, SystemCommandsAreRefusedInTheSaverRun) {
-    EXPECT_EQ(state.HandleMessage(7, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
-    EXPECT_EQ(state.HandleMessage(7, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
-    EXPECT_EQ(state.HandleMessage(7, WM_SYSCOMMAND, 0xF020, 0), 1);
+    EXPECT_EQ(Send(SE_SYSTEM_COMMAND, 1), 0);
+    EXPECT_EQ(Send(SE_SYSTEM_COMMAND, 0), 1);
     state.mode = SAVER_NORMAL;
-    EXPECT_EQ(state.HandleMessage(7, WM_SYSCOMMAND, SC_CLOSE, 0), 1);
+    EXPECT_EQ(Send(SE_SYSTEM_COMMAND, 1), 1);
     // Outside the saver run nothing closes on input.
-    state.HandleMessage(7, WM_KEYDOWN, 'A', 0);
-    EXPECT_TRUE(posted.empty());
+    Send(SE_WINDOW_KEY, 'A', 0, KEYFLAG_DOWN);
+    Send(SE_ACTIVATE, 0, ACTIVATE_APPLICATION);
+    EXPECT_TRUE(FakeSaverHost::closes.empty());
 }
 
 }  // namespace

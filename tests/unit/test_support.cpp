@@ -168,6 +168,51 @@ void FakeSleep(uint32_t milliseconds) {
 
 }  // namespace
 
+std::vector<std::string> FakeSaverHost::closes;
+int FakeSaverHost::passwordChecks;
+int FakeSaverHost::passwordAnswer;
+WindowHandle FakeSaverHost::foreground;
+
+namespace {
+
+int NoCursor(int32_t*, int32_t*) {
+    return 0;
+}
+void RecordClose(WindowHandle window) {
+    FakeSaverHost::closes.push_back(std::to_string(window) + ":close");
+}
+void NoWindowCall(WindowHandle) {}
+WindowHandle Foreground() {
+    return FakeSaverHost::foreground;
+}
+int CheckPassword(WindowHandle) {
+    ++FakeSaverHost::passwordChecks;
+    return FakeSaverHost::passwordAnswer;
+}
+WindowHandle NoPreview() {
+    return 0;
+}
+void NoTopMost(WindowHandle, int) {}
+void NoRunningFlag(int, int32_t*) {}
+void NoPriority(int) {}
+
+ScreensaverHost fakeHost = {NoCursor,     RecordClose, NoWindowCall, Foreground,    CheckPassword,
+                            NoWindowCall, NoPreview,   NoTopMost,    NoRunningFlag, NoPriority};
+
+}  // namespace
+
+FakeSaverHost::FakeSaverHost() : previous(SaverHost()) {
+    closes.clear();
+    passwordChecks = 0;
+    passwordAnswer = 1;
+    foreground = 0;
+    SaverHost() = &fakeHost;
+}
+
+FakeSaverHost::~FakeSaverHost() {
+    SaverHost() = previous;
+}
+
 FakeClock::FakeClock() {
     Platform().counterFrequency = NoCounter;
     Platform().counterValue = NoCounter;

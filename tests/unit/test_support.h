@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform.h"
 #include "xsystem.h"
@@ -60,6 +61,21 @@ private:
     AppGlobals* previousGlb;
     SysGlobals* previousSglb;
     PlatformServices previousPlatform;
+};
+
+// A screensaver host that records the closes asked for and answers the password check
+// and the foreground window as told; the host in use while it lives.
+class FakeSaverHost {
+public:
+    FakeSaverHost();
+    ~FakeSaverHost();
+    static std::vector<std::string> closes;  // "window:close" per request
+    static int passwordChecks;
+    static int passwordAnswer;  // 1 at the start
+    static WindowHandle foreground;
+
+private:
+    ScreensaverHost* previous;
 };
 
 // Replaces the platform's clock with one the test moves by hand; restores on
