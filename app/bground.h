@@ -28,6 +28,15 @@ struct ParameterReading {
     uint8_t blue;
 };
 
+// Where a frame lies in animation time: `between` from the step before the last (0) to
+// the last (1), and how many steps' time the frame lasts (its motion blur fades by it).
+struct FrameTime {
+    float between;
+    float steps;
+};
+// A frame that shows the last step and lasts one step.
+const FrameTime kFrameAtLastStep = {1.0f, 1.0f};
+
 class SceneObject {
 public:
     // Appends the object to the scene list; destruction takes it out again.
@@ -40,10 +49,10 @@ public:
 
     // Allocates and loads everything; 1 = ready.
     virtual int Create() = 0;
-    // One frame's advance; the view camera gives the viewport to draw into.
+    // One step's advance (1/50 s); the view camera gives the viewport to draw into.
     virtual int Update(const Camera* viewCamera) = 0;
-    // One frame through the current screen.
-    virtual int Draw() = 0;
+    // One frame through the current screen, at that place between the last two steps.
+    virtual int Draw(const FrameTime& time) = 0;
     // true when the identifier is one of the object's parameters and the value was taken.
     virtual bool SetParameter(int32_t id, float value) = 0;
     // The slider's view of a parameter; false for identifiers that are not parameters.
@@ -94,6 +103,7 @@ struct Star {
     float x;
     float y;
     float z;
+    float lastZ;  // z before the last step; z itself for a star placed since
     uint8_t red;
     uint8_t green;
     uint8_t blue;
@@ -131,8 +141,11 @@ public:
     // The cloud texture drifts on, the camera follows the parameters and the view's
     // viewport, the stars move along z (those nearer than 5 go back to the far end).
     int Update(const Camera* viewCamera) override;
-    // Backdrop (cloud and tiled layers, or a plain clear), then every star.
-    int Draw() override;
+    // Backdrop (cloud and tiled layers, or a plain clear), then every star, the stars and
+    // the camera placed between the last two steps; the motion blur keeps its trails as
+    // long in seconds whatever the frame lasts.
+    int Draw(const FrameTime& time) override;
+    int Draw() { return Draw(kFrameAtLastStep); }
     bool SetParameter(int32_t id, float value) override;
     bool GetParameter(int32_t id, ParameterReading* reading) override;
     // Frees the stars and the textures: the screen that made the textures closes after
@@ -142,7 +155,8 @@ public:
     void PlaceStar(int32_t i, float depth);
     // The colour star i is drawn in: faded by its depth, 0 at the far end of the world
     // and beyond, full at z 0 and nearer.
-    void StarColour(int32_t i, uint8_t rgb[3]) const;
+    void StarColour(int32_t i, uint8_t rgb[3], float z) const;
+    void StarColour(int32_t i, uint8_t rgb[3]) const { StarColour(i, rgb, stars[i].z); }
     // Whether star i is drawn as one quad rather than three.
     bool IsFar(int32_t i) const;
 
@@ -175,13 +189,20 @@ public:
     float cloudSpeed;
 
 private:
+    // The camera's rotation and position (degrees, world units) at the last two updates:
+    // [0] the one before, [1] the last.
+    float shownRotation[2][3];
+    float shownPosition[2][3];
+    // The camera between the last two updates, for a frame drawn between them.
+    Camera betweenCamera;
+    const Camera* CameraBetween(float between);
     bool SetStarCount(float value);
     // Set while the last star count offered was refused, so a bad value pushed again
     // every frame is reported once.
     bool starCountRefused;
     void FreeTextures();
-    void DrawBackdrop(Screen* screen);
-    void DrawStar(Screen* screen, int32_t i);
+    void DrawBackdrop(Screen* screen, float fade);
+    void DrawStar(Screen* screen, int32_t i, float between);
 };
 
 // ---------------------------------------------------------------- cloud image

@@ -1,12 +1,14 @@
 #include "saverstate.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "gui/mouse.h"
 #include "misc.h"
 #include "platform.h"
+#include "stepclock.h"
 #include "winmessages.h"
 
 namespace {
@@ -166,14 +168,18 @@ void SaverState::HandleClose(WindowHandle window) {
     Platform().destroyWindow(window);
 }
 
-void SaverState::CheckMouseMovement() {
+void SaverState::CheckMouseMovement(double seconds) {
     if (!InSaverRun() || !glb || !glb->mouse) return;
     int32_t dx = 0, dy = 0;
     int32_t buttons = 0;
     glb->mouse->GetMovement(&dx, &dy, &buttons);
+    // The threshold is a movement per animation step: a frame of another length has it in
+    // proportion, so frame rate does not change how far the mouse must go (a tenth of a
+    // step at least, so a frame of no time is not ended by a pixel).
+    const double steps = std::fmax(seconds / STEP_SECONDS, 0.1);
+    const double threshold = movementThreshold * steps;
     // The size of the movement counts, whichever way the mouse went.
-    if ((std::llabs(int64_t(dx)) > movementThreshold ||
-         std::llabs(int64_t(dy)) > movementThreshold) &&
+    if ((std::llabs(int64_t(dx)) > threshold || std::llabs(int64_t(dy)) > threshold) &&
         Platform().tickCount() - startTick > SAVER_MOVEMENT_GRACE_MS)
         RequestClose(sglb->mainWindow);
 }

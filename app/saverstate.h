@@ -34,7 +34,7 @@ public:
                           intptr_t lParam) override;
     void PrepareSaver();
     void RestoreSaver();
-    void CheckMouseMovement() override;
+    void CheckMouseMovement(double seconds) override;
     bool CloseConfirmed() const override { return closeConfirmed != 0; }
     int VerifyPassword(WindowHandle window);
     void ChangePassword();

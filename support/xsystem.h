@@ -29,8 +29,6 @@ struct AppGlobals {
     LList* screenList;
     LList* callbackRegistry;
     Screen* currentScreen;
-    int32_t minFrameTime;
-    int32_t lastFrameTime;
     char textBuffer[128];
     char shortTextBuffer[32];
 };
@@ -68,7 +66,8 @@ public:
 // xHandler, destroyed first by xExit.
 class SaverStateBase : public MessageHandler {
 public:
-    virtual void CheckMouseMovement() = 0;
+    // The mouse's movement over that many seconds.
+    virtual void CheckMouseMovement(double seconds) = 0;
     virtual bool CloseConfirmed() const = 0;
 };
 
@@ -93,12 +92,8 @@ bool RouteWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
 // Frees every handler entry and the list itself.
 void FreeMessageHandlerList();
 
-// Sleeps what is left of minFrameTime since lastFrameTime (clamped to 0..250 ms old)
-// and stamps lastFrameTime. Part of xHandler, on its own for the pacing rule.
-void PaceFrame();
-
-// The per-frame system step: pumps the messages, paces the frame, checks the
-// screensaver. 1 go on, 0 quit.
+// The per-frame system step: pumps the messages, paces the frame (framepacing.h),
+// checks the screensaver. 1 go on, 0 quit.
 int xHandler();
 // Releases the system objects in order; also the first step of the fatal stop.
 void xExit();

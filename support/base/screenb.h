@@ -254,6 +254,9 @@ public:
     // Its window is about to be destroyed: a device lets go of what needs the window.
     // The base holds nothing of the kind.
     virtual void LetGoOfWindow();
+    // Presents from now on wait for every `interval`-th refresh of the display (vertical
+    // sync). 1 when they do; 0 when the device cannot (the base cannot).
+    virtual int SyncToDisplay(int32_t interval);
 
     // Non-virtual operations.
 

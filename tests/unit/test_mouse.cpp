@@ -363,7 +363,8 @@ void CountClose(WindowHandle, uint32_t message) {
     if (message == WM_CLOSE) ++closeRequests;
 }
 
-TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
+// Ten a step: a frame of two steps (40 ms) needs over 20, one of half a step over 5.
+TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenAStepEitherWayAfterTheGrace) {
     FakeClock clock;
     Platform().postMessage = CountClose;
     Mouse mouse;
@@ -373,11 +374,13 @@ TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
         int32_t dx, dy;
         uint32_t after;
         bool ends;
+        double seconds = 0.02;
     };
     const Case cases[] = {
-        {-11, 0, 3001, true},    {0, -11, 3001, true},   {11, 0, 3001, true},
-        {0, 11, 3001, true},     {-10, 10, 3001, false}, {10, -10, 3001, false},
-        {-40, -40, 2999, false}, {-40, 0, 3000, false},
+        {-11, 0, 3001, true},       {0, -11, 3001, true},     {11, 0, 3001, true},
+        {0, 11, 3001, true},        {-10, 10, 3001, false},   {10, -10, 3001, false},
+        {-40, -40, 2999, false},    {-40, 0, 3000, false},    {20, 0, 3001, false, 0.04},
+        {0, -21, 3001, true, 0.04}, {6, 0, 3001, true, 0.01}, {5, 0, 3001, false, 0.01},
     };
     for (const Case& c : cases) {
         closeRequests = 0;
@@ -387,7 +390,7 @@ TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
         state.HandleMessage(kWindow, WM_CREATE, 0, 0);
         FakeClock::Advance(c.after);
         MoveTo(MOUSE_CENTRE_X + c.dx, MOUSE_CENTRE_Y + c.dy);
-        state.CheckMouseMovement();
+        state.CheckMouseMovement(c.seconds);
         EXPECT_EQ(closeRequests, c.ends ? 1 : 0) << c.dx << "," << c.dy << " after " << c.after;
     }
     glb->mouse = nullptr;

@@ -24,8 +24,11 @@
 #include "fxt1_encode.h"
 #include "gui/bitmapfont.h"
 #include "gui/keyboard.h"
+#include "framepacing.h"
 #include "intro.h"
+#include "mainloop.h"
 #include "misc.h"
+#include "run.h"
 #include "noise.h"
 #include "picture_test_support.h"
 #include "recording_screen.h"
@@ -181,9 +184,9 @@ TEST_F(StarFieldTest, StarsComeTowardTheViewerAndReturnToTheFarEnd) {
     field.SetParameter(CONTROL_BGSSZ, 4.0f);
     field.SetParameter(CONTROL_BGSSX, 9.0f);  // sideways speeds are not applied
     field.SetParameter(CONTROL_BGSSY, 9.0f);
-    field.stars[0] = {1.0f, 2.0f, 20.0f, 255, 255, 255, 0};
-    field.stars[1] = {3.0f, 4.0f, 5.0f, 255, 255, 255, 0};   // not below 5: moves
-    field.stars[2] = {5.0f, 6.0f, 4.99f, 255, 255, 255, 0};  // below 5: comes back
+    field.stars[0] = {1.0f, 2.0f, 20.0f, 20.0f, 255, 255, 255, 0};
+    field.stars[1] = {3.0f, 4.0f, 5.0f, 5.0f, 255, 255, 255, 0};    // not below 5: moves
+    field.stars[2] = {5.0f, 6.0f, 4.99f, 4.99f, 255, 255, 255, 0};  // below 5: comes back
     field.SetParameter(CONTROL_BGSECR, 17.0f);
     field.Update(nullptr);
     EXPECT_FLOAT_EQ(field.stars[0].z, 19.8f);
@@ -409,7 +412,7 @@ TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
     field.SetParameter(CONTROL_BGSBCG, 100.0f);
     field.SetParameter(CONTROL_BGSBCB, 51.0f);
     field.SetParameter(CONTROL_BGSBCOLA, 128.0f);
-    for (int i = 0; i < 3; ++i) field.stars[i] = {40.0f, 0.0f, 20.0f, 255, 255, 255, 0};
+    for (int i = 0; i < 3; ++i) field.stars[i] = {40.0f, 0.0f, 20.0f, 20.0f, 255, 255, 255, 0};
     field.Draw();
     EXPECT_EQ(screen.Calls(),
               "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 6 4 0; "
@@ -461,7 +464,7 @@ TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {
     StarField field;
     Ready(field);
     field.SetParameter(CONTROL_BGSNUMS, 1.0f);
-    field.stars[0] = {40.0f, 0.0f, 20.0f, 255, 255, 255, 0};
+    field.stars[0] = {40.0f, 0.0f, 20.0f, 20.0f, 255, 255, 255, 0};
     field.SetParameter(CONTROL_BGSMBLUR, 0.75f);
     field.Draw();
     EXPECT_EQ(screen.Calls(),
@@ -632,7 +635,7 @@ public:
         return 1;
     }
     int Update(const Camera*) override { return 1; }
-    int Draw() override { return 1; }
+    int Draw(const FrameTime&) override { return 1; }
     bool SetParameter(int32_t, float) override { return false; }
     bool GetParameter(int32_t, ParameterReading*) override { return false; }
     int Release() override { return 1; }
@@ -886,7 +889,7 @@ TEST_F(SaverFrameTest, ARunsRequestsTakeTheirFileHoldTheStarsScaleTheSpeedAndSho
     requests = none;
     ASSERT_EQ(started, 1);
     EXPECT_EQ(field->backgroundColour[0], 44);
-    EXPECT_EQ(Editor().run.showFrameRate, 1);
+    EXPECT_EQ(ThisRun().showFrameRate, 1);
     const SliderChannel* speed = EditorAnimator()->Channel(CONTROL_BGSSZ);
     EXPECT_EQ(speed->low, 2.0f);
     EXPECT_EQ(speed->high, 4.0f);
@@ -905,7 +908,7 @@ TEST_F(SaverFrameTest, ARunsRequestsTakeTheirFileHoldTheStarsScaleTheSpeedAndSho
     requests = none;
     ASSERT_EQ(fellBack, 1);
     EXPECT_EQ(field->backgroundColour[0], 77);
-    EXPECT_EQ(Editor().run.showFrameRate, 0);
+    EXPECT_EQ(ThisRun().showFrameRate, 0);
     EXPECT_NE(scratchLog.Text().find("WARNING : Unable to load background missing.qvb"),
               std::string::npos)
         << scratchLog.Text();
@@ -1099,6 +1102,185 @@ TEST(DefaultBackground, EveryParameterHasAChannelThatStaysInItsRange) {
             ASSERT_GE(c->value, std::fmin(c->low, c->high) - 1e-3f) << id << " step " << step;
             ASSERT_LE(c->value, std::fmax(c->low, c->high) + 1e-3f) << id << " step " << step;
         }
+    }
+}
+
+// ---------------------------------------------------------------- time through the main loop
+
+// A platform that keeps time as Windows does: a clock the test moves, sleeps and timer
+// waits in whole ticks of 15.625 ms, a display whose presents (when in sync) wait for its
+// next refresh, a message wait that waits its whole time (no message comes). Quit comes
+// `quitAt` seconds after the first frame; the display is off from `offFrom` to
+// `offUntil` seconds after it.
+struct WindowsDouble {
+    double now = 0.0;
+    double firstFrame = -1.0;
+    double quitAt = 10.0, offFrom = -1.0, offUntil = -1.0;
+    int32_t refreshHz = 60;
+    int quitSent = 0;
+    int32_t passes = 0, passesOff = 0, restWaits = 0;
+};
+WindowsDouble platform;
+
+const double kTick = 0.015625;
+
+void WaitTicks(double seconds) {
+    platform.now = std::ceil((platform.now + seconds) / kTick - 1e-9) * kTick;
+}
+int DoubleFrequency(int64_t* perSecond) {
+    *perSecond = 1000000000;
+    return 1;
+}
+int DoubleCounter(int64_t* count) {
+    *count = int64_t(std::llround(platform.now * 1e9));
+    return 1;
+}
+uint32_t DoubleMilliseconds() {
+    return uint32_t(platform.now * 1000.0);
+}
+void DoubleSleep(uint32_t milliseconds) {
+    WaitTicks(milliseconds * 1e-3);
+}
+void DoubleWaitPrecisely(uint32_t microseconds) {
+    WaitTicks(microseconds * 1e-6);
+}
+void DoubleEndPreciseWaits() {}
+void DoubleWaitForMessages(uint32_t milliseconds) {
+    ++platform.restWaits;
+    WaitTicks(milliseconds * 1e-3);
+}
+int32_t DoubleRefreshRate() {
+    return platform.refreshHz;
+}
+int DoubleOnBattery() {
+    return 0;
+}
+int DoublePump() {
+    ++platform.passes;
+    const double running = platform.firstFrame < 0.0 ? 0.0 : platform.now - platform.firstFrame;
+    const bool off = running >= platform.offFrom && running < platform.offUntil;
+    if (off) ++platform.passesOff;
+    DisplayPowerChanged(!off);
+    if (platform.firstFrame < 0.0 || running < platform.quitAt || platform.quitSent) return 1;
+    platform.quitSent = 1;
+    return 0;
+}
+
+// A screen that records nothing: drawing costs 2 ms, and a present in sync with the
+// display waits for the next refresh.
+class PacedScreen : public RecordingScreen {
+public:
+    PacedScreen() : RecordingScreen("Paced", SCREEN_OPENGL) { SetTarget(640, 480, nullptr, 0, 0); }
+    int SyncToDisplay(int32_t interval) override {
+        syncInterval = interval;
+        return sync;
+    }
+    int BeginScene() override {
+        platform.now += 0.002;
+        return 1;
+    }
+    int Present() override {
+        if (platform.firstFrame < 0.0) platform.firstFrame = platform.now;
+        ++presents;
+        if (sync) {
+            const double period = syncInterval / double(platform.refreshHz);
+            platform.now = (std::floor(platform.now / period + 1e-9) + 1.0) * period;
+        }
+        ResetDrawCounters();
+        return 1;
+    }
+    int Clear(const Rgba*, float, int32_t) override { return 1; }
+    int DrawPrimitive(int32_t, const Vertex*, int32_t, int32_t) override { return 1; }
+    int SetView(const Camera*) override { return 1; }
+    int sync = 1;
+    int32_t syncInterval = 0;
+    long presents = 0;
+};
+
+std::vector<float> depthsAtTeardown;
+void TeardownKeepingDepths() {
+    const StarField* field = static_cast<StarField*>(Scenes().Current());
+    depthsAtTeardown.clear();
+    for (int32_t i = 0; i < field->starCount; ++i) depthsAtTeardown.push_back(field->stars[i].z);
+    EditorExit();
+}
+
+TEST_F(SaverFrameTest, FiftyStepsASecondAtTheDisplaysPaceAndNoneWhileItIsOff) {
+    struct Case {
+        int32_t refreshHz;
+        int sync;
+        double quitAt, offFrom, offUntil;
+        const char* pacing;
+        long steps, frames, framesSpread;
+    } cases[] = {
+        {60, 1, 10.0, -1.0, -1.0, "INIT : Frame pacing : 60 Hz, vertical sync", 500, 600, 6},
+        {144, 1, 10.0, -1.0, -1.0, "INIT : Frame pacing : 144 Hz, vertical sync", 500, 1440, 15},
+        // No sync: the timer paces at the refresh rate, with Sleep's coarse ticks.
+        {60, 0, 10.0, -1.0, -1.0, "INIT : Frame pacing : 60 Hz, timer", 500, 500, 200},
+        // The display off for 10 of 12 seconds: 2 seconds of frames and steps.
+        {60, 1, 12.0, 1.0, 11.0, "INIT : Frame pacing : 60 Hz, vertical sync", 100, 120, 2},
+    };
+    PacedScreen paced;
+    paced.textureList = &textures;
+    // The cloud's noise tables are made on first use, from rand(): made before, so both
+    // runs below draw the same numbers.
+    ASSERT_EQ(GenerateCloudImage(0.0f), 1);
+    const AppFrameHooks savedHooks = AppHooks();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pacing + std::to_string(c.offFrom));
+        ResetLogFile();
+        platform = WindowsDouble();
+        platform.refreshHz = c.refreshHz;
+        platform.quitAt = c.quitAt;
+        platform.offFrom = c.offFrom;
+        platform.offUntil = c.offUntil;
+        Platform().counterFrequency = DoubleFrequency;
+        Platform().counterValue = DoubleCounter;
+        Platform().milliseconds = Platform().tickCount = DoubleMilliseconds;
+        Platform().sleep = DoubleSleep;
+        Platform().waitPrecisely = DoubleWaitPrecisely;
+        Platform().endPreciseWaits = DoubleEndPreciseWaits;
+        Platform().waitForMessages = DoubleWaitForMessages;
+        Platform().displayRefreshRate = DoubleRefreshRate;
+        Platform().onBattery = DoubleOnBattery;
+        Platform().pumpMessages = DoublePump;
+        TimerInit();
+        paced.sync = c.sync;
+        paced.presents = 0;
+        glb->currentScreen = &paced;
+        AppHooks().teardown = TeardownKeepingDepths;
+        std::srand(7);
+        XNEW(StarField);
+        StartFramePacing(&paced, {0.0, 0});
+        SetMainState(STATE_START);
+        EXPECT_EQ(MainLoop(1), 0);
+        StopFramePacing();
+        DisplayPowerChanged(1);
+        AppHooks() = savedHooks;
+        glb->currentScreen = &screen;
+        Platform() = NativePlatform();
+        TimerInit();
+
+        const std::string log = ReadTextFile(scratch.Path() + "/Novadrift.log");
+        EXPECT_NE(log.find(std::string(c.pacing) + "\n"), std::string::npos) << log;
+        const FrameFigures figures = ThisRun().figures;
+        EXPECT_NEAR(figures.steps, c.steps, 1);
+        EXPECT_NEAR(figures.frames, c.frames, c.framesSpread);
+        EXPECT_EQ(paced.presents, figures.frames);
+        EXPECT_NEAR(figures.seconds, c.steps * STEP_SECONDS, 0.03);
+        // While the display was off: no frame, no step, and a rest in the message wait
+        // four times a second, not a pass after pass.
+        const double off = std::fmax(c.offUntil - c.offFrom, 0.0);
+        EXPECT_LE(platform.passesOff, off * 4.0 + 2.0);
+        EXPECT_NEAR(platform.restWaits, off * 4.0, 2.0);
+        // Star depths as after as many frames of one step each.
+        const std::vector<float> depths = depthsAtTeardown;
+        std::srand(7);
+        XNEW(StarField);
+        ASSERT_EQ(vx_init(1), 1);
+        for (long step = 0; step < figures.steps; ++step) ASSERT_EQ(EditorFrame(0.02f), 1);
+        TeardownKeepingDepths();
+        EXPECT_EQ(depths, depthsAtTeardown);
     }
 }
 
