@@ -100,6 +100,8 @@ StarField::StarField()
       cameraPositionZ(0.0f),
       backdropOpacity(255),
       cloudSpeed(0.5f),
+      cloudOffsetShown(0.0f),
+      cloudStale(false),
       shownRotation(),
       shownPosition(),
       starCountRefused(false) {
@@ -345,7 +347,11 @@ int StarField::Release() {
 }
 
 int StarField::Update(const Camera* viewCamera) {
-    if (GenerateCloudImage(cloudSpeed)) cloud.SetTexture(&CloudImage());
+    // The image is made once a frame, at the drift the last step showed: steps run
+    // several to a frame, and a frame shows the clouds as a step would.
+    cloudOffsetShown = CloudOffset();
+    cloudStale = true;
+    DriftCloud(cloudSpeed);
     if (rotationChanged) {
         camera.ResetOrientation();
         camera.SetRotation(rotationX, rotationY, rotationZ);
@@ -499,6 +505,8 @@ void StarField::DrawStar(Screen* screen, int32_t i, float between) {
 int StarField::Draw(const FrameTime& time) {
     Screen* screen = CurrentScreen();
     if (!screen) return 1;
+    if (cloudStale && MakeCloudImageAt(cloudOffsetShown)) cloud.SetTexture(&CloudImage());
+    cloudStale = false;
     const float fade = FadeOfFrame(motionBlur, time.steps);
     if (backdropOpacity != 0) {
         DrawBackdrop(screen, fade);
@@ -546,11 +554,17 @@ int MakeCloudImage() {
 }
 
 int GenerateCloudImage(float drift) {
+    if (!MakeCloudImageAt(cloudOffset)) return 0;
+    DriftCloud(drift);
+    return 1;
+}
+
+int MakeCloudImageAt(float offset) {
     if (!MakeCloudImage()) return 0;
     Bitmap& image = CloudImage();
     float sums[CLOUD_PIXELS];
     uint8_t greys[CLOUD_PIXELS];
-    CloudSums(cloudOffset, sums);
+    CloudSums(offset, sums);
     CloudGreys(sums, greys);
     for (int j = 0; j < CLOUD_IMAGE_SIZE; ++j) {
         uint8_t* pixel = image.pixels + j * image.pitch;
@@ -558,10 +572,12 @@ int GenerateCloudImage(float drift) {
         for (int i = 0; i < CLOUD_IMAGE_SIZE; ++i, pixel += 3)
             pixel[0] = pixel[1] = pixel[2] = grey[i];
     }
-    if (std::isfinite(drift)) {
-        // Wrapped into one period of the noise, which gives the same clouds.
-        cloudOffset = std::fmod(cloudOffset + drift, CLOUD_NOISE_PERIOD);
-        if (cloudOffset < 0.0f) cloudOffset += CLOUD_NOISE_PERIOD;
-    }
     return 1;
+}
+
+void DriftCloud(float drift) {
+    if (!std::isfinite(drift)) return;
+    // Wrapped into one period of the noise, which gives the same clouds.
+    cloudOffset = std::fmod(cloudOffset + drift, CLOUD_NOISE_PERIOD);
+    if (cloudOffset < 0.0f) cloudOffset += CLOUD_NOISE_PERIOD;
 }

@@ -138,8 +138,9 @@ public:
     // cloud texture made. 0 when a texture is missing: that layer then draws without
     // it (the error is recorded), the rest is ready.
     int Create() override;
-    // The cloud texture drifts on, the camera follows the parameters and the view's
-    // viewport, the stars move along z (those nearer than 5 go back to the far end).
+    // The cloud drifts on (its texture is made at the next Draw), the camera follows the
+    // parameters and the view's viewport, the stars move along z (those nearer than 5
+    // go back to the far end).
     int Update(const Camera* viewCamera) override;
     // Backdrop (cloud and tiled layers, or a plain clear), then every star, the stars and
     // the camera placed between the last two steps; the motion blur keeps its trails as
@@ -165,7 +166,7 @@ public:
     int32_t starCount;     // stars drawn and moved
     int32_t starCapacity;  // stars allocated
     CSurface starSprite;   // additive
-    CSurface cloud;        // made from the cloud image every update
+    CSurface cloud;        // made from the cloud image at the first draw after a step
     CSurface tiledStars;
     float speedX;  // each speed holds the negated parameter
     float speedY;
@@ -189,6 +190,10 @@ public:
     float cloudSpeed;
 
 private:
+    // Where the cloud was when the last step began, and whether the cloud texture has
+    // yet to be made for it.
+    float cloudOffsetShown;
+    bool cloudStale;
     // The camera's rotation and position (degrees, world units) at the last two updates:
     // [0] the one before, [1] the last.
     float shownRotation[2][3];
@@ -219,3 +224,7 @@ void SetCloudOffset(float offset);
 // each pixel from their sum, then the offset moves on by drift. 0 when the image
 // cannot be made.
 int GenerateCloudImage(float drift);
+// The cloud image at that place along the noise's third axis; the offset stays.
+int MakeCloudImageAt(float offset);
+// The offset moves on by drift (a drift that is no number leaves it).
+void DriftCloud(float drift);

@@ -601,7 +601,9 @@ TEST(CloudTexture, GreyCloudsThatDriftWithTheOffset) {
     SetCloudOffset(0.0f);
 }
 
-TEST_F(StarFieldTest, EveryUpdateUploadsTheNextCloudFrame) {
+// Steps only drift the cloud; the first frame drawn after them uploads one picture, at
+// the drift the last step began with, and frames without a step upload none.
+TEST_F(StarFieldTest, AFrameAfterStepsUploadsTheCloudOfTheLastStep) {
     StarField field;
     Ready(field);
     // Black until the first update.
@@ -613,11 +615,16 @@ TEST_F(StarFieldTest, EveryUpdateUploadsTheNextCloudFrame) {
     float offset = CloudOffset();
     field.Update(nullptr);
     field.Update(nullptr);
-    EXPECT_EQ(texture->uploads, uploads + 2);
+    EXPECT_EQ(texture->uploads, uploads);
+    EXPECT_NEAR(CloudOffset(), offset + 0.5f, 1e-5);
+    field.Draw();
+    field.Draw();
+    EXPECT_EQ(texture->uploads, uploads + 1);
     EXPECT_EQ(field.cloud.texture, texture);  // the same texture, a new picture
     EXPECT_EQ(textures.Count(), 3);
     EXPECT_NEAR(CloudOffset(), offset + 0.5f, 1e-5);
-    // The texture holds the latest picture.
+    // The texture holds the picture of the second step's start.
+    ASSERT_EQ(MakeCloudImageAt(offset + 0.25f), 1);
     std::vector<uint8_t> pixels = CloudPixels();
     ASSERT_NE(texture->image.pixels, nullptr);
     EXPECT_EQ(std::memcmp(texture->image.pixels, pixels.data(), 64 * 3), 0);
