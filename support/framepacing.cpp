@@ -16,10 +16,13 @@ const double kSyncRatioTolerance = 0.05;
 const int32_t kSyncIntervalMax = 4;
 // Whether presents really wait for the refresh is judged over this many passes, after
 // the first ones (which load the scene): presents that come faster than three quarters
-// of the pace have no sync behind them (a remote session, a virtual display).
+// of the pace have no sync behind them (a remote session, a virtual display), and ones
+// that wait more than three refreshes wait for a slower clock than the display's
+// (Xvfb's, under Wine, ticks about four times a second).
 const int32_t kSyncCheckSkip = 10;
 const int32_t kSyncCheckPasses = 30;
 const double kSyncCheckShare = 0.75;
+const double kSyncCheckSlowest = 3.0;
 
 struct Pacing {
     double hz = 0.0;
@@ -27,6 +30,7 @@ struct Pacing {
     double deadline = 0.0;  // when the next frame is due, in TimerSeconds
     int32_t passes = 0;     // passes since the pace was chosen, while the sync is judged
     double checkStart = 0.0;
+    Screen* screen = nullptr;
 };
 
 Pacing pacing;
@@ -45,7 +49,9 @@ void CheckSync() {
     if (pacing.passes == kSyncCheckSkip) pacing.checkStart = TimerSeconds();
     if (pacing.passes != kSyncCheckSkip + kSyncCheckPasses) return;
     const double took = TimerSeconds() - pacing.checkStart;
-    if (took >= kSyncCheckPasses / pacing.hz * kSyncCheckShare) return;
+    const double expected = kSyncCheckPasses / pacing.hz;
+    if (took >= expected * kSyncCheckShare && took <= expected * kSyncCheckSlowest) return;
+    if (took > expected) pacing.screen->SyncToDisplay(0);
     pacing.bySync = 0;
     pacing.deadline = 0.0;
     LogPacing();
@@ -65,6 +71,7 @@ void StartFramePacing(Screen* screen, const FrameRateWish& wish) {
     // A timer-paced frame still waits for the refresh where it can, so it does not tear.
     const int synced = screen && screen->SyncToDisplay(whole ? int32_t(interval) : 1);
     pacing = Pacing();
+    pacing.screen = screen;
     pacing.bySync = whole && synced;
     pacing.hz = pacing.bySync ? refresh / interval : target;
     LogPacing();

@@ -255,7 +255,7 @@ public:
     // The base holds nothing of the kind.
     virtual void LetGoOfWindow();
     // Presents from now on wait for every `interval`-th refresh of the display (vertical
-    // sync). 1 when they do; 0 when the device cannot (the base cannot).
+    // sync; 0 turns it off). 1 when they do; 0 when the device cannot (the base cannot).
     virtual int SyncToDisplay(int32_t interval);
 
     // Non-virtual operations.

@@ -11,6 +11,7 @@
 #include "startup.h"
 #include "win/input_win.h"
 #include "win/library_win.h"
+#include "win/pacing_win.h"
 #include "xsystem.h"
 
 namespace {
@@ -110,6 +111,7 @@ int WinIsDirectoryWritable(const char* path) {
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (TakeDisplayStateMessage(message, wParam, lParam)) return TRUE;
     int32_t result = 0;
     if (RouteWindowMessage(reinterpret_cast<WindowHandle>(window), message, wParam, lParam,
                            &result))
@@ -138,6 +140,7 @@ int WinPumpMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    WatchDisplayAndWindow();
     return 1;
 }
 
@@ -289,6 +292,11 @@ PlatformServices MakeWinServices() {
     services.milliseconds = WinMilliseconds;
     services.tickCount = WinTickCount;
     services.sleep = WinSleep;
+    services.waitPrecisely = WaitPrecisely;
+    services.endPreciseWaits = EndPreciseWaits;
+    services.waitForMessages = WaitForMessages;
+    services.displayRefreshRate = PrimaryRefreshRate;
+    services.onBattery = RunningOnBattery;
     services.messageBox = WinMessageBox;
     services.getCurrentDirectory = WinGetCurrentDirectory;
     services.setCurrentDirectory = WinSetCurrentDirectory;
