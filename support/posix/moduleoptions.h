@@ -1,7 +1,7 @@
 // The command line of the XScreenSaver module, by that system's conventions: which X
 // window to draw on (-root, -window-id, the XSCREENSAVER_WINDOW variable, else a window
 // of its own), -fps, --help, and the options its settings dialog passes from the module
-// description novadrift.xml (-stars, -speed, -background).
+// description novadrift.xml (-stars, -speed, -background, -delay).
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,9 @@
 #define MODULE_STARS_MAX 100000
 #define MODULE_SPEED_MIN 0.01f
 #define MODULE_SPEED_MAX 100.0f
+// XScreenSaver's default pause between frames, in microseconds: 50 frames a second.
+#define MODULE_DELAY_DEFAULT 20000
+#define MODULE_DELAY_MAX 10000000
 
 struct ModuleOptions {
     int32_t target;          // XTargetKind: own window, root window, a given window
@@ -21,6 +24,7 @@ struct ModuleOptions {
     float speed;             // -speed; 1 when not given
     std::string background;  // -background, made absolute; empty when not given
     std::string display;     // -display; empty: $DISPLAY
+    int32_t delay;           // -delay, microseconds a frame; 0: the display's pace
 };
 
 enum ModuleCommand {

@@ -33,6 +33,7 @@ void TakeRequests(const ModuleOptions& options) {
     requests.showFrameRate = options.showFrameRate;
     requests.starCount = options.starCount;
     requests.speedFactor = options.speed;
+    requests.frameDelay = options.delay;
     std::snprintf(requests.backgroundFile, sizeof requests.backgroundFile, "%s",
                   options.background.c_str());
     // The run only logs a background it cannot load; the daemon shows this line.
