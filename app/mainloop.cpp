@@ -29,7 +29,7 @@ void SaveScreenshot() {
 // While the frames cannot be seen the loop waits in the message wait this long at a
 // time: a hidden preview window says nothing when it shows again, so it is looked at
 // again after each wait.
-const uint32_t kRestWaitMs = 250;
+const uint32_t kRestWaitMs = 500;
 
 }  // namespace
 
