@@ -15,6 +15,11 @@ int32_t StepClock::Advance(double seconds) {
         ++steps;
     }
     if (pending >= STEP_SECONDS) pending = 0.0;
+    if (!started && steps == 0) {
+        pending -= STEP_SECONDS;
+        steps = 1;
+    }
+    started = true;
     return steps;
 }
 

@@ -16,11 +16,16 @@ public:
     int32_t Advance(double seconds);
     // How far the frame lies past the last step it ran, 0 (at it) to 1 (a whole step on).
     float Fraction() const;
-    // A new run: nothing pending.
-    void Reset() { pending = 0.0; }
+    // A new run: its first frame runs a step however short it was, so the scene it draws
+    // has been placed (camera, view and clouds); that step's time is owed from the next.
+    void Reset() {
+        pending = 0.0;
+        started = false;
+    }
 
 private:
     double pending = 0.0;  // seconds not yet stepped
+    bool started = false;
 };
 
 // What a run drew: frames presented, steps run and the seconds they covered (the time
