@@ -1171,57 +1171,41 @@ TEST(DefaultBackground, EveryParameterHasAChannelThatStaysInItsRange) {
 // `quitAt` seconds after the first frame; the display is off from `offFrom` to
 // `offUntil` seconds after it.
 struct WindowsDouble {
-    double now = 0.0;
-    double firstFrame = -1.0;
+    double now = 0.0, firstFrame = -1.0;
     double quitAt = 10.0, offFrom = -1.0, offUntil = -1.0;
     int32_t refreshHz = 60;
     int quitSent = 0;
-    int32_t passes = 0, passesOff = 0, restWaits = 0;
+    int32_t passesOff = 0, restWaits = 0;
 };
 WindowsDouble platform;
 
-const double kTick = 0.015625;
-
 void WaitTicks(double seconds) {
-    platform.now = std::ceil((platform.now + seconds) / kTick - 1e-9) * kTick;
-}
-int DoubleFrequency(int64_t* perSecond) {
-    *perSecond = 1000000000;
-    return 1;
-}
-int DoubleCounter(int64_t* count) {
-    *count = int64_t(std::llround(platform.now * 1e9));
-    return 1;
-}
-uint32_t DoubleMilliseconds() {
-    return uint32_t(platform.now * 1000.0);
-}
-void DoubleSleep(uint32_t milliseconds) {
-    WaitTicks(milliseconds * 1e-3);
-}
-void DoubleWaitPrecisely(uint32_t microseconds) {
-    WaitTicks(microseconds * 1e-6);
-}
-void DoubleEndPreciseWaits() {}
-void DoubleWaitForMessages(uint32_t milliseconds) {
-    ++platform.restWaits;
-    WaitTicks(milliseconds * 1e-3);
-}
-int32_t DoubleRefreshRate() {
-    return platform.refreshHz;
-}
-int DoubleOnBattery() {
-    return 0;
+    const double tick = 0.015625;
+    platform.now = std::ceil((platform.now + seconds) / tick - 1e-9) * tick;
 }
 int DoublePump() {
-    ++platform.passes;
     const double running = platform.firstFrame < 0.0 ? 0.0 : platform.now - platform.firstFrame;
     const bool off = running >= platform.offFrom && running < platform.offUntil;
     if (off) ++platform.passesOff;
     DisplayPowerChanged(!off);
     if (platform.firstFrame < 0.0 || running < platform.quitAt || platform.quitSent) return 1;
-    platform.quitSent = 1;
-    return 0;
+    return platform.quitSent = 1, 0;
+}
+void InstallWindowsDouble() {
+    PlatformServices& p = Platform();
+    p.counterFrequency = [](int64_t* perSecond) { return *perSecond = 1000000000, 1; };
+    p.counterValue = [](int64_t* count) { return *count = std::llround(platform.now * 1e9), 1; };
+    p.milliseconds = p.tickCount = [] { return uint32_t(platform.now * 1000.0); };
+    p.sleep = [](uint32_t milliseconds) { WaitTicks(milliseconds * 1e-3); };
+    p.waitPrecisely = [](uint32_t microseconds) { WaitTicks(microseconds * 1e-6); };
+    p.endPreciseWaits = [] {};
+    p.waitForMessages = [](uint32_t milliseconds) {
+        ++platform.restWaits, WaitTicks(milliseconds * 1e-3);
+    };
+    p.displayRefreshRate = [] { return platform.refreshHz; };
+    p.onBattery = [] { return 0; };
+    p.pumpMessages = DoublePump;
+    TimerInit();
 }
 
 // A screen that records nothing: drawing costs 2 ms, and a present in sync with the
@@ -1287,22 +1271,8 @@ TEST_F(SaverFrameTest, FiftyStepsASecondAtTheDisplaysPaceAndNoneWhileItIsOff) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pacing + std::to_string(c.offFrom));
         ResetLogFile();
-        platform = WindowsDouble();
-        platform.refreshHz = c.refreshHz;
-        platform.quitAt = c.quitAt;
-        platform.offFrom = c.offFrom;
-        platform.offUntil = c.offUntil;
-        Platform().counterFrequency = DoubleFrequency;
-        Platform().counterValue = DoubleCounter;
-        Platform().milliseconds = Platform().tickCount = DoubleMilliseconds;
-        Platform().sleep = DoubleSleep;
-        Platform().waitPrecisely = DoubleWaitPrecisely;
-        Platform().endPreciseWaits = DoubleEndPreciseWaits;
-        Platform().waitForMessages = DoubleWaitForMessages;
-        Platform().displayRefreshRate = DoubleRefreshRate;
-        Platform().onBattery = DoubleOnBattery;
-        Platform().pumpMessages = DoublePump;
-        TimerInit();
+        platform = {0.0, -1.0, c.quitAt, c.offFrom, c.offUntil, c.refreshHz};
+        InstallWindowsDouble();
         paced.sync = c.sync;
         paced.presents = 0;
         glb->currentScreen = &paced;
