@@ -79,7 +79,7 @@ D3dScreen::D3dScreen()
       device(nullptr),
       renderTarget(nullptr),
       frontSurface(nullptr),
-      syncInterval(0),
+      syncInterval(1),
       deviceGuid(),
       driverGuid(),
       savedDevice(0),
@@ -516,7 +516,9 @@ int D3dScreen::SyncToDisplay(int32_t interval) {
 
 namespace {
 
-const DWORD kFlipIntervals[5] = {0, 0, DDFLIP_INTERVAL2, DDFLIP_INTERVAL3, DDFLIP_INTERVAL4};
+// The flip's wait by the sync interval; 0 (sync turned off) flips at once.
+const DWORD kFlipIntervals[5] = {DDFLIP_NOVSYNC, 0, DDFLIP_INTERVAL2, DDFLIP_INTERVAL3,
+                                 DDFLIP_INTERVAL4};
 
 }  // namespace
 

@@ -159,7 +159,7 @@ public:
     IDirect3DDevice7* device;
     IDirectDrawSurface7* renderTarget;
     IDirectDrawSurface7* frontSurface;
-    // Presents wait for every syncInterval-th refresh; 0: they do not wait.
+    // Presents wait for every syncInterval-th refresh (1 until told); 0: they do not wait.
     int32_t syncInterval;
     // The chosen device; all zero while none is chosen.
     GUID deviceGuid;
