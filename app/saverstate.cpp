@@ -173,10 +173,12 @@ void SaverState::CheckMouseMovement(double seconds) {
     int32_t dx = 0, dy = 0;
     int32_t buttons = 0;
     glb->mouse->GetMovement(&dx, &dy, &buttons);
-    // The threshold is a movement per animation step: a frame of another length has it in
-    // proportion, so frame rate does not change how far the mouse must go (a tenth of a
-    // step at least, so a frame of no time is not ended by a pixel).
-    const double steps = std::fmax(seconds / STEP_SECONDS, 0.1);
+    // The threshold is a movement per animation step: a frame shorter than a step has it
+    // in proportion, so a faster display does not make the mouse go further (a tenth of a
+    // step at least, so a frame of no time is not ended by a pixel). A longer frame keeps
+    // one step's threshold: the mouse's movement has no times, and a jump may have come
+    // within one step.
+    const double steps = std::fmin(std::fmax(seconds / STEP_SECONDS, 0.1), 1.0);
     const double threshold = movementThreshold * steps;
     // The size of the movement counts, whichever way the mouse went.
     if ((std::llabs(int64_t(dx)) > threshold || std::llabs(int64_t(dy)) > threshold) &&

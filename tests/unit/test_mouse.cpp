@@ -363,7 +363,7 @@ void CountClose(WindowHandle, uint32_t message) {
     if (message == WM_CLOSE) ++closeRequests;
 }
 
-// Ten a step: a frame of two steps (40 ms) needs over 20, one of half a step over 5.
+// Ten a step: a frame of half a step needs over 5; a longer frame than a step over 10.
 TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenAStepEitherWayAfterTheGrace) {
     FakeClock clock;
     Platform().postMessage = CountClose;
@@ -379,8 +379,8 @@ TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenAStepEitherWayAfterTheGrace) {
     const Case cases[] = {
         {-11, 0, 3001, true},       {0, -11, 3001, true},     {11, 0, 3001, true},
         {0, 11, 3001, true},        {-10, 10, 3001, false},   {10, -10, 3001, false},
-        {-40, -40, 2999, false},    {-40, 0, 3000, false},    {20, 0, 3001, false, 0.04},
-        {0, -21, 3001, true, 0.04}, {6, 0, 3001, true, 0.01}, {5, 0, 3001, false, 0.01},
+        {-40, -40, 2999, false},    {-40, 0, 3000, false},    {10, 0, 3001, false, 0.04},
+        {0, -11, 3001, true, 0.04}, {6, 0, 3001, true, 0.01}, {5, 0, 3001, false, 0.01},
     };
     for (const Case& c : cases) {
         closeRequests = 0;
