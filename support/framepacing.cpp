@@ -19,8 +19,8 @@ const int32_t kSyncIntervalMax = 4;
 // of the pace have no sync behind them (a remote session, a virtual display), and ones
 // that wait more than three refreshes wait for a slower clock than the display's
 // (Xvfb's, under Wine, ticks about four times a second).
-const int32_t kSyncCheckSkip = 10;
-const int32_t kSyncCheckPasses = 30;
+const int32_t kSyncCheckSkip = 4;
+const int32_t kSyncCheckPasses = 12;
 const double kSyncCheckShare = 0.75;
 const double kSyncCheckSlowest = 3.0;
 
