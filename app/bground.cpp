@@ -14,6 +14,7 @@
 #include "base/screenb.h"
 #include "misc.h"
 #include "slidertable.h"
+#include "stepclock.h"
 #include "xrandom.h"
 #include "xsystem.h"
 
@@ -99,6 +100,9 @@ StarField::StarField()
       cameraPositionZ(0.0f),
       backdropOpacity(255),
       cloudSpeed(0.5f),
+      cloudOffsetShown(0.0f),
+      shownRotation(),
+      shownPosition(),
       starCountRefused(false),
       cloudMadeAt(std::nanf("")),
       starVertices(nullptr),
@@ -125,6 +129,7 @@ void StarField::PlaceStar(int32_t i, float depth) {
     star.x = (2.0f * RandomUnit() - 1.0f) * worldSizeX;
     star.y = (2.0f * RandomUnit() - 1.0f) * worldSizeY;
     star.z = depth != 0.0f ? depth : RandomUnit() * worldSizeZ;
+    star.lastZ = star.z;
     star.red = endColour[0];
     star.green = endColour[1];
     star.blue = endColour[2];
@@ -356,34 +361,41 @@ int StarField::Release() {
 }
 
 int StarField::Update(const Camera* viewCamera) {
-    const float cloudAt = CloudOffset();
-    if (cloudAt != cloudMadeAt && GenerateCloudImage(cloudSpeed)) {
-        cloud.SetTexture(&CloudImage());
-        cloudMadeAt = cloudAt;
-    }
+    // The image is made once a frame, at the drift the last step showed: steps run
+    // several to a frame, and a frame shows the clouds as a step would.
+    cloudOffsetShown = CloudOffset();
+    DriftCloud(cloudSpeed);
     if (rotationChanged) {
         camera.ResetOrientation();
         camera.SetRotation(rotationX, rotationY, rotationZ);
         rotationChanged = 0;
     }
     camera.SetPosition(cameraPositionX, cameraPositionY, cameraPositionZ);
+    const float rotation[3] = {rotationX, rotationY, rotationZ};
+    const float position[3] = {cameraPositionX, cameraPositionY, cameraPositionZ};
+    std::memcpy(shownRotation[0], shownRotation[1], sizeof shownRotation[0]);
+    std::memcpy(shownPosition[0], shownPosition[1], sizeof shownPosition[0]);
+    std::memcpy(shownRotation[1], rotation, sizeof rotation);
+    std::memcpy(shownPosition[1], position, sizeof position);
     if (viewCamera)
         camera.SetViewport(viewCamera->viewWidth, viewCamera->viewHeight, 60.0f, viewCamera->viewX,
                            viewCamera->viewY, CAMERA_SQUARE);
     int32_t moving = std::min(starCount, starCapacity);
     for (int32_t i = 0; i < moving; ++i) {
-        // Per update, not per second: the main loop's pacing sets the pace.
-        if (stars[i].z < STAR_NEAREST_DEPTH)
+        // Per step: the run's step clock gives 50 steps a second.
+        if (stars[i].z < STAR_NEAREST_DEPTH) {
             PlaceStar(i, worldSizeZ);
-        else
+        } else {
+            stars[i].lastZ = stars[i].z;
             stars[i].z += speedZ * 0.05f;
+        }
     }
     return 1;
 }
 
-void StarField::StarColour(int32_t i, uint8_t rgb[3]) const {
+void StarField::StarColour(int32_t i, uint8_t rgb[3], float z) const {
     const Star& star = stars[i];
-    float fade = 1.0f - star.z / worldSizeZ;
+    float fade = 1.0f - z / worldSizeZ;
     // Beyond the far end (stars moving away) the fade would go below 0 and the bytes
     // wrap; nearer than z 0 above 1. A world of no depth fades to no number at all.
     if (!(fade > 0.0f))
@@ -403,7 +415,44 @@ bool StarField::IsFar(int32_t i) const {
     return distance >= STAR_FAR_DISTANCE;
 }
 
-void StarField::DrawBackdrop(Screen* screen) {
+namespace {
+
+// The motion blur keeps `fade` of the previous frame per step: a frame lasting other
+// than one step keeps that share per step of its time, so the trails last as long in
+// seconds at any frame rate.
+float FadeOfFrame(float fade, float steps) {
+    if (!(fade > 0.0f && fade < 1.0f) || steps == 1.0f) return fade;
+    return std::pow(fade, std::fmin(std::fmax(steps, 0.01f), float(STEPS_PER_FRAME_MAX)));
+}
+
+// A step that turns the camera this far (degrees) is a jump (a looping channel starting
+// over), not a turn: frames between show the last step's angle.
+const float kRotationJump = 90.0f;
+
+}  // namespace
+
+const Camera* StarField::CameraBetween(float between) {
+    if (between >= 1.0f) return &camera;
+    bool same = true;
+    float rotation[3], position[3];
+    for (int axis = 0; axis < 3; ++axis) {
+        const float turn = shownRotation[1][axis] - shownRotation[0][axis];
+        rotation[axis] = std::fabs(turn) < kRotationJump ? shownRotation[0][axis] + turn * between
+                                                         : shownRotation[1][axis];
+        position[axis] =
+            shownPosition[0][axis] + (shownPosition[1][axis] - shownPosition[0][axis]) * between;
+        same = same && rotation[axis] == shownRotation[1][axis] &&
+               position[axis] == shownPosition[1][axis];
+    }
+    if (same) return &camera;
+    betweenCamera = camera;
+    betweenCamera.ResetOrientation();
+    betweenCamera.SetRotation(rotation[0], rotation[1], rotation[2]);
+    betweenCamera.SetPosition(position[0], position[1], position[2]);
+    return &betweenCamera;
+}
+
+void StarField::DrawBackdrop(Screen* screen, float fade) {
     float k = backdropOpacity * (1.0f / 255.0f);
     const uint8_t tint[3] = {uint8_t(k * backgroundColour[0]), uint8_t(k * backgroundColour[1]),
                              uint8_t(k * backgroundColour[2])};
@@ -416,7 +465,7 @@ void StarField::DrawBackdrop(Screen* screen) {
         // The previous frame is darkened rather than erased, which leaves trails, and
         // the cloud adds onto it: one pass over the monitor for both.
         cloud.SetBlendMode(SURFACE_FADE_ADD);
-        for (Vertex& corner : quad) corner.a = KeptByBlur(motionBlur);
+        for (Vertex& corner : quad) corner.a = KeptByBlur(fade);
     } else {
         // The opaque cloud covers the whole screen, so nothing needs clearing.
         cloud.SetBlendMode(SURFACE_OPAQUE);
@@ -441,12 +490,13 @@ void StarField::DrawBackdrop(Screen* screen) {
     screen->DrawTwoLayers(&cloud, &tiledStars, quad, 4);
 }
 
-int32_t StarField::WriteStar(int32_t i, Vertex* v) const {
+int32_t StarField::WriteStar(int32_t i, float between, Vertex* v) const {
     const Star& star = stars[i];
+    const float z = between >= 1.0f ? star.z : star.lastZ + (star.z - star.lastZ) * between;
     uint8_t rgb[3];
-    StarColour(i, rgb);
+    StarColour(i, rgb, z);
     const Rgba colour = {rgb[0], rgb[1], rgb[2], 255};
-    const float x = star.x, y = star.y, z = star.z, s = starSize;
+    const float x = star.x, y = star.y, s = starSize;
     v[0] = MakeVertex(x - s, y - s, z, colour, 0.0f, 0.0f);
     v[1] = MakeVertex(x + s, y - s, z, colour, 1.0f, 0.0f);
     v[2] = MakeVertex(x + s, y + s, z, colour, 1.0f, 1.0f);
@@ -464,17 +514,22 @@ int32_t StarField::WriteStar(int32_t i, Vertex* v) const {
     return 12;
 }
 
-int StarField::Draw() {
+int StarField::Draw(const FrameTime& time) {
     Screen* screen = CurrentScreen();
     if (!screen) return 1;
+    if (cloudOffsetShown != cloudMadeAt && MakeCloudImageAt(cloudOffsetShown)) {
+        cloud.SetTexture(&CloudImage());
+        cloudMadeAt = cloudOffsetShown;
+    }
+    const float fade = FadeOfFrame(motionBlur, time.steps);
     if (backdropOpacity != 0) {
-        DrawBackdrop(screen);
+        DrawBackdrop(screen, fade);
     } else {
         const Rgba colour = {backgroundColour[0], backgroundColour[1], backgroundColour[2],
                              backgroundColour[3]};
-        screen->Clear(&colour, motionBlur, CLEAR_COLOUR);
+        screen->Clear(&colour, fade, CLEAR_COLOUR);
     }
-    screen->SetView(&camera);
+    screen->SetView(CameraBetween(time.between));
     MatchTextureMode(starSprite);
     screen->SetSurface(&starSprite);
     const int32_t drawn = std::min(starCount, starCapacity);
@@ -485,7 +540,7 @@ int StarField::Draw() {
         starVertexCapacity = starCapacity * 12;
     }
     int32_t count = 0;
-    for (int32_t i = 0; i < drawn; ++i) count += WriteStar(i, starVertices + count);
+    for (int32_t i = 0; i < drawn; ++i) count += WriteStar(i, time.between, starVertices + count);
     screen->DrawPrimitive(PRIM_QUADS, starVertices, count, 0);
     return 1;
 }
@@ -521,11 +576,17 @@ int MakeCloudImage() {
 }
 
 int GenerateCloudImage(float drift) {
+    if (!MakeCloudImageAt(cloudOffset)) return 0;
+    DriftCloud(drift);
+    return 1;
+}
+
+int MakeCloudImageAt(float offset) {
     if (!MakeCloudImage()) return 0;
     Bitmap& image = CloudImage();
     float sums[CLOUD_PIXELS];
     uint8_t greys[CLOUD_PIXELS];
-    CloudSums(cloudOffset, sums);
+    CloudSums(offset, sums);
     CloudGreys(sums, greys);
     for (int j = 0; j < CLOUD_IMAGE_SIZE; ++j) {
         uint8_t* pixel = image.pixels + j * image.pitch;
@@ -533,10 +594,12 @@ int GenerateCloudImage(float drift) {
         for (int i = 0; i < CLOUD_IMAGE_SIZE; ++i, pixel += 3)
             pixel[0] = pixel[1] = pixel[2] = grey[i];
     }
-    if (std::isfinite(drift)) {
-        // Wrapped into one period of the noise, which gives the same clouds.
-        cloudOffset = std::fmod(cloudOffset + drift, CLOUD_NOISE_PERIOD);
-        if (cloudOffset < 0.0f) cloudOffset += CLOUD_NOISE_PERIOD;
-    }
     return 1;
+}
+
+void DriftCloud(float drift) {
+    if (!std::isfinite(drift)) return;
+    // Wrapped into one period of the noise, which gives the same clouds.
+    cloudOffset = std::fmod(cloudOffset + drift, CLOUD_NOISE_PERIOD);
+    if (cloudOffset < 0.0f) cloudOffset += CLOUD_NOISE_PERIOD;
 }

@@ -29,6 +29,15 @@ struct ParameterReading {
     uint8_t blue;
 };
 
+// Where a frame lies in animation time: `between` from the step before the last (0) to
+// the last (1), and how many steps' time the frame lasts (its motion blur fades by it).
+struct FrameTime {
+    float between;
+    float steps;
+};
+// A frame that shows the last step and lasts one step.
+const FrameTime kFrameAtLastStep = {1.0f, 1.0f};
+
 class SceneObject {
 public:
     // Appends the object to the scene list; destruction takes it out again.
@@ -41,10 +50,10 @@ public:
 
     // Allocates and loads everything; 1 = ready.
     virtual int Create() = 0;
-    // One frame's advance; the view camera gives the viewport to draw into.
+    // One step's advance (1/50 s); the view camera gives the viewport to draw into.
     virtual int Update(const Camera* viewCamera) = 0;
-    // One frame through the current screen.
-    virtual int Draw() = 0;
+    // One frame through the current screen, at that place between the last two steps.
+    virtual int Draw(const FrameTime& time) = 0;
     // true when the identifier is one of the object's parameters and the value was taken.
     virtual bool SetParameter(int32_t id, float value) = 0;
     // The slider's view of a parameter; false for identifiers that are not parameters.
@@ -95,6 +104,7 @@ struct Star {
     float x;
     float y;
     float z;
+    float lastZ;  // z before the last step; z itself for a star placed since
     uint8_t red;
     uint8_t green;
     uint8_t blue;
@@ -129,11 +139,15 @@ public:
     // cloud texture made. 0 when a texture is missing: that layer then draws without
     // it (the error is recorded), the rest is ready.
     int Create() override;
-    // The cloud texture drifts on, the camera follows the parameters and the view's
-    // viewport, the stars move along z (those nearer than 5 go back to the far end).
+    // The cloud drifts on (its texture is made at the next Draw), the camera follows the
+    // parameters and the view's viewport, the stars move along z (those nearer than 5
+    // go back to the far end).
     int Update(const Camera* viewCamera) override;
-    // Backdrop (cloud and tiled layers, or a plain clear), then every star.
-    int Draw() override;
+    // Backdrop (cloud and tiled layers, or a plain clear), then every star, the stars and
+    // the camera placed between the last two steps; the motion blur keeps its trails as
+    // long in seconds whatever the frame lasts.
+    int Draw(const FrameTime& time) override;
+    int Draw() { return Draw(kFrameAtLastStep); }
     bool SetParameter(int32_t id, float value) override;
     bool GetParameter(int32_t id, ParameterReading* reading) override;
     // Frees the stars and the textures: the screen that made the textures closes after
@@ -143,7 +157,8 @@ public:
     void PlaceStar(int32_t i, float depth);
     // The colour star i is drawn in: faded by its depth, 0 at the far end of the world
     // and beyond, full at z 0 and nearer.
-    void StarColour(int32_t i, uint8_t rgb[3]) const;
+    void StarColour(int32_t i, uint8_t rgb[3], float z) const;
+    void StarColour(int32_t i, uint8_t rgb[3]) const { StarColour(i, rgb, stars[i].z); }
     // Whether star i is drawn as one quad rather than three.
     bool IsFar(int32_t i) const;
 
@@ -152,7 +167,7 @@ public:
     int32_t starCount;     // stars drawn and moved
     int32_t starCapacity;  // stars allocated
     CSurface starSprite;   // additive
-    CSurface cloud;        // made from the cloud image at every update that moves it
+    CSurface cloud;        // made from the cloud image at the first draw after a drift
     CSurface tiledStars;
     float speedX;  // each speed holds the negated parameter
     float speedY;
@@ -176,17 +191,27 @@ public:
     float cloudSpeed;
 
 private:
+    // Where the cloud was when the last step began: the cloud texture shows it.
+    float cloudOffsetShown;
+    // The camera's rotation and position (degrees, world units) at the last two updates:
+    // [0] the one before, [1] the last.
+    float shownRotation[2][3];
+    float shownPosition[2][3];
+    // The camera between the last two updates, for a frame drawn between them.
+    Camera betweenCamera;
+    const Camera* CameraBetween(float between);
     bool SetStarCount(float value);
     // Set while the last star count offered was refused, so a bad value pushed again
     // every frame is reported once.
     bool starCountRefused;
     void FreeTextures();
-    void DrawBackdrop(Screen* screen);
+    void DrawBackdrop(Screen* screen, float fade);
     // The cloud offset the cloud texture was last made at; NaN before the first. A
     // cloud that does not drift is not made and uploaded again.
     float cloudMadeAt;
-    // Star i's quads (one far, three near) into `v`; the count of vertices written.
-    int32_t WriteStar(int32_t i, Vertex* v) const;
+    // Star i's quads (one far, three near), `between` its last two steps, into `v`; the
+    // count of vertices written.
+    int32_t WriteStar(int32_t i, float between, Vertex* v) const;
     // The frame's stars, all in one list of quads (a star's three near quads side by
     // side): one draw call for the sprite, however many stars. Grown as the count
     // grows, kept for the next frame.
@@ -208,3 +233,7 @@ void SetCloudOffset(float offset);
 // each pixel from their sum, then the offset moves on by drift. 0 when the image
 // cannot be made.
 int GenerateCloudImage(float drift);
+// The cloud image at that place along the noise's third axis; the offset stays.
+int MakeCloudImageAt(float offset);
+// The offset moves on by drift (a drift that is no number leaves it).
+void DriftCloud(float drift);

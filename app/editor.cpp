@@ -1,6 +1,7 @@
 // The run the editor belongs to: loading what it shows (vx_init), one frame of keys,
 // update, animation and drawing (EditorFrame), the overlays the keys switch on, and
-// the teardown (EditorExit). The one VxConfig of the program holds the run's state.
+// the teardown (EditorExit). The run (run.h) holds what the run shows and its time; the
+// one VxConfig of the program edits it.
 //
 // Sections: the run's state; showing and hiding the editor; the overlays; vx_init;
 // EditorFrame; EditorExit.
@@ -39,11 +40,12 @@
 
 namespace {
 
-// The editor controller with the run's state, its font and caption box: one for the
+// The run and the editor controller with its font and caption box: one each for the
 // program's life.
+Run run;
 VxConfig config;
 
-RunRequests requests = {0, -1, 1.0f, "", nullptr};
+RunRequests requests = {0, -1, 1.0f, "", nullptr, 0};
 
 // The background the run starts from: the file asked for, else the user's own copy or
 // the shipped one, else the built-in default. A file asked for that cannot be loaded
@@ -144,19 +146,20 @@ void DrawHelp(Screen* screen) {
 
 // Counted every frame, so the rate is right as soon as it is shown.
 void CountFrame() {
-    ++config.run.frames;
-    const double now = TimerSeconds(), span = now - config.run.measuredAt;
+    ++run.figures.frames;
+    ++run.frames;
+    const double now = TimerSeconds(), span = now - run.measuredAt;
     if (span <= 1.0) return;
-    config.run.frameRate = config.run.frames / span;
-    config.run.load = 100.0 * std::min(config.run.busySeconds / span, 1.0);
-    config.run.frames = 0;
-    config.run.busySeconds = 0;
-    config.run.measuredAt = now;
+    run.frameRate = run.frames / span;
+    run.load = 100.0 * std::min(run.busySeconds / span, 1.0);
+    run.frames = 0;
+    run.busySeconds = 0;
+    run.measuredAt = now;
 }
 
 void DrawFrameRate() {
     char text[24];
-    std::snprintf(text, sizeof text, "%ld", long(config.run.frameRate));
+    std::snprintf(text, sizeof text, "%ld", long(run.frameRate));
     config.textFont.DrawText(text, 1, 1);
 }
 
@@ -166,8 +169,8 @@ void DrawFrameOverlay(Screen* screen) {
     const float inset = 4.0f, boxWidth = 12.0f * (FONT_GLYPH_WIDTH + 1) + 2.0f * inset;
     const float lineHeight = FONT_GLYPH_HEIGHT + 2;
     char text[48];
-    std::snprintf(text, sizeof text, "FPS: %.1f\nLoad: %.1f%%", config.run.frameRate,
-                  config.run.load);
+    std::snprintf(text, sizeof text, "FPS: %.1f\nLoad: %.1f%%", run.frameRate,
+                  run.load);
     float left, top, right, bottom;
     VisibleDesign(screen->view, &left, &top, &right, &bottom);
     const float textTop = bottom - inset - 2.0f * lineHeight;
@@ -191,29 +194,33 @@ void DrawStatistics(const Screen* screen) {
 // The frame on one monitor. The editor's monitor lays the design at its right edge,
 // so the panel stands there and the scene fills the space beside it; the other
 // monitors then show the scene alone.
-void DrawMonitor(Screen* screen, int32_t monitor) {
+void DrawMonitor(Screen* screen, int32_t monitor, const FrameTime& time) {
     const bool primary = monitor == screen->PrimaryMonitor();
-    const bool panel = primary && config.run.editorVisible;
-    screen->UseMonitor(monitor, panel                      ? LAYOUT_PANEL_RIGHT
-                                : config.run.editorVisible ? LAYOUT_SCENE_ONLY
-                                                           : LAYOUT_CENTRED);
+    const bool panel = primary && run.editorVisible;
+    screen->UseMonitor(monitor, panel               ? LAYOUT_PANEL_RIGHT
+                                : run.editorVisible ? LAYOUT_SCENE_ONLY
+                                                    : LAYOUT_CENTRED);
     // The editor's buttons may have changed the scene.
     if (SceneObject* scene = Scenes().Current()) {
-        scene->Draw();
+        scene->Draw(time);
     } else {
         static const Rgba black = {0, 0, 0, 255};
         screen->Clear(&black, 0.0f, CLEAR_COLOUR | CLEAR_DEPTH);
     }
-    if (config.run.intro) config.run.intro->Draw(&config.animator->camera);
+    if (run.intro) run.intro->Draw(&config.animator->camera);
     if (!primary) return;
     if (panel) config.DrawEditor();
-    if (config.run.showHelp) DrawHelp(screen);
-    if (config.run.showFrameRate == FRAME_RATE_NUMBER) DrawFrameRate();
-    if (config.run.showFrameRate == FRAME_RATE_OVERLAY) DrawFrameOverlay(screen);
-    if (config.run.showStatistics) DrawStatistics(screen);
+    if (run.showHelp) DrawHelp(screen);
+    if (run.showFrameRate == FRAME_RATE_NUMBER) DrawFrameRate();
+    if (run.showFrameRate == FRAME_RATE_OVERLAY) DrawFrameOverlay(screen);
+    if (run.showStatistics) DrawStatistics(screen);
 }
 
 }  // namespace
+
+Run& ThisRun() {
+    return run;
+}
 
 RunRequests& RequestsOfThisRun() {
     return requests;
@@ -236,11 +243,11 @@ VxConfig& Editor() {
 }
 
 int AnimationStepping() {
-    return config.run.stepping;
+    return run.stepping;
 }
 
 int EditorVisible() {
-    return config.run.editorVisible;
+    return run.editorVisible;
 }
 
 // ---------------------------------------------------------------- showing and hiding the editor
@@ -248,7 +255,7 @@ int EditorVisible() {
 void VxConfig::ShowEditor(int visible) {
     // Hidden, the editor hears no release: a knob held now is let go as a release would.
     if (!visible) ReleasePointer();
-    run.editorVisible = visible;
+    run->editorVisible = visible;
     inputEnabled = visible;
     SetSceneViewport(animator, visible != 0);
     Rgba colour = {0, 0, 0, 0};
@@ -269,27 +276,31 @@ void VxConfig::ShowEditor(int visible) {
 // ---------------------------------------------------------------- vx_init
 
 int vx_init(int saverOnly) {
-    config.run.mode = saverOnly ? MODE_SAVER : MODE_EDITOR;
-    config.run.editorVisible = config.run.mode == MODE_EDITOR;
-    config.run.showStatistics = config.run.showHelp = config.run.showSliderInfo = 0;
-    config.run.showFrameRate = requests.showFrameRate;
-    config.run.frames = 0;
-    config.run.busySeconds = 0;
-    config.run.frameRate = 0;
-    config.run.load = 0;
-    config.run.measuredAt = TimerSeconds();
+    run.mode = saverOnly ? MODE_SAVER : MODE_EDITOR;
+    run.editorVisible = run.mode == MODE_EDITOR;
+    run.showStatistics = run.showHelp = run.showSliderInfo = 0;
+    run.showFrameRate = requests.showFrameRate;
+    run.frames = 0;
+    run.busySeconds = 0;
+    run.frameRate = 0;
+    run.load = 0;
+    run.measuredAt = TimerSeconds();
     SetOverlayCamera(config.camera);
+    run.clock.Reset();
+    run.figures = FrameFigures();
     LogMessage(LOG_INIT, "Creating animator\n");
-    XDELETE(config.animator);
-    config.animator = XNEW(VxAnimator);
+    XDELETE(run.animator);
+    run.animator = XNEW(VxAnimator);
+    config.animator = run.animator;
+    config.run = &run;
     config.animator->camera.SetPosition(0.0f, 0.0f, -160.0f);
-    SetSceneViewport(config.animator, config.run.mode == MODE_EDITOR);
+    SetSceneViewport(config.animator, run.mode == MODE_EDITOR);
     // What shows when no background file replaces it.
     config.animator->SetDefaultBackground();
     config.font = &config.textFont;
     config.infoLine = &config.captions;
-    config.inputEnabled = config.run.editorVisible;
-    if (config.run.mode == MODE_EDITOR) {
+    config.inputEnabled = run.editorVisible;
+    if (run.mode == MODE_EDITOR) {
         config.widgetCallback = VxConfig::WidgetEvent;
         if (!config.LoadGuiConfig(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight)) return 0;
     }
@@ -298,15 +309,15 @@ int vx_init(int saverOnly) {
     config.captions.Setup(&config.textFont, kInfoLineLeft, kInfoLineTop, kInfoLineWidth,
                           kInfoLineHeight);
     config.captions.SetSliderInfoDisplay(0);
-    if (config.run.mode == MODE_EDITOR) {
+    if (run.mode == MODE_EDITOR) {
         config.RestoreChannels(-1);
         config.StartController();
     }
 
     LogMessage(LOG_INIT, "Initializing intro\n");
-    XDELETE(config.run.intro);
-    config.run.intro = XNEW(IntroLogo);
-    if (!config.run.intro->Start()) return 0;
+    XDELETE(run.intro);
+    run.intro = XNEW(IntroLogo);
+    if (!run.intro->Start()) return 0;
     ClearError();
 
     LoadStartBackground();
@@ -319,39 +330,51 @@ int vx_init(int saverOnly) {
 
     config.SnapshotChannels();
     config.ClosePrompt();
-    config.run.stepping = 1;
-    config.run.running = 1;
+    run.stepping = 1;
+    run.running = 1;
     LogMessage(LOG_INIT, "Exiting vx_init\n");
     return 1;
 }
 
 // ---------------------------------------------------------------- EditorFrame
 
-int EditorFrame(float) {
-    if (!config.run.running) return 1;
+namespace {
+
+// One step of 1/50 s: the scene moves, the animation goes on (F9 pauses it in the plain
+// saver) and so do the editor's caption fades.
+void StepRun() {
+    if (SceneObject* scene = Scenes().Current()) scene->Update(&run.animator->camera);
+    if (run.mode == MODE_EDITOR || run.stepping) run.animator->StepAll();
+    if (run.mode == MODE_EDITOR && config.infoLine) config.infoLine->Tick();
+}
+
+}  // namespace
+
+int EditorFrame(float seconds) {
+    if (!run.running) return 1;
     const double started = TimerSeconds();
     if (config.TakeKeys(glb->keyboard) == FRAME_LEAVE) return 0;
-
-    if (SceneObject* scene = Scenes().Current()) scene->Update(&config.animator->camera);
-    // One step of 1/50 s per frame, whatever the frame took.
-    if (config.run.mode == MODE_EDITOR) {
+    if (run.mode == MODE_EDITOR) {
         int input = config.EditorInput();
         if (input == 0 || input == 2) return input;
-        config.animator->StepAll();
-    } else if (config.run.stepping) {
-        config.animator->StepAll();
     }
-    if (config.run.intro) config.run.intro->Update();
+    // As many steps as the time since the last frame holds, whatever the frame rate.
+    const int32_t steps = run.clock.Advance(seconds);
+    for (int32_t step = 0; step < steps; ++step) StepRun();
+    run.figures.steps += steps;
+    run.figures.seconds += seconds;
+    if (run.intro) run.intro->Update();
 
     Screen* screen = glb->currentScreen;
     if (!screen) return 1;
+    const FrameTime time = {run.clock.Fraction(), float(seconds / STEP_SECONDS)};
     screen->BeginScene();
     CountFrame();
     for (int32_t monitor = 0; monitor < screen->MonitorCount(); ++monitor)
-        DrawMonitor(screen, monitor);
+        DrawMonitor(screen, monitor, time);
     screen->EndScene();
     screen->Present();
-    config.run.busySeconds += TimerSeconds() - started;
+    run.busySeconds += TimerSeconds() - started;
     return 1;
 }
 
@@ -365,10 +388,11 @@ void EditorExit() {
     if (SceneObject* scene = Scenes().Current()) Settings.backgroundNumber = scene->Id();
     Scenes().DeleteAll();
     config.StopController();
-    if (config.run.intro) config.run.intro->Release();
-    XDELETE(config.run.intro);
-    config.run.intro = nullptr;
-    XDELETE(config.animator);
+    if (run.intro) run.intro->Release();
+    XDELETE(run.intro);
+    run.intro = nullptr;
+    XDELETE(run.animator);
+    run.animator = nullptr;
     config.animator = nullptr;
-    config.run.running = 0;
+    run.running = 0;
 }

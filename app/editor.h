@@ -27,6 +27,7 @@ struct RunRequests {
     // Where the launcher wants a request it made that cannot be met said (one line);
     // null: only the log has it.
     void (*tellUser)(const char* line);
+    int32_t frameDelay;                   // microseconds a frame (-delay); 0: the display's pace
 };
 RunRequests& RequestsOfThisRun();
 
@@ -35,12 +36,13 @@ RunRequests& RequestsOfThisRun();
 // intro (0 when its atlas cannot be loaded), the background file and the scene.
 // saverOnly 1 is the plain saver, 0 the editor. 1 loaded, 0 failed.
 int vx_init(int saverOnly);
-// One frame: Escape leaves, or asks first when there are unsaved changes ("y" saves and
-// leaves, "n" leaves, Escape closes the question); Space hides and shows the editor;
-// f, u, F1 and F5 toggle the frame rate, the draw statistics, the help box and the
-// slider numbers' box; the current scene's update, the editor's input, one animation
-// step (F9 pauses and resumes it in the plain saver), the intro's update; the scene,
-// the intro, the editor and the overlays drawn and presented. 1 stay, 0 leave.
+// One frame, the seconds since the last one: Escape leaves, or asks first when there are unsaved
+// changes ("y" saves and leaves, "n" leaves, Escape closes the question); Space hides and shows the
+// editor; f, u, F1 and F5 toggle the frame rate, the draw statistics, the help box and the slider
+// numbers' box; the editor's input; as many steps of 1/50 s as the run's step clock takes from the
+// seconds (each the current scene's update, the animation's step, which F9 pauses and resumes in
+// the plain saver, and the captions' fade); the intro's update; the scene (between its last two
+// steps), the intro, the editor and the overlays drawn and presented. 1 stay, 0 leave.
 int EditorFrame(float seconds);
 // The font released, the scene list emptied (the current scene's identifier kept for
 // the next start), the editor's pages, prompt and pointer, the intro and the animator

@@ -66,7 +66,7 @@ int VxConfig::TakeKeys(Keyboard* keyboard) {
         if (TakeKey(event) == FRAME_LEAVE) return FRAME_LEAVE;
     }
     // Only a new press toggles: a held key would flip it every frame.
-    if (keyboard->WasPressed(kKeyF9) & KEYSTATE_PRESSED) run.stepping = !run.stepping;
+    if (keyboard->WasPressed(kKeyF9) & KEYSTATE_PRESSED) run->stepping = !run->stepping;
     return FRAME_GO_ON;
 }
 
@@ -82,12 +82,12 @@ int VxConfig::TakeKey(const KeyEvent& event) {
                 return FRAME_LEAVE;
             } else {
                 // The question needs the editor to be seen and answered.
-                if (run.mode == MODE_EDITOR && !run.editorVisible) ShowEditor(1);
+                if (run->mode == MODE_EDITOR && !run->editorVisible) ShowEditor(1);
                 ShowPrompt(PROMPT_BACKGROUND);
             }
             break;
         case KEY_SPACE:
-            if (run.mode == MODE_EDITOR) ShowEditor(!run.editorVisible);
+            if (run->mode == MODE_EDITOR) ShowEditor(!run->editorVisible);
             break;
         case 'N':
             if (prompting) return FRAME_LEAVE;
@@ -100,7 +100,7 @@ int VxConfig::TakeKey(const KeyEvent& event) {
             }
             return FRAME_LEAVE;
         default:
-            if (!ToggleOverlay(FoldLetter(event.code)) && run.mode == MODE_EDITOR)
+            if (!ToggleOverlay(FoldLetter(event.code)) && run->mode == MODE_EDITOR)
                 TakeShortcut(event.code);
             break;
     }
@@ -110,17 +110,17 @@ int VxConfig::TakeKey(const KeyEvent& event) {
 int VxConfig::ToggleOverlay(int32_t code) {
     switch (code) {
         case 'F':
-            run.showFrameRate = !run.showFrameRate;
+            run->showFrameRate = !run->showFrameRate;
             return 1;
         case 'U':
-            run.showStatistics = !run.showStatistics;
+            run->showStatistics = !run->showStatistics;
             return 1;
         case KEY_F1:
-            run.showHelp = !run.showHelp;
+            run->showHelp = !run->showHelp;
             return 1;
         case kKeyF5:
-            run.showSliderInfo = !run.showSliderInfo;
-            if (infoLine) infoLine->SetSliderInfoDisplay(run.showSliderInfo);
+            run->showSliderInfo = !run->showSliderInfo;
+            if (infoLine) infoLine->SetSliderInfoDisplay(run->showSliderInfo);
             return 1;
         default:
             return 0;

@@ -3,6 +3,7 @@
 #include "ansi/file.h"
 #include "base/screenb.h"
 #include "editor.h"
+#include "framepacing.h"
 #include "gui/keyboard.h"
 #include "misc.h"
 #include "saverstate.h"
@@ -25,7 +26,10 @@ void SaveScreenshot() {
         glb->currentScreen->SaveScreenshot(path, 0);
 }
 
-uint32_t NowMilliseconds() { return uint32_t(TimerMilliseconds()); }
+// While the frames cannot be seen the loop waits in the message wait this long at a
+// time: a hidden preview window says nothing when it shows again, so it is looked at
+// again after each wait.
+const uint32_t kRestWaitMs = 500;
 
 }  // namespace
 
@@ -36,12 +40,20 @@ int GetMainState() { return mainState; }
 int32_t FrameCounter() { return frameCounter; }
 
 int MainLoop(int continuous) {
-    uint32_t reference = NowMilliseconds();
+    double reference = TimerSeconds();
     bool quit = false;
     for (;;) {
         if (!xHandler()) {
             LogMessage(LOG_EXIT, "xHandler return FALSE. Quiting.\n");
             quit = true;
+        }
+        // With the display off or the window out of sight nothing is drawn or stepped,
+        // and the time it stays so is no animation time: the run goes on where it was.
+        if (!FramesCanBeSeen()) {
+            if (quit) return 1;
+            Platform().waitForMessages(kRestWaitMs);
+            reference = TimerSeconds();
+            continue;
         }
         // A screen that cannot draw skips the whole frame, and its time goes to the
         // next frame that can.
@@ -49,8 +61,9 @@ int MainLoop(int continuous) {
             if (quit) return 1;
             continue;
         }
-        float seconds = float(uint32_t(NowMilliseconds() - reference) * 0.001);
-        reference = NowMilliseconds();
+        const double now = TimerSeconds();
+        const float seconds = float(now - reference);
+        reference = now;
         ++frameCounter;
         if (ScreenshotKeyPressed()) SaveScreenshot();
 

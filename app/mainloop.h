@@ -1,5 +1,6 @@
 // The main loop: one pass per frame through the system step, the frame time and the
-// state machine start → load → run → stop → exit.
+// state machine start → load → run → stop → exit. While the frames cannot be seen
+// (framepacing.h) it rests in the message wait.
 #pragma once
 
 #include <cstdint>

@@ -14,6 +14,7 @@
 #define IDC_RESOLUTION 1013
 #define IDC_RENDERER 1014
 #define IDC_PRIORITY 1015
+#define IDC_FRAME_RATE 1016
 
 // About dialog and its link.
 #define IDD_ABOUT 106

@@ -1,6 +1,7 @@
 #include "saverstate.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include "gui/mouse.h"
 #include "misc.h"
 #include "platform.h"
+#include "stepclock.h"
 
 namespace {
 
@@ -177,14 +179,20 @@ void SaverState::HandleClose(WindowHandle window) {
     if (ScreensaverHost* host = SaverHost()) host->destroyWindow(window);
 }
 
-void SaverState::CheckMouseMovement() {
+void SaverState::CheckMouseMovement(double seconds) {
     if (!InSaverRun() || !glb || !glb->mouse) return;
     int32_t dx = 0, dy = 0;
     int32_t buttons = 0;
     glb->mouse->GetMovement(&dx, &dy, &buttons);
+    // The threshold is a movement per animation step: a frame shorter than a step has it
+    // in proportion, so a faster display does not make the mouse go further (a tenth of a
+    // step at least, so a frame of no time is not ended by a pixel). A longer frame keeps
+    // one step's threshold: the mouse's movement has no times, and a jump may have come
+    // within one step.
+    const double steps = std::fmin(std::fmax(seconds / STEP_SECONDS, 0.1), 1.0);
+    const double threshold = movementThreshold * steps;
     // The size of the movement counts, whichever way the mouse went.
-    if ((std::llabs(int64_t(dx)) > movementThreshold ||
-         std::llabs(int64_t(dy)) > movementThreshold) &&
+    if ((std::llabs(int64_t(dx)) > threshold || std::llabs(int64_t(dy)) > threshold) &&
         Platform().tickCount() - startTick > SAVER_MOVEMENT_GRACE_MS)
         RequestClose(sglb->mainWindow);
 }

@@ -36,7 +36,7 @@ public:
     bool HandleEvent(const SysEvent& event, int32_t* answer) override;
     void PrepareSaver();
     void RestoreSaver();
-    void CheckMouseMovement() override;
+    void CheckMouseMovement(double seconds) override;
     bool CloseConfirmed() const override { return closeConfirmed != 0; }
     int VerifyPassword(WindowHandle window);
     void ChangePassword();

@@ -11,6 +11,10 @@ const int8_t kSettingsVersion = 1;
 
 }  // namespace
 
+int32_t ChosenFrameRate(const SettingsRecord& record) {
+    return record.frameRate >= 1 && record.frameRate <= FRAME_RATE_MAX ? record.frameRate : 0;
+}
+
 int LoadSettings(const char* path, SettingsRecord* record) {
     XiffFile file;
     if (!file.Open(path, FILE_READ)) return 0;
@@ -27,7 +31,7 @@ int LoadSettings(const char* path, SettingsRecord* record) {
         // statement per read: the operands of a single '&' expression are unsequenced.
         int reads = 1;
         reads &= file.ReadByte(&loaded.version);
-        reads &= file.ReadLong(&loaded.reservedWord);
+        reads &= file.ReadLong(&loaded.frameRate);
         reads &= file.Read(loaded.reservedBlock, sizeof loaded.reservedBlock);
         reads &= file.ReadLong(&loaded.width);
         reads &= file.ReadLong(&loaded.height);
@@ -53,7 +57,7 @@ int SaveSettings(const char* path, const SettingsRecord* record) {
     XiffFile file;
     if (!file.Open(temporary, FILE_WRITE)) return 0;
     int ok = file.BeginChunk("NOVADRIFTCFG", 0) && file.BeginChunk("HEADER", 0) &&
-             file.WriteByte(uint8_t(kSettingsVersion)) && file.WriteLong(record->reservedWord) &&
+             file.WriteByte(uint8_t(kSettingsVersion)) && file.WriteLong(record->frameRate) &&
              file.Write(record->reservedBlock, sizeof record->reservedBlock) &&
              file.WriteLong(record->width) && file.WriteLong(record->height) &&
              file.WriteLong(record->bits) && file.WriteLong(record->displayMode) &&

@@ -10,7 +10,10 @@
 
 struct SettingsRecord {
     uint8_t version;
-    int32_t reservedWord;
+    // Frames a second the user chose ("60", "30"); 0, or any value not in 1..1000,
+    // matches the display. In the word older versions left unused (and carried): their
+    // files still read, and they still read these.
+    int32_t frameRate;
     uint8_t reservedBlock[64];
     int32_t screenKind;
     int32_t width;
@@ -24,6 +27,10 @@ struct SettingsRecord {
 };
 
 extern SettingsRecord Settings;
+
+#define FRAME_RATE_MAX 1000
+// The frames a second the settings ask for; 0 matches the display.
+int32_t ChosenFrameRate(const SettingsRecord& record);
 
 // Replaces the record with the file's contents: 1 done; 0 (record unchanged) when the
 // file is missing, not XIFF, lacks its chunks, is short or has a version above 1.

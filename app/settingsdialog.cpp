@@ -6,6 +6,8 @@
 
 const char* const kPriorityNames[PRIORITY_CHOICES] = {"Idle", "Normal (Default)", "High"};
 const int32_t kPriorityValues[PRIORITY_CHOICES] = {0, 100, 200};
+const char* const kFrameRateNames[FRAME_RATE_CHOICES] = {"Match the display", "60", "30"};
+const int32_t kFrameRateValues[FRAME_RATE_CHOICES] = {0, 60, 30};
 
 namespace {
 
@@ -104,5 +106,24 @@ int AcceptSettingsChoices(ChoiceList* renderers, ChoiceList* resolutions, Choice
     if (position < 0 || position >= PRIORITY_CHOICES)
         return SetErrorText("Unable to get the priority");
     settings->priority = kPriorityValues[position];
+    return 1;
+}
+
+void FillFrameRateList(ChoiceList* frameRates, const SettingsRecord& settings) {
+    frameRates->Clear();
+    int32_t selected = 0;
+    for (int32_t position = 0; position < FRAME_RATE_CHOICES; ++position) {
+        frameRates->Add(kFrameRateNames[position], nullptr);
+        if (ChosenFrameRate(settings) == kFrameRateValues[position]) selected = position;
+    }
+    frameRates->Select(selected);
+}
+
+int AcceptFrameRateChoice(ChoiceList* frameRates, SettingsRecord* settings) {
+    const int32_t position = frameRates->Selected();
+    if (position < 0 || position >= FRAME_RATE_CHOICES)
+        return SetErrorText("Unable to get the frame rate");
+    if (kFrameRateValues[position] != ChosenFrameRate(*settings))
+        settings->frameRate = kFrameRateValues[position];
     return 1;
 }

@@ -38,6 +38,16 @@ void FillPriorityList(ChoiceList* priorities, const SettingsRecord& settings);
 // when the selected renderer cannot be read.
 int FillResolutionList(ChoiceList* renderers, ChoiceList* resolutions,
                        const SettingsRecord& settings);
+// The frame rates at positions 0, 1, 2 ("Match the display", "60", "30") and the
+// settings' value of each (0 matches the display).
+#define FRAME_RATE_CHOICES 3
+extern const char* const kFrameRateNames[FRAME_RATE_CHOICES];
+extern const int32_t kFrameRateValues[FRAME_RATE_CHOICES];
+// Selects the settings' frame rate, else "Match the display".
+void FillFrameRateList(ChoiceList* frameRates, const SettingsRecord& settings);
+// OK: writes the chosen frame rate; a value of another version that matches the display
+// stays as it is. 1 done; 0 with the error recorded when none is selected.
+int AcceptFrameRateChoice(ChoiceList* frameRates, SettingsRecord* settings);
 // OK: writes the chosen screen kind, mode and priority into the settings. 1 when the
 // dialog may end; 0 with the error recorded, keeping what the earlier steps wrote.
 int AcceptSettingsChoices(ChoiceList* renderers, ChoiceList* resolutions, ChoiceList* priorities,

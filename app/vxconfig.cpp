@@ -489,7 +489,6 @@ int VxConfig::HandlePointer(int32_t dx, int32_t dy, int32_t buttons) {
     pointerY = std::fmin(std::fmax(pointerY, 0.0f), kScreenHeight);
 
     if (quit) return 0;
-    if (infoLine) infoLine->Tick();
     return prompt.state == PROMPT_ANSWERED ? 0 : 1;
 }
 

@@ -17,9 +17,9 @@
 #include "gui/button.h"
 #include "gui/keyboard.h"
 #include "guilayout.h"
+#include "run.h"
 #include "sliderselection.h"
 
-class IntroLogo;
 class SceneObject;
 
 // Pages shown in turn under one page number: the group remembers the member last shown.
@@ -31,31 +31,8 @@ struct PageGroup {
 };
 #define PAGE_GROUP_COUNT 1
 
-// The run's kind: the plain saver (scene only) or the editor.
-enum EditorMode { MODE_SAVER = 1, MODE_EDITOR = 2 };
 // What a key command asks of the frame.
 enum KeyResult { FRAME_LEAVE = 0, FRAME_GO_ON = 1 };
-
-// The run the editor belongs to: its kind, the intro, the switches the keys toggle and
-// the frame rate's count.
-struct EditorRun {
-    int32_t mode = MODE_SAVER;
-    IntroLogo* intro = nullptr;
-    int32_t running = 0;
-    int32_t stepping = 1;  // the plain saver's animation, toggled by F9
-    int32_t editorVisible = 0;
-    int32_t showFrameRate = 0;   // f: FrameRateShown
-    int32_t showStatistics = 0;  // u
-    int32_t showHelp = 0;        // F1
-    int32_t showSliderInfo = 0;  // F5
-    // Frames counted since the last measurement, its time in seconds, the seconds the
-    // frames took in that time, and the rate and the load (per cent busy) they gave.
-    int32_t frames = 0;
-    double measuredAt = 0;
-    double busySeconds = 0;
-    double frameRate = 0;
-    double load = 0;
-};
 
 class VxConfig {
 public:
@@ -143,7 +120,8 @@ public:
     GuiLayout layout;
     EditorPrompt prompt;
     SliderSelection selection;
-    // What the controller animates and how its widgets report; set before loading.
+    // What the controller animates (the run's) and how its widgets report; set before
+    // loading.
     VxAnimator* animator = nullptr;
     WidgetCallback widgetCallback = nullptr;
     // The channels as last loaded or saved: the reference for unsaved changes.
@@ -170,9 +148,9 @@ public:
     // outside the panel.
     int32_t selectedThisFrame = 0;
 
-    // The run: its state, the font every text is drawn with and the caption box (font
-    // and infoLine point at these in a run).
-    EditorRun run;
+    // The run the editor works in; the font every text is drawn with and the caption box
+    // (font and infoLine point at these in a run).
+    Run* run = nullptr;
     BitmapFont textFont;
     InfoLine captions;
 

@@ -12,10 +12,13 @@
 #include "base/screenb.h"
 #include "base/screenchoice.h"
 #include "bground.h"
+#include "editor.h"
+#include "framepacing.h"
 #include "gui/keyboard.h"
 #include "gui/mouse.h"
 #include "mainloop.h"
 #include "misc.h"
+#include "run.h"
 #include "platform.h"
 #include "saverstate.h"
 #include "settings.h"
@@ -34,6 +37,8 @@ Camera* defaultCamera;
 // the file was read.
 SettingsRecord settingsAsRead;
 bool settingsRead;
+
+const double kBatteryFrameRate = 30.0;
 
 // Process priority classes by the settings' priority value; others leave it alone, and
 // so does a run without a screensaver host.
@@ -94,6 +99,24 @@ void SaveSettingsAtExit(int32_t mode) {
         SetErrorText("Unable to save the settings : %s", reason);
     else
         ClearError();
+}
+
+// The module's -delay sets the frame's length; else the rate the user chose; else on
+// battery at most 30 frames a second; else the display's own rate.
+FrameRateWish WishedFrameRate() {
+    const int32_t delay = RequestsOfThisRun().frameDelay;
+    if (delay > 0) return {1e6 / delay, 1};
+    if (const int32_t chosen = ChosenFrameRate(Settings)) return {double(chosen), 0};
+    if (Platform().onBattery()) return {kBatteryFrameRate, 0};
+    return {0.0, 0};
+}
+
+// What the run drew, when it drew.
+void LogFrameFigures() {
+    const FrameFigures& figures = ThisRun().figures;
+    if (figures.frames == 0) return;
+    LogMessage(LOG_EXIT, "Frames drawn : %ld, animation steps : %ld, seconds : %.1f\n",
+               figures.frames, figures.steps, figures.seconds);
 }
 
 }  // namespace
@@ -240,7 +263,7 @@ int Init(int32_t count, char** words) {
         else if (state->mode == SAVER_PREVIEW)
             SaveScreenChoice(glb->currentScreen, &Settings.previewSelection);
     }
-    glb->minFrameTime = 20;
+    StartFramePacing(glb->currentScreen, WishedFrameRate());
     return 1;
 }
 
@@ -256,6 +279,7 @@ int RunSaver(SaverState* state, int32_t count, char** words) {
         int loopResult = MainLoop(1);
         LogMessage(LOG_EXIT, "------ Exiting main loop return code was : %ld -----\n",
                    long(loopResult));
+        LogFrameFigures();
     }
     // The teardown frees the saver state: its mode is read first.
     const int32_t mode = state->mode;

@@ -9,7 +9,8 @@ packages=(cmake make g++ googletest libgtest-dev libbenchmark-dev
           imagemagick nsis
           libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
           clang libclang-rt-14-dev
-          libx11-dev libgl1 libglx-mesa0 libgl1-mesa-dri dpkg-dev xscreensaver lintian)
+          libx11-dev libgl1 libglx-mesa0 libgl1-mesa-dri dpkg-dev xscreensaver lintian
+          xscreensaver-gl)
 
 missing=()
 for package in "${packages[@]}"; do

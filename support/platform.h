@@ -22,6 +22,16 @@ struct PlatformServices {
     // Tick count used for the screensaver's grace time (GetTickCount).
     uint32_t (*tickCount)();
     void (*sleep)(uint32_t milliseconds);
+    // Waits about that long with the finest timer the system has (a high-resolution
+    // waitable timer, else 1 ms timer ticks asked for until endPreciseWaits).
+    void (*waitPrecisely)(uint32_t microseconds);
+    void (*endPreciseWaits)();
+    // Waits until a message (an event of the window, a quit signal) comes, or that long.
+    void (*waitForMessages)(uint32_t milliseconds);
+    // The primary monitor's refresh rate in Hz; 0 when it is not known.
+    int32_t (*displayRefreshRate)();
+    // 1 while the machine runs on its battery.
+    int (*onBattery)();
 
     // A blocking notice with a text and a caption, brought to the front.
     void (*messageBox)(WindowHandle owner, const char* text, const char* caption);

@@ -4,6 +4,7 @@
 
 #include "ansi/memory.h"
 #include "base/screenchoice.h"
+#include "framepacing.h"
 #include "gui/keyboard.h"
 #include "picformat.h"
 #include "gui/mouse.h"
@@ -19,8 +20,6 @@ const int16_t kZigZag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18,
                              12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
                              35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
                              58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
-
-const int32_t kPacingClampMs = 250;
 
 }  // namespace
 
@@ -129,26 +128,22 @@ void FreeMessageHandlerList() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Frame pacing
+// The per-frame step
 
-void PaceFrame() {
-    // The stamps are 32-bit and wrap after about 24.8 days of running: the age is taken
-    // as a wrapping difference, then clamped to 0..250 ms (a stale stamp counts as 250 ms
-    // old, one in the future as now).
-    int32_t now = int32_t(TimerMilliseconds());
-    int32_t elapsed = int32_t(uint32_t(now) - uint32_t(glb->lastFrameTime));
-    if (elapsed > kPacingClampMs) elapsed = kPacingClampMs;
-    if (elapsed < 0) elapsed = 0;
-    if (glb->minFrameTime != 0 && glb->minFrameTime - elapsed > 1)
-        Platform().sleep(uint32_t(glb->minFrameTime - elapsed));
-    glb->lastFrameTime = int32_t(TimerMilliseconds());
-}
+namespace {
+
+double lastMouseCheck;
+
+}  // namespace
 
 int xHandler() {
     if (!Platform().pumpMessages()) return 0;
     PaceFrame();
+    const double now = TimerSeconds();
+    const double sinceCheck = now - lastMouseCheck;
+    lastMouseCheck = now;
     if (saverState) {
-        saverState->CheckMouseMovement();
+        saverState->CheckMouseMovement(sinceCheck);
         if (saverState->CloseConfirmed()) return 0;
     }
     return 1;
@@ -160,6 +155,7 @@ int xHandler() {
 void xExit() {
     XDELETE(saverState);
     saverState = nullptr;
+    StopFramePacing();
     LogMessage(LOG_EXIT, "Free all screens\n");
     if (glb && glb->screenList) glb->screenList->Clear();
     LogMessage(LOG_EXIT, "Free sys globals\n");

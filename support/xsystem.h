@@ -30,8 +30,6 @@ struct AppGlobals {
     LList* screenList;
     LList* callbackRegistry;
     Screen* currentScreen;
-    int32_t minFrameTime;
-    int32_t lastFrameTime;
     char textBuffer[128];
     char shortTextBuffer[32];
 };
@@ -73,7 +71,8 @@ public:
     virtual ~SaverStateBase() {}
     // false for events it does not take; answer: what the window procedure gives back.
     virtual bool HandleEvent(const SysEvent& event, int32_t* answer) = 0;
-    virtual void CheckMouseMovement() = 0;
+    // The mouse's movement over that many seconds.
+    virtual void CheckMouseMovement(double seconds) = 0;
     virtual bool CloseConfirmed() const = 0;
 };
 
@@ -94,12 +93,8 @@ bool DispatchToHandlers(WindowHandle window, uint32_t message, uintptr_t wParam,
 // Frees every handler entry and the list itself.
 void FreeMessageHandlerList();
 
-// Sleeps what is left of minFrameTime since lastFrameTime (clamped to 0..250 ms old)
-// and stamps lastFrameTime. Part of xHandler, on its own for the pacing rule.
-void PaceFrame();
-
-// The per-frame system step: pumps the messages, paces the frame, checks the
-// screensaver. 1 go on, 0 quit.
+// The per-frame system step: pumps the messages, paces the frame (framepacing.h),
+// checks the screensaver. 1 go on, 0 quit.
 int xHandler();
 // Releases the system objects in order; also the first step of the fatal stop.
 void xExit();

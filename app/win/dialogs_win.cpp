@@ -109,10 +109,12 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     ComboChoices renderers(dialog, IDC_RENDERER);
     ComboChoices resolutions(dialog, IDC_RESOLUTION);
     ComboChoices priorities(dialog, IDC_PRIORITY);
+    ComboChoices frameRates(dialog, IDC_FRAME_RATE);
     switch (message) {
         case WM_INITDIALOG:
             FillRendererList(&renderers, Settings);
             FillPriorityList(&priorities, Settings);
+            FillFrameRateList(&frameRates, Settings);
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_RENDERER, CBN_SELCHANGE),
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_RENDERER)));
             SetFocus(GetDlgItem(dialog, IDOK));
@@ -124,7 +126,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
                         FillResolutionList(&renderers, &resolutions, Settings);
                     return TRUE;
                 case IDOK:
-                    if (AcceptSettingsChoices(&renderers, &resolutions, &priorities, &Settings))
+                    if (AcceptSettingsChoices(&renderers, &resolutions, &priorities, &Settings) &&
+                        AcceptFrameRateChoice(&frameRates, &Settings))
                         EndDialog(dialog, 1);
                     return TRUE;
                 case IDCANCEL:

@@ -176,6 +176,10 @@ void Screen::ActivationRegained() {
 
 void Screen::LetGoOfWindow() {}
 
+int Screen::SyncToDisplay(int32_t) {
+    return 0;
+}
+
 // ---------------------------------------------------------------------------------------
 // Monitors
 

@@ -272,6 +272,9 @@ public:
     // its coordinates: two passes. A device that samples both at once draws one.
     virtual int DrawTwoLayers(const CSurface* surface, const CSurface* added,
                               const Vertex* vertices, int32_t count);
+    // Presents from now on wait for every `interval`-th refresh of the display (vertical
+    // sync; 0 turns it off). 1 when they do; 0 when the device cannot (the base cannot).
+    virtual int SyncToDisplay(int32_t interval);
 
     // Non-virtual operations.
 

@@ -25,6 +25,8 @@ const char* const kModuleUsage =
     "                    background's own count, which may animate\n"
     "  -speed X          the stars' speed toward you times X (0.01 to 100; 1 as it is)\n"
     "  -background FILE  start from this background file instead of BGround.qvb\n"
+    "  -delay USECS      microseconds a frame lasts (default 20000: 50 frames a second;\n"
+    "                    0: the display's rate); the animation keeps its speed\n"
     "  -display NAME     the X display (default $DISPLAY)\n"
     "  -sync             make every X request wait for its answer (for debugging)\n"
     "  -install, -noinstall, -mono, -pair\n"
@@ -136,15 +138,15 @@ bool Is(const char* word, const char* name) {
 
 int ParseModuleOptions(int argc, const char* const* argv, const char* saverWindow,
                        const char* workingDirectory, ModuleOptions* options, std::string* error) {
-    *options = ModuleOptions{
-        X_TARGET_OWN_WINDOW, 0, 0, -1, 1.0f, "", "", X_VISUAL_DEFAULT, 0, 0, 0, 0, 0, 0, 0};
+    *options = ModuleOptions{X_TARGET_OWN_WINDOW, 0, 0, -1, 1.0f, "", "", X_VISUAL_DEFAULT,
+                             0, 0, 0, 0, 0, 0, 0, MODULE_DELAY_DEFAULT};
     bool root = false, windowGiven = false, ownWindow = false;
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];
         const bool takesValue = Is(word, "-window-id") || Is(word, "-stars") ||
                                 Is(word, "-speed") || Is(word, "-background") ||
                                 Is(word, "-display") || Is(word, "-visual") ||
-                                Is(word, "-geometry");
+                                Is(word, "-geometry") || Is(word, "-delay");
         if (Is(word, "-help") || Is(word, "-h")) return MODULE_HELP;
         if (Is(word, "-root") || Is(word, "-window")) {
             // The last of the two counts.
@@ -167,7 +169,7 @@ int ParseModuleOptions(int argc, const char* const* argv, const char* saverWindo
             return MODULE_BAD;
         } else {
             const char* value = argv[++i];
-            long stars = 0;
+            long stars = 0, delay = 0;
             if (Is(word, "-window-id")) {
                 if (!WindowNumber(value, &options->window)) {
                     *error = std::string(
@@ -202,6 +204,15 @@ int ParseModuleOptions(int argc, const char* const* argv, const char* saverWindo
                         std::string("-geometry needs WxH, +X+Y or WxH+X+Y, not \"") + value + "\"";
                     return MODULE_BAD;
                 }
+            } else if (Is(word, "-delay")) {
+                if (!WholeNumber(value, 0, MODULE_DELAY_MAX, &delay)) {
+                    *error = std::string(
+                                 "-delay needs microseconds, a whole number from 0 to "
+                                 "10000000, not \"") +
+                             value + "\"";
+                    return MODULE_BAD;
+                }
+                options->delay = int32_t(delay);
             } else if (Is(word, "-background")) {
                 options->background = value;
             } else {

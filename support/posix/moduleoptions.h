@@ -4,7 +4,7 @@
 // modules (-visual, -geometry and -sync for the own window and the display; -install,
 // -noinstall, -mono and -pair, which mean nothing to a true-colour OpenGL module, are
 // taken and let be), and the options its settings dialog passes from the module
-// description novadrift.xml (-stars, -speed, -background).
+// description novadrift.xml (-stars, -speed, -background, -delay).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,9 @@
 #define MODULE_STARS_MAX 100000
 #define MODULE_SPEED_MIN 0.01f
 #define MODULE_SPEED_MAX 100.0f
+// XScreenSaver's default pause between frames, in microseconds: 50 frames a second.
+#define MODULE_DELAY_DEFAULT 20000
+#define MODULE_DELAY_MAX 10000000
 
 struct ModuleOptions {
     int32_t target;          // XTargetKind: own window, root window, a given window
@@ -29,6 +32,7 @@ struct ModuleOptions {
     int32_t geometryParts;   // -geometry: XGeometryParts, 0 when not given
     int32_t x, y, width, height;
     int synchronous;  // -sync
+    int32_t delay;           // -delay, microseconds a frame; 0: the display's pace
 };
 
 enum ModuleCommand {

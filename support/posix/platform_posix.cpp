@@ -89,6 +89,28 @@ void PosixSleep(uint32_t milliseconds) {
     }
 }
 
+void PosixWaitPrecisely(uint32_t microseconds) {
+    timespec wait{time_t(microseconds / 1000000), long(microseconds % 1000000) * 1000};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+void PosixEndPreciseWaits() {}
+
+void PosixWaitForMessages(uint32_t milliseconds) {
+    WaitForXEvents(milliseconds);
+}
+
+// X tells no refresh rate without its RandR extension: the display is taken as 60 Hz.
+int32_t PosixDisplayRefreshRate() {
+    return 0;
+}
+
+// The module's frame rate is XScreenSaver's -delay, battery or not.
+int PosixOnBattery() {
+    return 0;
+}
+
 int errorsShown;
 
 // A module has no dialogs: its standard error is where the XScreenSaver daemon shows
@@ -193,6 +215,11 @@ PlatformServices MakePosixServices() {
     services.milliseconds = PosixMilliseconds;
     services.tickCount = PosixMilliseconds;
     services.sleep = PosixSleep;
+    services.waitPrecisely = PosixWaitPrecisely;
+    services.endPreciseWaits = PosixEndPreciseWaits;
+    services.waitForMessages = PosixWaitForMessages;
+    services.displayRefreshRate = PosixDisplayRefreshRate;
+    services.onBattery = PosixOnBattery;
     services.messageBox = PosixMessageBox;
     services.getCurrentDirectory = PosixGetCurrentDirectory;
     services.setCurrentDirectory = PosixSetCurrentDirectory;

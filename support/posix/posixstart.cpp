@@ -31,6 +31,7 @@ void TakeRequests(const ModuleOptions& options) {
     requests.showFrameRate = options.showFrameRate ? FRAME_RATE_OVERLAY : FRAME_RATE_HIDDEN;
     requests.starCount = options.starCount;
     requests.speedFactor = options.speed;
+    requests.frameDelay = options.delay;
     std::snprintf(requests.backgroundFile, sizeof requests.backgroundFile, "%s",
                   options.background.c_str());
     // The daemon shows a module's standard error; the run would only log it.

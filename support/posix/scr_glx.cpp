@@ -143,6 +143,10 @@ int GlxScreen::IsReady() {
     return window.mapped || window.ending;
 }
 
+int GlxScreen::SyncToDisplay(int32_t interval) {
+    return SetXSwapInterval(interval);
+}
+
 int GlxScreen::EndScene() {
     gl.glFlush();
     // The last frames of an ending run may have drawn on a window that its owner has just

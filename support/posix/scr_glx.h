@@ -32,6 +32,7 @@ public:
     int IsReady() override;
     // As the renderer's, but once the run is ending its OpenGL errors are let go.
     int EndScene() override;
+    int SyncToDisplay(int32_t interval) override;
 
 protected:
     void ShowFrame() override;

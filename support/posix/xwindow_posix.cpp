@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framesight.h"
 #include "misc.h"
 #include "posix/signals_posix.h"
 
@@ -42,6 +43,9 @@ struct GlxApi {
     Bool (*glXMakeCurrent)(Display* display, GLXDrawable drawable, GLXContext context);
     void (*glXDestroyContext)(Display* display, GLXContext context);
     void (*glXSwapBuffers)(Display* display, GLXDrawable drawable);
+    // Optional: the extensions and their entry points, for swap control.
+    const char* (*glXQueryExtensionsString)(Display* display, int screen);
+    void* (*glXGetProcAddressARB)(const unsigned char* name);
 };
 
 GlxApi glx;
@@ -55,6 +59,8 @@ bool Lookup(OglLookup lookup, void* library, const char* name, Function* target)
 #define LOOKUP_GLX(name) Lookup(lookup, library, #name, &glx.name)
 
 bool LoadGlx(OglLookup lookup, void* library) {
+    LOOKUP_GLX(glXQueryExtensionsString);
+    LOOKUP_GLX(glXGetProcAddressARB);
     return LOOKUP_GLX(glXQueryExtension) && LOOKUP_GLX(glXChooseVisual) &&
            LOOKUP_GLX(glXGetConfig) && LOOKUP_GLX(glXCreateContext) && LOOKUP_GLX(glXMakeCurrent) &&
            LOOKUP_GLX(glXDestroyContext) && LOOKUP_GLX(glXSwapBuffers);
@@ -111,9 +117,9 @@ bool TakeGivenWindow(Window window) {
     wanted.visualid = XVisualIDFromVisual(attributes.visual);
     int count = 0;
     parts.visual = XGetVisualInfo(parts.display, VisualIDMask, &wanted, &count);
-    // Only its size, mapping and end are followed: the keyboard and mouse are the
-    // daemon's.
-    XSelectInput(parts.display, window, StructureNotifyMask);
+    // Only its size, mapping, visibility and end are followed: the keyboard and mouse
+    // are the daemon's.
+    XSelectInput(parts.display, window, StructureNotifyMask | VisibilityChangeMask);
     return true;
 }
 
@@ -206,7 +212,7 @@ bool MakeOwnWindow(int32_t width, int32_t height, const char* title) {
     attributes.colormap = parts.colormap;
     attributes.background_pixel = BlackPixel(parts.display, screen);
     attributes.border_pixel = 0;
-    attributes.event_mask = StructureNotifyMask;
+    attributes.event_mask = StructureNotifyMask | VisibilityChangeMask;
     parts.window =
         XCreateWindow(parts.display, root, x, y, unsigned(width), unsigned(height), 0,
                       parts.visual->depth, InputOutput, parts.visual->visual,
@@ -335,6 +341,48 @@ int CreateXContext() {
     }
     PinGlDrivers();
     return 1;
+}
+
+namespace {
+
+bool HasGlxExtension(const char* name) {
+    if (!glx.glXQueryExtensionsString) return false;
+    const char* list = glx.glXQueryExtensionsString(parts.display, DefaultScreen(parts.display));
+    const size_t length = std::strlen(name);
+    for (const char* at = list ? std::strstr(list, name) : nullptr; at;
+         at = std::strstr(at + length, name))
+        if ((at == list || at[-1] == ' ') && (at[length] == ' ' || at[length] == 0)) return true;
+    return false;
+}
+
+template <typename Function>
+Function GlxEntry(const char* name) {
+    if (!glx.glXGetProcAddressARB) return nullptr;
+    return reinterpret_cast<Function>(
+        glx.glXGetProcAddressARB(reinterpret_cast<const unsigned char*>(name)));
+}
+
+}  // namespace
+
+int SetXSwapInterval(int32_t interval) {
+    if (!parts.context || !parts.doubleBuffered || parts.windowGone) return 0;
+    // The three swap controls GLX libraries offer, the drawable's own first.
+    typedef void (*SwapIntervalExt)(Display*, GLXDrawable, int);
+    typedef int (*SwapIntervalOther)(unsigned);
+    if (HasGlxExtension("GLX_EXT_swap_control")) {
+        if (auto set = GlxEntry<SwapIntervalExt>("glXSwapIntervalEXT")) {
+            set(parts.display, parts.window, interval);
+            return 1;
+        }
+    }
+    static const char* const kOthers[2][2] = {{"GLX_MESA_swap_control", "glXSwapIntervalMESA"},
+                                              {"GLX_SGI_swap_control", "glXSwapIntervalSGI"}};
+    for (const auto& other : kOthers) {
+        if (!HasGlxExtension(other[0])) continue;
+        if (auto set = GlxEntry<SwapIntervalOther>(other[1]))
+            if (set(unsigned(interval)) == 0) return 1;
+    }
+    return 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -477,6 +525,10 @@ void TakeEvent(const XEvent& event) {
         case UnmapNotify:
             if (event.xunmap.window == parts.window) state.mapped = 0;
             return;
+        case VisibilityNotify:
+            if (event.xvisibility.window == parts.window)
+                state.covered = event.xvisibility.state == VisibilityFullyObscured;
+            return;
         case DestroyNotify:
             if (event.xdestroywindow.window != parts.window) return;
             LogMessage(LOG_EXIT, "The X window was destroyed\n");
@@ -504,13 +556,6 @@ void TakeWaitingEvents() {
     }
 }
 
-// Sleeps until the X server sends something or a quit signal comes.
-void WaitForEvents() {
-    pollfd sources[2] = {{ConnectionNumber(parts.display), POLLIN, 0},
-                         {QuitSignalDescriptor(), POLLIN, 0}};
-    poll(sources, 2, -1);
-}
-
 // A window that its owner destroyed is drawn on no more: the frames left until the run's
 // end go to no context, which OpenGL ignores.
 void LetGoOfGoneWindow() {
@@ -528,6 +573,13 @@ int XWindowLost() {
     return !XGetWindowAttributes(parts.display, parts.window, &attributes);
 }
 
+void WaitForXEvents(uint32_t milliseconds) {
+    pollfd sources[2] = {{parts.display ? ConnectionNumber(parts.display) : -1, POLLIN, 0},
+                         {QuitSignalDescriptor(), POLLIN, 0}};
+    if (parts.display && XPending(parts.display)) return;
+    poll(sources, 2, int(milliseconds));
+}
+
 int PumpXWindowEvents() {
     const bool wasEnding = state.ending != 0;
     TakeWaitingEvents();
@@ -537,10 +589,8 @@ int PumpXWindowEvents() {
         XSync(parts.display, False);
         TakeWaitingEvents();
     }
-    while (parts.display && !state.mapped && !state.ending) {
-        WaitForEvents();
-        TakeWaitingEvents();
-    }
+    // An unmapped or fully covered window is not drawn on: the main loop rests.
+    WindowSightChanged(!parts.display || state.ending || (state.mapped && !state.covered));
     LetGoOfGoneWindow();
     return wasEnding || !state.ending;
 }

@@ -10,8 +10,9 @@
 //
 // The pump follows the window: its size as it changes; whether it is mapped (an unmapped
 // window is not drawn on, and the pump then waits for the X server or a quit signal
-// instead of pacing empty frames); and its end (destroyed by its owner, or the own window
-// closed through the window manager), which ends the run as a quit signal does.
+// instead of pacing empty frames, and so is one that other windows cover whole); and its end
+// (destroyed by its owner, or the own window closed through the window manager), which ends the run
+// as a quit signal does.
 #pragma once
 
 #include <cstdint>
@@ -60,8 +61,9 @@ void RequestXTarget(const XTargetRequest& request);
 // The window as the events so far left it.
 struct XWindowState {
     int32_t width, height;
-    int32_t mapped;  // 1 while the window is mapped
-    int32_t ending;  // 1 once a quit signal came or the window ended
+    int32_t mapped;   // 1 while the window is mapped
+    int32_t covered;  // 1 while other windows cover it whole
+    int32_t ending;   // 1 once a quit signal came or the window ended
 };
 
 // Whether the display ($DISPLAY) opens; 0 with why in `reason` when it does not.
@@ -89,9 +91,16 @@ int32_t XRootMonitors(ScreenArea* areas, int32_t most, int32_t* primary);
 // Whether the run is ending or its window is gone, asked of the X server itself (a round
 // trip), not of the events taken so far.
 int XWindowLost();
+// Swaps wait for every `interval`-th refresh from now on, by whichever swap control the
+// GLX library offers (GLX_EXT_swap_control, GLX_MESA_swap_control,
+// GLX_SGI_swap_control). 1 done; 0 without one, or on a single-buffered visual.
+int SetXSwapInterval(int32_t interval);
 // Shows the frame drawn: the buffer swap of a double-buffered visual.
 void SwapXBuffers();
-// The message pump's part: every waiting event of the X server taken; while the window
-// is unmapped, waits for the next event or a quit signal. 0 once, when the run is to
-// end (a quit signal, or the window's end); 1 otherwise, and always without a display.
+// The message pump's part: every waiting event of the X server taken; whether the window
+// can be seen (mapped, not covered whole) goes to the frame pacing's sight. 0 once, when
+// the run is to end (a quit signal, or the window's end); 1 otherwise, and always
+// without a display.
 int PumpXWindowEvents();
+// Waits for the next event of the X server or a quit signal, at most that long.
+void WaitForXEvents(uint32_t milliseconds);

@@ -12,6 +12,7 @@
 #include "win/events_win.h"
 #include "win/input_win.h"
 #include "win/library_win.h"
+#include "win/pacing_win.h"
 #include "xsystem.h"
 
 namespace {
@@ -114,6 +115,7 @@ int WinIsDirectoryWritable(const char* path) {
 // goes back. A close request counts as handled, so whether the window closes is up to
 // the program.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (TakeDisplayStateMessage(message, wParam, lParam)) return TRUE;
     LRESULT answer = 0;
     bool taken = TakeWindowMessage(window, message, wParam, lParam, &answer);
     int32_t result = 0;
@@ -150,6 +152,7 @@ int WinPumpMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    WatchDisplayAndWindow();
     return 1;
 }
 
@@ -299,6 +302,11 @@ PlatformServices MakeWinServices() {
     services.milliseconds = WinMilliseconds;
     services.tickCount = WinTickCount;
     services.sleep = WinSleep;
+    services.waitPrecisely = WaitPrecisely;
+    services.endPreciseWaits = EndPreciseWaits;
+    services.waitForMessages = WaitForMessages;
+    services.displayRefreshRate = PrimaryRefreshRate;
+    services.onBattery = RunningOnBattery;
     services.messageBox = WinMessageBox;
     services.getCurrentDirectory = WinGetCurrentDirectory;
     services.setCurrentDirectory = WinSetCurrentDirectory;

@@ -79,6 +79,7 @@ D3dScreen::D3dScreen()
       device(nullptr),
       renderTarget(nullptr),
       frontSurface(nullptr),
+      syncInterval(1),
       deviceGuid(),
       driverGuid(),
       savedDevice(0),
@@ -508,11 +509,29 @@ int D3dScreen::IsReady() {
     return level == DDERR_EXCLUSIVEMODEALREADYSET || level == DDERR_NOEXCLUSIVEMODE ? 0 : 1;
 }
 
+int D3dScreen::SyncToDisplay(int32_t interval) {
+    syncInterval = interval >= 1 && interval <= 4 ? interval : 0;
+    return directDraw && syncInterval ? 1 : 0;
+}
+
+namespace {
+
+// The flip's wait by the sync interval; 0 (sync turned off) flips at once.
+const DWORD kFlipIntervals[5] = {DDFLIP_NOVSYNC, 0, DDFLIP_INTERVAL2, DDFLIP_INTERVAL3,
+                                 DDFLIP_INTERVAL4};
+
+}  // namespace
+
 int D3dScreen::Present() {
     if (!framework || !frontSurface) return 0;
     HRESULT result;
+    // In a window (or the desktop mode) the copy waits for the vertical blank, as the
+    // flip of full screen does, so frames come at the display's pace and do not tear.
+    if (!framework->fullScreen)
+        for (int32_t wait = 0; wait < syncInterval; ++wait)
+            directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
     if (framework->fullScreen) {
-        result = frontSurface->Flip(nullptr, DDFLIP_WAIT);
+        result = frontSurface->Flip(nullptr, DDFLIP_WAIT | kFlipIntervals[syncInterval]);
     } else if (MonitorCount() > 1) {
         // Some DirectDraw implementations (Wine's) give a primary surface of the primary
         // monitor only: the system's drawing copies the frame to the window wherever its

@@ -127,7 +127,10 @@ public:
     int Clear(const Rgba* colour, float fade, int32_t flags) override;
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
     int EndScene() override;
+    // Full screen flips on the refresh (every `syncInterval`-th); a window waits for the
+    // vertical blank before its copy.
     int Present() override;
+    int SyncToDisplay(int32_t interval) override;
     // The back buffer locked and converted to 24 bits, saved under a dated name.
     int SaveScreenshot(const char* fileName, int32_t flag) override;
     TextureList* GetTextureList() override { return &textures; }
@@ -156,6 +159,8 @@ public:
     IDirect3DDevice7* device;
     IDirectDrawSurface7* renderTarget;
     IDirectDrawSurface7* frontSurface;
+    // Presents wait for every syncInterval-th refresh (1 until told); 0: they do not wait.
+    int32_t syncInterval;
     // The chosen device; all zero while none is chosen.
     GUID deviceGuid;
     GUID driverGuid;

@@ -239,6 +239,10 @@ void OglScreen::ShowFrame() {
     if (!swapped && wgl.wglSwapBuffers) wgl.wglSwapBuffers(MainDc());
 }
 
+int OglScreen::SyncToDisplay(int32_t interval) {
+    return wgl.wglSwapIntervalEXT && wgl.wglSwapIntervalEXT(interval) ? 1 : 0;
+}
+
 // ---------------------------------------------------------------------------------------
 // Activation
 

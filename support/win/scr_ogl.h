@@ -31,6 +31,8 @@ public:
     // screen changed; regaining it takes the mode again and restores the window.
     void ActivationLost() override;
     void ActivationRegained() override;
+    // WGL_EXT_swap_control's swap interval.
+    int SyncToDisplay(int32_t interval) override;
 
     ScreenMessageHandler messageHandler;
     char driverFile[SCREEN_NAME_SIZE];

@@ -139,7 +139,7 @@ public:
     explicit RecordingScene(int32_t id) : SceneObject(id) {}
     int Create() override { return 1; }
     int Update(const Camera*) override { return 1; }
-    int Draw() override { return 1; }
+    int Draw(const FrameTime&) override { return 1; }
     int Release() override { return 1; }
     bool SetParameter(int32_t id, float value) override {
         ids.push_back(id);

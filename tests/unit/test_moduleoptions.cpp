@@ -31,6 +31,7 @@ TEST(ModuleOptions, TheWindowIsTheGivenOneElseTheDaemonsElseTheRootElseItsOwn) {
     EXPECT_EQ(options.starCount, -1);
     EXPECT_EQ(options.speed, 1.0f);
     EXPECT_EQ(options.showFrameRate, 0);
+    EXPECT_EQ(options.delay, 20000);
     ASSERT_EQ(Parse({"-root"}, &options), MODULE_RUN);
     EXPECT_EQ(options.target, X_TARGET_ROOT);
     // The daemon runs its modules with --root and names its window in the variable.
@@ -52,7 +53,7 @@ TEST(ModuleOptions, TheWindowIsTheGivenOneElseTheDaemonsElseTheRootElseItsOwn) {
 TEST(ModuleOptions, ValuesAndARelativeBackgroundFromWhereItStarted) {
     ModuleOptions options;
     ASSERT_EQ(Parse({"-fps", "-stars", "0", "--speed", "2.5", "-background", "bg/mine.qvb",
-                     "-display", ":7"},
+                     "-display", ":7", "-delay", "40000"},
                     &options),
               MODULE_RUN);
     EXPECT_EQ(options.showFrameRate, 1);
@@ -60,8 +61,12 @@ TEST(ModuleOptions, ValuesAndARelativeBackgroundFromWhereItStarted) {
     EXPECT_EQ(options.speed, 2.5f);
     EXPECT_EQ(options.background, "/home/me/bg/mine.qvb");
     EXPECT_EQ(options.display, ":7");
-    ASSERT_EQ(Parse({"-stars", "100000", "-background", "/srv/b.qvb", "-speed", "0.01"}, &options),
-              MODULE_RUN);
+    EXPECT_EQ(options.delay, 40000);
+    ASSERT_EQ(
+        Parse({"-stars", "100000", "-background", "/srv/b.qvb", "-speed", "0.01", "--delay", "0"},
+              &options),
+        MODULE_RUN);
+    EXPECT_EQ(options.delay, 0);
     EXPECT_EQ(options.starCount, 100000);
     EXPECT_EQ(options.background, "/srv/b.qvb");
     EXPECT_EQ(options.speed, 0.01f);
@@ -83,6 +88,9 @@ TEST(ModuleOptions, BadValuesUnknownOptionsAndABadVariableAreRefusedWithTheReaso
                                                            {"-speed", "nan"},
                                                            {"-speed", "inf"},
                                                            {"-speed", "101"},
+                                                           {"-delay", "-1"},
+                                                           {"-delay", "10000001"},
+                                                           {"-delay", "2e4"},
                                                            {"-bogus"},
                                                            {"root"},
                                                            {"-stars"},
@@ -143,6 +151,8 @@ TEST(ModuleOptions, EveryOptionOfTheModuleDescriptionIsTaken) {
                     EXPECT_EQ(parsed.speed, std::stof(value));
                 } else if (id == "background") {
                     EXPECT_EQ(parsed.background, value);
+                } else if (id == "delay") {
+                    EXPECT_EQ(parsed.delay, std::stoi(value));
                 } else if (id == "showfps") {
                     EXPECT_EQ(parsed.showFrameRate, 1);
                 } else {
@@ -152,8 +162,9 @@ TEST(ModuleOptions, EveryOptionOfTheModuleDescriptionIsTaken) {
             }
         }
     }
-    // --root, stars, speed, the background file and the frame rate.
-    EXPECT_EQ(options, 5);
+    // --root, stars, speed, the frame rate's slider, the background file and showing the
+    // frame rate.
+    EXPECT_EQ(options, 6);
 }
 
 }  // namespace

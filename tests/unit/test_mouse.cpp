@@ -374,7 +374,8 @@ TEST_F(MouseTest, TheRunsMouseTakesItsEventsAlone) {
     for (int32_t kind : kinds) EXPECT_FALSE(Send(kind)) << kind;
 }
 
-TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
+// Ten a step: a frame of half a step needs over 5; a longer frame than a step over 10.
+TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenAStepEitherWayAfterTheGrace) {
     FakeClock clock;
     FakeSaverHost host;
     Mouse mouse;
@@ -384,11 +385,13 @@ TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
         int32_t dx, dy;
         uint32_t after;
         bool ends;
+        double seconds = 0.02;
     };
     const Case cases[] = {
-        {-11, 0, 3001, true},    {0, -11, 3001, true},   {11, 0, 3001, true},
-        {0, 11, 3001, true},     {-10, 10, 3001, false}, {10, -10, 3001, false},
-        {-40, -40, 2999, false}, {-40, 0, 3000, false},
+        {-11, 0, 3001, true},       {0, -11, 3001, true},     {11, 0, 3001, true},
+        {0, 11, 3001, true},        {-10, 10, 3001, false},   {10, -10, 3001, false},
+        {-40, -40, 2999, false},    {-40, 0, 3000, false},    {10, 0, 3001, false, 0.04},
+        {0, -11, 3001, true, 0.04}, {6, 0, 3001, true, 0.01}, {5, 0, 3001, false, 0.01},
     };
     for (const Case& c : cases) {
         FakeSaverHost::closes.clear();
@@ -400,7 +403,7 @@ TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenEitherWayAfterTheGrace) {
         state.HandleEvent(created, &answer);
         FakeClock::Advance(c.after);
         MoveTo(MOUSE_CENTRE_X + c.dx, MOUSE_CENTRE_Y + c.dy);
-        state.CheckMouseMovement();
+        state.CheckMouseMovement(c.seconds);
         EXPECT_EQ(FakeSaverHost::closes.size(), c.ends ? 1u : 0u)
             << c.dx << "," << c.dy << " after " << c.after;
     }

@@ -24,8 +24,11 @@
 #include "fxt1_encode.h"
 #include "gui/bitmapfont.h"
 #include "gui/keyboard.h"
+#include "framepacing.h"
 #include "intro.h"
+#include "mainloop.h"
 #include "misc.h"
+#include "run.h"
 #include "noise.h"
 #include "picture_test_support.h"
 #include "recording_screen.h"
@@ -197,9 +200,9 @@ TEST_F(StarFieldTest, StarsComeTowardTheViewerAndReturnToTheFarEnd) {
     field.SetParameter(CONTROL_BGSSZ, 4.0f);
     field.SetParameter(CONTROL_BGSSX, 9.0f);  // sideways speeds are not applied
     field.SetParameter(CONTROL_BGSSY, 9.0f);
-    field.stars[0] = {1.0f, 2.0f, 20.0f, 255, 255, 255, 0};
-    field.stars[1] = {3.0f, 4.0f, 5.0f, 255, 255, 255, 0};   // not below 5: moves
-    field.stars[2] = {5.0f, 6.0f, 4.99f, 255, 255, 255, 0};  // below 5: comes back
+    field.stars[0] = {1.0f, 2.0f, 20.0f, 20.0f, 255, 255, 255, 0};
+    field.stars[1] = {3.0f, 4.0f, 5.0f, 5.0f, 255, 255, 255, 0};    // not below 5: moves
+    field.stars[2] = {5.0f, 6.0f, 4.99f, 4.99f, 255, 255, 255, 0};  // below 5: comes back
     field.SetParameter(CONTROL_BGSECR, 17.0f);
     field.Update(nullptr);
     EXPECT_FLOAT_EQ(field.stars[0].z, 19.8f);
@@ -425,7 +428,7 @@ TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
     field.SetParameter(CONTROL_BGSBCG, 100.0f);
     field.SetParameter(CONTROL_BGSBCB, 51.0f);
     field.SetParameter(CONTROL_BGSBCOLA, 128.0f);
-    for (int i = 0; i < 3; ++i) field.stars[i] = {40.0f, 0.0f, 20.0f, 255, 255, 255, 0};
+    for (int i = 0; i < 3; ++i) field.stars[i] = {40.0f, 0.0f, 20.0f, 20.0f, 255, 255, 255, 0};
     field.Draw();
     EXPECT_EQ(screen.Calls(),
               "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 6 4 0; "
@@ -477,7 +480,7 @@ TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {
     StarField field;
     Ready(field);
     field.SetParameter(CONTROL_BGSNUMS, 1.0f);
-    field.stars[0] = {40.0f, 0.0f, 20.0f, 255, 255, 255, 0};
+    field.stars[0] = {40.0f, 0.0f, 20.0f, 20.0f, 255, 255, 255, 0};
     field.SetParameter(CONTROL_BGSMBLUR, 0.75f);
     field.Draw();
     // One pass fades the last frame by the blur and adds the cloud.
@@ -502,6 +505,57 @@ TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {
     EXPECT_EQ(screen.clearFlags[0], CLEAR_COLOUR);
     EXPECT_EQ(screen.clearColours[0].g, 77);
     EXPECT_EQ(screen.clearColours[0].a, 0);
+}
+
+// A frame between two steps shows the stars and the camera that far between them (a
+// turn too large for one step is a jump, shown at once), and a frame of other than one
+// step's time keeps the blur's share per step of it: trails as long in seconds.
+TEST_F(StarFieldTest, FramesBetweenStepsPlaceStarsAndCameraAndKeepTheTrailsInSeconds) {
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSNUMS, 1.0f);
+    field.SetParameter(CONTROL_BGSSZ, 100.0f);  // 5 units toward the viewer a step
+    field.stars[0] = {40.0f, 0.0f, 30.0f, 30.0f, 255, 255, 255, 0};
+    field.SetParameter(CONTROL_BGSCAMPX, 2.0f);
+    field.SetParameter(CONTROL_BGSCRZ, 10.0f);
+    field.Update(nullptr);
+    field.SetParameter(CONTROL_BGSCAMPX, 6.0f);
+    field.SetParameter(CONTROL_BGSCRY, 170.0f);
+    field.SetParameter(CONTROL_BGSCRZ, 30.0f);
+    field.Update(nullptr);
+    ASSERT_EQ(field.stars[0].z, 20.0f);
+    field.SetParameter(CONTROL_BGSMBLUR, 0.5f);
+    const struct Case {
+        FrameTime time;
+        float z, cameraX;
+        const char* clear;
+    } cases[] = {
+        {{1.0f, 1.0f}, 20.0f, 6.0f, "Clear 1 50"},
+        {{0.25f, 1.0f}, 23.75f, 3.0f, "Clear 1 50"},
+        {{0.5f, 2.0f}, 22.5f, 4.0f, "Clear 1 25"},
+        {{0.0f, 0.5f}, 25.0f, 2.0f, "Clear 1 70"},
+    };
+    for (const Case& c : cases) {
+        screen.Forget();
+        field.Draw(c.time);
+        ASSERT_FALSE(screen.drawn.empty());
+        EXPECT_FLOAT_EQ(screen.drawn.back()[0].z, c.z) << c.time.between;
+        EXPECT_EQ(screen.Calls().rfind(c.clear, 0), 0u) << screen.Calls();
+        ASSERT_FALSE(screen.views.empty());
+        const Camera* camera = screen.views.back();
+        EXPECT_FLOAT_EQ(camera->position[0], c.cameraX) << c.time.between;
+        EXPECT_EQ(camera == &field.camera, c.time.between == 1.0f);
+    }
+    // Halfway, the small turn is halfway and the jump of 170 degrees is whole: the same
+    // view as a camera turned (0, 170, 20).
+    screen.Forget();
+    field.Draw({0.5f, 1.0f});
+    Camera expected = field.camera;
+    expected.ResetOrientation();
+    expected.SetRotation(0.0f, 170.0f, 20.0f);
+    EXPECT_EQ(std::memcmp(&screen.views.back()->orientation, &expected.orientation,
+                          sizeof expected.orientation),
+              0);
 }
 
 // ---------------------------------------------------------------- cloud texture
@@ -612,7 +666,9 @@ TEST(CloudTexture, GreyCloudsThatDriftWithTheOffset) {
     SetCloudOffset(0.0f);
 }
 
-TEST_F(StarFieldTest, EveryUpdateUploadsTheNextCloudFrame) {
+// Steps only drift the cloud; the first frame drawn after them uploads one picture, at
+// the drift the last step began with, and frames without a step upload none.
+TEST_F(StarFieldTest, AFrameAfterStepsUploadsTheCloudOfTheLastStep) {
     StarField field;
     Ready(field);
     // Black until the first update.
@@ -624,11 +680,16 @@ TEST_F(StarFieldTest, EveryUpdateUploadsTheNextCloudFrame) {
     float offset = CloudOffset();
     field.Update(nullptr);
     field.Update(nullptr);
-    EXPECT_EQ(texture->uploads, uploads + 2);
+    EXPECT_EQ(texture->uploads, uploads);
+    EXPECT_NEAR(CloudOffset(), offset + 0.5f, 1e-5);
+    field.Draw();
+    field.Draw();
+    EXPECT_EQ(texture->uploads, uploads + 1);
     EXPECT_EQ(field.cloud.texture, texture);  // the same texture, a new picture
     EXPECT_EQ(textures.Count(), 3);
     EXPECT_NEAR(CloudOffset(), offset + 0.5f, 1e-5);
-    // The texture holds the latest picture.
+    // The texture holds the picture of the second step's start.
+    ASSERT_EQ(MakeCloudImageAt(offset + 0.25f), 1);
     std::vector<uint8_t> pixels = CloudPixels();
     ASSERT_NE(texture->image.pixels, nullptr);
     EXPECT_EQ(std::memcmp(texture->image.pixels, pixels.data(), 64 * 3), 0);
@@ -651,7 +712,7 @@ public:
         return 1;
     }
     int Update(const Camera*) override { return 1; }
-    int Draw() override { return 1; }
+    int Draw(const FrameTime&) override { return 1; }
     bool SetParameter(int32_t, float) override { return false; }
     bool GetParameter(int32_t, ParameterReading*) override { return false; }
     int Release() override { return 1; }
@@ -905,7 +966,7 @@ TEST_F(SaverFrameTest, ARunsRequestsTakeTheirFileHoldTheStarsScaleTheSpeedAndSho
     requests = none;
     ASSERT_EQ(started, 1);
     EXPECT_EQ(field->backgroundColour[0], 44);
-    EXPECT_EQ(Editor().run.showFrameRate, 1);
+    EXPECT_EQ(ThisRun().showFrameRate, 1);
     const SliderChannel* speed = EditorAnimator()->Channel(CONTROL_BGSSZ);
     EXPECT_EQ(speed->low, 2.0f);
     EXPECT_EQ(speed->high, 4.0f);
@@ -924,7 +985,7 @@ TEST_F(SaverFrameTest, ARunsRequestsTakeTheirFileHoldTheStarsScaleTheSpeedAndSho
     requests = none;
     ASSERT_EQ(fellBack, 1);
     EXPECT_EQ(field->backgroundColour[0], 77);
-    EXPECT_EQ(Editor().run.showFrameRate, 0);
+    EXPECT_EQ(ThisRun().showFrameRate, 0);
     EXPECT_NE(scratchLog.Text().find("WARNING : Unable to load background missing.qvb"),
               std::string::npos)
         << scratchLog.Text();
@@ -1118,6 +1179,155 @@ TEST(DefaultBackground, EveryParameterHasAChannelThatStaysInItsRange) {
             ASSERT_GE(c->value, std::fmin(c->low, c->high) - 1e-3f) << id << " step " << step;
             ASSERT_LE(c->value, std::fmax(c->low, c->high) + 1e-3f) << id << " step " << step;
         }
+    }
+}
+
+// ---------------------------------------------------------------- time through the main loop
+
+// A platform that keeps time as Windows does: a clock the test moves, sleeps and timer
+// waits in whole ticks of 15.625 ms, a display whose presents (when in sync) wait for its
+// next refresh, a message wait that waits its whole time (no message comes). Quit comes
+// `quitAt` seconds after the first frame; the display is off from `offFrom` to
+// `offUntil` seconds after it.
+struct WindowsDouble {
+    double now = 0.0, firstFrame = -1.0;
+    double quitAt = 10.0, offFrom = -1.0, offUntil = -1.0;
+    int32_t refreshHz = 60;
+    int quitSent = 0;
+    int32_t passesOff = 0, restWaits = 0;
+};
+WindowsDouble platform;
+
+void WaitTicks(double seconds) {
+    const double tick = 0.015625;
+    platform.now = std::ceil((platform.now + seconds) / tick - 1e-9) * tick;
+}
+int DoublePump() {
+    const double running = platform.firstFrame < 0.0 ? 0.0 : platform.now - platform.firstFrame;
+    const bool off = running >= platform.offFrom && running < platform.offUntil;
+    if (off) ++platform.passesOff;
+    DisplayPowerChanged(!off);
+    if (platform.firstFrame < 0.0 || running < platform.quitAt || platform.quitSent) return 1;
+    return platform.quitSent = 1, 0;
+}
+void InstallWindowsDouble() {
+    PlatformServices& p = Platform();
+    p.counterFrequency = [](int64_t* perSecond) { return *perSecond = 1000000000, 1; };
+    p.counterValue = [](int64_t* count) { return *count = std::llround(platform.now * 1e9), 1; };
+    p.milliseconds = p.tickCount = [] { return uint32_t(platform.now * 1000.0); };
+    p.sleep = [](uint32_t milliseconds) { WaitTicks(milliseconds * 1e-3); };
+    p.waitPrecisely = [](uint32_t microseconds) { WaitTicks(microseconds * 1e-6); };
+    p.endPreciseWaits = [] {};
+    p.waitForMessages = [](uint32_t milliseconds) {
+        ++platform.restWaits, WaitTicks(milliseconds * 1e-3);
+    };
+    p.displayRefreshRate = [] { return platform.refreshHz; };
+    p.onBattery = [] { return 0; };
+    p.pumpMessages = DoublePump;
+    TimerInit();
+}
+
+// A screen that records nothing: drawing costs 2 ms, and a present in sync with the
+// display waits for the next refresh.
+class PacedScreen : public RecordingScreen {
+public:
+    PacedScreen() : RecordingScreen("Paced", SCREEN_OPENGL) { SetTarget(640, 480, nullptr, 0, 0); }
+    int SyncToDisplay(int32_t interval) override {
+        syncInterval = interval;
+        return sync;
+    }
+    int BeginScene() override {
+        platform.now += 0.002;
+        return 1;
+    }
+    int Present() override {
+        if (platform.firstFrame < 0.0) platform.firstFrame = platform.now;
+        ++presents;
+        if (sync) {
+            const double period = syncInterval / double(platform.refreshHz);
+            platform.now = (std::floor(platform.now / period + 1e-9) + 1.0) * period;
+        }
+        ResetDrawCounters();
+        return 1;
+    }
+    int Clear(const Rgba*, float, int32_t) override { return 1; }
+    int DrawPrimitive(int32_t, const Vertex*, int32_t, int32_t) override { return 1; }
+    int SetView(const Camera*) override { return 1; }
+    int sync = 1;
+    int32_t syncInterval = 0;
+    long presents = 0;
+};
+
+std::vector<float> depthsAtTeardown;
+void TeardownKeepingDepths() {
+    const StarField* field = static_cast<StarField*>(Scenes().Current());
+    depthsAtTeardown.clear();
+    for (int32_t i = 0; i < field->starCount; ++i) depthsAtTeardown.push_back(field->stars[i].z);
+    EditorExit();
+}
+
+TEST_F(SaverFrameTest, FiftyStepsASecondAtTheDisplaysPaceAndNoneWhileItIsOff) {
+    struct Case {
+        int32_t refreshHz;
+        int sync;
+        double quitAt, offFrom, offUntil;
+        const char* pacing;
+        long steps, frames, framesSpread;
+    } cases[] = {
+        {60, 1, 10.0, -1.0, -1.0, "INIT : Frame pacing : 60 Hz, vertical sync", 500, 600, 6},
+        {144, 1, 10.0, -1.0, -1.0, "INIT : Frame pacing : 144 Hz, vertical sync", 500, 1440, 15},
+        // No sync: the timer paces at the refresh rate, with Sleep's coarse ticks.
+        {60, 0, 10.0, -1.0, -1.0, "INIT : Frame pacing : 60 Hz, timer", 500, 500, 200},
+        // The display off for 10 of 12 seconds: 2 seconds of frames and steps.
+        {60, 1, 12.0, 1.0, 11.0, "INIT : Frame pacing : 60 Hz, vertical sync", 100, 120, 2},
+    };
+    PacedScreen paced;
+    paced.textureList = &textures;
+    // The cloud's noise tables are made on first use, from rand(): made before, so both
+    // runs below draw the same numbers.
+    ASSERT_EQ(GenerateCloudImage(0.0f), 1);
+    const AppFrameHooks savedHooks = AppHooks();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pacing + std::to_string(c.offFrom));
+        ResetLogFile();
+        platform = {0.0, -1.0, c.quitAt, c.offFrom, c.offUntil, c.refreshHz};
+        InstallWindowsDouble();
+        paced.sync = c.sync;
+        paced.presents = 0;
+        glb->currentScreen = &paced;
+        AppHooks().teardown = TeardownKeepingDepths;
+        std::srand(7);
+        XNEW(StarField);
+        StartFramePacing(&paced, {0.0, 0});
+        SetMainState(STATE_START);
+        EXPECT_EQ(MainLoop(1), 0);
+        StopFramePacing();
+        DisplayPowerChanged(1);
+        AppHooks() = savedHooks;
+        glb->currentScreen = &screen;
+        Platform() = NativePlatform();
+        TimerInit();
+
+        const std::string log = ReadTextFile(scratch.Path() + "/Novadrift.log");
+        EXPECT_NE(log.find(std::string(c.pacing) + "\n"), std::string::npos) << log;
+        const FrameFigures figures = ThisRun().figures;
+        EXPECT_NEAR(figures.steps, c.steps, 1);
+        EXPECT_NEAR(figures.frames, c.frames, c.framesSpread);
+        EXPECT_EQ(paced.presents, figures.frames);
+        EXPECT_NEAR(figures.seconds, c.steps * STEP_SECONDS, 0.03);
+        // While the display was off: no frame, no step, and a rest in the message wait
+        // twice a second, not a pass after pass.
+        const double off = std::fmax(c.offUntil - c.offFrom, 0.0);
+        EXPECT_LE(platform.passesOff, off * 2.0 + 2.0);
+        EXPECT_NEAR(platform.restWaits, off * 2.0, 2.0);
+        // Star depths as after as many frames of one step each.
+        const std::vector<float> depths = depthsAtTeardown;
+        std::srand(7);
+        XNEW(StarField);
+        ASSERT_EQ(vx_init(1), 1);
+        for (long step = 0; step < figures.steps; ++step) ASSERT_EQ(EditorFrame(0.02f), 1);
+        TeardownKeepingDepths();
+        EXPECT_EQ(depths, depthsAtTeardown);
     }
 }
 

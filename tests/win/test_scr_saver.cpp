@@ -284,4 +284,42 @@ TEST(ScrSaver, PasswordAndSettingsSwitchesNeverOpenAScreen) {
     }
 }
 
+// About ten seconds of the screensaver: whatever the frames, the animation ran 50 steps
+// a second, and the run said so at its end, after the main loop and before the
+// shutdown, with the pace it chose at its start.
+TEST(ScrSaver, FiftyAnimationStepsASecond) {
+    ChooseOpenGl();
+    ScrSession session;
+    ASSERT_TRUE(StartSaver(session));
+    ASSERT_TRUE(session.WaitForLogLine("INIT : Exiting vx_init"));
+    const unsigned loaded = session.Elapsed();
+    session.WaitUntil([&] { return session.Elapsed() - loaded >= 10000; }, 20000);
+    ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));
+    PressKey(VK_SPACE);
+    ScrRun run = session.Finish(15000);
+    EXPECT_FALSE(run.timedOut);
+    const std::vector<std::string> log = RunLog();
+    long hz = 0, frames = 0, steps = 0;
+    double seconds = 0.0;
+    char pacing[14] = "";
+    size_t figuresAt = log.size(), shutdownAt = log.size(), loopEndAt = log.size();
+    for (size_t i = 0; i < log.size(); ++i) {
+        std::sscanf(log[i].c_str(), "INIT : Frame pacing : %ld Hz, %13[a-z ]", &hz, pacing);
+        if (std::sscanf(log[i].c_str(),
+                        "EXIT : Frames drawn : %ld, animation steps : %ld, seconds : %lf", &frames,
+                        &steps, &seconds) == 3)
+            figuresAt = i;
+        if (log[i] == "EXIT : Entering shutdown") shutdownAt = i;
+        if (log[i].rfind("EXIT : ------ Exiting main loop", 0) == 0) loopEndAt = i;
+    }
+    EXPECT_TRUE(hz > 0 &&
+                (pacing == std::string("vertical sync") || pacing == std::string("timer")));
+    ASSERT_LT(figuresAt, log.size());
+    EXPECT_GT(figuresAt, loopEndAt);
+    EXPECT_LT(figuresAt, shutdownAt);
+    EXPECT_GE(seconds, 9.5);
+    EXPECT_GT(frames, 0);
+    EXPECT_NEAR(steps / seconds, 50.0, 1.0) << steps << " steps in " << seconds << " s";
+}
+
 }  // namespace

@@ -113,7 +113,7 @@ TEST(Module, OnTheRootWindowStarsAndCloudFillEveryQuadrant) {
     run.EndWithSigterm();
 }
 
-TEST(Module, AGivenWindowOnlyAtItsSizeAsItChangesAndNothingWhileUnmapped) {
+TEST(Module, AGivenWindowOnlyAtItsSizeAsItChangesAndNothingWhileUnmappedOrCovered) {
     PrivateDisplay display(800, 600);
     Display* x = display.Connection();
     Window root = DefaultRootWindow(x);
@@ -153,28 +153,40 @@ TEST(Module, AGivenWindowOnlyAtItsSizeAsItChangesAndNothingWhileUnmapped) {
     SavePng(screen, DocsPicture("module-window.png"));
     EXPECT_EQ(OthersOutside(screen, 120, 90, 560, 360, rootColour), 0);
 
-    // Unmapped, it rests: its main thread no longer wakes for frames.
+    // Unmapped, or covered whole by another window, it rests: its main thread no longer
+    // wakes for frames.
+    const pid_t pid = run.Process().Pid();
+    auto rests = [&] {
+        long wakes = MainThreadWakes(pid);
+        if (!WaitFor(
+                [&] {
+                    const long before = wakes;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                    wakes = MainThreadWakes(pid);
+                    return wakes - before <= 1;
+                },
+                30.0))
+            return false;
+        const double cpuBefore = ProcessCpuSeconds(pid);
+        const long wakesBefore = MainThreadWakes(pid);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        return MainThreadWakes(pid) - wakesBefore <= 3 &&
+               ProcessCpuSeconds(pid) - cpuBefore <= 0.05;
+    };
     XUnmapWindow(x, window);
     XSync(x, False);
-    const pid_t pid = run.Process().Pid();
-    long wakes = MainThreadWakes(pid);
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            const long before = wakes;
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            wakes = MainThreadWakes(pid);
-            return wakes - before <= 1;
-        },
-        30.0))
-        << "the main thread kept waking after the window was unmapped";
-    const double cpuBefore = ProcessCpuSeconds(pid);
-    const long wakesBefore = MainThreadWakes(pid);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_LE(MainThreadWakes(pid) - wakesBefore, 3);
-    EXPECT_LE(ProcessCpuSeconds(pid) - cpuBefore, 0.05);
+    EXPECT_TRUE(rests()) << "the main thread kept waking after the window was unmapped";
 
     // Mapped again (the server clears it to its green), it draws again.
     XMapWindow(x, window);
+    XSync(x, False);
+    EXPECT_TRUE(shows(0, 560, 360)) << run.Log();
+
+    Window cover = XCreateSimpleWindow(x, root, 100, 80, 600, 400, 0, 0, 0x000080);
+    XMapWindow(x, cover);
+    XSync(x, False);
+    EXPECT_TRUE(rests()) << "the main thread kept waking while the window was covered";
+    XDestroyWindow(x, cover);
     XSync(x, False);
     EXPECT_TRUE(shows(0, 560, 360)) << run.Log();
     run.EndWithSigterm();
