@@ -29,7 +29,7 @@ public:
         *answer = 1;
         return true;
     }
-    void CheckMouseMovement() override {}
+    void CheckMouseMovement(double) override {}
     bool CloseConfirmed() const override { return false; }
     std::vector<std::string> taken;
 };
