@@ -1,4 +1,5 @@
-// Whether the frames can be seen at all. The platform reports the display going off and
+// Whether the frames can be seen at all. The platform reports (as SE_DISPLAY_POWER and
+// SE_WINDOW_SIGHT events, sysevent.h) the display going off and
 // on, and a window of the run that cannot be seen (a hidden preview, an unmapped or
 // wholly covered X window); while they cannot, nothing is drawn or stepped and the main
 // loop rests in the message wait.

@@ -39,6 +39,11 @@ enum SysEventType {
     SE_SYSTEM_COMMAND = 9,
     // The system asks for the window's cursor: taken, it is the arrow.
     SE_CURSOR = 10,
+    // The display went off (value 0) or on (1).
+    SE_DISPLAY_POWER = 11,
+    // The run's window can no longer (value 0) or again (1) be seen: a hidden preview,
+    // an unmapped or wholly covered X window.
+    SE_WINDOW_SIGHT = 12,
 };
 
 enum PointerAction {
@@ -72,8 +77,11 @@ struct SysEvent {
     WindowHandle window;
 };
 
-// Hands the event to the portable code: the screensaver state, the mouse and the keyboard
-// of the run (saverState, glb), in that order. true when one of them took it, with the
+// Hands the event to the portable code: the display's power and the window's sight to
+// the frames' sight (framesight.h); the others to the screensaver state, the mouse and
+// the keyboard of the run (saverState, glb), in that order. true when one of them took it, with the
 // answer the window procedure gives (the first non-zero one); false when nobody is there
 // for it, and the platform then does with the message what the system would.
 bool DispatchSysEvent(const SysEvent& event, int32_t* answer = nullptr);
+// An event that says only a state (SE_DISPLAY_POWER, SE_WINDOW_SIGHT), handed on.
+void DispatchStateEvent(int32_t type, int32_t value);

@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "framesight.h"
 #include "misc.h"
 #include "posix/signals_posix.h"
+#include "sysevent.h"
 
 // ---------------------------------------------------------------------------------------
 // GLX entry points
@@ -590,7 +590,8 @@ int PumpXWindowEvents() {
         TakeWaitingEvents();
     }
     // An unmapped or fully covered window is not drawn on: the main loop rests.
-    WindowSightChanged(!parts.display || state.ending || (state.mapped && !state.covered));
+    DispatchStateEvent(SE_WINDOW_SIGHT,
+                       !parts.display || state.ending || (state.mapped && !state.covered));
     LetGoOfGoneWindow();
     return wasEnding || !state.ending;
 }

@@ -1,6 +1,6 @@
 #include "win/pacing_win.h"
 
-#include "framesight.h"
+#include "sysevent.h"
 #include "win/library_win.h"
 #include "xsystem.h"
 
@@ -33,8 +33,8 @@ TimePeriodFunction TimeFunction(const char* name) {
 void MakeTimer() {
     timerTried = true;
     typedef HANDLE(WINAPI * CreateTimerEx)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD);
-    const auto create = LibraryEntry<CreateTimerEx>(GetModuleHandleA("kernel32.dll"),
-                                                    "CreateWaitableTimerExW");
+    const auto create =
+        LibraryEntry<CreateTimerEx>(GetModuleHandleA("kernel32.dll"), "CreateWaitableTimerExW");
     if (create) timer = create(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
     if (timer) return;
     timer = CreateWaitableTimerA(nullptr, TRUE, nullptr);
@@ -95,11 +95,11 @@ void WatchDisplayAndWindow() {
         if (window)
             displayNotice = RegisterPowerSettingNotification(window, &kConsoleDisplayState,
                                                              DEVICE_NOTIFY_WINDOW_HANDLE);
-        if (!window) DisplayPowerChanged(1);
+        if (!window) DispatchStateEvent(SE_DISPLAY_POWER, 1);
     }
     // A preview is drawn in a window of the host's dialog, hidden with it.
     const bool child = window && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD);
-    WindowSightChanged(!child || IsWindowVisible(window));
+    DispatchStateEvent(SE_WINDOW_SIGHT, !child || IsWindowVisible(window));
 }
 
 bool TakeDisplayStateMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -107,6 +107,6 @@ bool TakeDisplayStateMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const PowerSetting* setting = reinterpret_cast<const PowerSetting*>(lParam);
     if (!IsEqualGUID(setting->setting, kConsoleDisplayState) || setting->length < 1) return false;
     // 0 off, 1 on, 2 dimmed (still seen).
-    DisplayPowerChanged(setting->data[0] != 0);
+    DispatchStateEvent(SE_DISPLAY_POWER, setting->data[0] != 0);
     return true;
 }
