@@ -425,6 +425,16 @@ float FadeOfFrame(float fade, float steps) {
     return std::pow(fade, std::fmin(std::fmax(steps, 0.01f), float(STEPS_PER_FRAME_MAX)));
 }
 
+// What a frame of that fade adds of the backdrop: the layer piles up under the blur to
+// its own brightness over 1 - fade, so a frame shorter than a step (keeping more) adds
+// less, and the backdrop is as bright at any higher frame rate. A longer frame adds no
+// more than a step's worth: more at once saturates a 16-bit target and washes out the
+// tiled layer.
+float BackdropShareOfFrame(float blur, float fade) {
+    if (!(blur > 0.0f && blur < 1.0f) || fade == blur) return 1.0f;
+    return std::fmin((1.0f - fade) / (1.0f - blur), 1.0f);
+}
+
 // A step that turns the camera this far (degrees) is a jump (a looping channel starting
 // over), not a turn: frames between show the last step's angle.
 const float kRotationJump = 90.0f;
@@ -453,9 +463,10 @@ const Camera* StarField::CameraBetween(float between) {
 }
 
 void StarField::DrawBackdrop(Screen* screen, float fade) {
-    float k = backdropOpacity * (1.0f / 255.0f);
-    const uint8_t tint[3] = {uint8_t(k * backgroundColour[0]), uint8_t(k * backgroundColour[1]),
-                             uint8_t(k * backgroundColour[2])};
+    const float k = backdropOpacity * (1.0f / 255.0f) * BackdropShareOfFrame(motionBlur, fade);
+    uint8_t tint[3];
+    for (int channel = 0; channel < 3; ++channel)
+        tint[channel] = uint8_t(std::fmin(k * backgroundColour[channel], 255.0f));
     Vertex quad[4];
     // Without its texture the cloud layer is a plain tint, which still covers the frame.
     // The soft cloud is stretched over the monitor, whatever its shape.

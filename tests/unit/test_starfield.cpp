@@ -525,15 +525,18 @@ TEST_F(StarFieldTest, FramesBetweenStepsPlaceStarsAndCameraAndKeepTheTrailsInSec
     field.Update(nullptr);
     ASSERT_EQ(field.stars[0].z, 20.0f);
     field.SetParameter(CONTROL_BGSMBLUR, 0.5f);
+    field.SetParameter(CONTROL_BGSBCR, 80.0f);
+    field.backdropOpacity = 255;
     const struct Case {
         FrameTime time;
         float z, cameraX;
         uint8_t kept;  // the backdrop's fading alpha: 0.5 per step of the frame's time
+        uint8_t red;   // what the frame adds of the backdrop: 80 a step, less for a part
     } cases[] = {
-        {{1.0f, 1.0f}, 20.0f, 6.0f, 128},
-        {{0.25f, 1.0f}, 23.75f, 3.0f, 128},
-        {{0.5f, 2.0f}, 22.5f, 4.0f, 64},
-        {{0.0f, 0.5f}, 25.0f, 2.0f, 180},
+        {{1.0f, 1.0f}, 20.0f, 6.0f, 128, 80},
+        {{0.25f, 1.0f}, 23.75f, 3.0f, 128, 80},
+        {{0.5f, 2.0f}, 22.5f, 4.0f, 64, 80},
+        {{0.0f, 0.5f}, 25.0f, 2.0f, 180, 46},
     };
     for (const Case& c : cases) {
         screen.Forget();
@@ -541,6 +544,7 @@ TEST_F(StarFieldTest, FramesBetweenStepsPlaceStarsAndCameraAndKeepTheTrailsInSec
         ASSERT_FALSE(screen.drawn.empty());
         EXPECT_FLOAT_EQ(screen.drawn.back()[0].z, c.z) << c.time.between;
         EXPECT_EQ(screen.drawn.front()[0].a, c.kept) << c.time.steps;
+        EXPECT_EQ(screen.drawn.front()[0].r, c.red) << c.time.steps;
         ASSERT_FALSE(screen.views.empty());
         const Camera* camera = screen.views.back();
         EXPECT_FLOAT_EQ(camera->position[0], c.cameraX) << c.time.between;
