@@ -18,6 +18,8 @@
 #include <regex>
 #include <sstream>
 
+#include "send_key.h"
+
 namespace {
 
 // Generous ceilings for what the program does at once: a box closing once answered, an
@@ -386,7 +388,8 @@ bool DisplayModeOfANewProgram(DisplayMode* mode) {
     if (started) {
         char chunk[64];
         DWORD got;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got) text.append(chunk, got);
+        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got)
+            text.append(chunk, got);
         WaitForSingleObject(process.hProcess, 10000);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -415,20 +418,6 @@ std::string ModeName(const DisplayMode& mode) {
     return std::to_string(mode.width) + "x" + std::to_string(mode.height) + "x" +
            std::to_string(mode.bits);
 }
-
-namespace {
-
-// A keyboard sends the key's scan code with it, from which the character is made.
-void SendKey(WORD virtualKey, DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = WORD(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = flags;
-    SendInput(1, &input, sizeof(INPUT));
-}
-
-}  // namespace
 
 void KeyDown(WORD virtualKey) {
     SendKey(virtualKey, 0);

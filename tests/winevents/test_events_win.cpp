@@ -14,6 +14,7 @@
 #include "startup.h"
 #include "sysevent.h"
 #include "xsystem.h"
+#include "../win/send_key.h"
 
 namespace {
 
@@ -71,14 +72,6 @@ protected:
         }
         return true;
     }
-    static void Send(WORD virtualKey, DWORD flags) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = virtualKey;
-        input.ki.wScan = WORD(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = flags;
-        SendInput(1, &input, sizeof(INPUT));
-    }
     std::vector<KeyEvent> TakeKeys(size_t count) {
         std::vector<KeyEvent> keys;
         PumpUntil([&] {
@@ -122,7 +115,7 @@ TEST_F(WinEvents, KeysArriveInTheProgramsCodesWithTheirSides) {
         {{{'7', 0}, {VK_BACK, 0}}, {{'7', kDown}, {KEY_BACKSPACE, kDown}}},
     };
     for (const auto& row : rows) {
-        for (const auto& key : row.input) Send(key.first, key.second);
+        for (const auto& key : row.input) SendKey(key.first, key.second);
         std::vector<KeyEvent> keys = TakeKeys(row.keys.size());
         ASSERT_EQ(keys.size(), row.keys.size()) << row.keys[0].first;
         for (size_t i = 0; i < keys.size(); ++i) {
@@ -132,7 +125,7 @@ TEST_F(WinEvents, KeysArriveInTheProgramsCodesWithTheirSides) {
     }
     // The window's key-downs reach the saver state in the same codes; a key without a code
     // as 0.
-    Send(VK_BROWSER_BACK, 0);
+    SendKey(VK_BROWSER_BACK, 0);
     ASSERT_TRUE(
         PumpUntil([&] { return !saver->taken.empty() && saver->taken.back() == "2:0:0:1"; }));
     EXPECT_NE(std::find(saver->taken.begin(), saver->taken.end(), "2:310:0:1"), saver->taken.end());
@@ -140,7 +133,7 @@ TEST_F(WinEvents, KeysArriveInTheProgramsCodesWithTheirSides) {
 }
 
 TEST_F(WinEvents, PeekedKeysComeOnceWhenTaken) {
-    Send(VK_F5, 0);
+    SendKey(VK_F5, 0);
     // Only looked at: the hook sees it, the keyboard does not.
     MSG message;
     const DWORD start = GetTickCount();
