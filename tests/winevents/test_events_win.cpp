@@ -196,13 +196,18 @@ TEST_F(WinEvents, WindowMessagesBecomeEventsAndStayTaken) {
     // Taken, none of them acted on the window.
     EXPECT_TRUE(IsWindow(window));
     EXPECT_FALSE(IsIconic(window));
-    // A change of the display puts the cursor back at the mouse's centre.
-    SetCursorPos(10, 10);
+    // A change of the display puts the cursor back at the mouse's centre. Wine's cursor
+    // follows a warp a little later, so both positions are waited for.
+    const auto cursorAt = [](LONG x, LONG y) {
+        POINT cursor;
+        return GetCursorPos(&cursor) && cursor.x == x && cursor.y == y;
+    };
+    ASSERT_TRUE(PumpUntil([&] {
+        SetCursorPos(10, 10);
+        return cursorAt(10, 10);
+    }));
     SendMessageA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-    POINT cursor;
-    GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, MOUSE_CENTRE_X);
-    EXPECT_EQ(cursor.y, MOUSE_CENTRE_Y);
+    EXPECT_TRUE(PumpUntil([&] { return cursorAt(MOUSE_CENTRE_X, MOUSE_CENTRE_Y); }));
     // Destroyed (after the activation it loses on the way), the window says so last.
     DestroyWindow(window);
     EXPECT_EQ(saver->taken.back(), "7:0:0:0");
