@@ -14,22 +14,31 @@ const double kUnknownRefreshHz = 60.0;
 // presented every n-th refresh; the presents can wait at most this many refreshes.
 const double kSyncRatioTolerance = 0.05;
 const int32_t kSyncIntervalMax = 4;
-// Whether presents really wait for the refresh is judged over this many passes, after
-// the first ones (which load the scene): presents that come faster than three quarters
-// of the pace have no sync behind them (a remote session, a virtual display), and ones
-// that wait more than three refreshes wait for a slower clock than the display's
-// (Xvfb's, under Wine, ticks about four times a second).
-const int32_t kSyncCheckSkip = 4;
-const int32_t kSyncCheckPasses = 12;
+// The pace is judged over a number of passes, after the first ones (which load the
+// scene), and judged again after it changed. Synced presents that come faster than three
+// quarters of the pace have no sync behind them (a remote session, a virtual display);
+// ones that wait more than three refreshes wait for a slower clock than the display's
+// (Xvfb's, under Wine, ticks about four times a second). Frames that take a tenth longer
+// than the pace (a machine that cannot draw that fast) take the slower pace they keep:
+// every n-th refresh in sync, so the frames stay even, or the rate they reach by the timer.
+const int32_t kJudgeSkip = 4;
+const int32_t kJudgePasses = 12;
+const int32_t kJudgementsMax = 3;
 const double kSyncCheckShare = 0.75;
 const double kSyncCheckSlowest = 3.0;
+const double kSlowerShare = 1.1;
 
 struct Pacing {
     double hz = 0.0;
+    double wished = 0.0;  // the pace chosen at the start
+    double refresh = 0.0;
+    int32_t interval = 0;  // of the refreshes presented, while in sync
     int bySync = 0;
     double deadline = 0.0;  // when the next frame is due, in TimerSeconds
-    int32_t passes = 0;     // passes since the pace was chosen, while the sync is judged
-    double checkStart = 0.0;
+    int32_t passes = 0;     // since the pace was last chosen
+    int32_t judgements = 0;
+    double judgeStart = 0.0;
+    double waited = 0.0;  // by the timer since judgeStart
     Screen* screen = nullptr;
 };
 
@@ -42,18 +51,60 @@ void LogPacing() {
                pacing.bySync ? "vertical sync" : "timer");
 }
 
-// A screen presenting in step with the display: the presents are timed over a number of
-// passes, and the timer takes over when they came too fast.
-void CheckSync() {
-    ++pacing.passes;
-    if (pacing.passes == kSyncCheckSkip) pacing.checkStart = TimerSeconds();
-    if (pacing.passes != kSyncCheckSkip + kSyncCheckPasses) return;
-    const double took = TimerSeconds() - pacing.checkStart;
-    const double expected = kSyncCheckPasses / pacing.hz;
-    if (took >= expected * kSyncCheckShare && took <= expected * kSyncCheckSlowest) return;
-    if (took > expected) pacing.screen->SyncToDisplay(0);
+void PaceByTimer(double hz) {
     pacing.bySync = 0;
+    pacing.hz = hz;
     pacing.deadline = 0.0;
+}
+
+// The frames of a judgement took `slower` times the pace, `busy` of it outside the
+// timer's waits: the pace they keep.
+bool Rejudge(double slower, double busy) {
+    if (pacing.bySync) {
+        // Presents that do not wait, or wait for another clock, tell nothing of the
+        // drawing: the timer takes the wished pace and judges it anew.
+        if (slower < kSyncCheckShare) {
+            PaceByTimer(pacing.wished);
+        } else if (slower > kSyncCheckSlowest) {
+            pacing.screen->SyncToDisplay(0);
+            PaceByTimer(pacing.wished);
+        } else if (slower > kSlowerShare) {
+            const int32_t interval = int32_t(std::ceil(pacing.interval * slower - 0.1));
+            if (interval > kSyncIntervalMax || !pacing.screen->SyncToDisplay(interval)) {
+                PaceByTimer(pacing.hz / slower);
+            } else {
+                pacing.interval = interval;
+                pacing.hz = pacing.refresh / interval;
+            }
+        } else {
+            return false;
+        }
+        return true;
+    }
+    if (busy <= kSlowerShare) return false;
+    PaceByTimer(pacing.hz / slower);
+    return true;
+}
+
+void JudgePace() {
+    if (pacing.judgements >= kJudgementsMax) return;
+    ++pacing.passes;
+    if (pacing.passes == kJudgeSkip) {
+        pacing.judgeStart = TimerSeconds();
+        pacing.waited = 0.0;
+    }
+    if (pacing.passes != kJudgeSkip + kJudgePasses) return;
+    const double took = TimerSeconds() - pacing.judgeStart;
+    const double expected = kJudgePasses / pacing.hz;
+    ++pacing.judgements;
+    if (!Rejudge(took / expected, (took - pacing.waited) / expected)) {
+        pacing.judgements = kJudgementsMax;
+        return;
+    }
+    pacing.passes = 0;
+    // The rate the drawing keeps by the timer is final: judged again, it would only
+    // follow the noise.
+    if (!pacing.bySync && pacing.hz < pacing.wished) pacing.judgements = kJudgementsMax;
     LogPacing();
 }
 
@@ -72,8 +123,10 @@ void StartFramePacing(Screen* screen, const FrameRateWish& wish) {
     const int synced = screen && screen->SyncToDisplay(whole ? int32_t(interval) : 1);
     pacing = Pacing();
     pacing.screen = screen;
+    pacing.refresh = refresh;
+    pacing.interval = int32_t(interval);
     pacing.bySync = whole && synced;
-    pacing.hz = pacing.bySync ? refresh / interval : target;
+    pacing.hz = pacing.wished = pacing.bySync ? refresh / interval : target;
     LogPacing();
 }
 
@@ -87,15 +140,15 @@ int FramePacingBySync() {
 
 void PaceFrame() {
     if (pacing.hz <= 0.0 || !FramesCanBeSeen()) return;
-    if (pacing.bySync) {
-        CheckSync();
-        return;
-    }
+    JudgePace();
+    if (pacing.bySync) return;
     const double period = 1.0 / pacing.hz;
     double now = TimerSeconds();
     if (pacing.deadline > now) {
         Platform().waitPrecisely(uint32_t((pacing.deadline - now) * 1e6));
-        now = TimerSeconds();
+        const double then = TimerSeconds();
+        pacing.waited += then - now;
+        now = then;
     }
     // The frames keep to their schedule; one late by more than a frame starts it anew.
     pacing.deadline = std::fmax(pacing.deadline + period, now);

@@ -27,9 +27,10 @@ void StartFramePacing(Screen* screen, const FrameRateWish& wish);
 double FramePacingHz();
 // 1 while the screen's presents pace the frames, 0 while the timer does.
 int FramePacingBySync();
-// Once per pass of the main loop: waits what the timer's pace leaves of the frame. A
-// screen whose presents come faster than its refresh (no real sync behind it) has its
-// frames paced by the timer from then on.
+// Once per pass of the main loop: waits what the timer's pace leaves of the frame. Soon
+// after the start the pace is judged by the frames drawn: a screen whose presents come
+// faster than its refresh (no real sync behind it) has its frames paced by the timer from
+// then on, and frames slower than the pace take the pace they keep (the log says so).
 void PaceFrame();
 // The pacing ends with the run: the platform lets go of its fine timer.
 void StopFramePacing();
