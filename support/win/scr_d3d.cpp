@@ -80,6 +80,7 @@ D3dScreen::D3dScreen()
       renderTarget(nullptr),
       frontSurface(nullptr),
       syncInterval(1),
+      lastCopy(0.0),
       deviceGuid(),
       driverGuid(),
       savedDevice(0),
@@ -527,9 +528,17 @@ int D3dScreen::Present() {
     HRESULT result;
     // In a window (or the desktop mode) the copy waits for the vertical blank, as the
     // flip of full screen does, so frames come at the display's pace and do not tear.
-    if (!framework->fullScreen)
-        for (int32_t wait = 0; wait < syncInterval; ++wait)
+    // Blanks that passed while the frame was drawn count, so a frame that took longer
+    // than a refresh does not wait the whole interval again.
+    if (!framework->fullScreen && syncInterval > 0) {
+        DWORD hz = 0;
+        if (directDraw->GetMonitorFrequency(&hz) != DD_OK || hz < 2) hz = 60;
+        directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+        for (int32_t wait = 1; wait < syncInterval && (TimerSeconds() - lastCopy) * hz < wait + 0.5;
+             ++wait)
             directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+        lastCopy = TimerSeconds();
+    }
     if (framework->fullScreen) {
         result = frontSurface->Flip(nullptr, DDFLIP_WAIT | kFlipIntervals[syncInterval]);
     } else if (MonitorCount() > 1) {

@@ -128,7 +128,7 @@ public:
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
     int EndScene() override;
     // Full screen flips on the refresh (every `syncInterval`-th); a window waits for the
-    // vertical blank before its copy.
+    // vertical blank before its copy, the syncInterval-th since the last copy.
     int Present() override;
     int SyncToDisplay(int32_t interval) override;
     // The back buffer locked and converted to 24 bits, saved under a dated name.
@@ -161,6 +161,7 @@ public:
     IDirectDrawSurface7* frontSurface;
     // Presents wait for every syncInterval-th refresh (1 until told); 0: they do not wait.
     int32_t syncInterval;
+    double lastCopy;  // when a window's copy was last made, in TimerSeconds
     // The chosen device; all zero while none is chosen.
     GUID deviceGuid;
     GUID driverGuid;
