@@ -89,7 +89,7 @@ TEST(ScrDirect3D, AFullScreenSettingDrawsTheStarFieldFullScreenWithDirect3D) {
     ASSERT_TRUE(session.WaitUntil(
         [&] {
             second = CaptureScrWindow();
-            return MovedOn(first, second);
+            return MovedOn(first, second) && StarFieldFault(second).empty();
         },
         15000));
     ASSERT_TRUE(session.WaitUntil(SaverWindowActive, 10000));

@@ -75,7 +75,7 @@ SaverRun RunSaverWithSavedDevice(const GUID& device) {
         session.WaitUntil(
             [&] {
                 saver.second = CaptureScrWindow();
-                return MovedOn(saver.first, saver.second);
+                return MovedOn(saver.first, saver.second) && StarFieldFault(saver.second).empty();
             },
             15000) &&
         session.WaitUntil(SaverWindowActive, 10000)) {

@@ -35,7 +35,7 @@ TEST(ScrStarField, TheMovingStarFieldIsDrawnOverTheCloudAndTiledLayers) {
     ASSERT_TRUE(session.WaitUntil(
         [&] {
             second = CaptureScrWindow();
-            return MovedOn(first, second);
+            return MovedOn(first, second) && StarFieldFault(second).empty();
         },
         15000));
     EXPECT_TRUE(CloseScrWindow());

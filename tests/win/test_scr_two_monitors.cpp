@@ -159,7 +159,8 @@ SaverRun RunSaverAndMoveOverTheSecondMonitor() {
                 return BothMonitorsFault(result.root).empty();
             },
             30000);
-        // A small star is a few pixels across: its shape is told over many of them.
+        // A small star is a few pixels across, its width over height a ratio of small
+        // numbers: its shape is told over many of them.
         session.WaitUntil(
             [&] {
                 const Shot root = CaptureXRoot();
@@ -168,7 +169,7 @@ SaverRun RunSaverAndMoveOverTheSecondMonitor() {
                     result.squareAspects.push_back(aspect);
                 for (double aspect : Aspects(MonitorPart(root, kSecond)))
                     result.wideAspects.push_back(aspect);
-                return result.squareAspects.size() >= 40 && result.wideAspects.size() >= 40;
+                return result.squareAspects.size() >= 120 && result.wideAspects.size() >= 120;
             },
             30000);
         DWORD movedAt = GetTickCount() - 100;
@@ -220,8 +221,8 @@ void ExpectBothMonitorsCovered(const SaverRun& result, const std::string& screen
     ASSERT_EQ(result.root.width, 2304);
     ASSERT_EQ(result.root.height, 768);
     EXPECT_EQ(BothMonitorsFault(result.root), "");
-    EXPECT_GE(result.squareAspects.size(), 40u);
-    EXPECT_GE(result.wideAspects.size(), 40u);
+    EXPECT_GE(result.squareAspects.size(), 120u);
+    EXPECT_GE(result.wideAspects.size(), 120u);
     const double square = Median(result.squareAspects);
     const double wide = Median(result.wideAspects);
     ASSERT_GT(square, 0.0);
