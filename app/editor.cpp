@@ -169,10 +169,9 @@ void DrawFrameOverlay(Screen* screen) {
     const float inset = 4.0f, boxWidth = 12.0f * (FONT_GLYPH_WIDTH + 1) + 2.0f * inset;
     const float lineHeight = FONT_GLYPH_HEIGHT + 2;
     char text[48];
-    std::snprintf(text, sizeof text, "FPS: %.1f\nLoad: %.1f%%", run.frameRate,
-                  run.load);
+    std::snprintf(text, sizeof text, "FPS: %.1f\nLoad: %.1f%%", run.frameRate, run.load);
     float left, top, right, bottom;
-    VisibleDesign(screen->view, &left, &top, &right, &bottom);
+    VisibleDesign(screen->View(), &left, &top, &right, &bottom);
     const float textTop = bottom - inset - 2.0f * lineHeight;
     screen->SetView(&config.camera);
     DrawOverlayBox(screen, left, textTop - inset, left + boxWidth, bottom, 0, 0, 0, nullptr, 0);
@@ -180,14 +179,15 @@ void DrawFrameOverlay(Screen* screen) {
 }
 
 void DrawStatistics(const Screen* screen) {
+    const DrawCounts& draws = screen->Draws();
     char text[320];
     std::snprintf(text, sizeof text,
                   "Draw info\nPoints         : %ld\nLines          : %ld\n"
                   "Linestrip      : %ld\nTriangles      : %ld\nTriangle strip : %ld\n"
                   "Triangle fan   : %ld\nQuads          : %ld\n",
-                  long(screen->points), long(screen->lines), long(screen->lineStrips),
-                  long(screen->triangles), long(screen->triangleStrips), long(screen->triangleFans),
-                  long(screen->quads));
+                  long(draws.points), long(draws.lines), long(draws.lineStrips),
+                  long(draws.triangles), long(draws.triangleStrips), long(draws.triangleFans),
+                  long(draws.quads));
     config.textFont.DrawText(text, 10, 10);
 }
 
