@@ -492,7 +492,7 @@ void StarField::DrawBackdrop(Screen* screen, float fade) {
     // Its small stars keep their shape: as many square tiles as the monitor shows of
     // the design at its uniform scale, lined up with the design's corner.
     float left, top, right, bottom;
-    VisibleDesign(screen->view, &left, &top, &right, &bottom);
+    VisibleDesign(screen->View(), &left, &top, &right, &bottom);
     Vertex tiles[4];
     BackdropQuad(tiles, tint, left / kTileSize, top / kTileSize, right / kTileSize,
                  bottom / kTileSize);

@@ -1,9 +1,9 @@
 // The run the editor belongs to: loading what it shows (vx_init), one frame of keys,
 // update, animation and drawing (EditorFrame), the overlays the keys switch on, and
-// the teardown (EditorExit). The run (run.h) holds what the run shows and its time; the
-// one VxConfig of the program edits it.
+// the teardown (EditorExit). EditorRun, which the application's main owns, holds the
+// run (run.h: what the run shows and its time) and the VxConfig that edits it.
 //
-// Sections: the run's state; showing and hiding the editor; the overlays; vx_init;
+// Sections: the launcher's requests; showing and hiding the editor; the overlays; vx_init;
 // EditorFrame; EditorExit.
 //
 // The editor (mode 2) shows the scene in the left 480 x 466 of the virtual screen, the
@@ -36,22 +36,22 @@
 #include "vxconfig.h"
 #include "xsystem.h"
 
-// ---------------------------------------------------------------- the run's state
+// ---------------------------------------------------------------- the launcher's requests
 
 namespace {
 
-// The run and the editor controller with its font and caption box: one each for the
-// program's life.
-Run run;
-VxConfig config;
+const RunRequests kNothingAsked = {0, -1, 1.0f, "", nullptr, 0};
 
-RunRequests requests = {0, -1, 1.0f, "", nullptr, 0};
+// Filled by the launcher before the application's main makes its EditorRun from it.
+RunRequests launcherRequests = kNothingAsked;
 
 // The background the run starts from: the file asked for, else the user's own copy or
 // the shipped one, else the built-in default. A file asked for that cannot be loaded
 // whole is logged and told with its reason, and the run goes on as if none had been
 // asked for.
-void LoadStartBackground() {
+void LoadStartBackground(EditorRun& app) {
+    const RunRequests& requests = app.requests;
+    VxConfig& config = app.config;
     LogMessage(LOG_INIT, "Loading background\n");
     char reason[ERROR_MESSAGE_SIZE] = "";
     if (requests.backgroundFile[0]) {
@@ -84,7 +84,7 @@ void LoadStartBackground() {
 
 // The star count held still at the count asked for; the speed toward the viewer, with the
 // range it moves in, scaled.
-void ApplyRequests(VxAnimator* animator) {
+void ApplyRequests(const RunRequests& requests, VxAnimator* animator) {
     if (requests.starCount >= 0) {
         const float count = float(requests.starCount);
         animator->SetMode(CONTROL_BGSNUMS, ANIM_NONE);
@@ -111,8 +111,8 @@ void SetBackground() {
 }
 
 // Without the font the run goes on, only without text; the reason is in the log already.
-void LoadFont() {
-    if (config.textFont.Load(FONT_FILE_NAME, FONT_GLYPH_WIDTH, FONT_GLYPH_HEIGHT)) return;
+void LoadFont(BitmapFont& font) {
+    if (font.Load(FONT_FILE_NAME, FONT_GLYPH_WIDTH, FONT_GLYPH_HEIGHT)) return;
     LogMessage(LOG_WARNING, "Unable to load font %s: no text is drawn\n", FONT_FILE_NAME);
     ClearError();
 }
@@ -128,7 +128,7 @@ void SetSceneViewport(VxAnimator* animator, bool editorShown) {
 
 // Every key and pointer action of the editor (editorkeys.cpp), over the scene in the
 // box style of the prompt: the key or action, then what it does.
-void DrawHelp(Screen* screen) {
+void DrawHelp(VxConfig& config, Screen* screen) {
     const float divider = kHelpTop + kHelpTitleHeight;
     const float bottom = divider + kHelpLineTop + float(kHelpEntryCount) * kHelpPitch;
     screen->SetView(&config.camera);
@@ -145,7 +145,7 @@ void DrawHelp(Screen* screen) {
 }
 
 // Counted every frame, so the rate is right as soon as it is shown.
-void CountFrame() {
+void CountFrame(Run& run) {
     ++run.figures.frames;
     ++run.frames;
     const double now = TimerSeconds(), span = now - run.measuredAt;
@@ -157,44 +157,46 @@ void CountFrame() {
     run.measuredAt = now;
 }
 
-void DrawFrameRate() {
+void DrawFrameRate(const Run& run, BitmapFont& font) {
     char text[24];
     std::snprintf(text, sizeof text, "%ld", long(run.frameRate));
-    config.textFont.DrawText(text, 1, 1);
+    font.DrawText(text, 1, 1);
 }
 
 // XScreenSaver's overlay at the bottom left of the monitor, whatever its shape, on a
 // black box wide enough for "Load: 100.0%".
-void DrawFrameOverlay(Screen* screen) {
+void DrawFrameOverlay(const Run& run, VxConfig& config, Screen* screen) {
     const float inset = 4.0f, boxWidth = 12.0f * (FONT_GLYPH_WIDTH + 1) + 2.0f * inset;
     const float lineHeight = FONT_GLYPH_HEIGHT + 2;
     char text[48];
-    std::snprintf(text, sizeof text, "FPS: %.1f\nLoad: %.1f%%", run.frameRate,
-                  run.load);
+    std::snprintf(text, sizeof text, "FPS: %.1f\nLoad: %.1f%%", run.frameRate, run.load);
     float left, top, right, bottom;
-    VisibleDesign(screen->view, &left, &top, &right, &bottom);
+    VisibleDesign(screen->View(), &left, &top, &right, &bottom);
     const float textTop = bottom - inset - 2.0f * lineHeight;
     screen->SetView(&config.camera);
     DrawOverlayBox(screen, left, textTop - inset, left + boxWidth, bottom, 0, 0, 0, nullptr, 0);
     config.textFont.DrawText(text, left + inset, textTop);
 }
 
-void DrawStatistics(const Screen* screen) {
+void DrawStatistics(BitmapFont& font, const Screen* screen) {
+    const DrawCounts& draws = screen->Draws();
     char text[320];
     std::snprintf(text, sizeof text,
                   "Draw info\nPoints         : %ld\nLines          : %ld\n"
                   "Linestrip      : %ld\nTriangles      : %ld\nTriangle strip : %ld\n"
                   "Triangle fan   : %ld\nQuads          : %ld\n",
-                  long(screen->points), long(screen->lines), long(screen->lineStrips),
-                  long(screen->triangles), long(screen->triangleStrips), long(screen->triangleFans),
-                  long(screen->quads));
-    config.textFont.DrawText(text, 10, 10);
+                  long(draws.points), long(draws.lines), long(draws.lineStrips),
+                  long(draws.triangles), long(draws.triangleStrips), long(draws.triangleFans),
+                  long(draws.quads));
+    font.DrawText(text, 10, 10);
 }
 
 // The frame on one monitor. The editor's monitor lays the design at its right edge,
 // so the panel stands there and the scene fills the space beside it; the other
 // monitors then show the scene alone.
-void DrawMonitor(Screen* screen, int32_t monitor, const FrameTime& time) {
+void DrawMonitor(EditorRun& app, Screen* screen, int32_t monitor, const FrameTime& time) {
+    const Run& run = app.run;
+    VxConfig& config = app.config;
     const bool primary = monitor == screen->PrimaryMonitor();
     const bool panel = primary && run.editorVisible;
     screen->UseMonitor(monitor, panel               ? LAYOUT_PANEL_RIGHT
@@ -210,45 +212,21 @@ void DrawMonitor(Screen* screen, int32_t monitor, const FrameTime& time) {
     if (run.intro) run.intro->Draw(&config.animator->camera);
     if (!primary) return;
     if (panel) config.DrawEditor();
-    if (run.showHelp) DrawHelp(screen);
-    if (run.showFrameRate == FRAME_RATE_NUMBER) DrawFrameRate();
-    if (run.showFrameRate == FRAME_RATE_OVERLAY) DrawFrameOverlay(screen);
-    if (run.showStatistics) DrawStatistics(screen);
+    if (run.showHelp) DrawHelp(config, screen);
+    if (run.showFrameRate == FRAME_RATE_NUMBER) DrawFrameRate(run, config.textFont);
+    if (run.showFrameRate == FRAME_RATE_OVERLAY) DrawFrameOverlay(run, config, screen);
+    if (run.showStatistics) DrawStatistics(config.textFont, screen);
 }
 
 }  // namespace
 
-Run& ThisRun() {
-    return run;
-}
-
 RunRequests& RequestsOfThisRun() {
-    return requests;
+    return launcherRequests;
 }
 
-BitmapFont* EditorFont() {
-    return &config.textFont;
-}
+EditorRun::EditorRun() : EditorRun(kNothingAsked) {}
 
-InfoLine* EditorInfoLine() {
-    return &config.captions;
-}
-
-VxAnimator* EditorAnimator() {
-    return config.animator;
-}
-
-VxConfig& Editor() {
-    return config;
-}
-
-int AnimationStepping() {
-    return run.stepping;
-}
-
-int EditorVisible() {
-    return run.editorVisible;
-}
+EditorRun::EditorRun(const RunRequests& asked) : requests(asked) {}
 
 // ---------------------------------------------------------------- showing and hiding the editor
 
@@ -275,11 +253,13 @@ void VxConfig::ShowEditor(int visible) {
 
 // ---------------------------------------------------------------- vx_init
 
-int vx_init(int saverOnly) {
+int vx_init(EditorRun& app, int saverOnly) {
+    Run& run = app.run;
+    VxConfig& config = app.config;
     run.mode = saverOnly ? MODE_SAVER : MODE_EDITOR;
     run.editorVisible = run.mode == MODE_EDITOR;
     run.showStatistics = run.showHelp = run.showSliderInfo = 0;
-    run.showFrameRate = requests.showFrameRate;
+    run.showFrameRate = app.requests.showFrameRate;
     run.frames = 0;
     run.busySeconds = 0;
     run.frameRate = 0;
@@ -305,7 +285,7 @@ int vx_init(int saverOnly) {
         if (!config.LoadGuiConfig(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight)) return 0;
     }
     // Text is drawn in every run that shows frames: the overlays' keys work in each.
-    LoadFont();
+    LoadFont(config.textFont);
     config.captions.Setup(&config.textFont, kInfoLineLeft, kInfoLineTop, kInfoLineWidth,
                           kInfoLineHeight);
     config.captions.SetSliderInfoDisplay(0);
@@ -320,8 +300,8 @@ int vx_init(int saverOnly) {
     if (!run.intro->Start()) return 0;
     ClearError();
 
-    LoadStartBackground();
-    ApplyRequests(config.animator);
+    LoadStartBackground(app);
+    ApplyRequests(app.requests, config.animator);
 
     LogMessage(LOG_INIT, "Setting background\n");
     SetBackground();
@@ -342,7 +322,7 @@ namespace {
 
 // One step of 1/50 s: the scene moves, the animation goes on (F9 pauses it in the plain
 // saver) and so do the editor's caption fades.
-void StepRun() {
+void StepRun(const Run& run, VxConfig& config) {
     if (SceneObject* scene = Scenes().Current()) scene->Update(&run.animator->camera);
     if (run.mode == MODE_EDITOR || run.stepping) run.animator->StepAll();
     if (run.mode == MODE_EDITOR && config.infoLine) config.infoLine->Tick();
@@ -350,7 +330,9 @@ void StepRun() {
 
 }  // namespace
 
-int EditorFrame(float seconds) {
+int EditorFrame(EditorRun& app, float seconds) {
+    Run& run = app.run;
+    VxConfig& config = app.config;
     if (!run.running) return 1;
     const double started = TimerSeconds();
     if (config.TakeKeys(glb->keyboard) == FRAME_LEAVE) return 0;
@@ -360,7 +342,7 @@ int EditorFrame(float seconds) {
     }
     // As many steps as the time since the last frame holds, whatever the frame rate.
     const int32_t steps = run.clock.Advance(seconds);
-    for (int32_t step = 0; step < steps; ++step) StepRun();
+    for (int32_t step = 0; step < steps; ++step) StepRun(run, config);
     run.figures.steps += steps;
     run.figures.seconds += seconds;
     if (run.intro) run.intro->Update();
@@ -369,9 +351,9 @@ int EditorFrame(float seconds) {
     if (!screen) return 1;
     const FrameTime time = {run.clock.Fraction(), float(seconds / STEP_SECONDS)};
     screen->BeginScene();
-    CountFrame();
+    CountFrame(run);
     for (int32_t monitor = 0; monitor < screen->MonitorCount(); ++monitor)
-        DrawMonitor(screen, monitor, time);
+        DrawMonitor(app, screen, monitor, time);
     screen->EndScene();
     screen->Present();
     run.busySeconds += TimerSeconds() - started;
@@ -380,7 +362,9 @@ int EditorFrame(float seconds) {
 
 // ---------------------------------------------------------------- EditorExit
 
-void EditorExit() {
+void EditorExit(EditorRun& app) {
+    Run& run = app.run;
+    VxConfig& config = app.config;
     LogMessage(LOG_EXIT, "Freeing VxAnimator\n");
     // Before the screen closes: the font's, the scenes', the editor's and the intro's
     // textures belong to it.

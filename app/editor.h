@@ -5,11 +5,8 @@
 #include <cstdint>
 
 #include "ansi/file.h"
-
-class BitmapFont;
-class InfoLine;
-class VxAnimator;
-class VxConfig;
+#include "run.h"
+#include "vxconfig.h"
 
 // What the launcher of a run asks beyond the settings and the background file: the
 // XScreenSaver module's options (support/posix/moduleoptions). The Win32 entry asks
@@ -27,15 +24,34 @@ struct RunRequests {
     // Where the launcher wants a request it made that cannot be met said (one line);
     // null: only the log has it.
     void (*tellUser)(const char* line);
-    int32_t frameDelay;                   // microseconds a frame (-delay); 0: the display's pace
+    int32_t frameDelay;  // microseconds a frame (-delay); 0: the display's pace
 };
+// What the launcher asks of this start of the program, set before the application's
+// main starts, which makes its EditorRun with it.
 RunRequests& RequestsOfThisRun();
+
+// One start of the program: what its launcher asked, the run and the editor that edits
+// it. The application's main makes it and hands it to the main loop, which hands it to
+// vx_init, EditorFrame and EditorExit.
+struct EditorRun {
+    // Nothing asked.
+    EditorRun();
+    explicit EditorRun(const RunRequests& asked);
+    EditorRun(const EditorRun&) = delete;
+    EditorRun& operator=(const EditorRun&) = delete;
+
+    RunRequests requests;
+    Run run;
+    // The editor controller, in both modes (the plain saver uses its saved channels
+    // only), with the font every text of the run is drawn with and the caption box.
+    VxConfig config;
+};
 
 // Loads what the run shows: the animator, in the editor gui.cfg's pages (0 when it
 // cannot be loaded), the font (a missing one only leaves the run without text), the
 // intro (0 when its atlas cannot be loaded), the background file and the scene.
 // saverOnly 1 is the plain saver, 0 the editor. 1 loaded, 0 failed.
-int vx_init(int saverOnly);
+int vx_init(EditorRun& app, int saverOnly);
 // One frame, the seconds since the last one: Escape leaves, or asks first when there are unsaved
 // changes ("y" saves and leaves, "n" leaves, Escape closes the question); Space hides and shows the
 // editor; f, u, F1 and F5 toggle the frame rate, the draw statistics, the help box and the slider
@@ -43,21 +59,8 @@ int vx_init(int saverOnly);
 // seconds (each the current scene's update, the animation's step, which F9 pauses and resumes in
 // the plain saver, and the captions' fade); the intro's update; the scene (between its last two
 // steps), the intro, the editor and the overlays drawn and presented. 1 stay, 0 leave.
-int EditorFrame(float seconds);
+int EditorFrame(EditorRun& app, float seconds);
 // The font released, the scene list emptied (the current scene's identifier kept for
 // the next start), the editor's pages, prompt and pointer, the intro and the animator
 // freed.
-void EditorExit();
-
-// The font every text of the run is drawn with, and the caption box.
-BitmapFont* EditorFont();
-InfoLine* EditorInfoLine();
-
-// The animator made by vx_init; null before it and after EditorExit.
-VxAnimator* EditorAnimator();
-// The editor controller, in both modes (the plain saver uses its saved channels only).
-VxConfig& Editor();
-// Whether the plain saver steps the animation each frame.
-int AnimationStepping();
-// Whether the editor's panel shows (Space hides and shows it).
-int EditorVisible();
+void EditorExit(EditorRun& app);

@@ -17,7 +17,9 @@ int32_t frameCounter;
 
 AppFrameHooks hooks = {vx_init, EditorFrame, EditorExit};
 
-bool ScreenshotKeyPressed() { return glb->keyboard && glb->keyboard->WasPressed(KEY_F12); }
+bool ScreenshotKeyPressed() {
+    return glb->keyboard && glb->keyboard->WasPressed(KEY_F12);
+}
 
 // Into the user's own ScrShots folder, under a dated name.
 void SaveScreenshot() {
@@ -33,13 +35,21 @@ const uint32_t kRestWaitMs = 500;
 
 }  // namespace
 
-AppFrameHooks& AppHooks() { return hooks; }
+AppFrameHooks& AppHooks() {
+    return hooks;
+}
 
-void SetMainState(int state) { mainState = state; }
-int GetMainState() { return mainState; }
-int32_t FrameCounter() { return frameCounter; }
+void SetMainState(int state) {
+    mainState = state;
+}
+int GetMainState() {
+    return mainState;
+}
+int32_t FrameCounter() {
+    return frameCounter;
+}
 
-int MainLoop(int continuous) {
+int MainLoop(EditorRun& app, int continuous) {
     double reference = TimerSeconds();
     bool quit = false;
     for (;;) {
@@ -72,10 +82,10 @@ int MainLoop(int continuous) {
                 mainState = STATE_LOAD;
                 break;
             case STATE_LOAD:
-                mainState = hooks.load(SaverMode() != SAVER_NORMAL) ? STATE_RUN : STATE_STOP;
+                mainState = hooks.load(app, SaverMode() != SAVER_NORMAL) ? STATE_RUN : STATE_STOP;
                 break;
             case STATE_RUN: {
-                int stay = hooks.frame(seconds);
+                int stay = hooks.frame(app, seconds);
                 if (stay == 0 || stay == 2 || quit) {
                     mainState = STATE_STOP;
                     quit = false;
@@ -86,7 +96,7 @@ int MainLoop(int continuous) {
                 mainState = STATE_EXIT;
                 break;
             case STATE_EXIT:
-                hooks.teardown();
+                hooks.teardown(app);
                 return 0;
             default:
                 break;

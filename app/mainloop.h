@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+struct EditorRun;
+
 enum MainState {
     STATE_START = 1,
     STATE_LOAD = 2,
@@ -13,18 +15,18 @@ enum MainState {
     STATE_EXIT = 9,
 };
 
-// What the loop calls of the application. Replaceable so the loop itself can be run
-// against a recording application.
+// What the loop calls of the application, with the run it was given. Replaceable so the
+// loop itself can be run against a recording application.
 struct AppFrameHooks {
-    int (*load)(int saverOnly);   // 1 loaded, 0 failed
-    int (*frame)(float seconds);  // 0 leave, 1 stay (2 counts as leave)
-    void (*teardown)();
+    int (*load)(EditorRun& app, int saverOnly);   // 1 loaded, 0 failed
+    int (*frame)(EditorRun& app, float seconds);  // 0 leave, 1 stay (2 counts as leave)
+    void (*teardown)(EditorRun& app);
 };
 
 AppFrameHooks& AppHooks();
 
 // 0 after the teardown of STATE_EXIT; 1 when the loop ends otherwise.
-int MainLoop(int continuous);
+int MainLoop(EditorRun& app, int continuous);
 void SetMainState(int state);
 int GetMainState();
 int32_t FrameCounter();

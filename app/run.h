@@ -36,6 +36,3 @@ struct Run {
     StepClock clock;
     FrameFigures figures;
 };
-
-// The one run of the program.
-Run& ThisRun();

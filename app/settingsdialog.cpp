@@ -47,8 +47,8 @@ void FillRendererList(ChoiceList* renderers, const SettingsRecord& settings) {
         for (bool more = screens->First(); more; more = screens->Next()) {
             Screen* screen = static_cast<Screen*>(screens->Current());
             if (!screen || !screen->IsAvailable()) continue;
-            int32_t position = renderers->Add(screen->name, screen);
-            if (position >= 0 && screen->kind == kind) selected = position;
+            int32_t position = renderers->Add(screen->Name(), screen);
+            if (position >= 0 && screen->Kind() == kind) selected = position;
         }
         if (pushed) screens->PopCursor();
     }
@@ -93,7 +93,7 @@ int AcceptSettingsChoices(ChoiceList* renderers, ChoiceList* resolutions, Choice
     Screen* screen = SelectedItem<Screen>(renderers, "Unable to get the selected screens number",
                                           "Unable to get the selected screens data");
     if (!screen) return 0;
-    settings->screenKind = screen->kind;
+    settings->screenKind = screen->Kind();
     ScreenMode* mode =
         SelectedItem<ScreenMode>(resolutions, "Unable to get the selected videomode number",
                                  "Unable to get the selected videomode data");

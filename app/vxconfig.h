@@ -4,7 +4,7 @@
 // vxconfig.cpp: page choice, what the widgets do to the animation channels, the
 // channels as saved, pointer input and the editor's drawing. What each key does is in
 // editorkeys.cpp; the run the editor belongs to (vx_init, EditorFrame, EditorExit, the
-// overlays) in editor.cpp. The one VxConfig of the program is Editor().
+// overlays) in editor.cpp. A run's VxConfig is its EditorRun's (editor.h).
 #pragma once
 
 #include <cstdint>

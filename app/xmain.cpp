@@ -103,8 +103,8 @@ void SaveSettingsAtExit(int32_t mode) {
 
 // The module's -delay sets the frame's length; else the rate the user chose; else on
 // battery at most 30 frames a second; else the display's own rate.
-FrameRateWish WishedFrameRate() {
-    const int32_t delay = RequestsOfThisRun().frameDelay;
+FrameRateWish WishedFrameRate(const RunRequests& requests) {
+    const int32_t delay = requests.frameDelay;
     if (delay > 0) return {1e6 / delay, 1};
     if (const int32_t chosen = ChosenFrameRate(Settings)) return {double(chosen), 0};
     if (Platform().onBattery()) return {kBatteryFrameRate, 0};
@@ -112,8 +112,7 @@ FrameRateWish WishedFrameRate() {
 }
 
 // What the run drew, when it drew.
-void LogFrameFigures() {
-    const FrameFigures& figures = ThisRun().figures;
+void LogFrameFigures(const FrameFigures& figures) {
     if (figures.frames == 0) return;
     LogMessage(LOG_EXIT, "Frames drawn : %ld, animation steps : %ld, seconds : %.1f\n",
                figures.frames, figures.steps, figures.seconds);
@@ -217,7 +216,7 @@ void AppCleanup() {
     shutdown();
 }
 
-int Init(int32_t count, char** words) {
+int Init(const RunRequests& requests, int32_t count, char** words) {
     LogMessage(LOG_INIT, "Entering Init\n");
     if (FileExists("gui.cfg")) {
         LogMessage(LOG_INIT, "Gui.cfg found. Using current dir\n");
@@ -263,24 +262,33 @@ int Init(int32_t count, char** words) {
         else if (state->mode == SAVER_PREVIEW)
             SaveScreenChoice(glb->currentScreen, &Settings.previewSelection);
     }
-    StartFramePacing(glb->currentScreen, WishedFrameRate());
+    StartFramePacing(glb->currentScreen, WishedFrameRate(requests));
     return 1;
 }
 
 namespace {
 
+// Set-up and the main loop over a run made from what the launcher asked. The run ends
+// with this function, before the screen closes: what a run that quit before its
+// teardown still holds (the editor's pages) lets go of its textures while their screen
+// is there.
+int SetUpAndLoop(int32_t count, char** words) {
+    EditorRun app(RequestsOfThisRun());
+    int result = Init(app.requests, count, words);
+    if (result != 1) return result;
+    LogMessage(LOG_INIT, " ----- Entering main loop -----\n");
+    int loopResult = MainLoop(app, 1);
+    LogMessage(LOG_EXIT, "------ Exiting main loop return code was : %ld -----\n",
+               long(loopResult));
+    LogFrameFigures(app.run.figures);
+    return result;
+}
+
 // The run the saver state asks for: set-up, the main loop and the teardown.
 int RunSaver(SaverState* state, int32_t count, char** words) {
     std::memset(&Settings, 0, sizeof Settings);
     glb->SetName("Novadrift");
-    int result = Init(count, words);
-    if (result == 1) {
-        LogMessage(LOG_INIT, " ----- Entering main loop -----\n");
-        int loopResult = MainLoop(1);
-        LogMessage(LOG_EXIT, "------ Exiting main loop return code was : %ld -----\n",
-                   long(loopResult));
-        LogFrameFigures();
-    }
+    const int result = SetUpAndLoop(count, words);
     // The teardown frees the saver state: its mode is read first.
     const int32_t mode = state->mode;
     AppCleanup();

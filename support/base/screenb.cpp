@@ -15,32 +15,21 @@
 // ---------------------------------------------------------------------------------------
 // Construction
 
-Screen::Screen()
-    : kind(0),
-      points(0),
-      lines(0),
-      lineStrips(0),
-      triangles(0),
-      triangleStrips(0),
-      triangleFans(0),
-      quads(0),
-      modesListed(0),
-      active(1),
+Screen::Screen(const char* screenName, int32_t screenKind)
+    : modesListed(0),
       mode(nullptr),
       parentWindow(0),
+      kind(uint8_t(screenKind)),
+      draws(),
+      renderStates(),
+      active(1),
       targetWidth(0),
       targetHeight(0),
       monitorCount(0),
       monitors(),
       primaryMonitor(0),
       view(MakeMonitorView(ScreenArea{0, 0, 0, 0}, LAYOUT_CENTRED)) {
-    name[0] = 0;
-    for (int32_t& value : renderStates) value = 0;
-}
-
-Screen::Screen(const char* screenName, int32_t screenKind) : Screen() {
-    SetName(screenName);
-    kind = uint8_t(screenKind);
+    std::snprintf(name, sizeof name, "%s", screenName ? screenName : "");
 }
 
 Screen::~Screen() {
@@ -48,10 +37,6 @@ Screen::~Screen() {
     // by now; it frees its textures itself (OglScreen, D3dScreen).
     FreeModeList();
     FreeMode();
-}
-
-void Screen::SetName(const char* screenName) {
-    std::snprintf(name, sizeof name, "%s", screenName ? screenName : "");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -108,10 +93,6 @@ int Screen::ModeNext() {
 
 ScreenMode* Screen::ModeCurrent() {
     return static_cast<ScreenMode*>(modes.Current());
-}
-
-int Screen::UnusedHook() {
-    return 1;
 }
 
 int Screen::IsFullScreen() {
@@ -298,25 +279,25 @@ void Screen::CountPrimitive(int32_t kind, int32_t count) {
     int64_t n = count;
     switch (kind) {
         case PRIM_POINTS:
-            AddToCounter(points, n);
+            AddToCounter(draws.points, n);
             break;
         case PRIM_LINES:
-            AddToCounter(lines, n / 2);
+            AddToCounter(draws.lines, n / 2);
             break;
         case PRIM_LINE_STRIP:
-            AddToCounter(lineStrips, n - 1);
+            AddToCounter(draws.lineStrips, n - 1);
             break;
         case PRIM_TRIANGLES:
-            AddToCounter(triangles, n / 3);
+            AddToCounter(draws.triangles, n / 3);
             break;
         case PRIM_TRIANGLE_STRIP:
-            AddToCounter(triangleStrips, n - 2);
+            AddToCounter(draws.triangleStrips, n - 2);
             break;
         case PRIM_TRIANGLE_FAN:
-            AddToCounter(triangleFans, n - 2);
+            AddToCounter(draws.triangleFans, n - 2);
             break;
         case PRIM_QUADS:
-            AddToCounter(quads, n / 4);
+            AddToCounter(draws.quads, n / 4);
             break;
         default:
             break;
@@ -324,7 +305,7 @@ void Screen::CountPrimitive(int32_t kind, int32_t count) {
 }
 
 void Screen::ResetDrawCounters() {
-    points = lines = lineStrips = triangles = triangleStrips = triangleFans = quads = 0;
+    draws = DrawCounts();
 }
 
 int32_t Screen::StoreRenderState(int32_t state, int32_t value) {

@@ -3,8 +3,8 @@
 // Vertex, Rgba, Polygon), the primitive kinds and render states. Which screens there
 // are and which one a run uses is base/screenchoice.
 //
-// Contents: constants; records; class Screen (fields, virtual operations in slot order,
-// helpers for the devices).
+// Contents: constants; records; class Screen (virtual operations, accessors, helpers and
+// state for the devices).
 //
 // The devices (the OpenGL screens: OglRenderer in support/ogl with OglScreen in
 // support/win/scr_ogl; D3dScreen in support/win/scr_d3d) supply the operations marked
@@ -169,89 +169,96 @@ struct Polygon {
 // ---------------------------------------------------------------------------------------
 // Screen
 
+// What DrawPrimitive drew since the last Present, by primitive kind; the editor's "Draw
+// info" page shows them in this order.
+struct DrawCounts {
+    int32_t points;
+    int32_t lines;
+    int32_t lineStrips;
+    int32_t triangles;
+    int32_t triangleStrips;
+    int32_t triangleFans;
+    int32_t quads;
+};
+
 class Screen {
 public:
-    // Counters 0, render states 0, no modes listed, active 1, no mode; name and kind
-    // empty until set (the devices set both).
-    Screen();
+    // Counters 0, render states 0, no modes listed, active, no mode; the name is bounded
+    // to SCREEN_NAME_SIZE - 1 characters.
     Screen(const char* screenName, int32_t screenKind);
     Screen(const Screen&) = delete;
     Screen& operator=(const Screen&) = delete;
 
-    // Virtual operations, in slot order. 1 success, 0 failure (recorded with
-    // SetErrorText or SetError), unless a result is named.
+    // Virtual operations: 1 success, 0 failure (recorded with SetErrorText or
+    // SetError), unless a result is named.
 
-    // 0 Keeps the host window in parentWindow and opens, with InitMode, a zeroed mode of
-    //   its outer size (Platform().windowOuterSize), bits 0, depthBuffer, DISPLAY_CHILD.
+    // Keeps the host window in parentWindow and opens, with InitMode, a zeroed mode of
+    // its outer size (Platform().windowOuterSize), bits 0, depthBuffer, DISPLAY_CHILD.
     virtual int InitInWindow(WindowHandle hostWindow, int32_t depthBuffer);
-    // 1 device: open the mode; on success `mode` holds a copy of it.
+    // device: open the mode; on success `mode` holds a copy of it.
     virtual int InitMode(const ScreenMode* newMode) = 0;
-    // 2 A zeroed ScreenMode from the arguments, opened with InitMode.
+    // A zeroed ScreenMode from the arguments, opened with InitMode.
     virtual int InitModeBySize(int32_t width, int32_t height, int32_t bits, int32_t displayMode,
                                int32_t depthBuffer);
-    // 3 The first listed mode of the same width, height and bits, opened with InitMode
-    //   (its own displayMode); 0 without a message when none matches.
+    // The first listed mode of the same width, height and bits, opened with InitMode
+    // (its own displayMode); 0 without a message when none matches.
     virtual int InitListedMode(const ScreenMode* wanted);
-    // 4 The current mode, or null.
+    // The current mode, or null.
     virtual ScreenMode* GetMode();
-    // 5 device: close the mode, the window and the driver.
+    // device: close the mode, the window and the driver.
     virtual int ExitMode() = 0;
-    // 6 device: fill `modes` once (modesListed), then SortModeList.
+    // device: fill `modes` once (modesListed), then SortModeList.
     virtual int GetModeList() = 0;
-    // 7-10 Iteration over `modes` with its cursor.
+    // Iteration over the listed modes with the list's cursor.
     virtual int ModeFirst();
     virtual int ModeValid();
     virtual int ModeNext();
     virtual ScreenMode* ModeCurrent();
-    // 11 A hook without arguments that nothing calls; returns 1.
-    virtual int UnusedHook();
-    // 12 device: 1 if this screen can open that display mode.
+    // device: 1 if this screen can open that display mode.
     virtual int SupportsDisplayMode(int32_t displayMode) = 0;
-    // 13 device: 0 while the device cannot draw.
+    // device: 0 while the device cannot draw.
     virtual int IsReady() = 0;
-    // 14 1 if the current mode is full screen.
+    // 1 if the current mode is full screen.
     virtual int IsFullScreen();
-    // 15, 16 The texture list's RestoreAll / ReleaseAll (when the screen has a list),
-    //   then active 1 / 0: the shared steps of ActivationRegained / ActivationLost.
+    // The texture list's RestoreAll / ReleaseAll (when the screen has a list), then
+    // active / not: the shared steps of ActivationRegained / ActivationLost.
     virtual int Restore();
     virtual int Release();
-    // 17 device: 1 if usable.
+    // device: 1 if usable.
     virtual int IsAvailable() = 0;
-    // 18 device: show the frame, then ResetDrawCounters.
+    // device: show the frame, then ResetDrawCounters.
     virtual int Present() = 0;
-    // 19 device: write the 64-byte device part of a ScreenSelection.
+    // device: write the 64-byte device part of a ScreenSelection.
     virtual int SaveSelection(void* devicePart) = 0;
-    // 20 device: non-zero if the device part describes this screen (which adopts it).
+    // device: non-zero if the device part describes this screen (which adopts it).
     virtual int MatchSelection(const void* devicePart, int32_t flag) = 0;
-    // 21, 22 device.
+    // device.
     virtual int BeginScene() = 0;
     virtual int EndScene() = 0;
-    // 23 device: flags ClearFlags; fade 0 clears, else draws a fading quad over the frame.
+    // device: flags ClearFlags; fade 0 clears, else draws a fading quad over the frame.
     virtual int Clear(const Rgba* colour, float fade, int32_t flags) = 0;
-    // 24 device: CheckPrimitive, draw, CountPrimitive; kinds above 6 draw nothing and
-    //   return 1; flags are not interpreted.
+    // device: CheckPrimitive, draw, CountPrimitive; kinds above 6 draw nothing and
+    // return 1; flags are not interpreted.
     virtual int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count,
                               int32_t flags) = 0;
-    // 25 device: read the frame and save it as a picture file (Bitmap::Save).
+    // device: read the frame and save it as a picture file (Bitmap::Save).
     virtual int SaveScreenshot(const char* fileName, int32_t flag) = 0;
-    // 26 Applies a surface (CSurface): RS_TEXTURE from its texture mode, RS_BLEND from
-    //   its blend mode and, when textured, its texture (BindTexture); null applies the
-    //   default surface (untextured, opaque).
+    // Applies a surface (CSurface): RS_TEXTURE from its texture mode, RS_BLEND from
+    // its blend mode and, when textured, its texture (BindTexture); null applies the
+    // default surface (untextured, opaque).
     virtual int SetSurface(const CSurface* surface);
-    // 27 device: viewport and projection for a camera; null: the 2-D overlay.
+    // device: viewport and projection for a camera; null: the 2-D overlay.
     virtual int SetView(const Camera* camera) = 0;
-    // 28 StoreRenderState, then the device applies what the value means for the state
-    //   through the Apply hooks below; a value without a meaning changes nothing.
+    // StoreRenderState, then the device applies what the value means for the state
+    // through the Apply hooks below; a value without a meaning changes nothing.
     virtual int SetRenderState(int32_t state, int32_t value);
-    // 29 The screen's texture list (TextureList); the base has none.
+    // The screen's texture list (TextureList); the base has none.
     virtual TextureList* GetTextureList();
-    // 30 device: make the texture current; null returns 0.
+    // device: make the texture current; null returns 0.
     virtual int BindTexture(Texture* texture) = 0;
     // Frees every listed mode and the list's nodes (and the memory of a mode still
     // held); does not close an open mode: the caller runs ExitMode first.
     virtual ~Screen();
-
-    // Virtual operations beyond the slot table.
 
     // Looks for this screen's driver on the machine, logging what is missing; 1 when
     // the screen can draw, and it then joins glb->screenList (base/screenchoice).
@@ -278,6 +285,15 @@ public:
 
     // Non-virtual operations.
 
+    // Shown to the user and in the log: "Standard opengl", "3dfx opengl", "Direct 3d".
+    const char* Name() const { return name; }
+    // ScreenKind.
+    int32_t Kind() const { return kind; }
+    // 1 from construction and Restore on, 0 from Release on.
+    int IsActive() const { return active; }
+    // What was drawn since the last Present.
+    const DrawCounts& Draws() const { return draws; }
+
     // The platform, once a mode is open: the target's size and its monitors (at most
     // SCREEN_MONITOR_MAX, each cut to the target); without any, the whole target is the
     // one monitor. The primary monitor is then drawn on, centred.
@@ -285,45 +301,19 @@ public:
                    int32_t primary);
     // The monitors the frame is drawn on (base/monitorview), in the platform's order.
     int32_t MonitorCount() const { return monitorCount; }
+    // Where monitor `index` (below MonitorCount) lies on the target.
+    const ScreenArea& Monitor(int32_t index) const { return monitors[index]; }
     // The monitor the platform calls primary: the editor's and the display mode's.
     int32_t PrimaryMonitor() const { return primaryMonitor; }
     // What follows draws on monitor `index` with the design laid out as `layout`
     // (MonitorLayout): SetView, Clear and the fade quad keep to that monitor. An index
     // out of range takes the whole target.
     void UseMonitor(int32_t index, int32_t layout);
+    // The monitor in use and the design's layout on it.
+    const MonitorView& View() const { return view; }
     // Per polygon: SetSurface(surface), then one DrawPrimitive by the vertex count (2
     // lines, 3 triangles, 4 quads; any other count draws nothing). Returns 1.
     int DrawPolygons(const struct Polygon* list, int32_t count);
-    // The name, bounded to SCREEN_NAME_SIZE - 1 characters.
-    void SetName(const char* screenName);
-
-    // Fields, in the design's order.
-    char name[SCREEN_NAME_SIZE];
-    uint8_t kind;  // ScreenKind
-    // Draw counters: DrawPrimitive adds, Present zeroes. The editor's "Draw info" page
-    // reads them in this order.
-    int32_t points;
-    int32_t lines;
-    int32_t lineStrips;
-    int32_t triangles;
-    int32_t triangleStrips;
-    int32_t triangleFans;
-    int32_t quads;
-    int32_t renderStates[RENDER_STATE_COUNT];  // the last value applied per state
-    uint8_t modesListed;                       // set by the first GetModeList
-    LList modes;                // owned ScreenMode records, sorted; cursor for ModeFirst...
-    int32_t active;             // 1 at construction; Restore 1, Release 0
-    ScreenMode* mode;           // owned copy of the open mode, null while closed
-    WindowHandle parentWindow;  // the host window of DISPLAY_CHILD (InitInWindow)
-    // The size drawn on: the mode's, or what the platform really got (a window over
-    // every monitor, or over the desktop when full screen could not change the mode).
-    int32_t targetWidth;
-    int32_t targetHeight;
-    // Where the monitors lie on the target, and the one drawn on now.
-    int32_t monitorCount;
-    ScreenArea monitors[SCREEN_MONITOR_MAX];
-    int32_t primaryMonitor;
-    MonitorView view;
 
 protected:
     // How the quad-list check words its message: the OpenGL screens add the count.
@@ -349,6 +339,13 @@ protected:
     // SetRenderState's shared part: RENDER_STATE_REAPPLY gives the stored value, any
     // other value is stored and given back. States outside 0..5 are not stored.
     int32_t StoreRenderState(int32_t state, int32_t value);
+    // The last value stored for a state (0..5); 0 before any.
+    int32_t StoredRenderState(int32_t state) const { return renderStates[state]; }
+
+    // The size drawn on: the mode's, or what the platform really got (a window over
+    // every monitor, or over the desktop when full screen could not change the mode).
+    int32_t TargetWidth() const { return targetWidth; }
+    int32_t TargetHeight() const { return targetHeight; }
 
     // Appends a listed mode named "%ldx%ldx%ld" (depth buffer 0). A node that cannot be
     // made: "Unable to allocate memory for the new open gl mode", 0.
@@ -368,4 +365,24 @@ protected:
     // mode" and the mode freed (when there is one), then "Cleaning up screen" with the
     // textures and the listed modes freed (modesListed stays, so the list stays empty).
     void CleanUpScreen();
+
+    // The devices' own state of the mode.
+    uint8_t modesListed;        // set by the first GetModeList
+    LList modes;                // owned ScreenMode records, sorted; cursor for ModeFirst...
+    ScreenMode* mode;           // owned copy of the open mode, null while closed
+    WindowHandle parentWindow;  // the host window of DISPLAY_CHILD (InitInWindow)
+
+private:
+    char name[SCREEN_NAME_SIZE];
+    uint8_t kind;  // ScreenKind
+    DrawCounts draws;
+    int32_t renderStates[RENDER_STATE_COUNT];  // the last value applied per state
+    int32_t active;
+    int32_t targetWidth;
+    int32_t targetHeight;
+    // Where the monitors lie on the target, and the one drawn on now.
+    int32_t monitorCount;
+    ScreenArea monitors[SCREEN_MONITOR_MAX];
+    int32_t primaryMonitor;
+    MonitorView view;
 };

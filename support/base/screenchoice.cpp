@@ -92,7 +92,7 @@ int GetScreenModeLists() {
 }
 
 Screen* FindScreenByKind(int32_t kind) {
-    return FirstScreenWhere([kind](Screen* screen) { return screen->kind == kind; });
+    return FirstScreenWhere([kind](Screen* screen) { return screen->Kind() == kind; });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -127,7 +127,8 @@ int ChooseScreen(const ScreenSelection* saved, int32_t displayMode, OpenScreenFu
         if (open(screen)) return 1;
         char reason[ERROR_MESSAGE_SIZE] = "";
         GetErrorMessage(reason, sizeof reason);
-        LogMessage(LOG_WARNING, "Unable to open the saved screen %s : %s\n", screen->name, reason);
+        LogMessage(LOG_WARNING, "Unable to open the saved screen %s : %s\n", screen->Name(),
+                   reason);
         screen->ExitMode();
         ClearError();
     }
@@ -135,7 +136,7 @@ int ChooseScreen(const ScreenSelection* saved, int32_t displayMode, OpenScreenFu
     LogMessage(LOG_INIT, "Failed. So trying to find a compatible screen\n");
     Screen* screen = FindScreenFor(displayMode);
     if (!screen) return SetErrorText("Unable to find a fullscreen compatible screen");
-    LogMessage(LOG_INIT, "Found one. Using : %s\n", screen->name);
+    LogMessage(LOG_INIT, "Found one. Using : %s\n", screen->Name());
     glb->currentScreen = screen;
     return open(screen);
 }
@@ -143,7 +144,7 @@ int ChooseScreen(const ScreenSelection* saved, int32_t displayMode, OpenScreenFu
 Screen* FindSavedScreen(const ScreenSelection* selection, int32_t flag) {
     if (!selection || selection->valid < 1) return nullptr;
     return FirstScreenWhere([selection, flag](Screen* screen) {
-        return screen->kind == selection->kind &&
+        return screen->Kind() == selection->kind &&
                screen->MatchSelection(selection->devicePart, flag) != 0;
     });
 }
@@ -166,7 +167,7 @@ int SaveScreenChoice(Screen* screen, ScreenSelection* selection) {
     std::memset(selection, 0, sizeof *selection);
     selection->valid = 1;
     selection->zero = 0;
-    selection->kind = screen->kind;
+    selection->kind = uint16_t(screen->Kind());
     if (const ScreenMode* current = screen->GetMode()) {
         selection->displayMode = uint16_t(current->displayMode);
         selection->width = uint16_t(current->width);

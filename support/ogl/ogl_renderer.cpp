@@ -48,7 +48,7 @@ void OglRenderer::SetInitialState() {
     gl.glClearDepth(1.0);
     gl.glShadeModel(GL_SMOOTH);
     gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    gl.glViewport(0, 0, targetWidth, targetHeight);
+    gl.glViewport(0, 0, TargetWidth(), TargetHeight());
     gl.glMatrixMode(GL_PROJECTION);
     gl.glLoadIdentity();
     gl.glMatrixMode(GL_MODELVIEW);
@@ -135,8 +135,8 @@ int OglRenderer::Clear(const Rgba* colour, float fade, int32_t flags) {
         mask |= GL_DEPTH_BUFFER_BIT;
     }
     // Only the monitor drawn on: the others already hold their part of the frame.
-    const ScreenArea& monitor = view.monitor;
-    gl.glScissor(monitor.x, targetHeight - monitor.y - monitor.height, monitor.width,
+    const ScreenArea& monitor = View().monitor;
+    gl.glScissor(monitor.x, TargetHeight() - monitor.y - monitor.height, monitor.width,
                  monitor.height);
     gl.glEnable(GL_SCISSOR_TEST);
     gl.glClear(mask);
@@ -150,7 +150,7 @@ int OglRenderer::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t cou
     const uint8_t* base = reinterpret_cast<const uint8_t*>(vertices);
     // Only the fading blend takes the vertices' alpha: elsewhere the arrays carry red,
     // green and blue, and alpha is the texture's.
-    const GLint channels = renderStates[RS_BLEND] == SURFACE_FADE_ADD ? 4 : 3;
+    const GLint channels = StoredRenderState(RS_BLEND) == SURFACE_FADE_ADD ? 4 : 3;
     gl.glColorPointer(channels, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, r));
     gl.glVertexPointer(3, GL_FLOAT, sizeof(Vertex), base);
     if (kind <= PRIM_LINE_STRIP) {
@@ -262,7 +262,7 @@ void OglRenderer::ApplyDepthWrite(bool on) {
 
 void OglRenderer::SetViewport(const ScreenArea& area) {
     // OpenGL counts rows from the target's foot.
-    gl.glViewport(area.x, targetHeight - area.y - area.height, area.width, area.height);
+    gl.glViewport(area.x, TargetHeight() - area.y - area.height, area.width, area.height);
 }
 
 int OglRenderer::SetView(const Camera* camera) {
@@ -271,13 +271,13 @@ int OglRenderer::SetView(const Camera* camera) {
     gl.glLoadIdentity();
     if (!camera || (camera->flags & CAMERA_2D)) {
         const FlatView flat =
-            camera ? OverlayView(view, camera->viewX, camera->viewY) : FillingView(view);
+            camera ? OverlayView(View(), camera->viewX, camera->viewY) : FillingView(View());
         SetViewport(flat.viewport);
         gl.glOrtho(flat.left, flat.right, flat.bottom, flat.top, viewNear, -viewFar);
         gl.glMatrixMode(GL_MODELVIEW);
         return 1;
     }
-    const SceneView scene = CameraView(view, *camera);
+    const SceneView scene = CameraView(View(), *camera);
     SetViewport(scene.viewport);
     float projection[16];
     FrustumMatrix(scene, projection);
@@ -295,9 +295,9 @@ int OglRenderer::SetView(const Camera* camera) {
 int OglRenderer::SaveScreenshot(const char* fileName, int32_t) {
     if (!mode) return 0;
     Bitmap shot;
-    if (!shot.CreateWithMasks(targetWidth, targetHeight, 24, 8, 8, 8, 0, 16, 8, 0, 0)) return 0;
+    if (!shot.CreateWithMasks(TargetWidth(), TargetHeight(), 24, 8, 8, 8, 0, 16, 8, 0, 0)) return 0;
     gl.glPixelStorei(GL_PACK_ALIGNMENT, shot.pitch % 4 == 0 ? 4 : 1);
-    gl.glReadPixels(0, 0, targetWidth, targetHeight, GL_RGB, GL_UNSIGNED_BYTE, shot.pixels);
+    gl.glReadPixels(0, 0, TargetWidth(), TargetHeight(), GL_RGB, GL_UNSIGNED_BYTE, shot.pixels);
     shot.Save(fileName, nullptr, 0, 0, 1 | 2);
     return 1;
 }

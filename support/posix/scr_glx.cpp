@@ -54,7 +54,7 @@ int GlxScreen::LoadDriver() {
 int GlxScreen::GetModeList() {
     if (modesListed) return 1;
     modesListed = 1;
-    LogMessage(LOG_SCREEN, "Getting screen modes for : %s (%s)\n", name, kDriverFile);
+    LogMessage(LOG_SCREEN, "Getting screen modes for : %s (%s)\n", Name(), kDriverFile);
     return 1;
 }
 
@@ -90,7 +90,7 @@ int GlxScreen::InitMode(const ScreenMode* newMode) {
     LogMessage(LOG_SCREEN, "Starting video mode : %ldx%ldx%ld in %s using %s\n",
                long(newMode->width), long(newMode->height), long(newMode->bits),
                newMode->displayMode == DISPLAY_FULLSCREEN ? "fullscreen mode" : "window mode",
-               name);
+               Name());
     if (!LoadDriver()) return SetErrorText("Failed to init opengl");
     KeepMode(newMode);
     LogMessage(LOG_SCREEN, "Create window\n");
@@ -133,7 +133,7 @@ int GlxScreen::ExitMode() {
 
 int GlxScreen::IsReady() {
     const XWindowState& window = XWindowNow();
-    if (mode && (window.width != targetWidth || window.height != targetHeight) &&
+    if (mode && (window.width != TargetWidth() || window.height != TargetHeight()) &&
         window.width > 0 && window.height > 0) {
         LogMessage(LOG_SCREEN, "Window size : %ldx%ld\n", long(window.width), long(window.height));
         mode->width = window.width;

@@ -132,7 +132,7 @@ void FindMonitors(Screen* screen, HWND window, int32_t displayMode) {
         EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
     screen->SetTarget(width, height, list.areas, list.count, list.primary);
     for (int32_t i = 0; i < screen->MonitorCount(); ++i) {
-        const ScreenArea& area = screen->monitors[i];
+        const ScreenArea& area = screen->Monitor(i);
         LogMessage(LOG_SCREEN, "Drawing on monitor %ld : %ldx%ld at %ld, %ld%s\n", long(i + 1),
                    long(area.width), long(area.height), long(area.x), long(area.y),
                    i == screen->PrimaryMonitor() ? " (primary)" : "");
@@ -144,7 +144,7 @@ int CheckModeToOpen(Screen* screen, const ScreenMode* mode) {
     LogMessage(LOG_SCREEN, "Starting video mode : %ldx%ldx%ld in %s using %s\n", long(mode->width),
                long(mode->height), long(mode->bits),
                mode->displayMode == DISPLAY_FULLSCREEN ? "fullscreen mode" : "window mode",
-               screen->name);
+               screen->Name());
     if (mode->displayMode == DISPLAY_FULLSCREEN) return 1;
     if (screen->SupportsDisplayMode(DISPLAY_WINDOW) != 1)
         return SetErrorText("Device isn't window compatible");

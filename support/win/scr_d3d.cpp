@@ -578,7 +578,7 @@ int D3dScreen::Clear(const Rgba* colour, float fade, int32_t flags) {
     DWORD depth = (flags & CLEAR_DEPTH) && framework->depth ? D3DCLEAR_ZBUFFER : 0;
     // Only the monitor drawn on: the others already hold their part of the frame. The
     // device clears within its viewport, so that is the monitor for the while.
-    const ScreenArea& monitor = view.monitor;
+    const ScreenArea& monitor = View().monitor;
     D3DRECT area = {monitor.x, monitor.y, monitor.x + monitor.width, monitor.y + monitor.height};
     if (fade == 0) {
         DWORD targets = depth | ((flags & CLEAR_COLOUR) ? D3DCLEAR_TARGET : 0);
@@ -720,7 +720,7 @@ int D3dScreen::SetView(const Camera* camera) {
         // The design's coordinates, y downward, z -99999..99999, over the monitor (base/
         // monitorview); the orthographic projection maps the view's edges onto it.
         const FlatView flat =
-            camera ? OverlayView(view, camera->viewX, camera->viewY) : FillingView(view);
+            camera ? OverlayView(View(), camera->viewX, camera->viewY) : FillingView(View());
         if (!SetViewport(flat.viewport,
                          camera ? "Couldn't set viewport 2" : "Couldn't set viewport 1"))
             return 0;
@@ -738,7 +738,7 @@ int D3dScreen::SetView(const Camera* camera) {
         device->SetTransform(D3DTRANSFORMSTATE_VIEW, &identity);
         return 1;
     }
-    const SceneView scene = CameraView(view, *camera);
+    const SceneView scene = CameraView(View(), *camera);
     if (!SetViewport(scene.viewport, "Couldn't set viewport 3")) return 0;
     D3DMATRIX world = identity;
     world._41 = -camera->position[0];

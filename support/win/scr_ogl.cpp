@@ -51,7 +51,7 @@ OglScreen::~OglScreen() {
 }
 
 int OglScreen::SupportsDisplayMode(int32_t displayMode) {
-    if (kind == SCREEN_3DFX) return displayMode == DISPLAY_FULLSCREEN;
+    if (Kind() == SCREEN_3DFX) return displayMode == DISPLAY_FULLSCREEN;
     return 1;
 }
 
@@ -196,7 +196,7 @@ int OglScreen::ExitMode() {
 int OglScreen::GetModeList() {
     if (modesListed) return 1;
     modesListed = 1;
-    LogMessage(LOG_SCREEN, "Getting screen modes for : %s (%s)\n", name, driverFile);
+    LogMessage(LOG_SCREEN, "Getting screen modes for : %s (%s)\n", Name(), driverFile);
     static const int32_t depths[] = {16, 24, 32};
     bool listed[CANDIDATE_SIZE_COUNT][3] = {};
     int desktopBits = DesktopBits();
@@ -207,16 +207,16 @@ int OglScreen::GetModeList() {
     for (DWORD index = 0; EnumDisplaySettingsA(nullptr, index, &reported); ++index) {
         for (int s = 0; s < CANDIDATE_SIZE_COUNT; ++s) {
             int32_t width = kCandidateSizes[s].width, height = kCandidateSizes[s].height;
-            if (kind == SCREEN_3DFX && width > 1024) continue;
+            if (Kind() == SCREEN_3DFX && width > 1024) continue;
             if (DWORD(width) != reported.dmPelsWidth || DWORD(height) != reported.dmPelsHeight)
                 continue;
             for (int d = 0; d < 3; ++d) {
                 if (listed[s][d] || DWORD(depths[d]) != reported.dmBitsPerPel) continue;
-                if (depths[d] == desktopBits && kind != SCREEN_3DFX && desktopWidth >= width &&
+                if (depths[d] == desktopBits && Kind() != SCREEN_3DFX && desktopWidth >= width &&
                     desktopHeight >= height &&
                     !AddListedMode(width, height, depths[d], DISPLAY_WINDOW))
                     return 0;
-                if (kind != SCREEN_3DFX || depths[d] == 16) {
+                if (Kind() != SCREEN_3DFX || depths[d] == 16) {
                     listed[s][d] = true;
                     if (!AddListedMode(width, height, depths[d], DISPLAY_FULLSCREEN)) return 0;
                 }
@@ -225,7 +225,7 @@ int OglScreen::GetModeList() {
     }
     SortModeList();
     // Drawing in a window, this screen can draw over the desktop as it is.
-    if (kind == SCREEN_3DFX) return 1;
+    if (Kind() == SCREEN_3DFX) return 1;
     RECT all = VirtualScreen();
     return AddDesktopMode(all.right - all.left, all.bottom - all.top, desktopBits);
 }

@@ -54,8 +54,8 @@ double ProcessCpuSeconds() {
 #endif
 }
 
-int CountedFrame(float seconds) {
-    const int stay = EditorFrame(seconds);
+int CountedFrame(EditorRun& app, float seconds) {
+    const int stay = EditorFrame(app, seconds);
     ++counted;
     if (counted == warm) {
         cpuAtStart = ProcessCpuSeconds();

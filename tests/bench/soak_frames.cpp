@@ -63,13 +63,14 @@ int main(int argc, char** argv) {
     }
     std::srand(1);
     XNEW(StarField);
-    if (!vx_init(1)) {
+    EditorRun app;
+    if (!vx_init(app, 1)) {
         std::fprintf(stderr, "vx_init failed: %s\n", PendingError().c_str());
         return 2;
     }
     std::vector<double> at, kib;
     for (long frame = 1; frame <= frames; ++frame) {
-        if (!EditorFrame(0.02f)) {
+        if (!EditorFrame(app, 0.02f)) {
             std::fprintf(stderr, "frame %ld failed\n", frame);
             return 1;
         }
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    EditorExit();
+    EditorExit(app);
     textures.DeleteAll();
     glb->currentScreen = nullptr;
     glb->keyboard = nullptr;

@@ -19,7 +19,7 @@ std::vector<std::string>& RecordingScreen::SharedLog() {
 
 void RecordingScreen::Record(const std::string& call) {
     calls.push_back(call);
-    SharedLog().push_back(std::string(name) + ":" + call);
+    SharedLog().push_back(std::string(Name()) + ":" + call);
 }
 
 std::string RecordingScreen::Calls() const {

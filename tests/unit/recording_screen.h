@@ -44,10 +44,12 @@ public:
     // The devices' helpers, open to the tests.
     using Screen::AddListedMode;
     using Screen::FreeModeList;
+    using Screen::modesListed;
     using Screen::QUAD_MESSAGE_PLAIN;
     using Screen::QUAD_MESSAGE_WITH_COUNT;
     using Screen::QuadMessage;
     using Screen::SortModeList;
+    using Screen::StoredRenderState;
 
     // Calls received, in order, joined by "; ".
     std::string Calls() const;
@@ -100,7 +102,7 @@ public:
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override {
         if (vertices && count > 0) {
             drawn.emplace_back(vertices, vertices + count);
-            drawnOn.push_back(view);
+            drawnOn.push_back(View());
         }
         return RecordingScreen::DrawPrimitive(kind, vertices, count, flags);
     }

@@ -47,11 +47,11 @@ protected:
         ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", font, 0, 0, 0), 1);
         WriteWholeFile("gui.cfg", kEditorTestLayout);
         XNEW(StarField);
-        ASSERT_EQ(vx_init(0), 1) << PendingError();
+        ASSERT_EQ(vx_init(app, 0), 1) << PendingError();
         ClearError();
     }
     void TearDown() override {
-        if (EditorAnimator()) EditorExit();
+        if (app.config.animator) EditorExit(app);
         glb->keyboard = savedKeyboard;
         glb->mouse = savedMouse;
         Settings.backgroundNumber = savedBackground;
@@ -66,15 +66,15 @@ protected:
     }
     // The pointer put at (x, y), then one frame with these buttons.
     int PointerFrame(float x, float y, int32_t buttons) {
-        Editor().pointerX = x;
-        Editor().pointerY = y;
-        return Editor().HandlePointer(0, 0, buttons);
+        app.config.pointerX = x;
+        app.config.pointerY = y;
+        return app.config.HandlePointer(0, 0, buttons);
     }
     void Click(float x, float y) {
         PointerFrame(x, y, MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN);
         PointerFrame(x, y, MOUSE_LEFT_WENT_UP);
     }
-    Slider* Stars() { return Editor().layout.FindSlider(13, CONTROL_BGSNUMS); }
+    Slider* Stars() { return app.config.layout.FindSlider(13, CONTROL_BGSNUMS); }
     // The middle of the star count's knob.
     float KnobY() { return Stars()->knob.top + 2; }
 
@@ -88,50 +88,51 @@ protected:
     Keyboard* savedKeyboard = nullptr;
     Mouse* savedMouse = nullptr;
     int32_t savedBackground = 0;
+    EditorRun app;
 };
 
 }  // namespace
 
 TEST_F(EditorFrameTest, AShortcutActsInTheFrameItIsTypedAndLettersIgnoreTheirCase) {
-    ASSERT_EQ(Editor().currentPage, 13);
+    ASSERT_EQ(app.config.currentPage, 13);
     // "1" on its own page does nothing, and is not kept for later: the arrow's page stays.
     Type('1');
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     Click(480 + 104, 8);  // NPAGE
-    EXPECT_EQ(Editor().currentPage, 14);
-    for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().currentPage, 14);
+    EXPECT_EQ(app.config.currentPage, 14);
+    for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(EditorFrame(app, 0.02f), 1);
+    EXPECT_EQ(app.config.currentPage, 14);
     Type('1');
-    ASSERT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().currentPage, 13);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
+    EXPECT_EQ(app.config.currentPage, 13);
 
     // Caps Lock gives upper-case characters: "F" and "U" toggle as "f" and "u" do, and
     // the prompt's "N" answers it.
     keyboard.AddEvent('F', 1, 0);
     keyboard.AddEvent('U', 1, 0);
     screen.Forget();
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     ASSERT_FALSE(screen.drawn.empty());
     EXPECT_FLOAT_EQ(screen.drawn.back().back().y, 88);  // the statistics' last line
-    EditorAnimator()->SetHigh(CONTROL_BGSSZ, 9);
+    app.config.animator->SetHigh(CONTROL_BGSSZ, 9);
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
-    ASSERT_EQ(EditorFrame(0.02f), 1);
-    ASSERT_EQ(Editor().prompt.state, PROMPT_SHOWN);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
+    ASSERT_EQ(app.config.prompt.state, PROMPT_SHOWN);
     keyboard.AddEvent('N', 1, 0);
-    EXPECT_EQ(EditorFrame(0.02f), 0);
+    EXPECT_EQ(EditorFrame(app, 0.02f), 0);
 }
 
 TEST_F(EditorFrameTest, HidingTheEditorOrSavingWhileAKnobIsHeldKeepsItsChannelsMode) {
-    SliderChannel* stars = EditorAnimator()->Channel(CONTROL_BGSNUMS);
+    SliderChannel* stars = app.config.animator->Channel(CONTROL_BGSNUMS);
     ASSERT_EQ(stars->mode, ANIM_PING_PONG);
-    ASSERT_EQ(SaveBackground(EditorAnimator(), BACKGROUND_FILE_NAME), 1);
-    Editor().SnapshotChannels();
+    ASSERT_EQ(SaveBackground(app.config.animator, BACKGROUND_FILE_NAME), 1);
+    app.config.SnapshotChannels();
     // Held: the animation rests, and Escape finds nothing changed yet.
     PointerFrame(480 + 18, KnobY(), MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN);
     ASSERT_EQ(stars->mode, ANIM_NONE);
-    EXPECT_FALSE(Editor().HasUnsavedChanges());
+    EXPECT_FALSE(app.config.HasUnsavedChanges());
     // SAVE meanwhile (a second button) writes the mode the channel goes back to.
-    ASSERT_EQ(Editor().SaveBackgroundFile(), 1);
+    ASSERT_EQ(app.config.SaveBackgroundFile(), 1);
     VxAnimator saved;
     ASSERT_EQ(LoadBackground(&saved, BACKGROUND_FILE_NAME), 1);
     EXPECT_EQ(saved.Channel(CONTROL_BGSNUMS)->mode, ANIM_PING_PONG);
@@ -140,51 +141,51 @@ TEST_F(EditorFrameTest, HidingTheEditorOrSavingWhileAKnobIsHeldKeepsItsChannelsM
     // Space hides the editor: the knob is let go as a release would, and after the
     // release the editor did not hear and Space again, the knob does not follow.
     Type(KEY_SPACE);
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     EXPECT_EQ(stars->mode, ANIM_PING_PONG);
     EXPECT_EQ(Stars()->drag, SLIDER_DRAG_NONE);
     Type(KEY_SPACE);
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     const float before = Stars()->Value();
-    EXPECT_EQ(Editor().HandlePointer(0, 30, 0), 1);
+    EXPECT_EQ(app.config.HandlePointer(0, 30, 0), 1);
     EXPECT_FLOAT_EQ(Stars()->Value(), before);
 }
 
 TEST_F(EditorFrameTest, EscapeAndYWhileAKnobIsHeldSaveTheModeItHadBefore) {
-    SliderChannel* stars = EditorAnimator()->Channel(CONTROL_BGSNUMS);
-    Editor().SnapshotChannels();
+    SliderChannel* stars = app.config.animator->Channel(CONTROL_BGSNUMS);
+    app.config.SnapshotChannels();
     PointerFrame(480 + 18, KnobY(), MOUSE_LEFT | MOUSE_LEFT_WENT_DOWN);
     ASSERT_EQ(stars->mode, ANIM_NONE);
-    Editor().HandlePointer(0, 10, MOUSE_LEFT);
-    EditorAnimator()->SetHigh(CONTROL_BGSSZ, 9);
+    app.config.HandlePointer(0, 10, MOUSE_LEFT);
+    app.config.animator->SetHigh(CONTROL_BGSSZ, 9);
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     keyboard.AddEvent('y', 1, 0);
-    ASSERT_EQ(EditorFrame(0.02f), 0);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 0);
     VxAnimator saved;
     ASSERT_EQ(LoadBackground(&saved, BACKGROUND_FILE_NAME), 1);
     EXPECT_EQ(saved.Channel(CONTROL_BGSNUMS)->mode, ANIM_PING_PONG);
 }
 
 TEST_F(EditorFrameTest, ASaveSaysHowItWentUntilTheNextAction) {
-    InfoLine* line = EditorInfoLine();
+    InfoLine* line = &app.config.captions;
     // SAVE cannot make its temporary file: the reason stays while the pointer rests
     // on the button, far past a caption's time.
     ASSERT_TRUE(std::filesystem::create_directory(BACKGROUND_FILE_NAME ".tmp"));
     Click(480 + 44, 8);
     for (int frame = 0; frame < 200; ++frame) {
         PointerFrame(480 + 44, 8, 0);
-        ASSERT_EQ(EditorFrame(0.02f), 1);
+        ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     }
     EXPECT_EQ(std::string(line->text).rfind("Unable to save the background : ", 0), 0u)
         << line->text;
     // The same from the prompt's "y": the editor stays, saying why.
-    EditorAnimator()->SetHigh(CONTROL_BGSSZ, 9);
+    app.config.animator->SetHigh(CONTROL_BGSSZ, 9);
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
     keyboard.AddEvent('y', 1, 0);
-    ASSERT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().prompt.state, PROMPT_NONE);
-    for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
+    EXPECT_EQ(app.config.prompt.state, PROMPT_NONE);
+    for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     EXPECT_EQ(std::string(line->text).rfind("Unable to save the background : ", 0), 0u)
         << line->text;
     // The next press is the next action: the reason gives way to the caption.
@@ -197,7 +198,7 @@ TEST_F(EditorFrameTest, ASaveSaysHowItWentUntilTheNextAction) {
     Click(480 + 44, 8);
     for (int frame = 0; frame < 50; ++frame) {
         PointerFrame(480 + 44, 8, 0);
-        ASSERT_EQ(EditorFrame(0.02f), 1);
+        ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     }
     EXPECT_STREQ(line->text, "Background saved");
 }
@@ -206,21 +207,21 @@ TEST_F(EditorFrameTest, ASaveSaysHowItWentUntilTheNextAction) {
 TEST_F(EditorFrameTest, TheTitleBandMarksUnsavedChangesAndTheHelpListsEveryAction) {
     auto markDrawn = [this] {
         screen.Forget();
-        EditorFrame(0.02f);
+        EditorFrame(app, 0.02f);
         for (const std::vector<Vertex>& list : screen.drawn)
             if (list.size() == 4 && list[0].x == kPanelLeft + kUnsavedMarkX &&
                 list[0].y == kPanelTop + kUnsavedMarkY)
                 return true;
         return false;
     };
-    Editor().SnapshotChannels();
+    app.config.SnapshotChannels();
     EXPECT_FALSE(markDrawn());
-    EditorAnimator()->SetHigh(CONTROL_BGSSZ, 9);
+    app.config.animator->SetHigh(CONTROL_BGSSZ, 9);
     EXPECT_TRUE(markDrawn());
 
     Type(KEY_F1);
     screen.Forget();
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     int lines = 0;
     for (const std::vector<Vertex>& list : screen.drawn)
         if (list[0].x == kHelpLeft + kHelpInset && list[0].y > kHelpTop + kHelpTitleHeight) ++lines;
@@ -241,7 +242,7 @@ TEST_F(EditorFrameTest, ThePanelIsOnThePrimaryMonitorAndTheSceneOnEvery) {
     };
     auto frame = [this] {
         screen.Forget();
-        EXPECT_EQ(EditorFrame(0.02f), 1);
+        EXPECT_EQ(EditorFrame(app, 0.02f), 1);
         Counts counts;
         for (const MonitorView& view : screen.drawnOn) {
             const bool primary = view.monitor.x == 0;

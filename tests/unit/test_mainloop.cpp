@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "editor.h"
 #include "mainloop.h"
 #include "misc.h"
 #include "recording_screen.h"
@@ -43,22 +44,24 @@ int ScriptedPump() {
     if (!pumpResults.empty()) pumpResults.erase(pumpResults.begin());
     return result;
 }
-int RecordLoad(int saverOnly) {
+int RecordLoad(EditorRun&, int saverOnly) {
     events.push_back("load" + std::to_string(saverOnly));
     return 1;
 }
-int FailLoad(int) {
+int FailLoad(EditorRun&, int) {
     events.push_back("load failed");
     return 0;
 }
 std::vector<float> frameSeconds;
-int RecordFrame(float seconds) {
+int RecordFrame(EditorRun&, float seconds) {
     events.push_back("frame");
     frameSeconds.push_back(seconds);
     EXPECT_GE(seconds, 0.0f);
     return frameResult;
 }
-void RecordTeardown() { events.push_back("teardown"); }
+void RecordTeardown(EditorRun&) {
+    events.push_back("teardown");
+}
 
 class MainLoopTest : public SystemFixture {
 protected:
@@ -82,20 +85,21 @@ protected:
 
     LoopScreen screen;
     AppFrameHooks savedHooks;
+    EditorRun app;
 };
 
 TEST_F(MainLoopTest, StatesRunInOrderUntilTheFrameLeaves) {
     frameResult = 1;
-    EXPECT_EQ(MainLoop(0), 1);
+    EXPECT_EQ(MainLoop(app, 0), 1);
     EXPECT_EQ(GetMainState(), STATE_LOAD);
-    EXPECT_EQ(MainLoop(0), 1);
+    EXPECT_EQ(MainLoop(app, 0), 1);
     EXPECT_EQ(GetMainState(), STATE_RUN);
-    EXPECT_EQ(MainLoop(0), 1);
+    EXPECT_EQ(MainLoop(app, 0), 1);
     EXPECT_EQ(GetMainState(), STATE_RUN);
     frameResult = 2;  // treated like leaving
-    EXPECT_EQ(MainLoop(0), 1);
+    EXPECT_EQ(MainLoop(app, 0), 1);
     EXPECT_EQ(GetMainState(), STATE_STOP);
-    EXPECT_EQ(MainLoop(1), 0);
+    EXPECT_EQ(MainLoop(app, 1), 0);
     EXPECT_EQ(GetMainState(), STATE_EXIT);
     // No screensaver state: the editor's load (saver-only flag 0 means the editor).
     EXPECT_EQ(events, (std::vector<std::string>{"load1", "frame", "frame", "teardown"}));
@@ -104,22 +108,22 @@ TEST_F(MainLoopTest, StatesRunInOrderUntilTheFrameLeaves) {
 TEST_F(MainLoopTest, QuitDuringRunStopsInOrder) {
     SetMainState(STATE_RUN);
     pumpResults = {0};
-    EXPECT_EQ(MainLoop(1), 0);
+    EXPECT_EQ(MainLoop(app, 1), 0);
     EXPECT_EQ(events, (std::vector<std::string>{"frame", "teardown"}));
 }
 
 TEST_F(MainLoopTest, QuitDuringLoadEndsAtOnce) {
     SetMainState(STATE_START);
-    EXPECT_EQ(MainLoop(0), 1);
+    EXPECT_EQ(MainLoop(app, 0), 1);
     pumpResults = {0};
-    EXPECT_EQ(MainLoop(1), 1);
+    EXPECT_EQ(MainLoop(app, 1), 1);
     EXPECT_EQ(GetMainState(), STATE_RUN);
     EXPECT_EQ(events, (std::vector<std::string>{"load1"}));
 }
 
 TEST_F(MainLoopTest, FailedLoadStillTearsDown) {
     AppHooks().load = FailLoad;
-    EXPECT_EQ(MainLoop(1), 0);
+    EXPECT_EQ(MainLoop(app, 1), 0);
     EXPECT_EQ(events, (std::vector<std::string>{"load failed", "teardown"}));
 }
 
@@ -128,7 +132,7 @@ TEST_F(MainLoopTest, NotReadyScreenSkipsTheWholeFrame) {
     screen.readiness = {0, 0, 1};
     int32_t frames = FrameCounter();
     frameResult = 0;
-    EXPECT_EQ(MainLoop(0), 1);
+    EXPECT_EQ(MainLoop(app, 0), 1);
     EXPECT_EQ(FrameCounter(), frames + 1);
     EXPECT_EQ(events, (std::vector<std::string>{"frame"}));
     EXPECT_TRUE(screen.readiness.empty());
@@ -137,7 +141,7 @@ TEST_F(MainLoopTest, NotReadyScreenSkipsTheWholeFrame) {
     events.clear();
     screen.readiness = {0};
     pumpResults = {0};
-    EXPECT_EQ(MainLoop(1), 1);
+    EXPECT_EQ(MainLoop(app, 1), 1);
     EXPECT_TRUE(events.empty());
 }
 
@@ -145,14 +149,14 @@ TEST_F(MainLoopTest, TheReadyFrameAfterNotReadyOnesGetsTheWholeElapsedTime) {
     SetMainState(STATE_RUN);
     passMs = 20;
     frameSeconds.clear();
-    ASSERT_EQ(MainLoop(0), 1);
+    ASSERT_EQ(MainLoop(app, 0), 1);
     // Three passes the screen cannot draw, each taking 20 ms, then one it can: the
     // frame covers all four passes, not only its own.
     screen.readiness = {0, 0, 0, 1};
-    ASSERT_EQ(MainLoop(0), 1);
+    ASSERT_EQ(MainLoop(app, 0), 1);
     ASSERT_EQ(frameSeconds.size(), 2u);
     EXPECT_NEAR(frameSeconds[1], 0.080f, 0.0015f);
-    ASSERT_EQ(MainLoop(0), 1);
+    ASSERT_EQ(MainLoop(app, 0), 1);
     EXPECT_NEAR(frameSeconds[2], 0.020f, 0.0015f);
 }
 

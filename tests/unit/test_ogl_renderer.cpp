@@ -183,10 +183,10 @@ TEST(OglRendererOnAPlatform, DrawsAndReadsTheSizeItsPlatformGot) {
     Vertex vertices[12] = {};
     for (int32_t kind = PRIM_POINTS; kind < PRIM_KIND_COUNT; ++kind)
         EXPECT_EQ(screen.DrawPrimitive(kind, vertices, 12, 0), 1) << kind;
-    EXPECT_EQ(screen.quads, 3);
+    EXPECT_EQ(screen.Draws().quads, 3);
     EXPECT_EQ(screen.Present(), 1);
     EXPECT_EQ(screen.framesShown, 1);
-    EXPECT_EQ(screen.quads, 0);
+    EXPECT_EQ(screen.Draws().quads, 0);
 
     EXPECT_EQ(screen.SaveScreenshot("ScrShots/qv.bmp", 0), 1);
     EXPECT_EQ(readSize, (std::vector<GLint>{81, 50}));

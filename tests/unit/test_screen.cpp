@@ -38,8 +38,9 @@ protected:
 };
 
 std::vector<int32_t> Counters(const Screen& screen) {
-    return {screen.points,         screen.lines,        screen.lineStrips, screen.triangles,
-            screen.triangleStrips, screen.triangleFans, screen.quads};
+    const DrawCounts& d = screen.Draws();
+    return {d.points,         d.lines,        d.lineStrips, d.triangles,
+            d.triangleStrips, d.triangleFans, d.quads};
 }
 
 std::vector<std::string> ModeNames(Screen& screen) {
@@ -87,17 +88,15 @@ TEST(ScreenRecords, LayoutIsTheDesigns) {
 
 TEST_F(ScreenList, ConstructionStartsClosedAndActive) {
     RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
-    EXPECT_STREQ(screen->name, "Standard opengl");
-    EXPECT_EQ(screen->kind, SCREEN_OPENGL);
+    EXPECT_STREQ(screen->Name(), "Standard opengl");
+    EXPECT_EQ(screen->Kind(), SCREEN_OPENGL);
     EXPECT_EQ(Counters(*screen), std::vector<int32_t>(7, 0));
-    for (int32_t value : screen->renderStates) EXPECT_EQ(value, 0);
+    for (int32_t state = 0; state < RENDER_STATE_COUNT; ++state)
+        EXPECT_EQ(screen->StoredRenderState(state), 0);
     EXPECT_EQ(screen->modesListed, 0);
-    EXPECT_EQ(screen->modes.Count(), 0);
-    EXPECT_EQ(screen->active, 1);
-    EXPECT_EQ(screen->mode, nullptr);
+    EXPECT_EQ(screen->IsActive(), 1);
     EXPECT_EQ(screen->GetMode(), nullptr);
     EXPECT_EQ(screen->IsFullScreen(), 0);
-    EXPECT_EQ(screen->UnusedHook(), 1);
     EXPECT_EQ(screen->GetTextureList(), nullptr);
     EXPECT_EQ(screen->ModeFirst(), 0);
     EXPECT_EQ(screen->ModeValid(), 0);
@@ -106,15 +105,15 @@ TEST_F(ScreenList, ConstructionStartsClosedAndActive) {
 
 TEST_F(ScreenList, NameIsBoundedToFiftyBytes) {
     RecordingScreen* screen = MakeScreen(std::string(80, 'n').c_str(), SCREEN_D3D);
-    EXPECT_EQ(std::string(screen->name), std::string(49, 'n'));
+    EXPECT_EQ(std::string(screen->Name()), std::string(49, 'n'));
 }
 
 TEST_F(ScreenList, ReleaseAndRestoreFollowActivation) {
     RecordingScreen* screen = MakeScreen("Direct 3d", SCREEN_D3D);
     EXPECT_EQ(screen->Release(), 1);
-    EXPECT_EQ(screen->active, 0);
+    EXPECT_EQ(screen->IsActive(), 0);
     EXPECT_EQ(screen->Restore(), 1);
-    EXPECT_EQ(screen->active, 1);
+    EXPECT_EQ(screen->IsActive(), 1);
 }
 
 // A texture list that notes its RestoreAll / ReleaseAll calls and the screen's `active`
@@ -123,11 +122,11 @@ class NotingTextureList : public TextureList {
 public:
     explicit NotingTextureList(const Screen* owner) : screen(owner) {}
     int RestoreAll() override {
-        noted += "RestoreAll(active " + std::to_string(screen->active) + "); ";
+        noted += "RestoreAll(active " + std::to_string(screen->IsActive()) + "); ";
         return 1;
     }
     int ReleaseAll() override {
-        noted += "ReleaseAll(active " + std::to_string(screen->active) + "); ";
+        noted += "ReleaseAll(active " + std::to_string(screen->IsActive()) + "); ";
         return 1;
     }
     std::string noted;
@@ -144,9 +143,9 @@ TEST_F(ScreenList, ReleaseAndRestoreGoToTheTextureListFirst) {
     NotingTextureList textures(screen);
     screen->textureList = &textures;
     EXPECT_EQ(screen->Release(), 1);
-    EXPECT_EQ(screen->active, 0);
+    EXPECT_EQ(screen->IsActive(), 0);
     EXPECT_EQ(screen->Restore(), 1);
-    EXPECT_EQ(screen->active, 1);
+    EXPECT_EQ(screen->IsActive(), 1);
     EXPECT_EQ(textures.noted, "ReleaseAll(active 1); RestoreAll(active 0); ");
     screen->textureList = nullptr;
 }
@@ -201,7 +200,7 @@ TEST_F(ScreenList, AcceptedPrimitivesAddToTheirCounters) {
     EXPECT_EQ(screen->DrawPrimitive(PRIM_QUADS, vertices, 12, 7), 1);
     EXPECT_EQ(Counters(*screen), (std::vector<int32_t>{5, 3, 1, 3, 3, 4, 3}));
     EXPECT_EQ(screen->DrawPrimitive(PRIM_LINE_STRIP, vertices, 5, 0), 1);
-    EXPECT_EQ(screen->lineStrips, 5);
+    EXPECT_EQ(screen->Draws().lineStrips, 5);
     EXPECT_EQ(screen->Calls(),
               "Draw 0 5 0; Draw 1 6 0; Draw 2 2 0; Draw 3 9 0; Draw 4 5 0; Draw 5 6 0; "
               "Draw 6 12 7; Draw 2 5 0");
@@ -267,16 +266,16 @@ TEST_F(ScreenList, ALinePolygonDrawsOneLineAndACountOfFiveNothing) {
 TEST_F(ScreenList, MinusOneReappliesTheStoredValue) {
     RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
     screen->SetRenderState(RS_BLEND, 2);
-    EXPECT_EQ(screen->renderStates[RS_BLEND], 2);
+    EXPECT_EQ(screen->StoredRenderState(RS_BLEND), 2);
     screen->SetRenderState(RS_BLEND, RENDER_STATE_REAPPLY);
     EXPECT_EQ(screen->lastRenderValue, 2);
-    EXPECT_EQ(screen->renderStates[RS_BLEND], 2);
+    EXPECT_EQ(screen->StoredRenderState(RS_BLEND), 2);
     screen->SetRenderState(RS_DEPTH_WRITE, 1);
     screen->SetRenderState(RS_DEPTH_WRITE, -1);
     EXPECT_EQ(screen->lastRenderValue, 1);
     // State 2 is stored although it has no effect.
     screen->SetRenderState(2, 9);
-    EXPECT_EQ(screen->renderStates[2], 9);
+    EXPECT_EQ(screen->StoredRenderState(2), 9);
     // Nothing stored yet: the initial 0.
     screen->SetRenderState(RS_DEPTH_TEST, -1);
     EXPECT_EQ(screen->lastRenderValue, 0);
@@ -317,7 +316,7 @@ TEST_F(ScreenList, ModesSortByWidthHeightAndBitsKeepingTheOrderOfEqualKeys) {
 TEST_F(ScreenList, SortingAnEmptyOrSingleListKeepsIt) {
     RecordingScreen* screen = MakeScreen("Standard opengl", SCREEN_OPENGL);
     screen->SortModeList();
-    EXPECT_EQ(screen->modes.Count(), 0);
+    EXPECT_EQ(screen->ModeFirst(), 0);
     screen->AddListedMode(512, 384, 16, DISPLAY_FULLSCREEN);
     screen->SortModeList();
     EXPECT_EQ(ModeNames(*screen), (std::vector<std::string>{"512x384x16/1"}));

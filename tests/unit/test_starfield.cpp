@@ -743,7 +743,7 @@ protected:
         ASSERT_EQ(registry.bmp->Save("textures/font8x8.bmp", font, 0, 0, 0), 1);
     }
     void TearDown() override {
-        if (EditorAnimator()) EditorExit();
+        if (app.config.animator) EditorExit(app);
         glb->keyboard = savedKeyboard;
         Settings.backgroundNumber = savedBackground;
         StarFieldTest::TearDown();
@@ -758,22 +758,23 @@ protected:
     int32_t savedBackground = 0;
     // The log and the user's own files in the scratch folder, the shipped data's.
     ScratchLog scratchLog{scratch.Path()};
+    EditorRun app;
 };
 
 TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     // What start-up makes: the star field, registered in the scene list.
     StarField* field = XNEW(StarField);
-    ASSERT_EQ(vx_init(1), 1);
-    ASSERT_NE(EditorAnimator(), nullptr);
+    ASSERT_EQ(vx_init(app, 1), 1);
+    ASSERT_NE(app.config.animator, nullptr);
     EXPECT_EQ(Scenes().Current(), field);
     // The background's values reach the scene before the first frame: 500 stars.
     EXPECT_EQ(field->starCount, 500);
     EXPECT_EQ(field->starCapacity, 600);
     EXPECT_NE(field->starSprite.texture, nullptr);
-    EXPECT_EQ(EditorAnimator()->camera.position[2], -160.0f);
+    EXPECT_EQ(app.config.animator->camera.position[2], -160.0f);
 
     screen.Forget();
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     std::string calls = screen.Calls();
     // The default background has motion blur: the cloud's pass fades the last frame.
     EXPECT_EQ(calls.rfind("BeginScene; SetView null; SetSurface 0; Draw 6 4 0; "
@@ -800,38 +801,38 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     // Frames go on; the animated parameters move.
     float roll = field->rotationZ;
     uint8_t blue = field->backgroundColour[2];
-    for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+    for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     EXPECT_NE(field->rotationZ, roll);
     EXPECT_TRUE(field->backgroundColour[2] != blue || field->rotationZ != roll);
 
     // F9 holds the animation; the stars still move. Held down, it does not flip back
     // every frame.
     keyboard.SetKeyState(KEY_F1 + 8, 1);
-    EditorFrame(0.02f);
-    EXPECT_EQ(AnimationStepping(), 0);
+    EditorFrame(app, 0.02f);
+    EXPECT_EQ(app.run.stepping, 0);
     roll = field->rotationZ;
     float star = field->stars[0].z;
-    for (int frame = 0; frame < 20; ++frame) EditorFrame(0.02f);
+    for (int frame = 0; frame < 20; ++frame) EditorFrame(app, 0.02f);
     keyboard.SetKeyState(KEY_F1 + 8, 0);
-    EXPECT_EQ(AnimationStepping(), 0);
+    EXPECT_EQ(app.run.stepping, 0);
     EXPECT_EQ(field->rotationZ, roll);
     EXPECT_NE(field->stars[0].z, star);
     // Pressed again: it moves on.
     PressF9();
-    EditorFrame(0.02f);
-    EXPECT_EQ(AnimationStepping(), 1);
-    EditorFrame(0.02f);
+    EditorFrame(app, 0.02f);
+    EXPECT_EQ(app.run.stepping, 1);
+    EditorFrame(app, 0.02f);
     EXPECT_NE(field->rotationZ, roll);
 
     // The teardown empties the scene list and frees the textures before the screen goes.
-    EditorExit();
+    EditorExit(app);
     EXPECT_EQ(Scenes().Count(), 0);
-    EXPECT_EQ(EditorAnimator(), nullptr);
+    EXPECT_EQ(app.config.animator, nullptr);
     EXPECT_EQ(textures.Count(), 0);
     EXPECT_EQ(Settings.backgroundNumber, 0);
     // Not running any more: a stray frame draws nothing.
     screen.Forget();
-    EXPECT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(EditorFrame(app, 0.02f), 1);
     EXPECT_EQ(screen.Calls(), "");
 }
 
@@ -839,10 +840,10 @@ TEST_F(SaverFrameTest, TheSceneSavedAtTheLastExitIsChosenAndRemembered) {
     XNEW(StarField);
     OtherScene* other = XNEW(OtherScene, 7);
     Settings.backgroundNumber = 7;
-    ASSERT_EQ(vx_init(1), 1);
+    ASSERT_EQ(vx_init(app, 1), 1);
     EXPECT_EQ(Scenes().Current(), other);
     EXPECT_EQ(other->created, 1);
-    EditorExit();
+    EditorExit(app);
     EXPECT_EQ(Settings.backgroundNumber, 7);
     EXPECT_EQ(Scenes().Count(), 0);
 
@@ -850,25 +851,25 @@ TEST_F(SaverFrameTest, TheSceneSavedAtTheLastExitIsChosenAndRemembered) {
     StarField* field = XNEW(StarField);
     other = XNEW(OtherScene, 8);
     Settings.backgroundNumber = 3;
-    ASSERT_EQ(vx_init(1), 1);
+    ASSERT_EQ(vx_init(app, 1), 1);
     EXPECT_EQ(Scenes().Current(), field);
     EXPECT_EQ(other->created, 0);
     EXPECT_EQ(field->starCount, 500);
-    EditorExit();
+    EditorExit(app);
     EXPECT_EQ(Settings.backgroundNumber, 0);
 }
 
 TEST_F(SaverFrameTest, MissingTexturesDoNotStopTheRun) {
     std::remove("textures/star.bmp");
     StarField* field = XNEW(StarField);
-    ASSERT_EQ(vx_init(1), 1);
+    ASSERT_EQ(vx_init(app, 1), 1);
     // Tolerated: nothing is left to show as an error at the end of the run.
     EXPECT_EQ(PendingError(), "");
     EXPECT_EQ(field->starSprite.texture, nullptr);
     EXPECT_NE(field->tiledStars.texture, nullptr);
-    for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+    for (int frame = 0; frame < 3; ++frame) ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     EXPECT_EQ(PendingError(), "");
-    EditorExit();
+    EditorExit(app);
 }
 
 TEST_F(SaverFrameTest, ALoadedBackgroundStartsFromItsValuesAndStaysInItsRanges) {
@@ -888,8 +889,8 @@ TEST_F(SaverFrameTest, ALoadedBackgroundStartsFromItsValuesAndStaysInItsRanges) 
         ASSERT_EQ(SaveBackground(&saved, BACKGROUND_FILE_NAME), 1);
     }
     StarField* field = XNEW(StarField);
-    ASSERT_EQ(vx_init(1), 1);
-    VxAnimator* animator = EditorAnimator();
+    ASSERT_EQ(vx_init(app, 1), 1);
+    VxAnimator* animator = app.config.animator;
     // The scene has every loaded value before the first frame.
     EXPECT_EQ(field->starCount, 200);
     EXPECT_EQ(field->backgroundColour[0], 77);
@@ -898,12 +899,12 @@ TEST_F(SaverFrameTest, ALoadedBackgroundStartsFromItsValuesAndStaysInItsRanges) 
     VxAnimator file;
     file.SetDefaultBackground();
     ASSERT_EQ(LoadBackground(&file, BACKGROUND_FILE_NAME), 1);
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     // A new transition leaves from the loaded value at full speed: one step away.
     EXPECT_NEAR(animator->Channel(CONTROL_BGSNUMS)->value, 200.0f, 5.0f);
     EXPECT_NEAR(animator->Channel(CONTROL_BGSSZ)->value, 1.5f, 0.05f);
     for (int frame = 0; frame < 400; ++frame) {
-        ASSERT_EQ(EditorFrame(0.02f), 1);
+        ASSERT_EQ(EditorFrame(app, 0.02f), 1);
         for (const SliderTableRow* row = SliderTable; row->id != CONTROL_END; ++row) {
             if (row->storage != CONTROL_SAVED) continue;
             const SliderChannel* now = animator->Channel(row->id);
@@ -939,9 +940,9 @@ TEST_F(SaverFrameTest, ARunStartsFromTheUsersOwnBackgroundElseTheShippedOne) {
     }
     for (int red : {33, 77}) {
         StarField* field = XNEW(StarField);
-        ASSERT_EQ(vx_init(1), 1);
+        ASSERT_EQ(vx_init(app, 1), 1);
         EXPECT_EQ(field->backgroundColour[0], red);
-        EditorExit();
+        EditorExit(app);
         ASSERT_EQ(std::remove(users.c_str()), red == 33 ? 0 : -1);
     }
 }
@@ -962,37 +963,37 @@ TEST_F(SaverFrameTest, ARunsRequestsTakeTheirFileHoldTheStarsScaleTheSpeedAndSho
         saved.SetValue(CONTROL_BGSSZ, 1.5f, 1, 1);
         ASSERT_EQ(SaveBackground(&saved, "asked.qvb"), 1);
     }
-    RunRequests& requests = RequestsOfThisRun();
+    RunRequests& requests = app.requests;
     const RunRequests none = requests;
     requests.showFrameRate = 1;
     requests.starCount = 1234;
     requests.speedFactor = 2.0f;
     std::snprintf(requests.backgroundFile, sizeof requests.backgroundFile, "%s", "asked.qvb");
     StarField* field = XNEW(StarField);
-    const int started = vx_init(1);
+    const int started = vx_init(app, 1);
     requests = none;
     ASSERT_EQ(started, 1);
     EXPECT_EQ(field->backgroundColour[0], 44);
-    EXPECT_EQ(ThisRun().showFrameRate, 1);
-    const SliderChannel* speed = EditorAnimator()->Channel(CONTROL_BGSSZ);
+    EXPECT_EQ(app.run.showFrameRate, 1);
+    const SliderChannel* speed = app.config.animator->Channel(CONTROL_BGSSZ);
     EXPECT_EQ(speed->low, 2.0f);
     EXPECT_EQ(speed->high, 4.0f);
     EXPECT_FLOAT_EQ(field->speedZ, -3.0f);
-    for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+    for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     // Held: the background's ping pong of the count no longer moves it.
     EXPECT_EQ(field->starCount, 1234);
     EXPECT_GE(-field->speedZ, 2.0f);
     EXPECT_LE(-field->speedZ, 4.0f);
-    EditorExit();
+    EditorExit(app);
 
     // A file asked for that cannot be loaded: logged, and the usual one is shown.
     std::snprintf(requests.backgroundFile, sizeof requests.backgroundFile, "%s", "missing.qvb");
     field = XNEW(StarField);
-    const int fellBack = vx_init(1);
+    const int fellBack = vx_init(app, 1);
     requests = none;
     ASSERT_EQ(fellBack, 1);
     EXPECT_EQ(field->backgroundColour[0], 77);
-    EXPECT_EQ(ThisRun().showFrameRate, 0);
+    EXPECT_EQ(app.run.showFrameRate, 0);
     EXPECT_NE(scratchLog.Text().find("WARNING : Unable to load background missing.qvb"),
               std::string::npos)
         << scratchLog.Text();
@@ -1006,20 +1007,20 @@ TEST_F(SaverFrameTest, AStarCountNoFieldCanHaveIsRefusedOnceAndTheRunGoesOn) {
         saved.Channel(CONTROL_BGSNUMS)->value = bad;
         ASSERT_EQ(SaveBackground(&saved, BACKGROUND_FILE_NAME), 1);
         StarField* field = XNEW(StarField);
-        ASSERT_EQ(vx_init(1), 1);
+        ASSERT_EQ(vx_init(app, 1), 1);
         // The channel keeps the built-in default; the other channels are loaded.
         EXPECT_GE(field->starCount, 350) << bad;
         EXPECT_LE(field->starCount, 650) << bad;
         // A bad count pushed every frame is refused, with one warning and no error.
-        EditorAnimator()->SetMode(CONTROL_BGSNUMS, ANIM_NONE);
-        EditorAnimator()->SetValue(CONTROL_BGSNUMS, bad, 1, 0);
+        app.config.animator->SetMode(CONTROL_BGSNUMS, ANIM_NONE);
+        app.config.animator->SetValue(CONTROL_BGSNUMS, bad, 1, 0);
         int32_t kept = field->starCount;
-        for (int frame = 0; frame < 50; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
+        for (int frame = 0; frame < 50; ++frame) ASSERT_EQ(EditorFrame(app, 0.02f), 1);
         EXPECT_EQ(field->starCount, kept);
         EXPECT_EQ(PendingError(), "");
-        EditorAnimator()->SetValue(CONTROL_BGSNUMS, 321.0f, 1, 0);
+        app.config.animator->SetValue(CONTROL_BGSNUMS, 321.0f, 1, 0);
         EXPECT_EQ(field->starCount, 321);
-        EditorExit();
+        EditorExit(app);
     }
     std::string text = scratchLog.Text();
     auto count = [&text](const std::string& what) {
@@ -1037,57 +1038,57 @@ TEST_F(SaverFrameTest, AStarCountNoFieldCanHaveIsRefusedOnceAndTheRunGoesOn) {
 
 TEST_F(SaverFrameTest, EscapeLeavesWhenNothingChanged) {
     XNEW(StarField);
-    ASSERT_EQ(vx_init(1), 1);
+    ASSERT_EQ(vx_init(app, 1), 1);
     // A release alone, and other keys, leave the run going.
     keyboard.AddEvent(KEY_ESCAPE, 0, 0);
     keyboard.AddEvent('x', 1, 0);
-    EXPECT_EQ(EditorFrame(0.02f), 1);
+    EXPECT_EQ(EditorFrame(app, 0.02f), 1);
     EXPECT_EQ(keyboard.HasEvent(), 0);
     // Animation alone is no change: the value moves, nothing asks to be saved.
-    for (int frame = 0; frame < 50; ++frame) ASSERT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_FALSE(Editor().HasUnsavedChanges());
+    for (int frame = 0; frame < 50; ++frame) ASSERT_EQ(EditorFrame(app, 0.02f), 1);
+    EXPECT_FALSE(app.config.HasUnsavedChanges());
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
-    EXPECT_EQ(EditorFrame(0.02f), 0);
+    EXPECT_EQ(EditorFrame(app, 0.02f), 0);
 }
 
 TEST_F(SaverFrameTest, EscapeStaysWhileASavedChannelDiffers) {
     XNEW(StarField);
-    ASSERT_EQ(vx_init(1), 1);
-    VxAnimator* animator = EditorAnimator();
+    ASSERT_EQ(vx_init(app, 1), 1);
+    VxAnimator* animator = app.config.animator;
     ASSERT_NE(animator, nullptr);
-    EXPECT_FALSE(Editor().HasUnsavedChanges());
+    EXPECT_FALSE(app.config.HasUnsavedChanges());
 
     // Controls that are not saved in the background file do not count.
     animator->SetLow(CONTROL_TTIME, 3.0f);
-    EXPECT_FALSE(Editor().HasUnsavedChanges());
+    EXPECT_FALSE(app.config.HasUnsavedChanges());
     // The value of an animated channel moves by itself; that of a still one is the user's.
     animator->SetValue(CONTROL_BGSBCR, 33.0f, 1, 1);
-    EXPECT_FALSE(Editor().HasUnsavedChanges());
+    EXPECT_FALSE(app.config.HasUnsavedChanges());
     animator->SetValue(CONTROL_BGSSX, 4.0f, 1, 1);
-    EXPECT_TRUE(Editor().HasUnsavedChanges());
+    EXPECT_TRUE(app.config.HasUnsavedChanges());
     // Escape asks first; Escape again takes the question back.
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
-    EXPECT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().prompt.state, PROMPT_SHOWN);
+    EXPECT_EQ(EditorFrame(app, 0.02f), 1);
+    EXPECT_EQ(app.config.prompt.state, PROMPT_SHOWN);
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
-    EXPECT_EQ(EditorFrame(0.02f), 1);
-    EXPECT_EQ(Editor().prompt.state, PROMPT_NONE);
+    EXPECT_EQ(EditorFrame(app, 0.02f), 1);
+    EXPECT_EQ(app.config.prompt.state, PROMPT_NONE);
 
-    Editor().SnapshotChannels();
-    EXPECT_FALSE(Editor().HasUnsavedChanges());
+    app.config.SnapshotChannels();
+    EXPECT_FALSE(app.config.HasUnsavedChanges());
     // A random hold length is drawn anew each time; its range is what was set.
     SliderChannel* c = animator->Channel(CONTROL_BGSBCR);
     ASSERT_EQ(c->delayRandom, 1);
     c->delay += 1.0f;
-    EXPECT_FALSE(Editor().HasUnsavedChanges());
+    EXPECT_FALSE(app.config.HasUnsavedChanges());
     c->delayHigh += 1.0f;
-    EXPECT_TRUE(Editor().HasUnsavedChanges());
-    Editor().SnapshotChannels();
+    EXPECT_TRUE(app.config.HasUnsavedChanges());
+    app.config.SnapshotChannels();
     animator->SetMode(CONTROL_BGSBCR, ANIM_NONE);
-    EXPECT_TRUE(Editor().HasUnsavedChanges());
-    Editor().SnapshotChannels();
+    EXPECT_TRUE(app.config.HasUnsavedChanges());
+    app.config.SnapshotChannels();
     keyboard.AddEvent(KEY_ESCAPE, 1, 0);
-    EXPECT_EQ(EditorFrame(0.02f), 0);
+    EXPECT_EQ(EditorFrame(app, 0.02f), 0);
 }
 
 // The first drawn list that starts at (x, y); null when none does.
@@ -1102,14 +1103,14 @@ const std::vector<Vertex>* DrawnAt(const CapturingScreen& screen, float x, float
 // each again.
 TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnAfterTheSceneAndTheIntro) {
     XNEW(StarField);
-    ASSERT_EQ(vx_init(1), 1);
+    ASSERT_EQ(vx_init(app, 1), 1);
     auto sceneLists = [] { return size_t(2 + 1 + INTRO_SPRITE_COUNT); };
     for (int press = 1; press <= 2; ++press) {
         for (int key : {int('f'), int('u'), KEY_F1 + 0, KEY_F1 + 4}) keyboard.AddEvent(key, 1, 0);
         keyboard.AddEvent('f', 0, 0);  // a release toggles nothing
         screen.Forget();
-        ASSERT_EQ(EditorFrame(0.02f), 1);
-        EXPECT_EQ(EditorInfoLine()->sliderInfoDisplay, press == 1);
+        ASSERT_EQ(EditorFrame(app, 0.02f), 1);
+        EXPECT_EQ(app.config.captions.sliderInfoDisplay, press == 1);
         if (press == 2) {
             EXPECT_EQ(screen.drawn.size(), sceneLists());
             break;
@@ -1126,28 +1127,28 @@ TEST_F(SaverFrameTest, KeysToggleTheOverlaysDrawnAfterTheSceneAndTheIntro) {
         EXPECT_NE(DrawnAt(screen, 1, 1), nullptr);          // the frame rate
         EXPECT_FLOAT_EQ(screen.drawn.back().back().y, 88);  // the statistics' last line
     }
-    EditorExit();
-    EXPECT_EQ(EditorFont()->loaded, 0);
+    EditorExit(app);
+    EXPECT_EQ(app.config.textFont.loaded, 0);
 }
 
 TEST_F(SaverFrameTest, WithoutItsFontTheRunGoesOnWithoutTextAndWithoutItsAtlasItStops) {
     WriteWholeFile("textures/font8x8.bmp", "BM broken");
     XNEW(StarField);
-    ASSERT_EQ(vx_init(1), 1);
+    ASSERT_EQ(vx_init(app, 1), 1);
     EXPECT_EQ(PendingError(), "");
     keyboard.AddEvent(KEY_F1, 1, 0);
     screen.Forget();
-    ASSERT_EQ(EditorFrame(0.02f), 1);
+    ASSERT_EQ(EditorFrame(app, 0.02f), 1);
     // The help box and its outline, and no glyph.
     EXPECT_EQ(screen.drawn.size(), size_t(2 + 1 + INTRO_SPRITE_COUNT + 2));
-    EditorExit();
+    EditorExit(app);
 
     std::remove("textures/nd.fxt");
     XNEW(StarField);
-    EXPECT_EQ(vx_init(1), 0);
+    EXPECT_EQ(vx_init(app, 1), 0);
     // What the end of the run shows in its error box.
     EXPECT_EQ(PendingError(), "FXT - Unable to open \"./textures/nd.fxt\"");
-    EditorExit();
+    EditorExit(app);
     EXPECT_EQ(textures.Count(), 0);
 }
 
@@ -1267,11 +1268,11 @@ public:
 };
 
 std::vector<float> depthsAtTeardown;
-void TeardownKeepingDepths() {
+void TeardownKeepingDepths(EditorRun& app) {
     const StarField* field = static_cast<StarField*>(Scenes().Current());
     depthsAtTeardown.clear();
     for (int32_t i = 0; i < field->starCount; ++i) depthsAtTeardown.push_back(field->stars[i].z);
-    EditorExit();
+    EditorExit(app);
 }
 
 TEST_F(SaverFrameTest, FiftyStepsASecondAtTheDisplaysPaceAndNoneWhileItIsOff) {
@@ -1312,7 +1313,7 @@ TEST_F(SaverFrameTest, FiftyStepsASecondAtTheDisplaysPaceAndNoneWhileItIsOff) {
         XNEW(StarField);
         StartFramePacing(&paced, {0.0, 0});
         SetMainState(STATE_START);
-        EXPECT_EQ(MainLoop(1), 0);
+        EXPECT_EQ(MainLoop(app, 1), 0);
         StopFramePacing();
         DisplayPowerChanged(1);
         AppHooks() = savedHooks;
@@ -1325,7 +1326,7 @@ TEST_F(SaverFrameTest, FiftyStepsASecondAtTheDisplaysPaceAndNoneWhileItIsOff) {
         const size_t at = log.rfind("INIT : Frame pacing : ");
         ASSERT_NE(at, std::string::npos);
         EXPECT_EQ(log.substr(at + 22, log.find('\n', at) - at - 22), c.pacing) << log;
-        const FrameFigures figures = ThisRun().figures;
+        const FrameFigures figures = app.run.figures;
         // The quit is seen at the end of a frame: a long frame may run past it.
         const double late = c.draw > 1.0 / c.refreshHz ? 2.0 * c.draw : 0.0;
         EXPECT_NEAR(figures.steps, c.steps, 1 + late / STEP_SECONDS);
@@ -1341,9 +1342,9 @@ TEST_F(SaverFrameTest, FiftyStepsASecondAtTheDisplaysPaceAndNoneWhileItIsOff) {
         const std::vector<float> depths = depthsAtTeardown;
         std::srand(7);
         XNEW(StarField);
-        ASSERT_EQ(vx_init(1), 1);
-        for (long step = 0; step < figures.steps; ++step) ASSERT_EQ(EditorFrame(0.02f), 1);
-        TeardownKeepingDepths();
+        ASSERT_EQ(vx_init(app, 1), 1);
+        for (long step = 0; step < figures.steps; ++step) ASSERT_EQ(EditorFrame(app, 0.02f), 1);
+        TeardownKeepingDepths(app);
         EXPECT_EQ(depths, depthsAtTeardown);
     }
 }

@@ -37,20 +37,20 @@ TEST_F(D3dScreenTest, LongCallsAreDrawnInBatchesOf120) {
         triangles.push_back(MakeVertex(left, 140, 1, kRed));
     }
     ASSERT_EQ(screen->DrawPrimitive(PRIM_TRIANGLES, triangles.data(), 240, 0), 1);
-    EXPECT_EQ(screen->triangles, 80);
+    EXPECT_EQ(screen->Draws().triangles, 80);
     // Two quads in one call: two fans.
     Vertex quads[8];
     QuadVertices(quads, 10, 200, 60, 250, 1, kGreen);
     QuadVertices(quads + 4, 100, 200, 150, 250, 1, kGreen);
     ASSERT_EQ(screen->DrawPrimitive(PRIM_QUADS, quads, 8, 0), 1);
-    EXPECT_EQ(screen->quads, 2);
+    EXPECT_EQ(screen->Draws().quads, 2);
     // A strip of 124 vertices along a band: the batch ends after 120 vertices, so the
     // two triangles between vertices 118 and 121 are missing.
     std::vector<Vertex> strip;
     for (int i = 0; i < 124; ++i)
         strip.push_back(MakeVertex(float(i / 2) * 10, i % 2 ? 400.f : 350.f, 1, kWhite));
     ASSERT_EQ(screen->DrawPrimitive(PRIM_TRIANGLE_STRIP, strip.data(), 124, 0), 1);
-    EXPECT_EQ(screen->triangleStrips, 118 + 2);
+    EXPECT_EQ(screen->Draws().triangleStrips, 118 + 2);
     ReadFrame();
     EXPECT_COLOUR(AtVirtual(2, 102), kRed, 0);
     EXPECT_COLOUR(AtVirtual(634, 102), kRed, 0);
@@ -84,7 +84,7 @@ TEST_F(D3dScreenTest, RefusedBatchesReportAndEarlierBatchesStayDrawn) {
     quads.push_back(six[0]);
     quads.push_back(six[1]);
     EXPECT_EQ(screen->DrawPrimitive(PRIM_QUADS, quads.data(), 122, 0), 0);
-    EXPECT_EQ(screen->quads, 30);
+    EXPECT_EQ(screen->Draws().quads, 30);
     ReadFrame();
     EXPECT_COLOUR(AtVirtual(585, 310), kGreen, 0);
     EXPECT_COLOUR(AtVirtual(150, 150), kNavyColour, 0);
@@ -139,10 +139,10 @@ TEST_F(D3dScreenTest, SurfacesAreRemadeFromTheKeptPictures) {
     EXPECT_EQ(made->surface, firstSurface);
     // Losing the activation drops the surface; regaining it makes it again.
     screen->messageHandler.HandleMessage(sglb->mainWindow, WM_ACTIVATEAPP, 0, 0);
-    EXPECT_EQ(screen->active, 0);
+    EXPECT_EQ(screen->IsActive(), 0);
     EXPECT_EQ(made->surface, nullptr);
     screen->messageHandler.HandleMessage(sglb->mainWindow, WM_ACTIVATEAPP, 1, 0);
-    EXPECT_EQ(screen->active, 1);
+    EXPECT_EQ(screen->IsActive(), 1);
     ASSERT_NE(made->surface, nullptr);
     const Rgba black = {0, 0, 0, 255};
     StartFrame(black);

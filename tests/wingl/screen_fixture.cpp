@@ -86,8 +86,9 @@ std::string PendingError() {
 }
 
 std::vector<int32_t> Counters(const Screen& screen) {
-    return {screen.points,         screen.lines,        screen.lineStrips, screen.triangles,
-            screen.triangleStrips, screen.triangleFans, screen.quads};
+    const DrawCounts& d = screen.Draws();
+    return {d.points,         d.lines,        d.lineStrips, d.triangles,
+            d.triangleStrips, d.triangleFans, d.quads};
 }
 
 Colour AlphaBlend(Colour source, int alpha, Colour destination) {

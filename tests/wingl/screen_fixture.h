@@ -133,8 +133,8 @@ protected:
     // The pixel under a point of the virtual 640 x 480 screen (y downward), scaled to
     // the mode.
     Colour AtVirtual(float x, float y) const { return frame.AtVirtual(x, y); }
-    int Width() const { return screen && screen->mode ? screen->mode->width : 0; }
-    int Height() const { return screen && screen->mode ? screen->mode->height : 0; }
+    int Width() const { return screen && screen->GetMode() ? screen->GetMode()->width : 0; }
+    int Height() const { return screen && screen->GetMode() ? screen->GetMode()->height : 0; }
 
     void StartFrame(const Rgba& background) { ::StartFrame(screen, background); }
     int DrawOverlayQuad(float left, float top, float right, float bottom, Colour colour,

@@ -277,13 +277,13 @@ TEST_F(OglTextureTest, TexturesOutliveALossOfActivation) {
 
     // Deactivated: minimised and released; the OpenGL textures stay.
     screen->messageHandler.HandleMessage(sglb->mainWindow, WM_ACTIVATEAPP, 0, 0);
-    EXPECT_EQ(screen->active, 0);
+    EXPECT_EQ(screen->IsActive(), 0);
     EXPECT_TRUE(IsIconic(window));
     EXPECT_EQ(screen->GetTextureList()->First(), surface.texture);
     // Activated again: restored to the mode's size, and the same texture draws.
     screen->messageHandler.HandleMessage(sglb->mainWindow, WM_ACTIVATEAPP, 1, 0);
     PumpMessages();
-    EXPECT_EQ(screen->active, 1);
+    EXPECT_EQ(screen->IsActive(), 1);
     EXPECT_FALSE(IsIconic(window));
     RECT client = {};
     GetClientRect(window, &client);

@@ -79,7 +79,7 @@ TEST_F(OglTextTest, SixtyCharactersAreSixtyQuadsAndTheLastTenAreDrawnToo) {
     std::string text;
     for (int i = 0; i < 60; ++i) text += char('A' + i % 26);
     ASSERT_EQ(font.DrawText(text.c_str(), 20, 200), 1);
-    EXPECT_EQ(screen->quads, 60);
+    EXPECT_EQ(screen->Draws().quads, 60);
     ReadFrame();
     for (int i = 0; i < 60; ++i) EXPECT_GE(Agreement(text[size_t(i)], 20 + 9 * i, 200), 62) << i;
 }
