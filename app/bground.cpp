@@ -427,12 +427,11 @@ float FadeOfFrame(float fade, float steps) {
 
 // What a frame of that fade adds of the backdrop: the layer piles up under the blur to
 // its own brightness over 1 - fade, so a frame shorter than a step (keeping more) adds
-// less, and the backdrop is as bright at any higher frame rate. A longer frame adds no
-// more than a step's worth: more at once saturates a 16-bit target and washes out the
-// tiled layer.
+// less and a longer one (keeping less) more, as its steps would have added one by one:
+// the backdrop is as bright at any frame rate.
 float BackdropShareOfFrame(float blur, float fade) {
     if (!(blur > 0.0f && blur < 1.0f) || fade == blur) return 1.0f;
-    return std::fmin((1.0f - fade) / (1.0f - blur), 1.0f);
+    return (1.0f - fade) / (1.0f - blur);
 }
 
 // A step that turns the camera this far (degrees) is a jump (a looping channel starting

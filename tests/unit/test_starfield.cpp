@@ -531,11 +531,11 @@ TEST_F(StarFieldTest, FramesBetweenStepsPlaceStarsAndCameraAndKeepTheTrailsInSec
         FrameTime time;
         float z, cameraX;
         uint8_t kept;  // the backdrop's fading alpha: 0.5 per step of the frame's time
-        uint8_t red;   // what the frame adds of the backdrop: 80 a step, less for a part
+        uint8_t red;   // what the frame adds of the backdrop: 80 a step, as its steps would
     } cases[] = {
         {{1.0f, 1.0f}, 20.0f, 6.0f, 128, 80},
         {{0.25f, 1.0f}, 23.75f, 3.0f, 128, 80},
-        {{0.5f, 2.0f}, 22.5f, 4.0f, 64, 80},
+        {{0.5f, 2.0f}, 22.5f, 4.0f, 64, 120},
         {{0.0f, 0.5f}, 25.0f, 2.0f, 180, 46},
     };
     for (const Case& c : cases) {
