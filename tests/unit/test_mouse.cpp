@@ -96,30 +96,25 @@ protected:
         platform.showCursor = FakeCursor::Show;
     }
 
-    // Besides the pointer's actions (PointerAction): the application's activation
-    // (value: gained) and a change of the display.
+    // Besides the pointer's actions: the application's activation (value: gained) and a
+    // display change.
     enum { ACTIVATION = 100, DISPLAY_CHANGE = 101 };
 
     // An event through the dispatch to the run's mouse; whether it was taken. A pointer
     // event's value is the buttons held.
     static bool Send(int32_t kind, int32_t value = 0) {
-        SysEvent event = {};
-        event.window = kWindow;
-        if (kind == ACTIVATION) {
-            event.type = SE_ACTIVATE;
-            event.value = value;
-            event.value2 = ACTIVATE_APPLICATION;
-        } else if (kind == DISPLAY_CHANGE) {
-            event.type = SE_DISPLAY_CHANGE;
-        } else {
-            event.type = SE_POINTER;
-            event.value = kind;
-            event.flags = value | POINTER_ON_SCREEN | POINTER_WINDOW_AT;
-            event.x = FakeCursor::x;
-            event.y = FakeCursor::y;
-            event.windowX = FakeCursor::originX;
-            event.windowY = FakeCursor::originY;
-        }
+        SysEvent event = {SE_POINTER,
+                          kind,
+                          0,
+                          value | POINTER_ON_SCREEN | POINTER_WINDOW_AT,
+                          FakeCursor::x,
+                          FakeCursor::y,
+                          FakeCursor::originX,
+                          FakeCursor::originY,
+                          kWindow};
+        if (kind == ACTIVATION)
+            event = {SE_ACTIVATE, value, ACTIVATE_APPLICATION, 0, 0, 0, 0, 0, kWindow};
+        if (kind == DISPLAY_CHANGE) event = {SE_DISPLAY_CHANGE, 0, 0, 0, 0, 0, 0, 0, kWindow};
         int32_t answer = 1;
         bool taken = DispatchSysEvent(event, &answer);
         EXPECT_EQ(answer, 0);
