@@ -225,17 +225,6 @@ void AskToClose(Display* x, Window window) {
     XSync(x, False);
 }
 
-// Pixels of the rectangle whose channels are all 200 or more: the overlay's text.
-int WhitePixels(const Picture& picture, int x0, int y0, int width, int height) {
-    int white = 0;
-    for (int y = y0; y < y0 + height; ++y)
-        for (int x = x0; x < x0 + width; ++x) {
-            const uint8_t* p = picture.At(x, y);
-            white += p[0] >= 200 && p[1] >= 200 && p[2] >= 200;
-        }
-    return white;
-}
-
 // XScreenSaver's standard options through the module, each run that draws in its own window
 // closed as a window manager would; what is refused or cannot be used, with its message.
 TEST(Module, TheStandardOptionsOfXScreenSaversModules) {
@@ -318,9 +307,10 @@ TEST(Module, TheStandardOptionsOfXScreenSaversModules) {
         EXPECT_TRUE(placedX == left && placedY == top) << placedX << "," << placedY;
         // The overlay's two lines at the bottom left, over a box that hides the cloud.
         if (c.overlay != ANY) {
-            EXPECT_EQ(WaitFor([&] { return WhitePixels(Grab(x, own), 4, 456, 108, 20) >= 40; },
-                              c.overlay == SHOWN ? 10.0 : 1.0),
-                      c.overlay == SHOWN);
+            EXPECT_EQ(
+                WaitFor([&] { return CountScene(Grab(x, own), 4, 456, 108, 20).starPixels >= 40; },
+                        c.overlay == SHOWN ? 10.0 : 1.0),
+                c.overlay == SHOWN);
         }
         EXPECT_NE(said().find(c.said), std::string::npos) << said();
         AskToClose(x, own);
