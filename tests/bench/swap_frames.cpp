@@ -1,10 +1,6 @@
-// CPU per frame of any OpenGL program on X that shows its frames with glXSwapBuffers or
-// eglSwapBuffers (XScreenSaver's GL modules, since 6.0): preloaded (LD_PRELOAD), it
-// counts the swaps; after
-// SWAP_WARM of them it reads the process's CPU time (every thread, the software
-// rasteriser's too) and the wall clock, again SWAP_FRAMES swaps later, prints them as
-// module_frames does and ends the process.
-//
+// CPU per frame of an X OpenGL program (XScreenSaver's GL modules swap with GLX or EGL):
+// preloaded, it reads the process's CPU time and the wall clock after SWAP_WARM swaps and
+// SWAP_FRAMES swaps later, prints them as module_frames does and ends the process.
 //   LD_PRELOAD=build/bench/tests/bench/libswap_frames.so SWAP_FRAMES=500 SWAP_WARM=100
 //       /usr/libexec/xscreensaver/glmatrix -root
 #include <dlfcn.h>
@@ -27,7 +23,6 @@ int Setting(const char* name, int fallback) {
     return text && std::atoi(text) > 0 ? std::atoi(text) : fallback;
 }
 
-// Called after each swap.
 void CountSwap() {
     static const int frames = Setting("SWAP_FRAMES", 500), warm = Setting("SWAP_WARM", 100);
     static int counted;

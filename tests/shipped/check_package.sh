@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The Debian package as lintian sees it: no error. Its spelling notes stay: they name the
-# program's own texts.
+# The Debian package as lintian sees it: no error (its spelling notes name the program's texts).
 # Usage: check_package.sh PACKAGE.deb
 set -uo pipefail
 report=$(lintian --tag-display-limit 0 "$1" 2>&1)

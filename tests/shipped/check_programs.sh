@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The programs as they ship: no path of the source tree (so none of the build machine)
-# in them, stack-protector checks and fortified calls in their code, and an ELF module's
-# relocations all made at load (BIND_NOW).
+# The programs as they ship: no source-tree path in them, stack-protector checks and
+# fortified calls in their code, and an ELF module bound at load (BIND_NOW).
 # Usage: check_programs.sh SOURCE_DIR OBJDUMP PROGRAM...
 set -uo pipefail
 source_dir=$1

@@ -12,37 +12,20 @@
 namespace {
 
 SysEvent KeyOf(int32_t code, int32_t character, int32_t flags) {
-    SysEvent event = {};
-    event.type = SE_KEY;
-    event.value = code;
-    event.value2 = character;
-    event.flags = flags;
-    return event;
+    return {SE_KEY, code, character, flags, 0, 0, 0, 0, 0};
 }
 
 class KeyboardTest : public ::testing::Test {
 protected:
-    void SetUp() override { sides = 0; }
-
     // A key event as the platform hands it: the modifier sides held go with every key.
-    static void Send(Keyboard& keyboard, int code, bool down, int character = 0) {
+    void Send(int code, bool down, int character = 0) {
         keyboard.HandleKeyEvent(KeyOf(code, character, (down ? KEYFLAG_DOWN : 0) | sides));
     }
-    static void Press(Keyboard& keyboard, int code, int character = 0) {
-        Send(keyboard, code, true, character);
-    }
-    static void Release(Keyboard& keyboard, int code, int character = 0) {
-        Send(keyboard, code, false, character);
-    }
+    void Press(int code, int character = 0) { Send(code, true, character); }
+    void Release(int code, int character = 0) { Send(code, false, character); }
     // A modifier side: the event names the generic key and carries the sides.
-    static void PressSide(Keyboard& keyboard, int generic, int32_t side) {
-        sides |= side;
-        Send(keyboard, generic, true);
-    }
-    static void ReleaseSide(Keyboard& keyboard, int generic, int32_t side) {
-        sides &= ~side;
-        Send(keyboard, generic, false);
-    }
+    void PressSide(int generic, int32_t side) { sides |= side, Send(generic, true); }
+    void ReleaseSide(int generic, int32_t side) { sides &= ~side, Send(generic, false); }
 
     static std::vector<KeyEvent> TakeEvents(Keyboard& keyboard) {
         std::vector<KeyEvent> taken;
@@ -51,11 +34,10 @@ protected:
         return taken;
     }
 
-    static int32_t sides;
     TestSystem system;
+    Keyboard keyboard;
+    int32_t sides = 0;
 };
-
-int32_t KeyboardTest::sides;
 
 TEST_F(KeyboardTest, KeyEventsReachTheRunsKeyboardAlone) {
     SysEvent event = KeyOf(KEY_F12, 0, KEYFLAG_DOWN);
@@ -69,22 +51,21 @@ TEST_F(KeyboardTest, KeyEventsReachTheRunsKeyboardAlone) {
 }
 
 TEST_F(KeyboardTest, WasPressedTellsANewPressOnlyOnce) {
-    Keyboard keyboard;
     // Asked while held: 3, then 1 while still held, 0 after the release.
-    Press(keyboard, KEY_F12);
+    Press(KEY_F12);
     EXPECT_EQ(keyboard.KeysDown(), 1);
     EXPECT_EQ(keyboard.WasPressed(KEY_F12), 3);
     EXPECT_EQ(keyboard.WasPressed(KEY_F12), 1);
-    Press(keyboard, KEY_F12);  // auto-repeat is no new press
+    Press(KEY_F12);  // auto-repeat is no new press
     EXPECT_EQ(keyboard.WasPressed(KEY_F12), 1);
     EXPECT_EQ(keyboard.KeysDown(), 1);
-    Release(keyboard, KEY_F12);
+    Release(KEY_F12);
     EXPECT_EQ(keyboard.KeysDown(), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_F12), 0);
 
     // Nobody asked while it was held: the press is still told after the release, once.
-    Press(keyboard, KEY_F12);
-    Release(keyboard, KEY_F12);
+    Press(KEY_F12);
+    Release(KEY_F12);
     EXPECT_EQ(keyboard.WasPressed(KEY_F12), 2);
     EXPECT_EQ(keyboard.WasPressed(KEY_F12), 0);
 
@@ -98,11 +79,10 @@ TEST_F(KeyboardTest, WasPressedTellsANewPressOnlyOnce) {
 }
 
 TEST_F(KeyboardTest, LettersTypeInTheirCaseAndHoldTheirUpperCaseCode) {
-    Keyboard keyboard;
-    Press(keyboard, 'A', 'a');
+    Press('A', 'a');
     EXPECT_EQ(keyboard.WasPressed('A'), 3);
     EXPECT_EQ(keyboard.WasPressed('a'), 0);
-    Release(keyboard, 'A', 'a');
+    Release('A', 'a');
     EXPECT_EQ(keyboard.WasPressed('A'), 0);
     std::vector<KeyEvent> events = TakeEvents(keyboard);
     // The character stands in for the key-code event.
@@ -113,9 +93,9 @@ TEST_F(KeyboardTest, LettersTypeInTheirCaseAndHoldTheirUpperCaseCode) {
     EXPECT_EQ(events[1].flags, 0);
 
     // With left Shift held the character is upper case and carries the Shift bit.
-    PressSide(keyboard, KEY_SHIFT, KEYFLAG_LEFT_SHIFT);
+    PressSide(KEY_SHIFT, KEYFLAG_LEFT_SHIFT);
     TakeEvents(keyboard);
-    Press(keyboard, 'A', 'A');
+    Press('A', 'A');
     events = TakeEvents(keyboard);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].code, 'A');
@@ -124,9 +104,8 @@ TEST_F(KeyboardTest, LettersTypeInTheirCaseAndHoldTheirUpperCaseCode) {
 }
 
 TEST_F(KeyboardTest, EventsCarryTheHeldModifierSides) {
-    Keyboard keyboard;
     sides = KEYFLAG_RIGHT_CTRL | KEYFLAG_LEFT_ALT | KEYFLAG_RIGHT_SHIFT;
-    Press(keyboard, KEY_LEFT);
+    Press(KEY_LEFT);
     std::vector<KeyEvent> events = TakeEvents(keyboard);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].code, KEY_LEFT);
@@ -142,8 +121,7 @@ TEST_F(KeyboardTest, EventsCarryTheHeldModifierSides) {
 }
 
 TEST_F(KeyboardTest, ModifierSidesDriveTheGenericCode) {
-    Keyboard keyboard;
-    PressSide(keyboard, KEY_SHIFT, KEYFLAG_LEFT_SHIFT);
+    PressSide(KEY_SHIFT, KEYFLAG_LEFT_SHIFT);
     EXPECT_NE(keyboard.WasPressed(KEY_SHIFT), 0);
     EXPECT_NE(keyboard.WasPressed(KEY_LEFT_SHIFT), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_RIGHT_SHIFT), 0);
@@ -154,7 +132,7 @@ TEST_F(KeyboardTest, ModifierSidesDriveTheGenericCode) {
     EXPECT_EQ(events[1].code, KEY_LEFT_SHIFT);
     EXPECT_EQ(events[1].flags, KEYFLAG_DOWN | KEYFLAG_LEFT_SHIFT);
 
-    ReleaseSide(keyboard, KEY_SHIFT, KEYFLAG_LEFT_SHIFT);
+    ReleaseSide(KEY_SHIFT, KEYFLAG_LEFT_SHIFT);
     EXPECT_EQ(keyboard.WasPressed(KEY_SHIFT), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_LEFT_SHIFT), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_RIGHT_SHIFT), 0);
@@ -168,26 +146,25 @@ TEST_F(KeyboardTest, ModifierSidesDriveTheGenericCode) {
     for (const KeyEvent& event : events) EXPECT_EQ(event.flags & KEYFLAG_DOWN, 0);
 
     // Right Ctrl alone.
-    PressSide(keyboard, KEY_CTRL, KEYFLAG_RIGHT_CTRL);
+    PressSide(KEY_CTRL, KEYFLAG_RIGHT_CTRL);
     EXPECT_NE(keyboard.WasPressed(KEY_CTRL), 0);
     EXPECT_NE(keyboard.WasPressed(KEY_RIGHT_CTRL), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_LEFT_CTRL), 0);
-    ReleaseSide(keyboard, KEY_CTRL, KEYFLAG_RIGHT_CTRL);
+    ReleaseSide(KEY_CTRL, KEYFLAG_RIGHT_CTRL);
     EXPECT_EQ(keyboard.WasPressed(KEY_CTRL), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_RIGHT_CTRL), 0);
     EXPECT_EQ(keyboard.KeysDown(), 0);
 }
 
 TEST_F(KeyboardTest, OverlappingModifierSidesLeaveNoKeyStuck) {
-    Keyboard keyboard;
-    PressSide(keyboard, KEY_ALT, KEYFLAG_LEFT_ALT);
-    PressSide(keyboard, KEY_ALT, KEYFLAG_RIGHT_ALT);
+    PressSide(KEY_ALT, KEYFLAG_LEFT_ALT);
+    PressSide(KEY_ALT, KEYFLAG_RIGHT_ALT);
     // Right Alt goes up while left Alt is still held: Alt stays held.
-    ReleaseSide(keyboard, KEY_ALT, KEYFLAG_RIGHT_ALT);
+    ReleaseSide(KEY_ALT, KEYFLAG_RIGHT_ALT);
     EXPECT_NE(keyboard.WasPressed(KEY_ALT), 0);
     EXPECT_NE(keyboard.WasPressed(KEY_LEFT_ALT), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_RIGHT_ALT), 0);
-    ReleaseSide(keyboard, KEY_ALT, KEYFLAG_LEFT_ALT);
+    ReleaseSide(KEY_ALT, KEYFLAG_LEFT_ALT);
     EXPECT_EQ(keyboard.WasPressed(KEY_ALT), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_LEFT_ALT), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_RIGHT_ALT), 0);
@@ -195,10 +172,10 @@ TEST_F(KeyboardTest, OverlappingModifierSidesLeaveNoKeyStuck) {
 
     // A release while the platform still shows both sides held cannot tell which went
     // up: everything is released rather than left stuck.
-    PressSide(keyboard, KEY_CTRL, KEYFLAG_LEFT_CTRL);
-    PressSide(keyboard, KEY_CTRL, KEYFLAG_RIGHT_CTRL);
+    PressSide(KEY_CTRL, KEYFLAG_LEFT_CTRL);
+    PressSide(KEY_CTRL, KEYFLAG_RIGHT_CTRL);
     TakeEvents(keyboard);
-    Send(keyboard, KEY_CTRL, false);
+    Send(KEY_CTRL, false);
     EXPECT_EQ(keyboard.WasPressed(KEY_CTRL), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_LEFT_CTRL), 0);
     EXPECT_EQ(keyboard.WasPressed(KEY_RIGHT_CTRL), 0);
@@ -211,11 +188,10 @@ TEST_F(KeyboardTest, OverlappingModifierSidesLeaveNoKeyStuck) {
 }
 
 TEST_F(KeyboardTest, RingKeepsTheFirst128Events) {
-    Keyboard keyboard;
     for (int code = 1; code <= 128; ++code) EXPECT_EQ(keyboard.AddEvent(code, 1, 0), 1) << code;
     EXPECT_EQ(keyboard.AddEvent(129, 1, 0), 0);
     // Through a key event as well.
-    Press(keyboard, KEY_F1);
+    Press(KEY_F1);
     std::vector<KeyEvent> events = TakeEvents(keyboard);
     ASSERT_EQ(events.size(), 128u);
     for (int i = 0; i < 128; ++i) EXPECT_EQ(events[i].code, i + 1);
@@ -237,9 +213,8 @@ TEST_F(KeyboardTest, RingKeepsTheFirst128Events) {
 }
 
 TEST_F(KeyboardTest, ResetEmptiesTheRingAndTheStatesSeparately) {
-    Keyboard keyboard;
-    Press(keyboard, KEY_F1 + 1);
-    Press(keyboard, KEY_F1 + 2);
+    Press(KEY_F1 + 1);
+    Press(KEY_F1 + 2);
     keyboard.Reset(RESET_EVENTS);
     EXPECT_FALSE(keyboard.HasEvent());
     EXPECT_EQ(keyboard.KeysDown(), 2);
@@ -252,12 +227,11 @@ TEST_F(KeyboardTest, ResetEmptiesTheRingAndTheStatesSeparately) {
 }
 
 TEST_F(KeyboardTest, AKeyWithoutCodeOrCharacterMakesNoEventNorState) {
-    Keyboard keyboard;
-    Press(keyboard, 0);
+    Press(0);
     EXPECT_FALSE(keyboard.HasEvent());
     EXPECT_EQ(keyboard.KeysDown(), 0);
     // A character alone is an event, and no state.
-    Press(keyboard, 0, 0xE9);
+    Press(0, 0xE9);
     std::vector<KeyEvent> events = TakeEvents(keyboard);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].code, 0xE9);
@@ -265,7 +239,6 @@ TEST_F(KeyboardTest, AKeyWithoutCodeOrCharacterMakesNoEventNorState) {
 }
 
 TEST_F(KeyboardTest, CodesOutsideTheStateTableAreRefused) {
-    Keyboard keyboard;
     keyboard.SetKeyState(KEY_CODE_COUNT, 1);
     keyboard.SetKeyState(-5, 1);
     keyboard.SetKeyState(0, 1);

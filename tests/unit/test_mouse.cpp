@@ -94,32 +94,28 @@ protected:
         platform.setCursorPosition = FakeCursor::SetPosition;
         platform.unclipCursor = FakeCursor::Unclip;
         platform.showCursor = FakeCursor::Show;
+        glb->mouse = &mouse;
     }
 
-    // Besides the pointer's actions (PointerAction): the application's activation
-    // (value: gained) and a change of the display.
+    // Besides the pointer's actions: the application's activation (value: gained) and a
+    // display change.
     enum { ACTIVATION = 100, DISPLAY_CHANGE = 101 };
 
     // An event through the dispatch to the run's mouse; whether it was taken. A pointer
     // event's value is the buttons held.
     static bool Send(int32_t kind, int32_t value = 0) {
-        SysEvent event = {};
-        event.window = kWindow;
-        if (kind == ACTIVATION) {
-            event.type = SE_ACTIVATE;
-            event.value = value;
-            event.value2 = ACTIVATE_APPLICATION;
-        } else if (kind == DISPLAY_CHANGE) {
-            event.type = SE_DISPLAY_CHANGE;
-        } else {
-            event.type = SE_POINTER;
-            event.value = kind;
-            event.flags = value | POINTER_ON_SCREEN | POINTER_WINDOW_AT;
-            event.x = FakeCursor::x;
-            event.y = FakeCursor::y;
-            event.windowX = FakeCursor::originX;
-            event.windowY = FakeCursor::originY;
-        }
+        SysEvent event = {SE_POINTER,
+                          kind,
+                          0,
+                          value | POINTER_ON_SCREEN | POINTER_WINDOW_AT,
+                          FakeCursor::x,
+                          FakeCursor::y,
+                          FakeCursor::originX,
+                          FakeCursor::originY,
+                          kWindow};
+        if (kind == ACTIVATION)
+            event = {SE_ACTIVATE, value, ACTIVATE_APPLICATION, 0, 0, 0, 0, 0, kWindow};
+        if (kind == DISPLAY_CHANGE) event = {SE_DISPLAY_CHANGE, 0, 0, 0, 0, 0, 0, 0, kWindow};
         int32_t answer = 1;
         bool taken = DispatchSysEvent(event, &answer);
         EXPECT_EQ(answer, 0);
@@ -139,11 +135,10 @@ protected:
     }
 
     TestSystem system;
+    Mouse mouse;
 };
 
 TEST_F(MouseTest, RelativeModeSumsTheMovementAndRecentresTheCursor) {
-    Mouse mouse;
-    glb->mouse = &mouse;
     mouse.SetRelativeMode(1);
     MoveTo(330, 235);
     EXPECT_EQ(FakeCursor::x, MOUSE_CENTRE_X);
@@ -183,8 +178,6 @@ TEST_F(MouseTest, RelativeModeSumsTheMovementAndRecentresTheCursor) {
 }
 
 TEST_F(MouseTest, AbsoluteModeFollowsTheCursorOverTheClientArea) {
-    Mouse mouse;
-    glb->mouse = &mouse;
     int32_t x, y, buttons;
     mouse.GetPosition(&x, &y, &buttons);
     EXPECT_EQ(x, 320);
@@ -210,8 +203,6 @@ TEST_F(MouseTest, AbsoluteModeFollowsTheCursorOverTheClientArea) {
 }
 
 TEST_F(MouseTest, ButtonEdgesComeOnceInTheEvents) {
-    Mouse mouse;
-    glb->mouse = &mouse;
     mouse.SetMovementCallback(RecordMovement);
     Send(POINTER_LEFT_DOWN, MOUSE_LEFT);
     Send(POINTER_MOVE, MOUSE_LEFT);
@@ -243,8 +234,6 @@ TEST_F(MouseTest, ButtonEdgesComeOnceInTheEvents) {
 }
 
 TEST_F(MouseTest, RingKeepsTheFirst64EventsAndTheWordKeepsDroppedEdges) {
-    Mouse mouse;
-    glb->mouse = &mouse;
     mouse.SetRelativeMode(1);
     for (int i = 1; i <= 64; ++i) MoveTo(MOUSE_CENTRE_X + i, MOUSE_CENTRE_Y);
     // The 65th is dropped; its went-down edge stays in the word until asked.
@@ -273,8 +262,6 @@ TEST_F(MouseTest, RingKeepsTheFirst64EventsAndTheWordKeepsDroppedEdges) {
 }
 
 TEST_F(MouseTest, ActivationRecentresAndSkipsTheMoveItCauses) {
-    Mouse mouse;
-    glb->mouse = &mouse;
     mouse.SetRelativeMode(1);
     FakeCursor::x = 400;
     Send(POINTER_MOVE);
@@ -363,13 +350,9 @@ TEST_F(MouseTest, TheRunsMouseTakesItsEventsAlone) {
     const int32_t kinds[] = {POINTER_LEFT_UP,    POINTER_LEFT_DOWN, POINTER_RIGHT_UP,
                              POINTER_RIGHT_DOWN, POINTER_MOVE,      ACTIVATION,
                              DISPLAY_CHANGE};
-    for (int32_t kind : kinds) EXPECT_FALSE(Send(kind)) << kind;
-    Mouse* mouse = XNEW(Mouse);
-    glb->mouse = mouse;
     for (int32_t kind : kinds) EXPECT_TRUE(Send(kind)) << kind;
     EXPECT_FALSE(Send(POINTER_MIDDLE_DOWN, MOUSE_MIDDLE));
     EXPECT_FALSE(Send(POINTER_MIDDLE_UP));
-    XDELETE(mouse);
     glb->mouse = nullptr;
     for (int32_t kind : kinds) EXPECT_FALSE(Send(kind)) << kind;
 }
@@ -378,8 +361,6 @@ TEST_F(MouseTest, TheRunsMouseTakesItsEventsAlone) {
 TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenAStepEitherWayAfterTheGrace) {
     FakeClock clock;
     FakeSaverHost host;
-    Mouse mouse;
-    glb->mouse = &mouse;
     mouse.SetRelativeMode(1);
     struct Case {
         int32_t dx, dy;
@@ -398,16 +379,14 @@ TEST_F(MouseTest, SaverEndsOnMovementOfMoreThanTenAStepEitherWayAfterTheGrace) {
         SaverState state;
         state.mode = SAVER_RUN;
         state.movementThreshold = SAVER_MOVEMENT_THRESHOLD;
-        SysEvent created = {SE_CREATE, 0, 0, 0, 0, 0, 0, 0, kWindow};
         int32_t answer;
-        state.HandleEvent(created, &answer);
+        state.HandleEvent({SE_CREATE, 0, 0, 0, 0, 0, 0, 0, kWindow}, &answer);
         FakeClock::Advance(c.after);
         MoveTo(MOUSE_CENTRE_X + c.dx, MOUSE_CENTRE_Y + c.dy);
         state.CheckMouseMovement(c.seconds);
         EXPECT_EQ(FakeSaverHost::closes.size(), c.ends ? 1u : 0u)
             << c.dx << "," << c.dy << " after " << c.after;
     }
-    glb->mouse = nullptr;
 }
 
 }  // namespace

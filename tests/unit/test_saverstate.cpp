@@ -57,11 +57,10 @@ protected:
         state.movementThreshold = SAVER_MOVEMENT_THRESHOLD;
         Send(SE_CREATE);
     }
-    // An event to window 7; the answer the window procedure would give.
+    // An event to window 7, taken; the answer the window procedure would give.
     int32_t Send(int32_t type, int32_t value = 0, int32_t value2 = 0, int32_t flags = 0) {
-        SysEvent event = {type, value, value2, flags, 0, 0, 0, 0, 7};
         int32_t answer = -1;
-        EXPECT_TRUE(state.HandleEvent(event, &answer)) << type;
+        EXPECT_TRUE(state.HandleEvent({type, value, value2, flags, 0, 0, 0, 0, 7}, &answer));
         return answer;
     }
     void RequestAndCloseAfter(uint32_t milliseconds) {
@@ -91,12 +90,11 @@ TEST_F(SaverCloseTest, KeysExceptF12AndButtonsRequestClose) {
     Send(SE_ACTIVATE, 1, ACTIVATE_WINDOW);  // gaining activation is no reason
     Send(SE_POINTER, POINTER_MOVE);         // nor is a move (the mouse's movement is)
     EXPECT_EQ(FakeSaverHost::closes.size(), 6u);
-    // Key releases and button releases are not the saver's.
+    // Key and button releases are not the saver's.
     int32_t answer;
-    SysEvent release = {SE_WINDOW_KEY, 'A', 0, 0, 0, 0, 0, 0, 7};
-    EXPECT_FALSE(state.HandleEvent(release, &answer));
-    SysEvent up = {SE_POINTER, POINTER_LEFT_UP, 0, 0, 0, 0, 0, 0, 7};
-    EXPECT_FALSE(state.HandleEvent(up, &answer));
+    for (SysEvent up : {SysEvent{SE_WINDOW_KEY, 'A', 0, 0, 0, 0, 0, 0, 7},
+                        SysEvent{SE_POINTER, POINTER_LEFT_UP, 0, 0, 0, 0, 0, 0, 7}})
+        EXPECT_FALSE(state.HandleEvent(up, &answer));
     EXPECT_EQ(FakeSaverHost::closes.size(), 6u);
 }
 

@@ -240,23 +240,19 @@ TEST_F(SettingsDialog, OkRefusesWhatItCannotReadAndKeepsTheEarlierSteps) {
     EXPECT_EQ(AcceptSettingsChoices(&renderers, &resolutions, &priorities, &settings), 0);
 }
 
-// The frame rate: what the settings hold preselects its entry (a value not offered is
-// "Match the display"); OK writes the entry chosen, and keeps a value outside 1..1000
-// (an older version's word) while the display is matched.
+// The stored frame rate preselects its entry (one not offered: "Match the display"); OK
+// writes the one chosen, and keeps a value outside 1..1000 (an older version's) if matched.
 TEST_F(SettingsDialog, FrameRateChoiceFollowsAndWritesTheSettings) {
     const struct Case {
         int32_t stored;
         const char* shown;
         int32_t chosen, written;
-    } cases[] = {
-        {0, "Match the display", 0, 0},
-        {60, "60", 1, 60},
-        {30, "30", 1, 60},
-        {0, "Match the display", 2, 30},
-        {144, "Match the display", 0, 0},
-        {0x5EED1234, "Match the display", 0, 0x5EED1234},
-        {-5, "Match the display", 1, 60},
-    };
+    } cases[] = {{0, "Match the display", 0, 0},
+                 {60, "60", 1, 60},
+                 {30, "30", 2, 30},
+                 {144, "Match the display", 0, 0},
+                 {0x5EED1234, "Match the display", 0, 0x5EED1234},
+                 {-5, "Match the display", 1, 60}};
     ListedChoices frameRates;
     for (const Case& c : cases) {
         settings.frameRate = c.stored;

@@ -470,27 +470,18 @@ TEST_F(ShippedData, EditorLayoutLoadsEverySliderAndPicture) {
 // cycles) is read whole on the info line's one line; every scene slider's knob can be
 // dragged at once in the shipped background, its markers a good way apart; and the
 // panel has no button that does nothing visible (the scene arrows: there is one scene).
-namespace {
-
-// The editor on the shipped layout and background.
-void LoadShippedEditor(VxConfig& config, VxAnimator& animator) {
+TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
+    CurrentTestScreen current;
     const std::string previous = CurrentDirectory();
     ASSERT_TRUE(Platform().setCurrentDirectory(DataPath("").c_str()));
+    VxAnimator animator;
+    VxConfig config;
     config.animator = &animator;
     const int loaded = config.LoadGuiConfig(480, 0, 160, 480);
     const int background = LoadBackground(&animator, "BGround.qvb");
     Platform().setCurrentDirectory(previous.c_str());
     ASSERT_EQ(loaded, 1) << PendingError();
     ASSERT_EQ(background, 1) << PendingError();
-}
-
-}  // namespace
-
-TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
-    CurrentTestScreen current;
-    VxAnimator animator;
-    VxConfig config;
-    ASSERT_NO_FATAL_FAILURE(LoadShippedEditor(config, animator));
 
     InfoLine line;
     line.Setup(nullptr, 0, 466, 480, 13);
@@ -527,18 +518,12 @@ TEST_F(ShippedData, EditorLayoutCaptionsFitAndEverySliderCanBeDragged) {
         }
     }
     EXPECT_GT(captions, 40);
-    config.layout.Free();
-}
 
-// The shipped sliders for turn, speed, flow and star size are narrower than what a
-// background may hold: values outside them stay through loading, the editor's frames
-// over every page with the animation running, and saving, while no slider is moved.
-TEST_F(ShippedData, ValuesOutsideTheSlidersRangesStayThroughTheEditor) {
-    CurrentTestScreen current;
+    // The shipped sliders of turn, speed, flow and star size are narrower than what a
+    // background may hold: such values stay through frames and saving while no slider moves.
     ScratchDirectory scratch;
-    VxAnimator animator;
-    VxConfig config;
-    ASSERT_NO_FATAL_FAILURE(LoadShippedEditor(config, animator));
+    StarField field;  // the scene whose values the pages show
+    Scenes().First();
     const struct {
         int32_t id;
         float low, high, value;
@@ -552,9 +537,6 @@ TEST_F(ShippedData, ValuesOutsideTheSlidersRangesStayThroughTheEditor) {
         animator.SetLow(channel.id, channel.low);
         animator.SetValue(channel.id, channel.value, VALUE_STORED, VALUE_TO_SCENE);
     }
-    ASSERT_EQ(SaveBackground(&animator, "wide.qvb"), 1) << PendingError();
-
-    ASSERT_EQ(LoadBackground(&animator, "wide.qvb"), 1) << PendingError();
     config.StartController();
     // The pointer passes over every slider of both pages, no button held.
     for (int frame = 0; frame < 200; ++frame) {

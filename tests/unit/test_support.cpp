@@ -169,35 +169,22 @@ void FakeSleep(uint32_t milliseconds) {
 }  // namespace
 
 std::vector<std::string> FakeSaverHost::closes;
-int FakeSaverHost::passwordChecks;
-int FakeSaverHost::passwordAnswer;
+int FakeSaverHost::passwordChecks, FakeSaverHost::passwordAnswer;
 WindowHandle FakeSaverHost::foreground;
 
 namespace {
 
-int NoCursor(int32_t*, int32_t*) {
-    return 0;
-}
-void RecordClose(WindowHandle window) {
-    FakeSaverHost::closes.push_back(std::to_string(window) + ":close");
-}
-void NoWindowCall(WindowHandle) {}
-WindowHandle Foreground() {
-    return FakeSaverHost::foreground;
-}
-int CheckPassword(WindowHandle) {
-    ++FakeSaverHost::passwordChecks;
-    return FakeSaverHost::passwordAnswer;
-}
-WindowHandle NoPreview() {
-    return 0;
-}
-void NoTopMost(WindowHandle, int) {}
-void NoRunningFlag(int, int32_t*) {}
-void NoPriority(int) {}
-
-ScreensaverHost fakeHost = {NoCursor,     RecordClose, NoWindowCall, Foreground,    CheckPassword,
-                            NoWindowCall, NoPreview,   NoTopMost,    NoRunningFlag, NoPriority};
+ScreensaverHost fakeHost = {
+    [](int32_t*, int32_t*) { return 0; },
+    [](WindowHandle window) { FakeSaverHost::closes.push_back(std::to_string(window) + ":close"); },
+    [](WindowHandle) {},
+    [] { return FakeSaverHost::foreground; },
+    [](WindowHandle) { return ++FakeSaverHost::passwordChecks, FakeSaverHost::passwordAnswer; },
+    [](WindowHandle) {},
+    []() -> WindowHandle { return 0; },
+    [](WindowHandle, int) {},
+    [](int, int32_t*) {},
+    [](int) {}};
 
 }  // namespace
 

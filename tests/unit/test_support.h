@@ -69,9 +69,8 @@ class FakeSaverHost {
 public:
     FakeSaverHost();
     ~FakeSaverHost();
-    static std::vector<std::string> closes;  // "window:close" per request
-    static int passwordChecks;
-    static int passwordAnswer;  // 1 at the start
+    static std::vector<std::string> closes;     // "window:close" per request
+    static int passwordChecks, passwordAnswer;  // answers 1 at the start
     static WindowHandle foreground;
 
 private:

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The box watcher on a display that a test script starts: a box left open on the
-# Xephyr of a two-monitor display is closed and noted, and the run fails for it.
+# A box left open on a test script's display (the two-monitor Xephyr) fails the run.
 set -uo pipefail
 BUILD_DIR=$(mktemp -d)
 source "$(dirname "$0")/../../scripts/wine-env.sh"
