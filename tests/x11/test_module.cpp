@@ -28,18 +28,21 @@ const char* const kModule = NOVADRIFT_MODULE;
 class ModuleRun {
 public:
     ModuleRun(const PrivateDisplay& display, std::vector<std::string> options,
-              const std::string& extraVariable = "") {
+              const std::string& extraVariable = "",
+              std::shared_ptr<TempDirectory> home = std::make_shared<TempDirectory>())
+        : folder(std::move(home)) {
         options.insert(options.begin(), kModule);
         std::vector<std::string> environment = {"DISPLAY=" + display.Name(),
-                                                "XDG_CONFIG_HOME=" + folder.Path(),
+                                                "XDG_CONFIG_HOME=" + folder->Path(),
                                                 "HOME=/nonexistent", "PATH=/usr/bin:/bin"};
         if (!extraVariable.empty()) environment.push_back(extraVariable);
-        child = std::make_unique<Child>(options, environment, folder.Path() + "/out.txt",
-                                        folder.Path() + "/errors.txt");
+        child = std::make_unique<Child>(options, environment, folder->Path() + "/out.txt",
+                                        folder->Path() + "/errors.txt");
     }
 
-    std::string Log() const { return ReadFileText(folder.Path() + "/novadrift/Novadrift.log"); }
-    std::string Errors() const { return ReadFileText(folder.Path() + "/errors.txt"); }
+    std::string Log() const { return ReadFileText(folder->Path() + "/novadrift/Novadrift.log"); }
+    std::string Errors() const { return ReadFileText(folder->Path() + "/errors.txt"); }
+    const std::shared_ptr<TempDirectory>& Home() const { return folder; }
     Child& Process() { return *child; }
 
     // SIGTERM: the run ends in order within 0.5 s, with status 0, nothing from the
@@ -65,7 +68,7 @@ public:
     }
 
 private:
-    TempDirectory folder;
+    std::shared_ptr<TempDirectory> folder;
     std::unique_ptr<Child> child;
 };
 
@@ -112,6 +115,19 @@ TEST(Module, OnTheRootWindowStarsAndCloudFillEveryQuadrant) {
     SavePng(picture, DocsPicture("module-root.png"));
     ASSERT_TRUE(drawn) << run.Errors() << run.Log();
     run.EndWithSigterm();
+    // A second run with the same settings leaves their file as it was.
+    const std::string settings = run.Home()->Path() + "/novadrift/novadrift.cfg";
+    struct stat written = {}, after = {};
+    ASSERT_EQ(stat(settings.c_str(), &written), 0);
+    std::remove((run.Home()->Path() + "/novadrift/Novadrift.log").c_str());
+    ModuleRun again(display, {"-root"}, "", run.Home());
+    ASSERT_TRUE(
+        WaitFor([&] { return again.Log().find("Entering main loop") != std::string::npos; }, 60.0));
+    again.EndWithSigterm();
+    ASSERT_EQ(stat(settings.c_str(), &after), 0);
+    EXPECT_TRUE(after.st_mtim.tv_sec == written.st_mtim.tv_sec &&
+                after.st_mtim.tv_nsec == written.st_mtim.tv_nsec);
+    EXPECT_NE(again.Log().find("Settings unchanged"), std::string::npos);
 }
 
 TEST(Module, AGivenWindowOnlyAtItsSizeAsItChangesAndNothingWhileUnmappedOrCovered) {
