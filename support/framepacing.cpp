@@ -14,16 +14,21 @@ const double kUnknownRefreshHz = 60.0;
 // presented every n-th refresh; the presents can wait at most this many refreshes.
 const double kSyncRatioTolerance = 0.05;
 const int32_t kSyncIntervalMax = 4;
-// The pace is judged over a number of passes, after the first ones (which load the
-// scene), and judged again after it changed. Synced presents that come faster than three
-// quarters of the pace have no sync behind them (a remote session, a virtual display);
-// ones that wait more than three refreshes wait for a slower clock than the display's
-// (Xvfb's, under Wine, ticks about four times a second). Frames that take a tenth longer
-// than the pace (a machine that cannot draw that fast) take the slower pace they keep:
-// every n-th refresh in sync, so the frames stay even, or the rate they reach by the timer.
+// The pace is judged first over 12 frames after the first 4, which shows at once that
+// synced presents do not really wait: ones that come faster than three quarters of the
+// pace have no sync behind them (a remote session, a virtual display), and ones that wait
+// more than three refreshes wait for a slower clock than the display's (Xvfb's, under
+// Wine, ticks about four times a second). It is judged again over a second of frames, a
+// few times, from a second on, when the driver has warmed up: frames that take a tenth
+// longer than the pace (a machine that cannot draw that fast) take the slower pace they
+// keep, every n-th refresh in sync, so the frames stay even, or the rate they reach by
+// the timer.
 const int32_t kJudgeSkip = 4;
-const int32_t kJudgePasses = 12;
-const int32_t kJudgementsMax = 3;
+const int32_t kJudgePassesMin = 12;
+const double kJudgeAfterSeconds = 1.0;
+const double kJudgeSettleSeconds = 0.25;
+const double kJudgeSeconds = 1.0;
+const int32_t kJudgementsMax = 5;
 const double kSyncCheckShare = 0.75;
 const double kSyncCheckSlowest = 3.0;
 const double kSlowerShare = 1.1;
@@ -35,10 +40,14 @@ struct Pacing {
     int32_t interval = 0;  // of the refreshes presented, while in sync
     int bySync = 0;
     double deadline = 0.0;  // when the next frame is due, in TimerSeconds
-    int32_t passes = 0;     // since the pace was last chosen
     int32_t judgements = 0;
-    double judgeStart = 0.0;
-    double waited = 0.0;  // by the timer since judgeStart
+    // The frames judged next: from when they may start, when they started (-1 before
+    // either), how many, and how long the timer waited of their time.
+    double judgeFrom = -1.0;
+    double judgeStart = -1.0;
+    int32_t passes = 0;
+    int32_t skipped = 0;
+    double waited = 0.0;
     Screen* screen = nullptr;
 };
 
@@ -58,8 +67,8 @@ void PaceByTimer(double hz) {
 }
 
 // The frames of a judgement took `slower` times the pace, `busy` of it outside the
-// timer's waits: the pace they keep.
-bool Rejudge(double slower, double busy) {
+// timer's waits: the pace they keep (only whether the sync is real, `syncOnly`).
+bool Rejudge(double slower, double busy, bool syncOnly) {
     if (pacing.bySync) {
         // Presents that do not wait, or wait for another clock, tell nothing of the
         // drawing: the timer takes the wished pace and judges it anew.
@@ -68,7 +77,7 @@ bool Rejudge(double slower, double busy) {
         } else if (slower > kSyncCheckSlowest) {
             pacing.screen->SyncToDisplay(0);
             PaceByTimer(pacing.wished);
-        } else if (slower > kSlowerShare) {
+        } else if (!syncOnly && slower > kSlowerShare) {
             const int32_t interval = int32_t(std::ceil(pacing.interval * slower - 0.1));
             if (interval > kSyncIntervalMax || !pacing.screen->SyncToDisplay(interval)) {
                 PaceByTimer(pacing.hz / slower);
@@ -81,27 +90,33 @@ bool Rejudge(double slower, double busy) {
         }
         return true;
     }
-    if (busy <= kSlowerShare) return false;
+    if (syncOnly || busy <= kSlowerShare) return false;
     PaceByTimer(pacing.hz / slower);
     return true;
 }
 
 void JudgePace() {
     if (pacing.judgements >= kJudgementsMax) return;
-    ++pacing.passes;
-    if (pacing.passes == kJudgeSkip) {
-        pacing.judgeStart = TimerSeconds();
+    const double now = TimerSeconds();
+    const bool early = pacing.judgements == 0;
+    if (pacing.judgeStart < 0.0) {
+        if (pacing.judgeFrom < 0.0)
+            pacing.judgeFrom = now + (early                    ? 0.0
+                                      : pacing.judgements == 1 ? kJudgeAfterSeconds
+                                                               : kJudgeSettleSeconds);
+        if (now < pacing.judgeFrom || (early && ++pacing.skipped <= kJudgeSkip)) return;
+        pacing.judgeStart = now;
+        pacing.passes = 0;
         pacing.waited = 0.0;
-    }
-    if (pacing.passes != kJudgeSkip + kJudgePasses) return;
-    const double took = TimerSeconds() - pacing.judgeStart;
-    const double expected = kJudgePasses / pacing.hz;
-    ++pacing.judgements;
-    if (!Rejudge(took / expected, (took - pacing.waited) / expected)) {
-        pacing.judgements = kJudgementsMax;
         return;
     }
-    pacing.passes = 0;
+    ++pacing.passes;
+    const double took = now - pacing.judgeStart;
+    if (pacing.passes < kJudgePassesMin || (!early && took < kJudgeSeconds)) return;
+    const double expected = pacing.passes / pacing.hz;
+    ++pacing.judgements;
+    pacing.judgeFrom = pacing.judgeStart = -1.0;
+    if (!Rejudge(took / expected, (took - pacing.waited) / expected, early)) return;
     // The rate the drawing keeps by the timer is final: judged again, it would only
     // follow the noise.
     if (!pacing.bySync && pacing.hz < pacing.wished) pacing.judgements = kJudgementsMax;
@@ -139,7 +154,12 @@ int FramePacingBySync() {
 }
 
 void PaceFrame() {
-    if (pacing.hz <= 0.0 || !FramesCanBeSeen()) return;
+    if (pacing.hz <= 0.0) return;
+    if (!FramesCanBeSeen()) {
+        // Time without frames tells nothing of the drawing.
+        pacing.judgeFrom = pacing.judgeStart = -1.0;
+        return;
+    }
     JudgePace();
     if (pacing.bySync) return;
     const double period = 1.0 / pacing.hz;
