@@ -15,8 +15,8 @@ const double kUnknownRefreshHz = 60.0;
 const double kSyncRatioTolerance = 0.05;
 const int32_t kSyncIntervalMax = 4;
 // The pace is judged first over 12 frames after the first 4, which shows at once that
-// synced presents do not really wait: ones that come faster than three quarters of the
-// pace have no sync behind them (a remote session, a virtual display), and ones that wait
+// synced presents do not really wait: ones that come a tenth faster than the pace have
+// no sync behind them (a remote session, a virtual display), and ones that wait
 // more than three refreshes wait for a slower clock than the display's (Xvfb's, under
 // Wine, ticks about four times a second). It is judged again over a second of frames, a
 // few times, from a second on, when the driver has warmed up: frames that take a tenth
@@ -29,7 +29,7 @@ const double kJudgeAfterSeconds = 1.0;
 const double kJudgeSettleSeconds = 0.25;
 const double kJudgeSeconds = 1.0;
 const int32_t kJudgementsMax = 5;
-const double kSyncCheckShare = 0.75;
+const double kSyncCheckShare = 0.9;
 const double kSyncCheckSlowest = 3.0;
 const double kSlowerShare = 1.1;
 
