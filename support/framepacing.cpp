@@ -42,11 +42,11 @@ struct Pacing {
     double deadline = 0.0;  // when the next frame is due, in TimerSeconds
     int32_t judgements = 0;
     // The frames judged next: from when they may start, when they started (-1 before
-    // either), how many, and how long the timer waited of their time.
+    // either), how many (before the first judgement starts: how many it skipped), and
+    // how long the timer waited of their time.
     double judgeFrom = -1.0;
     double judgeStart = -1.0;
     int32_t passes = 0;
-    int32_t skipped = 0;
     double waited = 0.0;
     Screen* screen = nullptr;
 };
@@ -104,7 +104,7 @@ void JudgePace() {
             pacing.judgeFrom = now + (early                    ? 0.0
                                       : pacing.judgements == 1 ? kJudgeAfterSeconds
                                                                : kJudgeSettleSeconds);
-        if (now < pacing.judgeFrom || (early && ++pacing.skipped <= kJudgeSkip)) return;
+        if (now < pacing.judgeFrom || (early && ++pacing.passes <= kJudgeSkip)) return;
         pacing.judgeStart = now;
         pacing.passes = 0;
         pacing.waited = 0.0;

@@ -80,6 +80,7 @@ D3dScreen::D3dScreen()
       renderTarget(nullptr),
       frontSurface(nullptr),
       syncInterval(1),
+      refreshHz(60),
       lastCopy(0.0),
       deviceGuid(),
       driverGuid(),
@@ -512,6 +513,8 @@ int D3dScreen::IsReady() {
 
 int D3dScreen::SyncToDisplay(int32_t interval) {
     syncInterval = interval >= 1 && interval <= 4 ? interval : 0;
+    DWORD hz = 0;
+    refreshHz = directDraw && directDraw->GetMonitorFrequency(&hz) == DD_OK && hz >= 2 ? hz : 60;
     return directDraw && syncInterval ? 1 : 0;
 }
 
@@ -531,11 +534,9 @@ int D3dScreen::Present() {
     // Blanks that passed while the frame was drawn count, so a frame that took longer
     // than a refresh does not wait the whole interval again.
     if (!framework->fullScreen && syncInterval > 0) {
-        DWORD hz = 0;
-        if (directDraw->GetMonitorFrequency(&hz) != DD_OK || hz < 2) hz = 60;
         directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
-        for (int32_t wait = 1; wait < syncInterval && (TimerSeconds() - lastCopy) * hz < wait + 0.5;
-             ++wait)
+        for (int32_t wait = 1;
+             wait < syncInterval && (TimerSeconds() - lastCopy) * refreshHz < wait + 0.5; ++wait)
             directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
         lastCopy = TimerSeconds();
     }

@@ -161,6 +161,7 @@ public:
     IDirectDrawSurface7* frontSurface;
     // Presents wait for every syncInterval-th refresh (1 until told); 0: they do not wait.
     int32_t syncInterval;
+    DWORD refreshHz;  // the display's, as SyncToDisplay found it (60 when it cannot tell)
     double lastCopy;  // when a window's copy was last made, in TimerSeconds
     // The chosen device; all zero while none is chosen.
     GUID deviceGuid;
