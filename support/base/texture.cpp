@@ -19,14 +19,15 @@ TextureList* CurrentTextureList() {
 // ---------------------------------------------------------------------------------------
 // CSurface
 
-int CSurface::SetTexture(const Bitmap* image) {
+int CSurface::SetTexture(const Bitmap* image, int32_t options) {
     textureMode = SURFACE_TEXTURED;
     if (texture) {
+        texture->options = options;
         texture->CreateFromImage(image);
         return 1;
     }
     TextureList* list = CurrentTextureList();
-    texture = list ? list->CreateFromImage(image, 0, 0) : nullptr;
+    texture = list ? list->CreateFromImage(image, 0, options) : nullptr;
     if (!texture) return SetErrorText("CSurface::SetTexture failed");
     return 1;
 }
@@ -151,7 +152,9 @@ int Texture::TakeImage(const Bitmap* source) {
 // ---------------------------------------------------------------------------------------
 // TextureList
 
-TextureList::TextureList() : count(0), first(nullptr) { std::strcpy(directory, "."); }
+TextureList::TextureList() : count(0), first(nullptr) {
+    std::strcpy(directory, ".");
+}
 
 TextureList::~TextureList() {}
 

@@ -23,9 +23,8 @@ enum TextureOptions {
 };
 
 // Surface texture modes and blend modes (the render-state values they are given as).
-// SURFACE_FADE_ADD darkens the frame by the vertices' alpha (a texture drawn with it is
-// one without alpha) and adds the source's colour: a fade and an additive layer in one
-// pass.
+// SURFACE_FADE_ADD darkens the frame by the source's alpha (the texture's times the
+// vertices') and adds the source's colour: a fade and an additive layer in one pass.
 enum SurfaceTextureMode { SURFACE_UNTEXTURED = 1, SURFACE_TEXTURED = 2 };
 enum SurfaceBlendMode {
     SURFACE_OPAQUE = 0,
@@ -38,9 +37,9 @@ class CSurface {
 public:
     CSurface() : textureMode(SURFACE_UNTEXTURED), blendMode(SURFACE_OPAQUE), texture(nullptr) {}
 
-    // A texture of the current screen from an image; a surface that has one gets it
-    // re-made from the image.
-    int SetTexture(const Bitmap* image);
+    // A texture of the current screen from an image, with TextureOptions; a surface
+    // that has one gets it re-made from the image.
+    int SetTexture(const Bitmap* image, int32_t options = 0);
     // A texture of the current screen from a picture file.
     int LoadTexture(const char* fileName);
     void SetBlendMode(int32_t mode) { blendMode = mode; }
@@ -89,8 +88,8 @@ public:
     // The device half: make the device texture from `image` / drop it.
     virtual int Upload() = 0;
     virtual void ReleaseDeviceTexture() = 0;
-    // The layout the device takes an image of 24 or 32 bits in. This one, OpenGL's: 24
-    // bits as red, green, blue bytes; 32 bits as red, green, blue, alpha bytes.
+    // The layout the device takes an image of 24 or 32 bits in. This one: 24 bits as
+    // red, green, blue bytes; 32 bits as red, green, blue, alpha bytes.
     virtual void UploadLayout(int32_t bits, PixelFormat* layout) const;
 };
 

@@ -75,7 +75,8 @@ typedef void GLvoid;
 #define GL_TEXTURE_WRAP_T 0x2803
 #define GL_TEXTURE_MIN_FILTER 0x2801
 #define GL_TEXTURE_MAG_FILTER 0x2800
-#define GL_CLAMP 0x2900
+#define GL_CLAMP_TO_EDGE 0x812F
+#define GL_BGRA_EXT 0x80E1
 #define GL_REPEAT 0x2901
 #define GL_NEAREST 0x2600
 #define GL_LINEAR 0x2601
@@ -83,7 +84,6 @@ typedef void GLvoid;
 #define GL_RGB 0x1907
 #define GL_RGBA 0x1908
 #define GL_RGB8 0x8051
-#define GL_RGBA8 0x8058
 
 // Multitexture (ARB_multitexture) and the texture combiners (texture_env_combine).
 #define GL_TEXTURE0_ARB 0x84C0

@@ -3,7 +3,9 @@
 #include "ansi/memory.h"
 #include "ogl/ogl_api.h"
 
-OglTexture::~OglTexture() { ReleaseDeviceTexture(); }
+OglTexture::~OglTexture() {
+    ReleaseDeviceTexture();
+}
 
 int OglTexture::Upload() {
     if (!gl.glGenTextures || !image.pixels) return 0;
@@ -11,7 +13,8 @@ int OglTexture::Upload() {
     gl.glGenTextures(1, &texture);
     name = int32_t(texture);
     gl.glBindTexture(GL_TEXTURE_2D, texture);
-    GLint wrap = (options & TEXTURE_CLAMP) ? GL_CLAMP : GL_REPEAT;
+    // Clamped to the edge texels, not the border: a stretched picture keeps its edges.
+    GLint wrap = (options & TEXTURE_CLAMP) ? GL_CLAMP_TO_EDGE : GL_REPEAT;
     GLint filter = (options & TEXTURE_NEAREST) ? GL_NEAREST : GL_LINEAR;
     gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
@@ -21,8 +24,9 @@ int OglTexture::Upload() {
     GLenum format;
     switch (bits / 8) {
         case 4:
-            internal = GL_RGBA8;
-            format = GL_RGBA;
+            // Unsized, so that the driver may keep the texture in the order it comes in.
+            internal = GL_RGBA;
+            format = GL_BGRA_EXT;
             break;
         case 3:
             internal = GL_RGB8;
@@ -42,6 +46,16 @@ int OglTexture::Upload() {
     return 1;
 }
 
+// 32 bits as blue, green, red, alpha bytes: the order software rasterisers keep their
+// textures in, which they then sample without converting.
+void OglTexture::UploadLayout(int32_t bits, PixelFormat* layout) const {
+    Texture::UploadLayout(bits, layout);
+    if (layout->bits == 32) {
+        layout->redMask = 0x00FF0000;
+        layout->blueMask = 0x000000FF;
+    }
+}
+
 void OglTexture::ReleaseDeviceTexture() {
     if (name == -1) return;
     if (gl.glDeleteTextures) {
@@ -51,6 +65,10 @@ void OglTexture::ReleaseDeviceTexture() {
     name = -1;
 }
 
-OglTextureList::~OglTextureList() { DeleteAll(); }
+OglTextureList::~OglTextureList() {
+    DeleteAll();
+}
 
-Texture* OglTextureList::NewTexture() { return XNEW(OglTexture, this); }
+Texture* OglTextureList::NewTexture() {
+    return XNEW(OglTexture, this);
+}

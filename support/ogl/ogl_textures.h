@@ -10,6 +10,7 @@ public:
     ~OglTexture() override;
     int Upload() override;
     void ReleaseDeviceTexture() override;
+    void UploadLayout(int32_t bits, PixelFormat* layout) const override;
 
     int32_t name;  // -1 while there is no device texture
 };
