@@ -105,6 +105,9 @@ StarField::StarField()
       shownPosition(),
       starCountRefused(false),
       cloudMadeAt(std::nanf("")),
+      cloudMadeAs(),
+      shownTiles(),
+      nextShownTiles(0),
       starVertices(nullptr),
       starVertexCapacity(0) {
     starSprite.SetBlendMode(SURFACE_ADDITIVE);
@@ -308,6 +311,13 @@ uint8_t KeptByBlur(float motionBlur) {
     return uint8_t(std::lround(std::clamp(motionBlur, 0.0f, 1.0f) * 255.0f));
 }
 
+// A 32-bit image of blue, green, red and alpha bytes (zeroed): the order OpenGL and
+// software rasterisers take without converting.
+int MakeBgraImage(Bitmap* image, int32_t width, int32_t height) {
+    image->Release();
+    return image->CreateWithMasks(width, height, 32, 8, 8, 8, 8, 16, 8, 0, 24);
+}
+
 // A surface whose texture could not be made draws untextured rather than with
 // whatever texture the device had bound last.
 void MatchTextureMode(CSurface& surface) {
@@ -321,6 +331,10 @@ void StarField::FreeTextures() {
     starSprite.FreeTexture();
     cloud.FreeTexture();
     tiledStars.FreeTexture();
+    for (ShownTiles& shown : shownTiles) {
+        shown.surface.FreeTexture();
+        shown.period = 0.0f;
+    }
 }
 
 int StarField::Create() {
@@ -340,11 +354,10 @@ int StarField::Create() {
     if (!tiledStars.LoadTexture(TILED_STARS_TEXTURE)) loaded = 0;
     MatchTextureMode(starSprite);
     MatchTextureMode(tiledStars);
-    // Black until the first update draws clouds into it.
-    if (MakeCloudImage()) {
-        Bitmap& image = CloudImage();
-        std::memset(image.pixels, 0, size_t(image.pitch) * size_t(image.height));
-        cloud.SetTexture(&image);
+    // Black until the first frame draws clouds into it.
+    if (cloudShown.pixels || MakeBgraImage(&cloudShown, CLOUD_IMAGE_SIZE, CLOUD_IMAGE_SIZE)) {
+        std::memset(cloudShown.pixels, 0, size_t(cloudShown.pitch) * size_t(cloudShown.height));
+        cloud.SetTexture(&cloudShown, TEXTURE_CLAMP);
     }
     return loaded;
 }
@@ -461,43 +474,209 @@ const Camera* StarField::CameraBetween(float between) {
     return &betweenCamera;
 }
 
+void StarField::ShowCloud(const uint8_t tint[3], uint8_t kept) {
+    const uint8_t as[4] = {tint[0], tint[1], tint[2], kept};
+    if (cloud.texture && cloudOffsetShown == cloudMadeAt && std::memcmp(as, cloudMadeAs, 4) == 0)
+        return;
+    if (cloudOffsetShown != cloudMadeAt && !MakeCloudImageAt(cloudOffsetShown)) return;
+    const Bitmap& grey = CloudImage();
+    if (!cloudShown.pixels || cloudShown.width != grey.width || cloudShown.height != grey.height)
+        return;
+    for (int32_t y = 0; y < grey.height; ++y) {
+        const uint8_t* from = grey.pixels + y * grey.pitch;
+        uint8_t* to = cloudShown.pixels + y * cloudShown.pitch;
+        for (int32_t x = 0; x < grey.width; ++x, from += 3, to += 4) {
+            for (int channel = 0; channel < 3; ++channel)
+                to[2 - channel] = uint8_t((from[0] * tint[channel] + 127) / 255);
+            to[3] = kept;
+        }
+    }
+    // Clamped: the cloud is stretched once over the monitor and does not wrap.
+    if (!cloud.SetTexture(&cloudShown, TEXTURE_CLAMP)) return;
+    cloudMadeAt = cloudOffsetShown;
+    std::memcpy(cloudMadeAs, as, 4);
+}
+
+namespace {
+
+// The channel at bit `position` of pixel (x, y) of a 24- or 32-bit image.
+inline float ChannelAt(const Bitmap& image, int32_t x, int32_t y, int32_t position) {
+    return image.pixels[y * image.pitch + x * image.bytesPerPixel + position / 8];
+}
+
+// The weights a tent filter gives the source texels around destination texel i, when
+// `size` texels become `period` pixels: bilinear when enlarging, as wide as the texels
+// a pixel covers when shrinking; the texels wrap around, as the tiles do.
+int32_t TentTaps(int32_t size, float period, int32_t i, int32_t* indices, float* weights,
+                 int32_t most) {
+    const float ratio = float(size) / period;
+    const float centre = (float(i) + 0.5f) * ratio - 0.5f;
+    const float radius = std::max(1.0f, ratio);
+    int32_t count = 0;
+    float sum = 0.0f;
+    for (int32_t t = int32_t(std::ceil(centre - radius)); t <= int32_t(std::floor(centre + radius));
+         ++t) {
+        const float weight = 1.0f - std::fabs(float(t) - centre) / radius;
+        if (weight <= 0.0f || count == most) continue;
+        indices[count] = ((t % size) + size) % size;
+        weights[count++] = weight;
+        sum += weight;
+    }
+    for (int32_t k = 0; k < count; ++k) weights[k] /= sum;
+    return count;
+}
+
+// The tiled picture scaled so that it repeats every `period` pixels, on a square of
+// the next power of two (the rest black), 32 bits; 0 for a picture of under 24 bits.
+int ScaleTile(const Bitmap& source, float period, Bitmap* scaled) {
+    if (source.bitsPerPixel < 24 || !source.pixels || source.width <= 0 || source.height <= 0)
+        return 0;
+    const int32_t used = int32_t(std::ceil(period));
+    int32_t side = 1;
+    while (side < used) side *= 2;
+    if (!MakeBgraImage(scaled, side, side)) return 0;
+    const int32_t positions[3] = {source.redPos, source.greenPos, source.bluePos};
+    // A tent reaches its radius out on either side.
+    const float widest = std::max(1.0f, float(std::max(source.width, source.height)) / period);
+    const int32_t most = 2 * int32_t(std::ceil(widest)) + 2;
+    std::vector<int32_t> indices(static_cast<size_t>(most));
+    std::vector<float> weights(static_cast<size_t>(most));
+    // Across first, into one row of floats per source row; then down.
+    std::vector<float> across(size_t(source.height) * size_t(used) * 3);
+    for (int32_t x = 0; x < used; ++x) {
+        const int32_t taps =
+            TentTaps(source.width, period, x, indices.data(), weights.data(), most);
+        for (int32_t y = 0; y < source.height; ++y)
+            for (int channel = 0; channel < 3; ++channel) {
+                float sum = 0.0f;
+                for (int32_t k = 0; k < taps; ++k)
+                    sum += weights[k] * ChannelAt(source, indices[k], y, positions[channel]);
+                across[(size_t(y) * used + x) * 3 + channel] = sum;
+            }
+    }
+    for (int32_t y = 0; y < used; ++y) {
+        const int32_t taps =
+            TentTaps(source.height, period, y, indices.data(), weights.data(), most);
+        uint8_t* row = scaled->pixels + y * scaled->pitch;
+        for (int32_t x = 0; x < used; ++x) {
+            for (int channel = 0; channel < 3; ++channel) {
+                float sum = 0.0f;
+                for (int32_t k = 0; k < taps; ++k)
+                    sum += weights[k] * across[(size_t(indices[k]) * used + x) * 3 + channel];
+                row[x * 4 + 2 - channel] = uint8_t(std::clamp(std::lround(sum), 0L, 255L));
+            }
+            row[x * 4 + 3] = 255;
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+StarField::ShownTiles* StarField::TilesOfPeriod(float period, const uint8_t tint[3]) {
+    ShownTiles* shown = nullptr;
+    for (ShownTiles& candidate : shownTiles)
+        if (candidate.period == period) shown = &candidate;
+    if (!shown) {
+        // A size not in use yet takes the place of the one made longest ago.
+        shown = &shownTiles[nextShownTiles];
+        nextShownTiles = (nextShownTiles + 1) % kShownTileSizes;
+        shown->period = 0.0f;
+        if (!ScaleTile(tiledStars.texture->image, period, &shown->scaled)) return nullptr;
+        if ((!shown->tinted.pixels || shown->tinted.width != shown->scaled.width) &&
+            !MakeBgraImage(&shown->tinted, shown->scaled.width, shown->scaled.height))
+            return nullptr;
+    } else if (std::memcmp(shown->tint, tint, 3) == 0 && shown->surface.texture) {
+        return shown;
+    }
+    // Only the texels of one tile are drawn.
+    const Bitmap& from = shown->scaled;
+    const int32_t used = int32_t(std::ceil(period));
+    for (int32_t y = 0; y < used; ++y) {
+        const uint8_t* texel = from.pixels + y * from.pitch;
+        uint8_t* to = shown->tinted.pixels + y * shown->tinted.pitch;
+        for (int32_t x = 0; x < used; ++x, texel += 4, to += 4) {
+            for (int channel = 0; channel < 3; ++channel)
+                to[2 - channel] = uint8_t((texel[2 - channel] * tint[channel] + 127) / 255);
+            to[3] = 255;
+        }
+    }
+    // Drawn texel for pixel: nearest, and clamped within each tile's quad.
+    if (!shown->surface.SetTexture(&shown->tinted, TEXTURE_CLAMP | TEXTURE_NEAREST)) {
+        shown->period = 0.0f;
+        return nullptr;
+    }
+    shown->surface.SetBlendMode(SURFACE_ADDITIVE);
+    shown->period = period;
+    std::memcpy(shown->tint, tint, 3);
+    return shown;
+}
+
+void StarField::DrawTiles(Screen* screen, const uint8_t tint[3]) {
+    const MonitorView& view = screen->View();
+    const float period = kTileSize * view.scale;
+    // A tile of a pixel or less shows nothing; one past the largest texture would have
+    // no texture to be drawn from.
+    if (!(period >= 1.0f && period <= 4096.0f)) return;
+    ShownTiles* shown = TilesOfPeriod(period, tint);
+    if (!shown) return;
+    // The monitor shows this much of the design at its uniform scale; the tiles line up
+    // with the design's corner. Quads are placed in the filling view.
+    float left, top, right, bottom;
+    VisibleDesign(view, &left, &top, &right, &bottom);
+    const float toTexture = view.scale / float(shown->tinted.width);
+    const float acrossX = kDesignWidth / (right - left), acrossY = kDesignHeight / (bottom - top);
+    const int32_t firstColumn = int32_t(std::floor(left / kTileSize));
+    const int32_t firstRow = int32_t(std::floor(top / kTileSize));
+    const int32_t columns = int32_t(std::ceil(right / kTileSize)) - firstColumn;
+    const int32_t rows = int32_t(std::ceil(bottom / kTileSize)) - firstRow;
+    tileVertices.resize(size_t(std::max(columns * rows, 0)) * 4);
+    const Rgba white = {255, 255, 255, 255};
+    Vertex* v = tileVertices.data();
+    for (int32_t row = 0; row < rows; ++row) {
+        const float tileTop = float(firstRow + row) * kTileSize;
+        const float y0 = std::max(top, tileTop), y1 = std::min(bottom, tileTop + kTileSize);
+        for (int32_t column = 0; column < columns; ++column, v += 4) {
+            const float tileLeft = float(firstColumn + column) * kTileSize;
+            const float x0 = std::max(left, tileLeft), x1 = std::min(right, tileLeft + kTileSize);
+            const float u0 = (x0 - tileLeft) * toTexture, u1 = (x1 - tileLeft) * toTexture;
+            const float v0 = (y0 - tileTop) * toTexture, v1 = (y1 - tileTop) * toTexture;
+            const float sx0 = (x0 - left) * acrossX, sx1 = (x1 - left) * acrossX;
+            const float sy0 = (y0 - top) * acrossY, sy1 = (y1 - top) * acrossY;
+            v[0] = MakeVertex(sx0, sy0, 1.0f, white, u0, v0);
+            v[1] = MakeVertex(sx1, sy0, 1.0f, white, u1, v0);
+            v[2] = MakeVertex(sx1, sy1, 1.0f, white, u1, v1);
+            v[3] = MakeVertex(sx0, sy1, 1.0f, white, u0, v1);
+        }
+    }
+    screen->SetSurface(&shown->surface);
+    screen->DrawPrimitive(PRIM_QUADS, tileVertices.data(), int32_t(tileVertices.size()), 0);
+}
+
 void StarField::DrawBackdrop(Screen* screen, float fade) {
     const float k = backdropOpacity * (1.0f / 255.0f) * BackdropShareOfFrame(motionBlur, fade);
     uint8_t tint[3];
     for (int channel = 0; channel < 3; ++channel)
         tint[channel] = uint8_t(std::fmin(k * backgroundColour[channel], 255.0f));
-    Vertex quad[4];
-    // Without its texture the cloud layer is a plain tint, which still covers the frame.
-    // The soft cloud is stretched over the monitor, whatever its shape.
+    // The previous frame is darkened rather than erased, which leaves trails, and the
+    // cloud adds onto it: one pass over the monitor for both. An opaque cloud covers
+    // the whole screen, so nothing needs clearing.
+    const uint8_t kept = motionBlur != 0.0f ? KeptByBlur(fade) : 255;
+    cloud.SetBlendMode(motionBlur != 0.0f ? SURFACE_FADE_ADD : SURFACE_OPAQUE);
+    ShowCloud(tint, kept);
     MatchTextureMode(cloud);
-    BackdropQuad(quad, tint, 0.0f, 0.0f, 1.0f, 1.0f);
-    if (motionBlur != 0.0f) {
-        // The previous frame is darkened rather than erased, which leaves trails, and
-        // the cloud adds onto it: one pass over the monitor for both.
-        cloud.SetBlendMode(SURFACE_FADE_ADD);
-        for (Vertex& corner : quad) corner.a = KeptByBlur(fade);
-    } else {
-        // The opaque cloud covers the whole screen, so nothing needs clearing.
-        cloud.SetBlendMode(SURFACE_OPAQUE);
-    }
+    // Tint and alpha are the texture's; without it the cloud layer is a plain tint, which
+    // still covers the frame. The soft cloud is stretched over the monitor, whatever its
+    // shape.
+    const uint8_t white[3] = {255, 255, 255};
+    Vertex quad[4];
+    BackdropQuad(quad, cloud.texture ? white : tint, 0.0f, 0.0f, 1.0f, 1.0f);
+    if (!cloud.texture)
+        for (Vertex& corner : quad) corner.a = kept;
     screen->SetView(nullptr);
-    // The tiled layer without its picture would only wash the cloud over in the tint.
-    if (!tiledStars.texture) {
-        screen->SetSurface(&cloud);
-        screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
-        return;
-    }
-    tiledStars.SetBlendMode(SURFACE_ADDITIVE);
-    // Its small stars keep their shape: as many square tiles as the monitor shows of
-    // the design at its uniform scale, lined up with the design's corner.
-    float left, top, right, bottom;
-    VisibleDesign(screen->View(), &left, &top, &right, &bottom);
-    Vertex tiles[4];
-    BackdropQuad(tiles, tint, left / kTileSize, top / kTileSize, right / kTileSize,
-                 bottom / kTileSize);
-    for (int corner = 0; corner < 4; ++corner)
-        SetAddedUv(&quad[corner], tiles[corner].u, tiles[corner].v);
-    screen->DrawTwoLayers(&cloud, &tiledStars, quad, 4);
+    screen->SetSurface(&cloud);
+    screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
+    if (tiledStars.texture) DrawTiles(screen, tint);
 }
 
 int32_t StarField::WriteStar(int32_t i, float between, Vertex* v) const {
@@ -527,10 +706,6 @@ int32_t StarField::WriteStar(int32_t i, float between, Vertex* v) const {
 int StarField::Draw(const FrameTime& time) {
     Screen* screen = CurrentScreen();
     if (!screen) return 1;
-    if (cloudOffsetShown != cloudMadeAt && MakeCloudImageAt(cloudOffsetShown)) {
-        cloud.SetTexture(&CloudImage());
-        cloudMadeAt = cloudOffsetShown;
-    }
     const float fade = FadeOfFrame(motionBlur, time.steps);
     if (backdropOpacity != 0) {
         DrawBackdrop(screen, fade);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "base/camera.h"
 #include "base/texture.h"
@@ -167,9 +168,11 @@ public:
     int32_t starCount;     // stars drawn and moved
     int32_t starCapacity;  // stars allocated
     CSurface starSprite;   // additive
-    CSurface cloud;        // made from the cloud image at the first draw after a drift
-    CSurface tiledStars;
-    float speedX;  // each speed holds the negated parameter
+    // The cloud image tinted, its alpha what the motion blur keeps: made again when the
+    // cloud drifts, the tint or the blur changes.
+    CSurface cloud;
+    CSurface tiledStars;  // the tiled layer's picture, as loaded
+    float speedX;         // each speed holds the negated parameter
     float speedY;
     float speedZ;
     float rotationX;  // degrees
@@ -206,9 +209,31 @@ private:
     bool starCountRefused;
     void FreeTextures();
     void DrawBackdrop(Screen* screen, float fade);
-    // The cloud offset the cloud texture was last made at; NaN before the first. A
-    // cloud that does not drift is not made and uploaded again.
+    // The cloud texture for this offset, tint and kept alpha, made only when one of
+    // them changed since the last.
+    void ShowCloud(const uint8_t tint[3], uint8_t kept);
+    // The tiled layer as the monitor in use shows it: its picture scaled once to the
+    // monitor's tile size (for each size in use), tinted when the tint changes, and
+    // drawn texel for pixel, a quad a tile.
+    void DrawTiles(Screen* screen, const uint8_t tint[3]);
+    // The cloud offset, tint and alpha the cloud texture was last made with; the offset
+    // NaN before the first. A cloud that does not drift is not made and uploaded again.
     float cloudMadeAt;
+    uint8_t cloudMadeAs[4];
+    Bitmap cloudShown;
+    // The tiled layer at the tile sizes (pixels) of the monitors drawn on.
+    struct ShownTiles {
+        float period;  // 0 for none
+        uint8_t tint[3];
+        Bitmap scaled;  // untinted
+        Bitmap tinted;
+        CSurface surface;
+    };
+    static const int kShownTileSizes = 4;
+    ShownTiles shownTiles[kShownTileSizes];
+    int32_t nextShownTiles;
+    ShownTiles* TilesOfPeriod(float period, const uint8_t tint[3]);
+    std::vector<Vertex> tileVertices;
     // Star i's quads (one far, three near), `between` its last two steps, into `v`; the
     // count of vertices written.
     int32_t WriteStar(int32_t i, float between, Vertex* v) const;

@@ -189,25 +189,6 @@ void Screen::UseMonitor(int32_t index, int32_t layout) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Two layers
-
-int Screen::DrawTwoLayers(const CSurface* surface, const CSurface* added, const Vertex* vertices,
-                          int32_t count) {
-    SetSurface(surface);
-    if (!DrawPrimitive(PRIM_QUADS, vertices, count, 0)) return 0;
-    Vertex quad[4];
-    SetSurface(added);
-    for (int32_t first = 0; first + 3 < count; first += 4) {
-        for (int32_t i = 0; i < 4; ++i) {
-            quad[i] = vertices[first + i];
-            AddedUv(quad[i], &quad[i].u, &quad[i].v);
-        }
-        if (!DrawPrimitive(PRIM_QUADS, quad, 4, 0)) return 0;
-    }
-    return 1;
-}
-
-// ---------------------------------------------------------------------------------------
 // DrawPolygons
 
 int Screen::DrawPolygons(const struct Polygon* list, int32_t count) {

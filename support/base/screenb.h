@@ -148,16 +148,6 @@ inline Vertex MakeVertex(float x, float y, float z, Rgba colour, float u = 0.0f,
     return vertex;
 }
 
-// The second texture coordinates of DrawTwoLayers, kept in a vertex's spare bytes.
-inline void SetAddedUv(Vertex* vertex, float u, float v) {
-    std::memcpy(vertex->unused, &u, 4);
-    std::memcpy(vertex->unused + 4, &v, 4);
-}
-inline void AddedUv(const Vertex& vertex, float* u, float* v) {
-    std::memcpy(u, vertex.unused, 4);
-    std::memcpy(v, vertex.unused + 4, 4);
-}
-
 // One polygon of DrawPolygons. Win32's <wingdi.h> declares a function Polygon, which
 // hides this name in files that include both: write `struct Polygon` there, as below.
 struct Polygon {
@@ -272,13 +262,6 @@ public:
     // Its window is about to be destroyed: a device lets go of what needs the window.
     // The base holds nothing of the kind.
     virtual void LetGoOfWindow();
-    // Quads showing two textures added up, both tinted by the vertices' colour:
-    // `surface` (its texture at u, v; its blend mode, with the vertices' alpha for
-    // SURFACE_FADE_ADD, applies to the sum) and `added` (its texture at the vertices'
-    // AddedUv; an additive surface). The base draws the surface, then the added one at
-    // its coordinates: two passes. A device that samples both at once draws one.
-    virtual int DrawTwoLayers(const CSurface* surface, const CSurface* added,
-                              const Vertex* vertices, int32_t count);
     // Presents from now on wait for every `interval`-th refresh of the display (vertical
     // sync; 0 turns it off). 1 when they do; 0 when the device cannot (the base cannot).
     virtual int SyncToDisplay(int32_t interval);

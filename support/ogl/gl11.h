@@ -85,19 +85,9 @@ typedef void GLvoid;
 #define GL_RGBA 0x1908
 #define GL_RGB8 0x8051
 
-// Multitexture (ARB_multitexture) and the texture combiners (texture_env_combine).
-#define GL_TEXTURE0_ARB 0x84C0
-#define GL_MAX_TEXTURE_UNITS_ARB 0x84E2
-#define GL_REPLACE 0x1E01
-#define GL_TEXTURE 0x1702
-#define GL_ADD 0x0104
-#define GL_COMBINE 0x8570
-#define GL_COMBINE_RGB 0x8571
-#define GL_COMBINE_ALPHA 0x8572
-#define GL_PRIMARY_COLOR 0x8577
-#define GL_PREVIOUS 0x8578
-#define GL_SOURCE0_RGB 0x8580
-#define GL_SOURCE0_ALPHA 0x8588
+// Fragment programs (ARB_fragment_program).
+#define GL_FRAGMENT_PROGRAM_ARB 0x8804
+#define GL_PROGRAM_FORMAT_ASCII_ARB 0x8875
 
 // glGetString.
 #define GL_VENDOR 0x1F00

@@ -51,3 +51,9 @@ void LoadOglExtensions(OglLookup lookup, void* context) {
     LOOKUP(glPointParameterfEXT);
     LOOKUP(glPointParameterfvEXT);
 }
+
+void LoadOglPrograms(OglLookup lookup, void* context) {
+    LOOKUP(glGenProgramsARB);
+    LOOKUP(glBindProgramARB);
+    LOOKUP(glProgramStringARB);
+}

@@ -64,6 +64,11 @@ struct OglApi {
     void(OGL_ENTRY* glUnlockArraysEXT)();
     void(OGL_ENTRY* glPointParameterfEXT)(GLenum name, GLfloat value);
     void(OGL_ENTRY* glPointParameterfvEXT)(GLenum name, const GLfloat* values);
+    // ARB_fragment_program, looked up only where the platform asks (LoadOglPrograms).
+    void(OGL_ENTRY* glGenProgramsARB)(GLsizei count, GLuint* programs);
+    void(OGL_ENTRY* glBindProgramARB)(GLenum target, GLuint program);
+    void(OGL_ENTRY* glProgramStringARB)(GLenum target, GLenum format, GLsizei length,
+                                        const void* text);
 };
 
 // The entry points of the driver that is open; all null while none is.
@@ -81,4 +86,7 @@ void LoadOglApi(OglLookup lookup, void* context);
 int OglApiComplete();
 // Looks up the optional extensions (each may stay null; nothing calls them yet).
 void LoadOglExtensions(OglLookup lookup, void* context);
+// Looks up the fragment-program functions, which the renderer then uses where the driver
+// lists the extension.
+void LoadOglPrograms(OglLookup lookup, void* context);
 void ClearOglApi();

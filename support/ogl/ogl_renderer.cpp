@@ -14,7 +14,7 @@
 // Construction and selection
 
 OglRenderer::OglRenderer(const char* screenName, int32_t screenKind)
-    : Screen(screenName, screenKind), twoLayersInOnePass(false) {}
+    : Screen(screenName, screenKind), textureAsIs(0), asIsPending(false) {}
 
 int OglRenderer::SaveSelection(void* devicePart) {
     uint16_t one = 1;
@@ -62,17 +62,29 @@ void OglRenderer::SetInitialState() {
     gl.glEnableClientState(GL_VERTEX_ARRAY);
 }
 
+// A fragment program that gives the texture as it is: what fixed function gives for a
+// texture modulated by white, but without its projective divide, which lets software
+// rasterisers (Mesa's llvmpipe) fill such a draw on their fast path, several times
+// faster. 0 when the driver has no fragment programs.
+void OglRenderer::MakeTextureAsIsProgram() {
+    textureAsIs = 0;
+    const char* extensions = reinterpret_cast<const char*>(gl.glGetString(GL_EXTENSIONS));
+    if (!gl.glGenProgramsARB || !gl.glBindProgramARB || !gl.glProgramStringARB || !extensions ||
+        !std::strstr(extensions, "GL_ARB_fragment_program"))
+        return;
+    static const char text[] =
+        "!!ARBfp1.0\nTEX result.color, fragment.texcoord[0], texture[0], 2D;\nEND\n";
+    GLuint program = 0;
+    gl.glGenProgramsARB(1, &program);
+    gl.glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, program);
+    gl.glProgramStringARB(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB,
+                          GLsizei(sizeof text - 1), text);
+    if (gl.glGetError() == GL_NO_ERROR) textureAsIs = program;
+}
+
 void OglRenderer::StartDrawing() {
     LogMessage(LOG_SCREEN, "Video mode setup was successfull\n");
-    GLfloat units = 0;
-    const char* extensions = nullptr;
-    if (gl.glActiveTextureARB && gl.glClientActiveTextureARB) {
-        gl.glGetFloatv(GL_MAX_TEXTURE_UNITS_ARB, &units);
-        extensions = reinterpret_cast<const char*>(gl.glGetString(GL_EXTENSIONS));
-    }
-    twoLayersInOnePass = units >= 3 && extensions &&
-                         (std::strstr(extensions, "GL_ARB_texture_env_combine") ||
-                          std::strstr(extensions, "GL_EXT_texture_env_combine"));
+    MakeTextureAsIsProgram();
     SetViewDistances(1.0f, 1000.0f);
     SetInitialState();
     Rgba black = {0, 0, 0, 255};
@@ -103,6 +115,7 @@ int OglRenderer::CheckErrors(const char* label) {
 
 int OglRenderer::EndScene() {
     gl.glFlush();
+    asIsPending = false;
     CheckErrors("End scene");
     return 1;
 }
@@ -144,6 +157,20 @@ int OglRenderer::Clear(const Rgba* colour, float fade, int32_t flags) {
     return 1;
 }
 
+namespace {
+
+// Vertices that modulate a texture by white (and, with their alpha, by opaque) leave it
+// as it is.
+bool AllWhite(const Vertex* vertices, int32_t count, bool withAlpha) {
+    for (int32_t i = 0; i < count; ++i) {
+        const Vertex& v = vertices[i];
+        if ((v.r & v.g & v.b) != 255 || (withAlpha && v.a != 255)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int OglRenderer::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t) {
     if (!CheckPrimitive(kind, vertices, count, QUAD_MESSAGE_WITH_COUNT)) return 0;
     if (kind < PRIM_POINTS || kind >= PRIM_KIND_COUNT) return 1;
@@ -169,52 +196,21 @@ int OglRenderer::DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t cou
             gl.glVertex3f(vertices[i].x, vertices[i].y, vertices[i].z);
         }
         gl.glEnd();
+    } else if (textureAsIs && StoredRenderState(RS_TEXTURE) == SURFACE_TEXTURED &&
+               AllWhite(vertices, count, channels == 4)) {
+        gl.glEnable(GL_FRAGMENT_PROGRAM_ARB);
+        gl.glDrawArrays(arrayModes[kind], 0, count);
+        gl.glDisable(GL_FRAGMENT_PROGRAM_ARB);
+        asIsPending = true;
     } else {
+        // A software rasteriser fills a bin of the frame on its fast path only when all
+        // that the bin holds can take it: what was drawn as it is goes out on its own.
+        if (asIsPending) gl.glFlush();
+        asIsPending = false;
         gl.glDrawArrays(arrayModes[kind], 0, count);
     }
     CountPrimitive(kind, count);
     return 1;
-}
-
-void OglRenderer::CombineUnit(int32_t unit, Texture* texture, int32_t rgb, int32_t rgbSource,
-                              int32_t alphaSource) {
-    gl.glActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
-    gl.glEnable(GL_TEXTURE_2D);
-    BindTexture(texture);
-    gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    gl.glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, rgb);
-    gl.glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, rgbSource);
-    gl.glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
-    gl.glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, alphaSource);
-}
-
-int OglRenderer::DrawTwoLayers(const CSurface* surface, const CSurface* added,
-                               const Vertex* vertices, int32_t count) {
-    if (!twoLayersInOnePass || !surface || !added || !surface->texture || !added->texture ||
-        surface->textureMode != SURFACE_TEXTURED)
-        return Screen::DrawTwoLayers(surface, added, vertices, count);
-    if (!CheckPrimitive(PRIM_QUADS, vertices, count, QUAD_MESSAGE_WITH_COUNT)) return 0;
-    SetSurface(surface);
-    // The sum's tint is the last unit's: unit 2 samples a texture it does not use.
-    CombineUnit(0, surface->texture, GL_REPLACE, GL_TEXTURE, GL_PRIMARY_COLOR);
-    CombineUnit(1, added->texture, GL_ADD, GL_TEXTURE, GL_PREVIOUS);
-    CombineUnit(2, added->texture, GL_MODULATE, GL_PRIMARY_COLOR, GL_PREVIOUS);
-    const uint8_t* base = reinterpret_cast<const uint8_t*>(vertices);
-    gl.glClientActiveTextureARB(GL_TEXTURE0_ARB + 1);
-    gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    gl.glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, unused));
-    gl.glClientActiveTextureARB(GL_TEXTURE0_ARB);
-    const bool ok = DrawPrimitive(PRIM_QUADS, vertices, count, 0) != 0;
-    // Back to one unit that modulates, as every other drawing expects.
-    gl.glClientActiveTextureARB(GL_TEXTURE0_ARB + 1);
-    gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    gl.glClientActiveTextureARB(GL_TEXTURE0_ARB);
-    for (int32_t unit = 2; unit >= 0; --unit) {
-        gl.glActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
-        gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        if (unit > 0) gl.glDisable(GL_TEXTURE_2D);
-    }
-    return ok;
 }
 
 int OglRenderer::BindTexture(Texture* texture) {

@@ -41,7 +41,9 @@ public:
     // the filling 2-D view instead of clearing. Either keeps to the monitor in use.
     int Clear(const Rgba* colour, float fade, int32_t flags) override;
     // Checked whole first; vertex and colour arrays (texture coordinates for triangles
-    // and quads), lines in immediate mode so they keep their vertex alpha.
+    // and quads), lines in immediate mode so they keep their vertex alpha. Textured
+    // vertices that are all white take the texture-as-is program where there is one,
+    // and are flushed before other drawing follows.
     int DrawPrimitive(int32_t kind, const Vertex* vertices, int32_t count, int32_t flags) override;
     // The target's pixels by glReadPixels, saved bottom-up under a dated name.
     int SaveScreenshot(const char* fileName, int32_t flag) override;
@@ -51,11 +53,6 @@ public:
     TextureList* GetTextureList() override { return &textures; }
     // glBindTexture of the texture's name; null returns 0.
     int BindTexture(Texture* texture) override;
-    // With three texture units and the combiners, one pass: unit 0 the surface's
-    // texture (alpha from the vertices), unit 1 adds the other texture at the second
-    // coordinates, unit 2 tints the sum by the vertices' colour. Else the base's passes.
-    int DrawTwoLayers(const CSurface* surface, const CSurface* added, const Vertex* vertices,
-                      int32_t count) override;
 
     OglTextureList textures;
 
@@ -83,11 +80,10 @@ protected:
 
 private:
     void SetInitialState();
-    // One texture unit's combiner: its colour by `rgb` from `rgbSource` (and the unit
-    // before it), its alpha replaced by `alphaSource`; the texture bound and on.
-    void CombineUnit(int32_t unit, Texture* texture, int32_t rgb, int32_t rgbSource,
-                     int32_t alphaSource);
-    bool twoLayersInOnePass;  // what DrawTwoLayers needs, found by StartDrawing
+    void MakeTextureAsIsProgram();
+    // The program that textured draws of white vertices take; 0 for none.
+    uint32_t textureAsIs;
+    bool asIsPending;  // drawn with the program since the last flush
     // glViewport for an area of the target (given y downward).
     void SetViewport(const ScreenArea& area);
 };

@@ -101,7 +101,10 @@ int GlxScreen::InitMode(const ScreenMode* newMode) {
     sglb->mainWindow = XWindowHandle();
     // A library without every entry point drawing needs cannot be used.
     const int contextMade = OglApiComplete() && CreateXContext();
-    if (contextMade) LoadOglExtensions(DriverEntry, driver);
+    if (contextMade) {
+        LoadOglExtensions(DriverEntry, driver);
+        LoadOglPrograms(DriverEntry, driver);
+    }
     LogDriverStrings(contextMade != 0);
     if (!contextMade) {
         TellWhy();

@@ -686,10 +686,6 @@ void D3dScreen::ApplyBlend(int32_t blendMode) {
                            blendMode == SURFACE_OPAQUE ? FALSE : TRUE);
     device->SetRenderState(D3DRENDERSTATE_SRCBLEND, sources[blendMode]);
     device->SetRenderState(D3DRENDERSTATE_DESTBLEND, destinations[blendMode]);
-    // The fading blend keeps the vertices' alpha: a texture made from a picture without
-    // alpha has none to give (its surface's alpha bits are not the picture's).
-    device->SetTextureStageState(
-        0, D3DTSS_ALPHAOP, blendMode == SURFACE_FADE_ADD ? D3DTOP_SELECTARG2 : D3DTOP_MODULATE);
 }
 
 void D3dScreen::ApplyDepthTest(bool on) {

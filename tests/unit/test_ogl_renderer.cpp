@@ -55,6 +55,34 @@ void OGL_ENTRY ReadPixels(GLint, GLint, GLsizei width, GLsizei height, GLenum, G
     std::memset(pixels, 0x5A, row * size_t(height));
 }
 
+// The fragment program switched on and off, flushes and draws, in order.
+std::string drawn;
+
+void OGL_ENTRY Enable(GLenum capability) {
+    if (capability == GL_FRAGMENT_PROGRAM_ARB) drawn += "program ";
+}
+
+void OGL_ENTRY Disable(GLenum capability) {
+    if (capability == GL_FRAGMENT_PROGRAM_ARB) drawn += "off ";
+}
+
+void OGL_ENTRY Flush() {
+    drawn += "flush ";
+}
+
+void OGL_ENTRY DrawArrays(GLenum, GLint, GLsizei count) {
+    drawn += "draw" + std::to_string(count) + " ";
+}
+
+const GLubyte* OGL_ENTRY GetString(GLenum name) {
+    static const char extensions[] = "GL_ARB_multitexture GL_ARB_fragment_program";
+    return name == GL_EXTENSIONS ? reinterpret_cast<const GLubyte*>(extensions) : nullptr;
+}
+
+void OGL_ENTRY GenPrograms(GLsizei, GLuint* programs) {
+    *programs = 7;
+}
+
 struct Entry {
     const char* name;
     void* address;
@@ -74,18 +102,18 @@ const Entry kDriver[] = {IDLE(glBegin),
                          IDLE(glDeleteTextures),
                          IDLE(glDepthFunc),
                          IDLE(glDepthMask),
-                         IDLE(glDisable),
+                         {"glDisable", (void*)&Disable},
                          IDLE(glDisableClientState),
-                         IDLE(glDrawArrays),
-                         IDLE(glEnable),
+                         {"glDrawArrays", (void*)&DrawArrays},
+                         {"glEnable", (void*)&Enable},
                          IDLE(glEnableClientState),
                          IDLE(glEnd),
-                         IDLE(glFlush),
+                         {"glFlush", (void*)&Flush},
                          IDLE(glFrustum),
                          IDLE(glGenTextures),
                          IDLE(glGetError),
                          IDLE(glGetFloatv),
-                         IDLE(glGetString),
+                         {"glGetString", (void*)&GetString},
                          IDLE(glLoadIdentity),
                          IDLE(glLoadMatrixf),
                          IDLE(glMatrixMode),
@@ -103,6 +131,8 @@ const Entry kDriver[] = {IDLE(glBegin),
                          IDLE(glVertex3f),
                          IDLE(glVertexPointer),
                          {"glViewport", (void*)&Viewport}};
+const Entry kPrograms[] = {
+    IDLE(glBindProgramARB), {"glGenProgramsARB", (void*)&GenPrograms}, IDLE(glProgramStringARB)};
 
 // The driver's lookup; `context` names an entry the driver lacks, or is null.
 void* FakeLookup(void* context, const char* name) {
@@ -110,6 +140,8 @@ void* FakeLookup(void* context, const char* name) {
     const char* missing = static_cast<const char*>(context);
     if (missing && std::strcmp(name, missing) == 0) return nullptr;
     for (const Entry& entry : kDriver)
+        if (std::strcmp(entry.name, name) == 0) return entry.address;
+    for (const Entry& entry : kPrograms)
         if (std::strcmp(entry.name, name) == 0) return entry.address;
     return nullptr;
 }
@@ -127,6 +159,7 @@ public:
     int InitMode(const ScreenMode* newMode) override {
         LoadOglApi(FakeLookup, nullptr);
         if (!OglApiComplete()) return 0;
+        LoadOglPrograms(FakeLookup, nullptr);
         KeepMode(newMode);
         SetTarget(drawableWidth, drawableHeight, nullptr, 0, 0);
         LogDriverStrings(true);
@@ -220,6 +253,38 @@ TEST(OglRendererOnAPlatform, DrawsEachMonitorThroughItsOwnPart) {
     EXPECT_EQ(screen.SaveScreenshot("ScrShots/qv.bmp", 0), 1);
     EXPECT_EQ(readSize, (std::vector<GLint>{2304, 768}));
     ClearError();
+}
+
+// Where the driver has fragment programs, textured draws that leave the texture as it is
+// (white, and opaque where the blend takes the vertices' alpha) take one; other drawing
+// after them waits for a flush.
+TEST(OglRendererOnAPlatform, TexturesDrawnAsTheyAreTakeTheProgramAndGoOutFirst) {
+    TestSystem system;
+    TablePlatformScreen screen(64, 48);
+    ASSERT_EQ(screen.InitModeBySize(64, 48, 16, DISPLAY_FULLSCREEN, 1), 1);
+    const Rgba colours[] = {{255, 255, 255, 255}, {255, 255, 200, 255}, {255, 255, 255, 128}};
+    enum { WHITE, TINTED, SEE_THROUGH };
+    const struct {
+        int32_t texturing, blend, colour;
+        const char* calls;
+    } cases[] = {
+        {SURFACE_TEXTURED, SURFACE_ADDITIVE, WHITE, "program draw4 off "},
+        {SURFACE_TEXTURED, SURFACE_ADDITIVE, TINTED, "flush draw4 "},
+        {SURFACE_TEXTURED, SURFACE_ADDITIVE, TINTED, "draw4 "},
+        {SURFACE_TEXTURED, SURFACE_ADDITIVE, SEE_THROUGH, "program draw4 off "},
+        {SURFACE_TEXTURED, SURFACE_FADE_ADD, SEE_THROUGH, "flush draw4 "},
+        {SURFACE_TEXTURED, SURFACE_FADE_ADD, WHITE, "program draw4 off "},
+        {SURFACE_UNTEXTURED, SURFACE_ADDITIVE, WHITE, "flush draw4 "},
+    };
+    for (const auto& c : cases) {
+        Vertex quad[4];
+        for (Vertex& corner : quad) corner = MakeVertex(0.0f, 0.0f, 1.0f, colours[c.colour]);
+        screen.SetRenderState(RS_TEXTURE, c.texturing);
+        screen.SetRenderState(RS_BLEND, c.blend);
+        drawn.clear();
+        ASSERT_EQ(screen.DrawPrimitive(PRIM_QUADS, quad, 4, 0), 1);
+        EXPECT_EQ(drawn, c.calls) << &c - cases;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -83,6 +84,14 @@ protected:
         return stars;
     }
 
+    // Texel (x, y) of a surface's texture: red, green, blue, alpha.
+    static std::array<int, 4> Texel(const CSurface& surface, int32_t x, int32_t y) {
+        const Bitmap& image = surface.texture->image;
+        const uint8_t* p = image.pixels + y * image.pitch + x * image.bytesPerPixel;
+        return {p[image.redPos / 8], p[image.greenPos / 8], p[image.bluePos / 8],
+                p[image.alphaPos / 8]};
+    }
+
     ScratchDirectory scratch;
     PictureRegistry registry;
     CurrentTestScreen current;
@@ -120,7 +129,7 @@ TEST_F(StarFieldTest, CreateMakesTwoHundredStarsAndThreeTextures) {
     EXPECT_EQ(field.starSprite.textureMode, SURFACE_TEXTURED);
     EXPECT_EQ(field.cloud.texture->width, 64);
     EXPECT_EQ(field.cloud.texture->height, 64);
-    EXPECT_EQ(field.cloud.texture->bits, 24);
+    EXPECT_EQ(field.cloud.texture->bits, 32);
     EXPECT_EQ(textures.Count(), 3);
 
     // Created again (the scene chosen a second time): the old textures go first.
@@ -321,8 +330,8 @@ void ExpectVertex(const Vertex& v, float x, float y, float z, float u, float tv)
     EXPECT_FLOAT_EQ(v.x, x);
     EXPECT_FLOAT_EQ(v.y, y);
     EXPECT_FLOAT_EQ(v.z, z);
-    EXPECT_EQ(v.u, u);
-    EXPECT_EQ(v.v, tv);
+    EXPECT_FLOAT_EQ(v.u, u);
+    EXPECT_FLOAT_EQ(v.v, tv);
     EXPECT_EQ(v.a, 255);
 }
 
@@ -429,31 +438,47 @@ TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
     for (int i = 0; i < 3; ++i) field.stars[i] = {40.0f, 0.0f, 20.0f, 20.0f, 255, 255, 255, 0};
     field.Draw();
     EXPECT_EQ(screen.Calls(),
-              "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 6 4 0; "
+              "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 6 168 0; "
               "SetView camera; SetSurface 2; Draw 6 12 0");
     ASSERT_EQ(screen.surfaces.size(), 3u);
     EXPECT_EQ(screen.surfaces[0], &field.cloud);
-    EXPECT_EQ(screen.surfaces[1], &field.tiledStars);
     EXPECT_EQ(screen.surfaces[2], &field.starSprite);
     // The cloud covers the frame, the tiled stars add onto it.
     EXPECT_EQ(screen.applied[0].blendMode, SURFACE_OPAQUE);
     EXPECT_EQ(screen.applied[1].blendMode, SURFACE_ADDITIVE);
     EXPECT_EQ(screen.applied[2].blendMode, SURFACE_ADDITIVE);
-    // Both layers cover the virtual screen at z 1 in the tint: opacity 128 of 255. The
-    // cloud stretches over it; the tiled stars repeat 7 times across in square tiles.
+    // The cloud stretches over the virtual screen at z 1 in white: its texture holds the
+    // grey clouds in the tint, opacity 128 of 255.
     const float corners[4][2] = {{0, 0}, {639.9f, 0}, {639.9f, 479.9f}, {0, 479.9f}};
     const float texture[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (int layer = 0; layer < 2; ++layer) {
-        const std::vector<Vertex>& quad = screen.drawn[size_t(layer)];
-        float across = layer == 0 ? 1.0f : 7.0f, down = layer == 0 ? 1.0f : 5.25f;
-        for (int c = 0; c < 4; ++c) {
-            ExpectVertex(quad[size_t(c)], corners[c][0], corners[c][1], 1.0f,
-                         texture[c][0] * across, texture[c][1] * down);
-            EXPECT_EQ(quad[size_t(c)].r, 100);
-            EXPECT_EQ(quad[size_t(c)].g, 50);
-            EXPECT_EQ(quad[size_t(c)].b, 25);
-        }
+    for (int c = 0; c < 4; ++c) {
+        ExpectVertex(screen.drawn[0][size_t(c)], corners[c][0], corners[c][1], 1.0f, texture[c][0],
+                     texture[c][1]);
+        EXPECT_EQ(screen.drawn[0][size_t(c)].r & screen.drawn[0][size_t(c)].b, 255);
     }
+    const Bitmap& grey = CloudImage();
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const int g = grey.pixels[y * grey.pitch + x * 3];
+            const std::array<int, 4> tinted = {(g * 100 + 127) / 255, (g * 50 + 127) / 255,
+                                               (g * 25 + 127) / 255, 255};
+            ASSERT_EQ(Texel(field.cloud, x, y), tinted) << x << ", " << y;
+        }
+    // The tiled stars: 7 x 6 square tiles of 640 / 7 (the last row cut at 5.25), each
+    // drawn texel for pixel from a texture of 128, which holds the picture's grey 0x80 in
+    // the tint.
+    const std::vector<Vertex>& tiles = screen.drawn[1];
+    const float tile = 640.0f / 7.0f, side = tile / 128.0f;
+    ExpectVertex(tiles[0], 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
+    ExpectVertex(tiles[2], tile, tile, 1.0f, side, side);
+    ExpectVertex(tiles[41 * 4 + 2], 640.0f, 480.0f, 1.0f, side, (480.0f - 5 * tile) / 128.0f);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const bool used = x < 92 && y < 92;
+            const std::array<int, 4> expected = {used ? 50 : 0, used ? 25 : 0, used ? 13 : 0,
+                                                 used ? 255 : 0};
+            ASSERT_EQ(Texel(*screen.surfaces[1], x, y), expected) << x << ", " << y;
+        }
 }
 
 // On a monitor twice as wide the tiles stay square and in line with the design's, which
@@ -467,11 +492,54 @@ TEST_F(StarFieldTest, TheTiledLayerKeepsSquareTilesOnAWideMonitor) {
     field.Draw();
     ASSERT_GE(screen.drawn.size(), 2u);
     const std::vector<Vertex>& tiles = screen.drawn[1];
-    EXPECT_FLOAT_EQ(tiles[0].u, -3.5f);
-    EXPECT_FLOAT_EQ(tiles[2].u, 10.5f);
-    EXPECT_FLOAT_EQ(tiles[0].v, 0.0f);
-    EXPECT_FLOAT_EQ(tiles[2].v, 5.25f);
-    EXPECT_FLOAT_EQ(tiles[1].x, 639.9f);  // over the whole monitor
+    ASSERT_EQ(tiles.size(), 15u * 6 * 4);
+    const float tile = 640.0f / 7.0f, side = tile / 128.0f;
+    // The first column cut in half; a whole tile is half as wide in the stretched view.
+    EXPECT_FLOAT_EQ(tiles[0].x, 0.0f);
+    EXPECT_NEAR(tiles[0].u, side / 2.0f, 1e-5f);
+    EXPECT_NEAR(tiles[4 + 1].x - tiles[4].x, tile / 2.0f, 1e-3f);
+    EXPECT_NEAR(tiles[4 + 1].u - tiles[4].u, side, 1e-5f);
+    EXPECT_FLOAT_EQ(tiles[14 * 4 + 1].x, 640.0f);  // over the whole monitor
+    EXPECT_NEAR(tiles[14 * 4 + 1].u, side / 2.0f, 1e-5f);
+}
+
+// The tiled picture is scaled to the tile's size on the monitor, wrapping round the
+// tile's edge: bilinear as it grows, averaged as it shrinks. A row keeps the brightness
+// of the picture's row, here one red column of eight.
+TEST_F(StarFieldTest, TheTiledPictureIsScaledToTheMonitorsTileSize) {
+    Bitmap picture;
+    ASSERT_EQ(picture.CreateWithMasks(8, 8, 24, 8, 8, 8, 0, 16, 8, 0, 0), 1);
+    for (int y = 0; y < 8; ++y) picture.pixels[y * picture.pitch + 2] = 255;
+    ASSERT_EQ(registry.bmp->Save("textures/stars.bmp", picture, 0, 0, 0), 1) << PendingError();
+    StarField field;
+    Ready(field);
+    field.SetParameter(CONTROL_BGSNUMS, 0.0f);
+    for (int32_t id : {CONTROL_BGSBCR, CONTROL_BGSBCG, CONTROL_BGSBCB})
+        field.SetParameter(id, 255.0f);
+    const struct {
+        int32_t height;
+        int peak;      // the texel nearest the column's centre
+        int wrapping;  // a texel at the tile's far edge that takes some of the column
+    } cases[] = {{480, 5, 91}, {30, 0, 5}};
+    for (const auto& c : cases) {
+        screen.SetTarget(c.height * 4 / 3, c.height, nullptr, 0, 0);
+        screen.Forget();
+        field.Draw();
+        const float period = 640.0f / 7.0f * float(c.height) / 480.0f;
+        const CSurface& tiles = *screen.surfaces[1];
+        float sum = 0.0f;
+        int peak = 0;
+        for (int x = 0; x < int(std::ceil(period)); ++x) {
+            const std::array<int, 4> texel = Texel(tiles, x, 3);
+            EXPECT_EQ(texel[1], 0) << x;
+            sum += float(texel[0]) * std::min(1.0f, period - float(x));  // the last in part
+            if (texel[0] > Texel(tiles, peak, 3)[0]) peak = x;
+        }
+        EXPECT_NEAR(sum, 255.0f * period / 8.0f, 255.0f * 0.15f) << c.height;
+        EXPECT_EQ(peak, c.peak) << c.height;
+        EXPECT_GT(Texel(tiles, c.wrapping, 3)[0], 60) << c.height;
+        EXPECT_EQ(Texel(tiles, c.wrapping / 2, 3)[0], 0) << c.height;
+    }
 }
 
 TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {
@@ -483,9 +551,10 @@ TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {
     field.Draw();
     EXPECT_EQ(screen.Calls(),
               "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; "
-              "Draw 6 4 0; SetView camera; SetSurface 2; Draw 6 4 0");
+              "Draw 6 168 0; SetView camera; SetSurface 2; Draw 6 4 0");
     EXPECT_EQ(screen.applied[0].blendMode, SURFACE_FADE_ADD);
-    for (const Vertex& corner : screen.drawn[0]) EXPECT_EQ(corner.a, 191);
+    for (const Vertex& corner : screen.drawn[0]) EXPECT_EQ(corner.a, 255);
+    EXPECT_EQ(Texel(field.cloud, 10, 20)[3], 191);
 
     // Without the backdrop the frame is the background colour: cleared, or faded
     // toward it with blur.
@@ -546,8 +615,14 @@ TEST_F(StarFieldTest, FramesBetweenStepsPlaceStarsAndCameraAndKeepTheTrailsInSec
                     std::memcmp(&screen.views.back()->orientation, &halfway.orientation,
                                 sizeof halfway.orientation) == 0);
         EXPECT_FLOAT_EQ(screen.drawn.back()[0].z, c.z) << c.time.between;
-        EXPECT_EQ(screen.drawn.front()[0].a, c.kept) << c.time.steps;
-        EXPECT_EQ(screen.drawn.front()[0].r, c.red) << c.time.steps;
+        // The cloud's brightest texel shows the tint and the fading alpha.
+        const Bitmap& grey = CloudImage();
+        const uint8_t* brightest = std::max_element(grey.pixels, grey.pixels + grey.pitch * 64);
+        const int g = *brightest, at = int(brightest - grey.pixels);
+        ASSERT_GT(g, 100);
+        const std::array<int, 4> texel = Texel(field.cloud, at % grey.pitch / 3, at / grey.pitch);
+        EXPECT_EQ(texel[3], c.kept) << c.time.steps;
+        EXPECT_EQ(texel[0], (g * c.red + 127) / 255) << c.time.steps;
         EXPECT_FLOAT_EQ(screen.views.back()->position[0], c.cameraX) << c.time.between;
         EXPECT_EQ(screen.views.back() == &field.camera, c.time.between == 1.0f);
     }
@@ -665,11 +740,14 @@ TEST(CloudTexture, GreyCloudsThatDriftWithTheOffset) {
 TEST_F(StarFieldTest, AFrameAfterStepsUploadsTheCloudOfTheLastStep) {
     StarField field;
     Ready(field);
-    // Black until the first update.
-    for (uint8_t p : CloudPixels()) ASSERT_EQ(p, 0);
+    // Black until the first frame.
     MemoryTexture* texture = static_cast<MemoryTexture*>(field.cloud.texture);
     ASSERT_NE(texture, nullptr);
+    for (int x = 0; x < 64; ++x) ASSERT_EQ(Texel(field.cloud, x, 31), (std::array<int, 4>{}));
     int uploads = texture->uploads;
+    // A white tint: the texture holds the grey as it is.
+    for (int32_t id : {CONTROL_BGSBCR, CONTROL_BGSBCG, CONTROL_BGSBCB})
+        field.SetParameter(id, 255.0f);
     field.SetParameter(CONTROL_BGSBCS, 25.0f);
     float offset = CloudOffset();
     field.Update(nullptr);
@@ -679,13 +757,12 @@ TEST_F(StarFieldTest, AFrameAfterStepsUploadsTheCloudOfTheLastStep) {
     field.Draw();
     EXPECT_EQ(texture->uploads, uploads + 1);
     EXPECT_EQ(field.cloud.texture, texture);  // the same texture, a new picture
-    EXPECT_EQ(textures.Count(), 3);
+    EXPECT_EQ(textures.Count(), 4);           // with the tiled layer at this monitor's size
     EXPECT_NEAR(CloudOffset(), offset + 0.5f, 1e-5);
     // The texture holds the picture of the second step's start.
     ASSERT_EQ(MakeCloudImageAt(offset + 0.25f), 1);
     std::vector<uint8_t> pixels = CloudPixels();
-    ASSERT_NE(texture->image.pixels, nullptr);
-    EXPECT_EQ(std::memcmp(texture->image.pixels, pixels.data(), 64 * 3), 0);
+    for (int x = 0; x < 64; ++x) ASSERT_EQ(Texel(field.cloud, x, 0)[1], pixels[size_t(x) * 3]);
     // A cloud that stops drifting is made once more, then not again.
     field.SetParameter(CONTROL_BGSBCS, 0.0f);
     uploads = texture->uploads;
@@ -767,7 +844,7 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     std::string calls = screen.Calls();
     // The default background has motion blur: the cloud's pass fades the last frame.
     EXPECT_EQ(calls.rfind("BeginScene; SetView null; SetSurface 0; Draw 6 4 0; "
-                          "SetSurface 1; Draw 6 4 0; SetView camera; SetSurface 2; Draw 6 ",
+                          "SetSurface 1; Draw 6 168 0; SetView camera; SetSurface 2; Draw 6 ",
                           0),
               0u)
         << calls;
