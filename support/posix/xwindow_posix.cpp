@@ -129,13 +129,13 @@ int Config(XVisualInfo* visual, int attribute) {
     return value;
 }
 
+// Nothing is drawn with a depth test, and a depth buffer only costs: a software
+// rasteriser leaves its fast path for any target that has one. The chooser prefers the
+// smallest depth buffer, none.
 XVisualInfo* ChooserVisual(int screen) {
-    int withDepth[] = {kGlxRgba, kGlxDoubleBuffer, kGlxRedSize, 1,   kGlxGreenSize, 1, kGlxBlueSize,
-                       1,        kGlxDepthSize,    16,          None};
-    int withoutDepth[] = {kGlxRgba, kGlxDoubleBuffer, kGlxRedSize, 1,   kGlxGreenSize,
-                          1,        kGlxBlueSize,     1,           None};
-    XVisualInfo* visual = glx.glXChooseVisual(parts.display, screen, withDepth);
-    return visual ? visual : glx.glXChooseVisual(parts.display, screen, withoutDepth);
+    int attributes[] = {kGlxRgba, kGlxDoubleBuffer, kGlxRedSize, 1,   kGlxGreenSize,
+                        1,        kGlxBlueSize,     1,           None};
+    return glx.glXChooseVisual(parts.display, screen, attributes);
 }
 
 // One visual of the screen, as XGetVisualInfo gives it (XFree lets it go); null when
@@ -148,7 +148,7 @@ XVisualInfo* VisualOfId(int screen, VisualID id) {
     return XGetVisualInfo(parts.display, VisualScreenMask | VisualIDMask, &wanted, &count);
 }
 
-// The deepest visual OpenGL draws on in RGBA, double-buffered and with a depth buffer
+// The deepest visual OpenGL draws on in RGBA, double-buffered and without a depth buffer
 // before others of that depth.
 XVisualInfo* BestVisual(int screen) {
     XVisualInfo wanted = {};
@@ -161,7 +161,7 @@ XVisualInfo* BestVisual(int screen) {
         if (!Config(&all[i], kGlxUseGl) || !Config(&all[i], kGlxRgba)) continue;
         const long score = long(Config(&all[i], kGlxBufferSize)) * 4 +
                            (Config(&all[i], kGlxDoubleBuffer) ? 2 : 0) +
-                           (Config(&all[i], kGlxDepthSize) ? 1 : 0);
+                           (Config(&all[i], kGlxDepthSize) ? 0 : 1);
         if (score > bestScore) {
             bestScore = score;
             best = all[i].visualid;
@@ -315,6 +315,56 @@ void PinGlDrivers() {
     dl_iterate_phdr(PinDriver, nullptr);
 }
 
+// A visual that looks the same to X as `visual` (screen, depth, class, channels) and to
+// OpenGL (RGBA, buffering), without a depth buffer; null when the screen has none.
+XVisualInfo* TwinWithoutDepth(XVisualInfo* visual) {
+    int count = 0;
+    XVisualInfo* same =
+        XGetVisualInfo(parts.display,
+                       VisualScreenMask | VisualDepthMask | VisualClassMask | VisualRedMaskMask |
+                           VisualGreenMaskMask | VisualBlueMaskMask,
+                       visual, &count);
+    VisualID twin = 0;
+    for (int i = 0; i < count && !twin; ++i)
+        if (Config(&same[i], kGlxUseGl) && Config(&same[i], kGlxRgba) &&
+            !Config(&same[i], kGlxDepthSize) &&
+            Config(&same[i], kGlxDoubleBuffer) == Config(visual, kGlxDoubleBuffer))
+            twin = same[i].visualid;
+    if (same) XFree(same);
+    return twin ? VisualOfId(visual->screen, twin) : nullptr;
+}
+
+int twinErrors;
+
+int CountTwinError(Display*, XErrorEvent*) {
+    ++twinErrors;
+    return 0;
+}
+
+// The root window and a window the daemon made come with their own visual, mostly one
+// with a depth buffer. Drivers that allow it draw on them through the twin without one;
+// those that do not refuse the context, quietly, and the window's own is taken.
+void TryTwinWithoutDepth() {
+    XVisualInfo* twin = VisualConfig(kGlxDepthSize) ? TwinWithoutDepth(parts.visual) : nullptr;
+    if (!twin) return;
+    XSync(parts.display, False);
+    twinErrors = 0;
+    XErrorHandler previous = XSetErrorHandler(CountTwinError);
+    GLXContext context = glx.glXCreateContext(parts.display, twin, nullptr, True);
+    const bool current = context && glx.glXMakeCurrent(parts.display, parts.window, context);
+    XSync(parts.display, False);
+    XSetErrorHandler(previous);
+    if (current && !twinErrors) {
+        parts.context = context;
+        XFree(parts.visual);
+        parts.visual = twin;
+        return;
+    }
+    if (current) glx.glXMakeCurrent(parts.display, None, nullptr);
+    if (context) glx.glXDestroyContext(parts.display, context);
+    XFree(twin);
+}
+
 }  // namespace
 
 int CreateXContext() {
@@ -327,11 +377,16 @@ int CreateXContext() {
     if (!parts.visual || !VisualConfig(kGlxUseGl) || !VisualConfig(kGlxRgba))
         return SetErrorText("OpenGL cannot draw on the visual of X window 0x%lx",
                             static_cast<unsigned long>(parts.window));
+    if (!parts.ownWindow) TryTwinWithoutDepth();
     parts.doubleBuffered = VisualConfig(kGlxDoubleBuffer) != 0;
     LogMessage(LOG_SCREEN, "Visual : 0x%lx | %3ld %3ld %s\n",
                static_cast<unsigned long>(parts.visual->visualid),
                long(VisualConfig(kGlxBufferSize)), long(VisualConfig(kGlxDepthSize)),
                parts.doubleBuffered ? "double" : "single");
+    if (parts.context) {
+        PinGlDrivers();
+        return 1;
+    }
     parts.context = glx.glXCreateContext(parts.display, parts.visual, nullptr, True);
     if (!parts.context) return SetErrorText("Unable to create an OpenGL context");
     if (!glx.glXMakeCurrent(parts.display, parts.window, parts.context)) {
