@@ -504,23 +504,29 @@ inline float ChannelAt(const Bitmap& image, int32_t x, int32_t y, int32_t positi
     return image.pixels[y * image.pitch + x * image.bytesPerPixel + position / 8];
 }
 
-// The weights a tent filter gives the source texels around destination texel i, when
-// `size` texels become `period` pixels: bilinear when enlarging, as wide as the texels
-// a pixel covers when shrinking; the texels wrap around, as the tiles do.
-int32_t TentTaps(int32_t size, float period, int32_t i, int32_t* indices, float* weights,
+// The weights of the source texels that make destination texel i, when `size` texels
+// become `period` pixels: bilinear when enlarging, the texels' shares of the pixel's
+// footprint when shrinking. The texels wrap around, as the tiles do.
+int32_t TileTaps(int32_t size, float period, int32_t i, int32_t* indices, float* weights,
                  int32_t most) {
     const float ratio = float(size) / period;
-    const float centre = (float(i) + 0.5f) * ratio - 0.5f;
-    const float radius = std::max(1.0f, ratio);
     int32_t count = 0;
     float sum = 0.0f;
-    for (int32_t t = int32_t(std::ceil(centre - radius)); t <= int32_t(std::floor(centre + radius));
-         ++t) {
-        const float weight = 1.0f - std::fabs(float(t) - centre) / radius;
-        if (weight <= 0.0f || count == most) continue;
+    auto add = [&](int32_t t, float weight) {
+        if (weight <= 0.0f || count == most) return;
         indices[count] = ((t % size) + size) % size;
         weights[count++] = weight;
         sum += weight;
+    };
+    if (ratio <= 1.0f) {
+        const float centre = (float(i) + 0.5f) * ratio - 0.5f;
+        const int32_t below = int32_t(std::floor(centre));
+        add(below, 1.0f - (centre - float(below)));
+        add(below + 1, centre - float(below));
+    } else {
+        const float start = float(i) * ratio, end = start + ratio;
+        for (int32_t t = int32_t(std::floor(start)); float(t) < end; ++t)
+            add(t, std::min(end, float(t + 1)) - std::max(start, float(t)));
     }
     for (int32_t k = 0; k < count; ++k) weights[k] /= sum;
     return count;
@@ -536,7 +542,7 @@ int ScaleTile(const Bitmap& source, float period, Bitmap* scaled) {
     while (side < used) side *= 2;
     if (!MakeBgraImage(scaled, side, side)) return 0;
     const int32_t positions[3] = {source.redPos, source.greenPos, source.bluePos};
-    // A tent reaches its radius out on either side.
+    // A footprint reaches over a texel more than it covers.
     const float widest = std::max(1.0f, float(std::max(source.width, source.height)) / period);
     const int32_t most = 2 * int32_t(std::ceil(widest)) + 2;
     std::vector<int32_t> indices(static_cast<size_t>(most));
@@ -545,7 +551,7 @@ int ScaleTile(const Bitmap& source, float period, Bitmap* scaled) {
     std::vector<float> across(size_t(source.height) * size_t(used) * 3);
     for (int32_t x = 0; x < used; ++x) {
         const int32_t taps =
-            TentTaps(source.width, period, x, indices.data(), weights.data(), most);
+            TileTaps(source.width, period, x, indices.data(), weights.data(), most);
         for (int32_t y = 0; y < source.height; ++y)
             for (int channel = 0; channel < 3; ++channel) {
                 float sum = 0.0f;
@@ -556,7 +562,7 @@ int ScaleTile(const Bitmap& source, float period, Bitmap* scaled) {
     }
     for (int32_t y = 0; y < used; ++y) {
         const int32_t taps =
-            TentTaps(source.height, period, y, indices.data(), weights.data(), most);
+            TileTaps(source.height, period, y, indices.data(), weights.data(), most);
         uint8_t* row = scaled->pixels + y * scaled->pitch;
         for (int32_t x = 0; x < used; ++x) {
             for (int channel = 0; channel < 3; ++channel) {
@@ -612,41 +618,43 @@ StarField::ShownTiles* StarField::TilesOfPeriod(float period, const uint8_t tint
     return shown;
 }
 
-void StarField::DrawTiles(Screen* screen, const uint8_t tint[3]) {
+void StarField::DrawTiles(Screen* screen, const uint8_t textureTint[3],
+                          const uint8_t vertexTint[3]) {
     const MonitorView& view = screen->View();
-    const float period = kTileSize * view.scale;
+    // Tiles of whole pixels, so that each repeats the last exactly.
+    const float period = std::round(kTileSize * view.scale);
     // A tile of a pixel or less shows nothing; one past the largest texture would have
     // no texture to be drawn from.
     if (!(period >= 1.0f && period <= 4096.0f)) return;
-    ShownTiles* shown = TilesOfPeriod(period, tint);
+    ShownTiles* shown = TilesOfPeriod(period, textureTint);
     if (!shown) return;
-    // The monitor shows this much of the design at its uniform scale; the tiles line up
-    // with the design's corner. Quads are placed in the filling view.
+    // The tiles line up with the design's corner, to the pixel, at the design's uniform
+    // scale; the quads are placed in the filling view.
     float left, top, right, bottom;
     VisibleDesign(view, &left, &top, &right, &bottom);
-    const float toTexture = view.scale / float(shown->tinted.width);
-    const float acrossX = kDesignWidth / (right - left), acrossY = kDesignHeight / (bottom - top);
-    const int32_t firstColumn = int32_t(std::floor(left / kTileSize));
-    const int32_t firstRow = int32_t(std::floor(top / kTileSize));
-    const int32_t columns = int32_t(std::ceil(right / kTileSize)) - firstColumn;
-    const int32_t rows = int32_t(std::ceil(bottom / kTileSize)) - firstRow;
+    const float width = float(view.monitor.width), height = float(view.monitor.height);
+    const float cornerX = std::round(-left * view.scale), cornerY = std::round(-top * view.scale);
+    const int32_t firstColumn = int32_t(std::floor(-cornerX / period));
+    const int32_t firstRow = int32_t(std::floor(-cornerY / period));
+    const int32_t columns = int32_t(std::ceil((width - cornerX) / period)) - firstColumn;
+    const int32_t rows = int32_t(std::ceil((height - cornerY) / period)) - firstRow;
+    const float toTexture = 1.0f / float(shown->tinted.width);
+    const float acrossX = kDesignWidth / width, acrossY = kDesignHeight / height;
     tileVertices.resize(size_t(std::max(columns * rows, 0)) * 4);
-    const Rgba white = {255, 255, 255, 255};
+    const Rgba colour = {vertexTint[0], vertexTint[1], vertexTint[2], 255};
     Vertex* v = tileVertices.data();
     for (int32_t row = 0; row < rows; ++row) {
-        const float tileTop = float(firstRow + row) * kTileSize;
-        const float y0 = std::max(top, tileTop), y1 = std::min(bottom, tileTop + kTileSize);
+        const float tileTop = cornerY + float(firstRow + row) * period;
+        const float y0 = std::max(0.0f, tileTop), y1 = std::min(height, tileTop + period);
         for (int32_t column = 0; column < columns; ++column, v += 4) {
-            const float tileLeft = float(firstColumn + column) * kTileSize;
-            const float x0 = std::max(left, tileLeft), x1 = std::min(right, tileLeft + kTileSize);
+            const float tileLeft = cornerX + float(firstColumn + column) * period;
+            const float x0 = std::max(0.0f, tileLeft), x1 = std::min(width, tileLeft + period);
             const float u0 = (x0 - tileLeft) * toTexture, u1 = (x1 - tileLeft) * toTexture;
             const float v0 = (y0 - tileTop) * toTexture, v1 = (y1 - tileTop) * toTexture;
-            const float sx0 = (x0 - left) * acrossX, sx1 = (x1 - left) * acrossX;
-            const float sy0 = (y0 - top) * acrossY, sy1 = (y1 - top) * acrossY;
-            v[0] = MakeVertex(sx0, sy0, 1.0f, white, u0, v0);
-            v[1] = MakeVertex(sx1, sy0, 1.0f, white, u1, v0);
-            v[2] = MakeVertex(sx1, sy1, 1.0f, white, u1, v1);
-            v[3] = MakeVertex(sx0, sy1, 1.0f, white, u0, v1);
+            v[0] = MakeVertex(x0 * acrossX, y0 * acrossY, 1.0f, colour, u0, v0);
+            v[1] = MakeVertex(x1 * acrossX, y0 * acrossY, 1.0f, colour, u1, v0);
+            v[2] = MakeVertex(x1 * acrossX, y1 * acrossY, 1.0f, colour, u1, v1);
+            v[3] = MakeVertex(x0 * acrossX, y1 * acrossY, 1.0f, colour, u0, v1);
         }
     }
     screen->SetSurface(&shown->surface);
@@ -663,20 +671,26 @@ void StarField::DrawBackdrop(Screen* screen, float fade) {
     // the whole screen, so nothing needs clearing.
     const uint8_t kept = motionBlur != 0.0f ? KeptByBlur(fade) : 255;
     cloud.SetBlendMode(motionBlur != 0.0f ? SURFACE_FADE_ADD : SURFACE_OPAQUE);
-    ShowCloud(tint, kept);
-    MatchTextureMode(cloud);
-    // Tint and alpha are the texture's; without it the cloud layer is a plain tint, which
-    // still covers the frame. The soft cloud is stretched over the monitor, whatever its
-    // shape.
+    // Where textures left as they are fill faster (a software rasteriser's fast path),
+    // the tint and the fade are made into them; elsewhere the vertices carry them, at the
+    // device's precision, and the textures are made again only as the cloud drifts.
     const uint8_t white[3] = {255, 255, 255};
+    const bool inTextures = screen->PrefersTexturesAsTheyAre();
+    const uint8_t* textureTint = inTextures ? tint : white;
+    const uint8_t* vertexTint = inTextures ? white : tint;
+    ShowCloud(textureTint, inTextures ? kept : 255);
+    MatchTextureMode(cloud);
+    // Without its texture the cloud layer is a plain tint, which still covers the frame.
+    // The soft cloud is stretched over the monitor, whatever its shape.
+    const bool plain = !cloud.texture;
     Vertex quad[4];
-    BackdropQuad(quad, cloud.texture ? white : tint, 0.0f, 0.0f, 1.0f, 1.0f);
-    if (!cloud.texture)
+    BackdropQuad(quad, plain ? tint : vertexTint, 0.0f, 0.0f, 1.0f, 1.0f);
+    if (plain || !inTextures)
         for (Vertex& corner : quad) corner.a = kept;
     screen->SetView(nullptr);
     screen->SetSurface(&cloud);
     screen->DrawPrimitive(PRIM_QUADS, quad, 4, 0);
-    if (tiledStars.texture) DrawTiles(screen, tint);
+    if (tiledStars.texture) DrawTiles(screen, textureTint, vertexTint);
 }
 
 int32_t StarField::WriteStar(int32_t i, float between, Vertex* v) const {

@@ -213,9 +213,9 @@ private:
     // them changed since the last.
     void ShowCloud(const uint8_t tint[3], uint8_t kept);
     // The tiled layer as the monitor in use shows it: its picture scaled once to the
-    // monitor's tile size (for each size in use), tinted when the tint changes, and
-    // drawn texel for pixel, a quad a tile.
-    void DrawTiles(Screen* screen, const uint8_t tint[3]);
+    // monitor's tile size (for each size in use), tinted by `textureTint` when that
+    // changes, and drawn texel for pixel, a quad a tile, in `vertexTint`.
+    void DrawTiles(Screen* screen, const uint8_t textureTint[3], const uint8_t vertexTint[3]);
     // The cloud offset, tint and alpha the cloud texture was last made with; the offset
     // NaN before the first. A cloud that does not drift is not made and uploaded again.
     float cloudMadeAt;

@@ -265,6 +265,10 @@ public:
     // Presents from now on wait for every `interval`-th refresh of the display (vertical
     // sync; 0 turns it off). 1 when they do; 0 when the device cannot (the base cannot).
     virtual int SyncToDisplay(int32_t interval);
+    // Whether the device fills a texture left as it is (white vertices) much faster than
+    // one tinted by its vertices, so that a tint is best made into the texture. The base:
+    // no.
+    virtual bool PrefersTexturesAsTheyAre() const { return false; }
 
     // Non-virtual operations.
 

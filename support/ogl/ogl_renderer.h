@@ -53,6 +53,8 @@ public:
     TextureList* GetTextureList() override { return &textures; }
     // glBindTexture of the texture's name; null returns 0.
     int BindTexture(Texture* texture) override;
+    // Where there is the texture-as-is program.
+    bool PrefersTexturesAsTheyAre() const override { return textureAsIs != 0; }
 
     OglTextureList textures;
 

@@ -114,6 +114,8 @@ public:
         views.push_back(camera);
         return RecordingScreen::SetView(camera);
     }
+    bool PrefersTexturesAsTheyAre() const override { return texturesAsTheyAre; }
+    bool texturesAsTheyAre = true;
     int Clear(const Rgba* colour, float fade, int32_t flags) override {
         clearColours.push_back(colour ? *colour : Rgba{0, 0, 0, 0});
         clearFlags.push_back(flags);

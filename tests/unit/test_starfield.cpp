@@ -438,7 +438,7 @@ TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
     for (int i = 0; i < 3; ++i) field.stars[i] = {40.0f, 0.0f, 20.0f, 20.0f, 255, 255, 255, 0};
     field.Draw();
     EXPECT_EQ(screen.Calls(),
-              "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 6 168 0; "
+              "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; Draw 6 192 0; "
               "SetView camera; SetSurface 2; Draw 6 12 0");
     ASSERT_EQ(screen.surfaces.size(), 3u);
     EXPECT_EQ(screen.surfaces[0], &field.cloud);
@@ -456,16 +456,15 @@ TEST_F(StarFieldTest, FrameWithBackdropAndNoBlurClearsNothing) {
                      texture[c][1]);
         EXPECT_EQ(screen.drawn[0][size_t(c)].r & screen.drawn[0][size_t(c)].b, 255);
     }
-    // The tiled stars: 7 x 6 square tiles of 640 / 7 (the last row cut at 5.25), each
-    // drawn texel for pixel from a texture of 128, which holds the picture's grey 0x80 in
-    // the tint, opacity 128 of 255.
+    // The tiled stars: 8 x 6 square tiles of 91 pixels (640 / 7 to the pixel; the last
+    // cut), each drawn texel for pixel from a texture of 128, which holds the picture's
+    // grey 0x80 in the tint, opacity 128 of 255.
     const std::vector<Vertex>& tiles = screen.drawn[1];
-    const float tile = 640.0f / 7.0f, side = tile / 128.0f;
     ExpectVertex(tiles[0], 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
-    ExpectVertex(tiles[2], tile, tile, 1.0f, side, side);
-    ExpectVertex(tiles[41 * 4 + 2], 640.0f, 480.0f, 1.0f, side, (480.0f - 5 * tile) / 128.0f);
-    EXPECT_EQ(Texel(*screen.surfaces[1], 91, 91), (std::array<int, 4>{50, 25, 13, 255}));
-    EXPECT_EQ(Texel(*screen.surfaces[1], 92, 0), (std::array<int, 4>{}));
+    ExpectVertex(tiles[2], 91.0f, 91.0f, 1.0f, 91.0f / 128, 91.0f / 128);
+    ExpectVertex(tiles[47 * 4 + 2], 640.0f, 480.0f, 1.0f, 3.0f / 128, 25.0f / 128);
+    EXPECT_EQ(Texel(*screen.surfaces[1], 90, 90), (std::array<int, 4>{50, 25, 13, 255}));
+    EXPECT_EQ(Texel(*screen.surfaces[1], 91, 0), (std::array<int, 4>{}));
 }
 
 // On a monitor twice as wide the tiles stay square and in line with the design's, which
@@ -480,16 +479,16 @@ TEST_F(StarFieldTest, TheTiledLayerKeepsSquareTilesOnAWideMonitor) {
     ASSERT_GE(screen.drawn.size(), 2u);
     const std::vector<Vertex>& tiles = screen.drawn[1];
     ASSERT_EQ(tiles.size(), 15u * 6 * 4);
-    const float tile = 640.0f / 7.0f, side = tile / 128.0f;
-    // The first column cut in half; a whole tile is half as wide in the stretched view.
+    // The design's corner 320 pixels in: the first column cut 44 of its 91 pixels in; a
+    // whole tile is half as wide in the stretched view.
     EXPECT_FLOAT_EQ(tiles[0].x, 0.0f);
-    EXPECT_NEAR(tiles[0].u, side / 2.0f, 1e-5f);
-    EXPECT_NEAR(tiles[4 + 1].x - tiles[4].x, tile / 2.0f, 1e-3f);
+    EXPECT_FLOAT_EQ(tiles[0].u, 44.0f / 128);
+    EXPECT_FLOAT_EQ(tiles[4 + 1].x - tiles[4].x, 91.0f / 2);
     EXPECT_FLOAT_EQ(tiles[14 * 4 + 1].x, 640.0f);  // over the whole monitor
 }
 
-// The tiled picture is scaled to the tile's size on the monitor, wrapping round the
-// tile's edge: bilinear as it grows, averaged as it shrinks. A row keeps the brightness
+// The tiled picture is scaled to the tile's size on the monitor: bilinear as it grows,
+// wrapping round the tile's edge, averaged as it shrinks. A row keeps the brightness
 // of the picture's row, here one red column of eight.
 TEST_F(StarFieldTest, TheTiledPictureIsScaledToTheMonitorsTileSize) {
     Bitmap picture;
@@ -505,23 +504,24 @@ TEST_F(StarFieldTest, TheTiledPictureIsScaledToTheMonitorsTileSize) {
         int32_t height;
         int peak;      // the texel nearest the column's centre
         int wrapping;  // a texel at the tile's far edge that takes some of the column
-    } cases[] = {{480, 5, 91}, {30, 0, 5}};
+        int empty;     // a texel far from it
+    } cases[] = {{480, 5, 90, 45}, {30, 0, 0, 3}};
     for (const auto& c : cases) {
         screen.SetTarget(c.height * 4 / 3, c.height, nullptr, 0, 0);
         screen.Forget();
         field.Draw();
-        const float period = 640.0f / 7.0f * float(c.height) / 480.0f;
+        const float period = std::round(640.0f / 7.0f * float(c.height) / 480.0f);
         const CSurface& tiles = *screen.surfaces[1];
         float sum = 0.0f;
         int peak = 0;
         for (int x = 0; x < int(std::ceil(period)); ++x) {
-            sum += float(Texel(tiles, x, 3)[0]) * std::min(1.0f, period - float(x));
+            sum += float(Texel(tiles, x, 3)[0]);
             if (Texel(tiles, x, 3)[0] > Texel(tiles, peak, 3)[0]) peak = x;
         }
         EXPECT_NEAR(sum, 255.0f * period / 8.0f, 255.0f * 0.15f) << c.height;
         EXPECT_EQ(peak, c.peak) << c.height;
-        EXPECT_GT(Texel(tiles, c.wrapping, 3)[0], 60) << c.height;
-        EXPECT_EQ(Texel(tiles, c.wrapping / 2, 3)[0], 0) << c.height;
+        EXPECT_TRUE(!c.wrapping || Texel(tiles, c.wrapping, 3)[0] > 60) << c.height;
+        EXPECT_EQ(Texel(tiles, c.empty, 3)[0], 0) << c.height;
     }
 }
 
@@ -534,10 +534,21 @@ TEST_F(StarFieldTest, MotionBlurFadesThePreviousFrameAndAddsTheCloud) {
     field.Draw();
     EXPECT_EQ(screen.Calls(),
               "SetView null; SetSurface 0; Draw 6 4 0; SetSurface 1; "
-              "Draw 6 168 0; SetView camera; SetSurface 2; Draw 6 4 0");
+              "Draw 6 192 0; SetView camera; SetSurface 2; Draw 6 4 0");
     EXPECT_EQ(screen.applied[0].blendMode, SURFACE_FADE_ADD);
     for (const Vertex& corner : screen.drawn[0]) EXPECT_EQ(corner.a, 255);
     EXPECT_EQ(Texel(field.cloud, 10, 20)[3], 191);
+    // A device as fast with a tint keeps tint and fade in the vertices, the textures as
+    // made.
+    screen.texturesAsTheyAre = false;
+    field.SetParameter(CONTROL_BGSBCB, 90.0f);
+    screen.Forget();
+    field.Draw();
+    EXPECT_EQ(Texel(field.cloud, 10, 20)[3], 255);
+    for (const std::vector<Vertex>& layer : {screen.drawn[0], screen.drawn[1]})
+        EXPECT_EQ(layer[0].b, 90);
+    EXPECT_EQ(screen.drawn[0][0].a, 191);
+    EXPECT_EQ(Texel(*screen.surfaces[1], 0, 0)[2], 128);  // the picture's grey
 
     // Without the backdrop the frame is the background colour: cleared, or faded
     // toward it with blur.
@@ -827,7 +838,7 @@ TEST_F(SaverFrameTest, FramesUpdateStepDrawAndPresentTheStarField) {
     std::string calls = screen.Calls();
     // The default background has motion blur: the cloud's pass fades the last frame.
     EXPECT_EQ(calls.rfind("BeginScene; SetView null; SetSurface 0; Draw 6 4 0; "
-                          "SetSurface 1; Draw 6 168 0; SetView camera; SetSurface 2; Draw 6 ",
+                          "SetSurface 1; Draw 6 192 0; SetView camera; SetSurface 2; Draw 6 ",
                           0),
               0u)
         << calls;
