@@ -318,6 +318,11 @@ int MakeBgraImage(Bitmap* image, int32_t width, int32_t height) {
     return image->CreateWithMasks(width, height, 32, 8, 8, 8, 8, 16, 8, 0, 24);
 }
 
+// A byte of a texture made in a tint, rounded.
+inline uint8_t Tinted(int value, uint8_t tint) {
+    return uint8_t((value * tint + 127) / 255);
+}
+
 // A surface whose texture could not be made draws untextured rather than with
 // whatever texture the device had bound last.
 void MatchTextureMode(CSurface& surface) {
@@ -333,7 +338,7 @@ void StarField::FreeTextures() {
     tiledStars.FreeTexture();
     for (ShownTiles& shown : shownTiles) {
         shown.surface.FreeTexture();
-        shown.period = 0.0f;
+        shown.period = 0;
     }
 }
 
@@ -487,7 +492,7 @@ void StarField::ShowCloud(const uint8_t tint[3], uint8_t kept) {
         uint8_t* to = cloudShown.pixels + y * cloudShown.pitch;
         for (int32_t x = 0; x < grey.width; ++x, from += 3, to += 4) {
             for (int channel = 0; channel < 3; ++channel)
-                to[2 - channel] = uint8_t((from[0] * tint[channel] + 127) / 255);
+                to[2 - channel] = Tinted(from[0], tint[channel]);
             to[3] = kept;
         }
     }
@@ -507,9 +512,9 @@ inline float ChannelAt(const Bitmap& image, int32_t x, int32_t y, int32_t positi
 // The weights of the source texels that make destination texel i, when `size` texels
 // become `period` pixels: bilinear when enlarging, the texels' shares of the pixel's
 // footprint when shrinking. The texels wrap around, as the tiles do.
-int32_t TileTaps(int32_t size, float period, int32_t i, int32_t* indices, float* weights,
+int32_t TileTaps(int32_t size, int32_t period, int32_t i, int32_t* indices, float* weights,
                  int32_t most) {
-    const float ratio = float(size) / period;
+    const float ratio = float(size) / float(period);
     int32_t count = 0;
     float sum = 0.0f;
     auto add = [&](int32_t t, float weight) {
@@ -534,22 +539,22 @@ int32_t TileTaps(int32_t size, float period, int32_t i, int32_t* indices, float*
 
 // The tiled picture scaled so that it repeats every `period` pixels, on a square of
 // the next power of two (the rest black), 32 bits; 0 for a picture of under 24 bits.
-int ScaleTile(const Bitmap& source, float period, Bitmap* scaled) {
+int ScaleTile(const Bitmap& source, int32_t period, Bitmap* scaled) {
     if (source.bitsPerPixel < 24 || !source.pixels || source.width <= 0 || source.height <= 0)
         return 0;
-    const int32_t used = int32_t(std::ceil(period));
     int32_t side = 1;
-    while (side < used) side *= 2;
+    while (side < period) side *= 2;
     if (!MakeBgraImage(scaled, side, side)) return 0;
     const int32_t positions[3] = {source.redPos, source.greenPos, source.bluePos};
     // A footprint reaches over a texel more than it covers.
-    const float widest = std::max(1.0f, float(std::max(source.width, source.height)) / period);
+    const float widest =
+        std::max(1.0f, float(std::max(source.width, source.height)) / float(period));
     const int32_t most = 2 * int32_t(std::ceil(widest)) + 2;
     std::vector<int32_t> indices(static_cast<size_t>(most));
     std::vector<float> weights(static_cast<size_t>(most));
     // Across first, into one row of floats per source row; then down.
-    std::vector<float> across(size_t(source.height) * size_t(used) * 3);
-    for (int32_t x = 0; x < used; ++x) {
+    std::vector<float> across(size_t(source.height) * size_t(period) * 3);
+    for (int32_t x = 0; x < period; ++x) {
         const int32_t taps =
             TileTaps(source.width, period, x, indices.data(), weights.data(), most);
         for (int32_t y = 0; y < source.height; ++y)
@@ -557,18 +562,18 @@ int ScaleTile(const Bitmap& source, float period, Bitmap* scaled) {
                 float sum = 0.0f;
                 for (int32_t k = 0; k < taps; ++k)
                     sum += weights[k] * ChannelAt(source, indices[k], y, positions[channel]);
-                across[(size_t(y) * used + x) * 3 + channel] = sum;
+                across[(size_t(y) * period + x) * 3 + channel] = sum;
             }
     }
-    for (int32_t y = 0; y < used; ++y) {
+    for (int32_t y = 0; y < period; ++y) {
         const int32_t taps =
             TileTaps(source.height, period, y, indices.data(), weights.data(), most);
         uint8_t* row = scaled->pixels + y * scaled->pitch;
-        for (int32_t x = 0; x < used; ++x) {
+        for (int32_t x = 0; x < period; ++x) {
             for (int channel = 0; channel < 3; ++channel) {
                 float sum = 0.0f;
                 for (int32_t k = 0; k < taps; ++k)
-                    sum += weights[k] * across[(size_t(indices[k]) * used + x) * 3 + channel];
+                    sum += weights[k] * across[(size_t(indices[k]) * period + x) * 3 + channel];
                 row[x * 4 + 2 - channel] = uint8_t(std::clamp(std::lround(sum), 0L, 255L));
             }
             row[x * 4 + 3] = 255;
@@ -579,7 +584,7 @@ int ScaleTile(const Bitmap& source, float period, Bitmap* scaled) {
 
 }  // namespace
 
-StarField::ShownTiles* StarField::TilesOfPeriod(float period, const uint8_t tint[3]) {
+StarField::ShownTiles* StarField::TilesOfPeriod(int32_t period, const uint8_t tint[3]) {
     ShownTiles* shown = nullptr;
     for (ShownTiles& candidate : shownTiles)
         if (candidate.period == period) shown = &candidate;
@@ -587,7 +592,7 @@ StarField::ShownTiles* StarField::TilesOfPeriod(float period, const uint8_t tint
         // A size not in use yet takes the place of the one made longest ago.
         shown = &shownTiles[nextShownTiles];
         nextShownTiles = (nextShownTiles + 1) % kShownTileSizes;
-        shown->period = 0.0f;
+        shown->period = 0;
         if (!ScaleTile(tiledStars.texture->image, period, &shown->scaled)) return nullptr;
         if ((!shown->tinted.pixels || shown->tinted.width != shown->scaled.width) &&
             !MakeBgraImage(&shown->tinted, shown->scaled.width, shown->scaled.height))
@@ -597,19 +602,18 @@ StarField::ShownTiles* StarField::TilesOfPeriod(float period, const uint8_t tint
     }
     // Only the texels of one tile are drawn.
     const Bitmap& from = shown->scaled;
-    const int32_t used = int32_t(std::ceil(period));
-    for (int32_t y = 0; y < used; ++y) {
+    for (int32_t y = 0; y < period; ++y) {
         const uint8_t* texel = from.pixels + y * from.pitch;
         uint8_t* to = shown->tinted.pixels + y * shown->tinted.pitch;
-        for (int32_t x = 0; x < used; ++x, texel += 4, to += 4) {
+        for (int32_t x = 0; x < period; ++x, texel += 4, to += 4) {
             for (int channel = 0; channel < 3; ++channel)
-                to[2 - channel] = uint8_t((texel[2 - channel] * tint[channel] + 127) / 255);
+                to[2 - channel] = Tinted(texel[2 - channel], tint[channel]);
             to[3] = 255;
         }
     }
     // Drawn texel for pixel: nearest, and clamped within each tile's quad.
     if (!shown->surface.SetTexture(&shown->tinted, TEXTURE_CLAMP | TEXTURE_NEAREST)) {
-        shown->period = 0.0f;
+        shown->period = 0;
         return nullptr;
     }
     shown->surface.SetBlendMode(SURFACE_ADDITIVE);
@@ -622,10 +626,11 @@ void StarField::DrawTiles(Screen* screen, const uint8_t textureTint[3],
                           const uint8_t vertexTint[3]) {
     const MonitorView& view = screen->View();
     // Tiles of whole pixels, so that each repeats the last exactly.
-    const float period = std::round(kTileSize * view.scale);
+    const float pixels = std::round(kTileSize * view.scale);
     // A tile of a pixel or less shows nothing; one past the largest texture would have
     // no texture to be drawn from.
-    if (!(period >= 1.0f && period <= 4096.0f)) return;
+    if (!(pixels >= 1.0f && pixels <= 4096.0f)) return;
+    const int32_t period = int32_t(pixels);
     ShownTiles* shown = TilesOfPeriod(period, textureTint);
     if (!shown) return;
     // The tiles line up with the design's corner, to the pixel, at the design's uniform
@@ -634,21 +639,21 @@ void StarField::DrawTiles(Screen* screen, const uint8_t textureTint[3],
     VisibleDesign(view, &left, &top, &right, &bottom);
     const float width = float(view.monitor.width), height = float(view.monitor.height);
     const float cornerX = std::round(-left * view.scale), cornerY = std::round(-top * view.scale);
-    const int32_t firstColumn = int32_t(std::floor(-cornerX / period));
-    const int32_t firstRow = int32_t(std::floor(-cornerY / period));
-    const int32_t columns = int32_t(std::ceil((width - cornerX) / period)) - firstColumn;
-    const int32_t rows = int32_t(std::ceil((height - cornerY) / period)) - firstRow;
+    const int32_t firstColumn = int32_t(std::floor(-cornerX / pixels));
+    const int32_t firstRow = int32_t(std::floor(-cornerY / pixels));
+    const int32_t columns = int32_t(std::ceil((width - cornerX) / pixels)) - firstColumn;
+    const int32_t rows = int32_t(std::ceil((height - cornerY) / pixels)) - firstRow;
     const float toTexture = 1.0f / float(shown->tinted.width);
     const float acrossX = kDesignWidth / width, acrossY = kDesignHeight / height;
     tileVertices.resize(size_t(std::max(columns * rows, 0)) * 4);
     const Rgba colour = {vertexTint[0], vertexTint[1], vertexTint[2], 255};
     Vertex* v = tileVertices.data();
     for (int32_t row = 0; row < rows; ++row) {
-        const float tileTop = cornerY + float(firstRow + row) * period;
-        const float y0 = std::max(0.0f, tileTop), y1 = std::min(height, tileTop + period);
+        const float tileTop = cornerY + float(firstRow + row) * pixels;
+        const float y0 = std::max(0.0f, tileTop), y1 = std::min(height, tileTop + pixels);
         for (int32_t column = 0; column < columns; ++column, v += 4) {
-            const float tileLeft = cornerX + float(firstColumn + column) * period;
-            const float x0 = std::max(0.0f, tileLeft), x1 = std::min(width, tileLeft + period);
+            const float tileLeft = cornerX + float(firstColumn + column) * pixels;
+            const float x0 = std::max(0.0f, tileLeft), x1 = std::min(width, tileLeft + pixels);
             const float u0 = (x0 - tileLeft) * toTexture, u1 = (x1 - tileLeft) * toTexture;
             const float v0 = (y0 - tileTop) * toTexture, v1 = (y1 - tileTop) * toTexture;
             v[0] = MakeVertex(x0 * acrossX, y0 * acrossY, 1.0f, colour, u0, v0);
@@ -768,9 +773,7 @@ void SetCloudOffset(float offset) {
 int MakeCloudImage() {
     Bitmap& image = CloudImage();
     if (image.pixels) return 1;
-    // Red at bit 0: a texture made from it then takes the converter's byte swap, which is
-    // quick and silent; the same channel order would take its slow path, which logs a
-    // warning every frame. The picture is grey, so the order does not show.
+    // Grey: the cloud texture is tinted from any one of its bytes.
     return image.CreateWithMasks(CLOUD_IMAGE_SIZE, CLOUD_IMAGE_SIZE, 24, 8, 8, 8, 0, 0, 8, 16, 0);
 }
 

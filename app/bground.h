@@ -223,7 +223,7 @@ private:
     Bitmap cloudShown;
     // The tiled layer at the tile sizes (pixels) of the monitors drawn on.
     struct ShownTiles {
-        float period;  // 0 for none
+        int32_t period;  // pixels; 0 for none
         uint8_t tint[3];
         Bitmap scaled;  // untinted
         Bitmap tinted;
@@ -232,7 +232,7 @@ private:
     static const int kShownTileSizes = 4;
     ShownTiles shownTiles[kShownTileSizes];
     int32_t nextShownTiles;
-    ShownTiles* TilesOfPeriod(float period, const uint8_t tint[3]);
+    ShownTiles* TilesOfPeriod(int32_t period, const uint8_t tint[3]);
     std::vector<Vertex> tileVertices;
     // Star i's quads (one far, three near), `between` its last two steps, into `v`; the
     // count of vertices written.
